@@ -55,4 +55,10 @@ double CStreamFilter::Process(double x)
     return sum;
 }
 
+void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = Process(in[i]);
+}
+
 } // namespace ravelin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -28,6 +29,11 @@ public:
     // One sample in, one out: y = sum over k of h[k] * x[n - k], added in increasing k
     // from 0.0. On an empty filter returns 0.0 and touches no memory.
     double Process(double x);
+
+    // Same as calling Process on in[0..n) in order, storing the results in out:
+    // bit for bit the same sums, and the same state afterwards, so a signal can be
+    // split into blocks anywhere. in and out may be the same array.
+    void ProcessBlock(const double* in, double* out, std::size_t n);
 
     int Length() const { return m_nLength; }
     double Coef(int i) const { return (i >= 0 && i < m_nLength) ? m_pCoef[i] : 0.0; }
