@@ -1,9 +1,214 @@
 #include "engine/StreamFilter.h"
 
+#include "engine/FirKernels.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <new>
+#include <thread>
 
 namespace ravelin {
 
+// How ProcessBlock stays bit-exact
+// --------------------------------
+// Process adds, for one output, the products delay * h[k] for k = 0 .. N-1 in that
+// order to a sum that starts at +0.0. The block operation computes each output with
+// exactly that sequence of roundings: vector lanes and threads only work on different
+// outputs at the same time, and a sum is never split, reordered or fused.
+//
+// Taps whose coefficient is 0.0 or -0.0 are left out, which changes no bit as long as
+// every input the output sees is finite and the rounding mode is to nearest:
+//  - a finite input times a zero coefficient is +0.0 or -0.0;
+//  - in round-to-nearest, a + b is -0.0 only when both a and b are -0.0 (exact
+//    cancellation gives +0.0), so a sum that starts at +0.0 is never -0.0;
+//  - s + (+-0.0) for s that is not -0.0 is s, bit for bit (+0.0 + -0.0 = +0.0;
+//    a non-zero s, an infinity and a NaN come back unchanged).
+// An infinity or NaN input makes its product with 0.0 a NaN, and round-downward makes
+// +0.0 + -0.0 = -0.0, so a window that holds a non-finite input, and a block run under
+// another rounding mode, adds every tap, zeros included.
+
+namespace {
+
+constexpr std::size_t kAlignment = 64; // a cache line, and the widest vector
+
+// An owned, cache-line aligned array that reports allocation failure instead of
+// throwing. Grows only; the contents are not kept when it grows.
+template <typename T>
+class CAlignedArray {
+public:
+    CAlignedArray() = default;
+    CAlignedArray(const CAlignedArray&) = delete;
+    CAlignedArray& operator=(const CAlignedArray&) = delete;
+    ~CAlignedArray() { std::free(m_p); }
+
+    bool Reserve(std::size_t n)
+    {
+        if (n <= m_nCapacity && m_p)
+            return true;
+        std::free(m_p);
+        m_p = nullptr;
+        m_nCapacity = 0;
+        if (n > (SIZE_MAX - kAlignment) / sizeof(T))
+            return false;
+        const std::size_t bytes = (std::max<std::size_t>(n, 1) * sizeof(T) + kAlignment - 1) /
+                                  kAlignment * kAlignment;
+        m_p = static_cast<T*>(std::aligned_alloc(kAlignment, bytes));
+        if (!m_p)
+            return false;
+        m_nCapacity = n;
+        return true;
+    }
+    T* Data() const { return m_p; }
+
+private:
+    T* m_p = nullptr;
+    std::size_t m_nCapacity = 0;
+};
+
+// Below this many taps a block is computed straight from the linear window; from it
+// on the inputs are interleaved so that each tap costs aligned loads only.
+constexpr int kDenseMinTaps = 16;
+// Outputs per chunk of the linear kernel (at least; more for long filters).
+constexpr std::size_t kLinearChunk = 16384;
+// Output rows per lane and chunk of the dense kernel (at least; more for long filters).
+constexpr std::size_t kDenseRows = 2048;
+// Automatic threading: a block is shared only when it has at least this many
+// multiply-adds, and each thread gets at least kMinThreadSamples outputs.
+constexpr std::size_t kThreadWork = std::size_t{1} << 21;
+constexpr std::size_t kMinThreadSamples = 4096;
+
+std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
+
+const fir::KernelSet& KernelsFor(CStreamFilter::Simd level)
+{
+#if defined(RAVELIN_FIR_X86)
+    switch (level) {
+    case CStreamFilter::Simd::Avx512:
+        return fir::kAvx512Kernels;
+    case CStreamFilter::Simd::Avx2:
+        return fir::kAvx2Kernels;
+    case CStreamFilter::Simd::Baseline:
+        break;
+    }
+#else
+    (void)level;
+#endif
+    return fir::kBaselineKernels;
+}
+
+// E is the stream this block sees: the N values before its first input (the oldest
+// of them is only kept as state, no output reads it), then in[0, n). Copies
+// E[from, from + count) into dst; the first N come from carry.
+void CopyStream(double* dst, std::size_t from, std::size_t count, const double* carry,
+                std::size_t N, const double* in)
+{
+    if (from < N) {
+        const std::size_t c = std::min(count, N - from);
+        std::memcpy(dst, carry + from, c * sizeof(double));
+        dst += c;
+        from += c;
+        count -= c;
+    }
+    if (count > 0)
+        std::memcpy(dst, in + (from - N), count * sizeof(double));
+}
+
+} // namespace
+
+// Working memory of the block operation, kept between blocks.
+struct CStreamFilter::BlockWork {
+    struct Worker {
+        CAlignedArray<double> window; // N values before the chunk, then its inputs
+        CAlignedArray<double> rows;   // interleaved inputs of the dense kernel
+        CAlignedArray<double> acc;    // interleaved outputs of the dense kernel
+    };
+    // One thread's share: outputs [from, to) of the block.
+    struct Job {
+        const fir::KernelSet* kernels = nullptr;
+        const double* in = nullptr;
+        double* out = nullptr;
+        std::size_t from = 0, to = 0;
+        std::size_t N = 0;
+        std::size_t chunk = 0; // outputs per chunk
+        bool dense = false;
+        bool aliased = false;
+        bool skipZeros = false;
+        const int* backAll = nullptr;
+        const double* coefAll = nullptr;
+        const int* backNonZero = nullptr;
+        const double* coefNonZero = nullptr;
+        int countNonZero = 0;
+        Worker* worker = nullptr;
+    };
+
+    static void Run(const Job& job);
+
+    CAlignedArray<int> backAll;     // N - 1 - k for every tap k
+    CAlignedArray<int> backNonZero; // the same for taps with a non-zero coefficient
+    CAlignedArray<double> coefNonZero;
+    int countNonZero = 0;
+    CAlignedArray<double> carry;  // the N values before the block, oldest first
+    CAlignedArray<double> after;  // the N values before the next block
+    Worker workers[kMaxThreads];
+};
+
+// One thread's outputs, chunk after chunk. On entry worker->window holds E[from, from + N).
+void CStreamFilter::BlockWork::Run(const Job& job)
+{
+    const fir::KernelSet& k = *job.kernels;
+    const std::size_t N = job.N;
+    const std::size_t W = static_cast<std::size_t>(k.lanes);
+    double* const window = job.worker->window.Data();
+
+    // One past the stream index of the latest non-finite value seen; 0 if none.
+    std::size_t badEnd = 0;
+    if (const std::ptrdiff_t i = k.lastNonFinite(window, N); i >= 0)
+        badEnd = job.from + static_cast<std::size_t>(i) + 1;
+
+    bool fromWindow = true; // window holds E[c, c + N)
+    for (std::size_t c = job.from; c < job.to;) {
+        const std::size_t m = std::min(job.chunk, job.to - c);
+        // Stream values E[c, c + N + m): with separate arrays read the input in place.
+        const double* span = window;
+        if (fromWindow)
+            std::memcpy(window + N, job.in + c, m * sizeof(double));
+        else
+            span = job.in + (c - N);
+        if (const std::ptrdiff_t i = k.lastNonFinite(span + N, m); i >= 0)
+            badEnd = c + N + static_cast<std::size_t>(i) + 1;
+
+        // The outputs see E[c + 1, c + N + m).
+        const bool skip = job.skipZeros && badEnd <= c + 1;
+        const int* back = skip ? job.backNonZero : job.backAll;
+        const double* coef = skip ? job.coefNonZero : job.coefAll;
+        const int count = skip ? job.countNonZero : static_cast<int>(N);
+        const double* base = span + 1;
+
+        if (job.dense) {
+            const std::size_t L =
+                RoundUp((m + W - 1) / W, static_cast<std::size_t>(k.rowTile));
+            double* rows = job.worker->rows.Data();
+            double* acc = job.worker->acc.Data();
+            k.interleave(rows, base, N - 1 + m, L, L + N - 1);
+            k.dense(rows, acc, L, back, coef, count, true);
+            k.deinterleave(job.out + c, acc, L, m);
+        } else {
+            k.linear(base, job.out + c, m, back, coef, count);
+        }
+
+        c += m;
+        // In place, the inputs before c are gone once their outputs are written, so the
+        // next chunk's history is carried in the window.
+        fromWindow = job.aliased || c < N;
+        if (c < job.to && fromWindow)
+            std::memmove(window, span + m, N * sizeof(double));
+    }
+}
+
+CStreamFilter::CStreamFilter() = default;
 CStreamFilter::~CStreamFilter() = default;
 
 void CStreamFilter::Release()
@@ -12,6 +217,7 @@ void CStreamFilter::Release()
     m_pDelay.reset();
     m_nLength = 0;
     m_nPos = 0;
+    m_bTapsChanged = true;
 }
 
 int CStreamFilter::SetLength(int n)
@@ -35,6 +241,7 @@ int CStreamFilter::SetCoef(int i, double value)
     if (i < 0 || i >= m_nLength)
         return 0;
     m_pCoef[i] = value;
+    m_bTapsChanged = true;
     return 1;
 }
 
@@ -55,10 +262,160 @@ double CStreamFilter::Process(double x)
     return sum;
 }
 
+CStreamFilter::Simd CStreamFilter::BestSimd()
+{
+#if defined(RAVELIN_FIR_X86)
+    static const Simd best = [] {
+        __builtin_cpu_init();
+        // These also check that the system saves the wider registers.
+        if (__builtin_cpu_supports("avx512f"))
+            return Simd::Avx512;
+        if (__builtin_cpu_supports("avx2"))
+            return Simd::Avx2;
+        return Simd::Baseline;
+    }();
+    return best;
+#else
+    return Simd::Baseline;
+#endif
+}
+
+CStreamFilter::Simd CStreamFilter::ActiveSimd() const
+{
+    return std::min(m_eSimdLimit, BestSimd());
+}
+
+bool CStreamFilter::PrepareTaps()
+{
+    BlockWork& b = *m_pBlock;
+    if (!m_bTapsChanged)
+        return true;
+    const auto N = static_cast<std::size_t>(m_nLength);
+    if (!b.backAll.Reserve(N) || !b.backNonZero.Reserve(N) || !b.coefNonZero.Reserve(N))
+        return false;
+    int count = 0;
+    for (int k = 0; k < m_nLength; ++k) {
+        const int back = m_nLength - 1 - k;
+        b.backAll.Data()[k] = back;
+        if (m_pCoef[k] != 0.0) { // false for -0.0 too
+            b.backNonZero.Data()[count] = back;
+            b.coefNonZero.Data()[count] = m_pCoef[k];
+            ++count;
+        }
+    }
+    b.countNonZero = count;
+    m_bTapsChanged = false;
+    return true;
+}
+
 void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
 {
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = Process(in[i]);
+    if (n == 0)
+        return;
+    if (m_nLength < 1) {
+        std::fill(out, out + n, 0.0);
+        return;
+    }
+    const auto N = static_cast<std::size_t>(m_nLength);
+    const fir::KernelSet& kernels = KernelsFor(ActiveSimd());
+    const auto W = static_cast<std::size_t>(kernels.lanes);
+
+    if (!m_pBlock)
+        m_pBlock.reset(new (std::nothrow) BlockWork);
+    const bool ready = m_pBlock && PrepareTaps();
+    BlockWork* const b = m_pBlock.get();
+
+    // The plan: tap lists, kernel, chunk size and threads.
+    const bool skipZeros = std::fegetround() == FE_TONEAREST;
+    const int count = skipZeros && ready ? b->countNonZero : m_nLength;
+    const bool dense = count >= kDenseMinTaps;
+    const std::size_t rowsPerLane =
+        RoundUp(std::max(kDenseRows, N), static_cast<std::size_t>(kernels.rowTile));
+    const std::size_t chunk = dense ? rowsPerLane * W : std::max(kLinearChunk, 2 * N);
+
+    std::size_t threads = 1;
+    if (m_nThreads > 0) {
+        threads = std::min({static_cast<std::size_t>(m_nThreads), n,
+                            static_cast<std::size_t>(kMaxThreads)});
+    } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count)) {
+        const unsigned hw = std::thread::hardware_concurrency();
+        threads = std::min({static_cast<std::size_t>(hw == 0 ? 1 : hw),
+                            static_cast<std::size_t>(kMaxThreads), n / kMinThreadSamples});
+        threads = std::max<std::size_t>(threads, 1);
+    }
+
+    bool allocated = ready && b->carry.Reserve(N) && b->after.Reserve(N);
+    for (std::size_t t = 0; allocated && t < threads; ++t) {
+        BlockWork::Worker& w = b->workers[t];
+        allocated = w.window.Reserve(N + chunk) &&
+                    (!dense || (w.rows.Reserve((rowsPerLane + N - 1) * W) &&
+                                w.acc.Reserve(rowsPerLane * W)));
+    }
+    if (!allocated) {
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = Process(in[i]);
+        return;
+    }
+
+    // The N values before the block, oldest first, from the circular delay line.
+    const auto p = static_cast<std::size_t>(m_nPos);
+    double* const carry = b->carry.Data();
+    for (std::size_t i = 0; i < N; ++i)
+        carry[i] = m_pDelay[(p + N - i) % N];
+
+    const auto inAddr = reinterpret_cast<std::uintptr_t>(in);
+    const auto outAddr = reinterpret_cast<std::uintptr_t>(out);
+    const bool aliased = inAddr < outAddr + n * sizeof(double) && outAddr < inAddr + n * sizeof(double);
+
+    // Everything a thread needs from before its share, and the next block's history,
+    // is copied now: in place, the outputs overwrite it.
+    BlockWork::Job jobs[kMaxThreads];
+    for (std::size_t t = 0; t < threads; ++t) {
+        BlockWork::Job& j = jobs[t];
+        j.kernels = &kernels;
+        j.in = in;
+        j.out = out;
+        j.from = n * t / threads;
+        j.to = n * (t + 1) / threads;
+        j.N = N;
+        j.chunk = chunk;
+        j.dense = dense;
+        j.aliased = aliased;
+        j.skipZeros = skipZeros;
+        j.backAll = b->backAll.Data();
+        j.coefAll = m_pCoef.get();
+        j.backNonZero = b->backNonZero.Data();
+        j.coefNonZero = b->coefNonZero.Data();
+        j.countNonZero = b->countNonZero;
+        j.worker = &b->workers[t];
+        CopyStream(j.worker->window.Data(), j.from, N, carry, N, in);
+    }
+    CopyStream(b->after.Data(), n, N, carry, N, in);
+
+    std::thread helpers[kMaxThreads];
+    bool started[kMaxThreads] = {};
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            helpers[t] = std::thread(&BlockWork::Run, std::cref(jobs[t]));
+            started[t] = true;
+        } catch (...) {
+            // No thread to be had: this one does that share too, below.
+        }
+    }
+    BlockWork::Run(jobs[0]);
+    for (std::size_t t = 1; t < threads; ++t) {
+        if (started[t])
+            helpers[t].join();
+        else
+            BlockWork::Run(jobs[t]);
+    }
+
+    // Leave the delay line as n calls of Process would have.
+    m_nPos = static_cast<int>((p + N - n % N) % N);
+    const auto q = static_cast<std::size_t>(m_nPos);
+    const double* after = b->after.Data();
+    for (std::size_t i = 0; i < N; ++i)
+        m_pDelay[(q + N - i) % N] = after[i];
 }
 
 } // namespace ravelin

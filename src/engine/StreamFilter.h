@@ -11,7 +11,7 @@ namespace ravelin {
 // SetCoef changes only a coefficient, Process changes only the delay line.
 class CStreamFilter {
 public:
-    CStreamFilter() = default;
+    CStreamFilter();
     virtual ~CStreamFilter();
 
     CStreamFilter(const CStreamFilter&) = delete;
@@ -32,19 +32,51 @@ public:
 
     // Same as calling Process on in[0..n) in order, storing the results in out:
     // bit for bit the same sums, and the same state afterwards, so a signal can be
-    // split into blocks anywhere. in and out may be the same array.
+    // split into blocks anywhere. in and out may be the same array (otherwise they
+    // must not overlap). Several outputs are computed side by side in vector lanes
+    // and long blocks are shared among threads; neither changes a single bit.
+    // Outputs that come out NaN are NaN here too, though not always with the same
+    // payload bits. Allocates working memory on first use and when the filter grows;
+    // if that fails it falls back to Process, sample by sample.
     void ProcessBlock(const double* in, double* out, std::size_t n);
 
     int Length() const { return m_nLength; }
     double Coef(int i) const { return (i >= 0 && i < m_nLength) ? m_pCoef[i] : 0.0; }
 
+    // Instruction sets the block operation can use, narrowest first.
+    enum class Simd { Baseline, Avx2, Avx512 };
+    // The widest one this processor and system support (Baseline off x86-64).
+    static Simd BestSimd();
+    // Caps the instruction set of this filter's block operation (no cap by default);
+    // for comparisons and benchmarks, as every choice gives the same results.
+    void LimitSimd(Simd level) { m_eSimdLimit = level; }
+    // What ProcessBlock uses: the cap, narrowed to what the processor supports.
+    Simd ActiveSimd() const;
+
+    // Threads of the block operation. 0 (the default): one for short blocks and for
+    // long ones as many as the processor has, at most kMaxThreads. n >= 1: every
+    // block is split among min(n, block length, kMaxThreads) threads. The results
+    // are the same in every case.
+    static constexpr int kMaxThreads = 8;
+    void SetThreads(int n) { m_nThreads = n < 0 ? 0 : n; }
+    int Threads() const { return m_nThreads; }
+
 private:
+    struct BlockWork;
+
     void Release();
+    bool PrepareTaps();
 
     std::unique_ptr<double[]> m_pCoef;
     std::unique_ptr<double[]> m_pDelay;
     int m_nLength = 0;
     int m_nPos = 0; // slot of the next input sample; moves backwards
+
+    // Working memory of ProcessBlock; created on first use, kept for the next block.
+    std::unique_ptr<BlockWork> m_pBlock;
+    bool m_bTapsChanged = true; // the block operation's tap lists must be rebuilt
+    int m_nThreads = 0;
+    Simd m_eSimdLimit = Simd::Avx512;
 };
 
 } // namespace ravelin
