@@ -2,6 +2,7 @@
 #define RAVELIN_FIR_SET kAvx512Kernels
 #define RAVELIN_FIR_NAME "avx512"
 #define RAVELIN_FIR_LANES 8
-#define RAVELIN_FIR_ROW_TILE 16
+#define RAVELIN_FIR_ROW_TILE 12
+#define RAVELIN_FIR_MAX_RUN 4
 #define RAVELIN_FIR_LINEAR_TILE 4
 #include "engine/FirKernels.inc"

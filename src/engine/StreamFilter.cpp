@@ -3,10 +3,13 @@
 #include "engine/FirKernels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cfenv>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -118,21 +121,27 @@ void CopyStream(double* dst, std::size_t from, std::size_t count, const double* 
 
 } // namespace
 
-// Working memory of the block operation, kept between blocks.
+// Working memory of the block operation, kept between blocks, and its helper threads.
 struct CStreamFilter::BlockWork {
     struct Worker {
         CAlignedArray<double> window; // N values before the chunk, then its inputs
         CAlignedArray<double> rows;   // interleaved inputs of the dense kernel
         CAlignedArray<double> acc;    // interleaved outputs of the dense kernel
     };
-    // One thread's share: outputs [from, to) of the block.
-    struct Job {
+
+    // One ProcessBlock call. Its outputs are cut into units, [u * unitLength, ...),
+    // each filtered from start to end by one thread; the threads take the next unit
+    // until none is left, so a thread that gets little processor time holds up at
+    // most the unit it has taken.
+    struct Task {
         const fir::KernelSet* kernels = nullptr;
         const double* in = nullptr;
         double* out = nullptr;
-        std::size_t from = 0, to = 0;
+        std::size_t n = 0;
         std::size_t N = 0;
-        std::size_t chunk = 0; // outputs per chunk
+        std::size_t chunk = 0; // outputs per pass of a kernel
+        std::size_t unitLength = 0;
+        std::size_t units = 0;
         bool dense = false;
         bool aliased = false;
         bool skipZeros = false;
@@ -141,69 +150,183 @@ struct CStreamFilter::BlockWork {
         const int* backNonZero = nullptr;
         const double* coefNonZero = nullptr;
         int countNonZero = 0;
-        Worker* worker = nullptr;
+        // The first snapshotUnits units start from a copy of the N stream values before
+        // them (at u * N); the others read those straight from the input.
+        const double* snapshots = nullptr;
+        std::size_t snapshotUnits = 0;
+        int workers = 1;   // threads this block may use, the caller's included
+        std::fenv_t fenv{}; // the caller's rounding mode, for the helpers
+        std::atomic<std::size_t> next{0};
+        int active = 0;    // helpers working on it; guarded by the mutex
     };
 
-    static void Run(const Job& job);
+    BlockWork() = default;
+    BlockWork(const BlockWork&) = delete;
+    BlockWork& operator=(const BlockWork&) = delete;
+    ~BlockWork();
+
+    static void RunUnit(const Task& task, std::size_t u, Worker& worker);
+    static void RunUnits(Task& task, Worker& worker);
+    void EnsureHelpers(int count);
+    void HelperLoop(int index);
+    void Run(Task& task);
 
     CAlignedArray<int> backAll;     // N - 1 - k for every tap k
     CAlignedArray<int> backNonZero; // the same for taps with a non-zero coefficient
     CAlignedArray<double> coefNonZero;
     int countNonZero = 0;
-    CAlignedArray<double> carry;  // the N values before the block, oldest first
-    CAlignedArray<double> after;  // the N values before the next block
+    CAlignedArray<double> carry;     // the N values before the block, oldest first
+    CAlignedArray<double> after;     // the N values before the next block
+    CAlignedArray<double> snapshots; // see Task
     Worker workers[kMaxThreads];
+
+    // Helper threads, started on the first block that wants them, waiting for tasks.
+    std::mutex mutex;
+    std::condition_variable wake; // a task was posted, or the helpers must stop
+    std::condition_variable idle; // a helper finished its part of a task
+    Task* task = nullptr;
+    unsigned long generation = 0;
+    bool stopping = false;
+    std::thread helpers[kMaxThreads - 1];
+    int helperCount = 0;
 };
 
-// One thread's outputs, chunk after chunk. On entry worker->window holds E[from, from + N).
-void CStreamFilter::BlockWork::Run(const Job& job)
+CStreamFilter::BlockWork::~BlockWork()
 {
-    const fir::KernelSet& k = *job.kernels;
-    const std::size_t N = job.N;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    for (int i = 0; i < helperCount; ++i)
+        helpers[i].join();
+}
+
+void CStreamFilter::BlockWork::EnsureHelpers(int count)
+{
+    for (; helperCount < count; ++helperCount) {
+        try {
+            helpers[helperCount] = std::thread(&BlockWork::HelperLoop, this, helperCount);
+        } catch (...) {
+            return; // no more threads to be had: the caller's thread does the rest
+        }
+    }
+}
+
+void CStreamFilter::BlockWork::HelperLoop(int index)
+{
+    unsigned long seen = 0;
+    for (;;) {
+        Task* t = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            wake.wait(lock, [&] { return stopping || (task && generation != seen); });
+            if (stopping)
+                return;
+            seen = generation;
+            if (index + 1 >= task->workers)
+                continue;
+            t = task;
+            ++t->active;
+        }
+        std::fenv_t own;
+        std::fegetenv(&own);
+        std::fesetenv(&t->fenv);
+        RunUnits(*t, workers[index + 1]);
+        std::fesetenv(&own);
+        // Notify under the lock: once it is released the caller may return and the
+        // task is gone.
+        std::lock_guard<std::mutex> lock(mutex);
+        if (--t->active == 0)
+            idle.notify_all();
+    }
+}
+
+void CStreamFilter::BlockWork::RunUnits(Task& t, Worker& worker)
+{
+    for (;;) {
+        const std::size_t u = t.next.fetch_add(1, std::memory_order_relaxed);
+        if (u >= t.units)
+            return;
+        RunUnit(t, u, worker);
+    }
+}
+
+void CStreamFilter::BlockWork::Run(Task& t)
+{
+    const bool shared = t.workers > 1 && helperCount > 0;
+    if (shared) {
+        std::lock_guard<std::mutex> lock(mutex);
+        task = &t;
+        ++generation;
+    }
+    if (shared)
+        wake.notify_all();
+    RunUnits(t, workers[0]);
+    if (shared) {
+        // From here on no helper joins; wait for those that did.
+        std::unique_lock<std::mutex> lock(mutex);
+        task = nullptr;
+        idle.wait(lock, [&] { return t.active == 0; });
+    }
+}
+
+// Filters unit u chunk after chunk.
+void CStreamFilter::BlockWork::RunUnit(const Task& t, std::size_t u, Worker& worker)
+{
+    const fir::KernelSet& k = *t.kernels;
+    const std::size_t N = t.N;
     const std::size_t W = static_cast<std::size_t>(k.lanes);
-    double* const window = job.worker->window.Data();
+    const std::size_t from = u * t.unitLength;
+    const std::size_t to = std::min(t.n, from + t.unitLength);
+    double* const window = worker.window.Data();
+
+    // window holds E[c, c + N) while fromWindow; otherwise the input is read in place.
+    bool fromWindow = u < t.snapshotUnits;
+    const double* history = fromWindow ? t.snapshots + u * N : t.in + (from - N);
+    if (fromWindow)
+        std::memcpy(window, history, N * sizeof(double));
 
     // One past the stream index of the latest non-finite value seen; 0 if none.
     std::size_t badEnd = 0;
-    if (const std::ptrdiff_t i = k.lastNonFinite(window, N); i >= 0)
-        badEnd = job.from + static_cast<std::size_t>(i) + 1;
+    if (const std::ptrdiff_t i = k.lastNonFinite(history, N); i >= 0)
+        badEnd = from + static_cast<std::size_t>(i) + 1;
 
-    bool fromWindow = true; // window holds E[c, c + N)
-    for (std::size_t c = job.from; c < job.to;) {
-        const std::size_t m = std::min(job.chunk, job.to - c);
-        // Stream values E[c, c + N + m): with separate arrays read the input in place.
+    for (std::size_t c = from; c < to;) {
+        const std::size_t m = std::min(t.chunk, to - c);
+        // Stream values E[c, c + N + m).
         const double* span = window;
         if (fromWindow)
-            std::memcpy(window + N, job.in + c, m * sizeof(double));
+            std::memcpy(window + N, t.in + c, m * sizeof(double));
         else
-            span = job.in + (c - N);
+            span = t.in + (c - N);
         if (const std::ptrdiff_t i = k.lastNonFinite(span + N, m); i >= 0)
             badEnd = c + N + static_cast<std::size_t>(i) + 1;
 
         // The outputs see E[c + 1, c + N + m).
-        const bool skip = job.skipZeros && badEnd <= c + 1;
-        const int* back = skip ? job.backNonZero : job.backAll;
-        const double* coef = skip ? job.coefNonZero : job.coefAll;
-        const int count = skip ? job.countNonZero : static_cast<int>(N);
+        const bool skip = t.skipZeros && badEnd <= c + 1;
+        const int* back = skip ? t.backNonZero : t.backAll;
+        const double* coef = skip ? t.coefNonZero : t.coefAll;
+        const int count = skip ? t.countNonZero : static_cast<int>(N);
         const double* base = span + 1;
 
-        if (job.dense) {
+        if (t.dense) {
             const std::size_t L =
                 RoundUp((m + W - 1) / W, static_cast<std::size_t>(k.rowTile));
-            double* rows = job.worker->rows.Data();
-            double* acc = job.worker->acc.Data();
+            double* rows = worker.rows.Data();
+            double* acc = worker.acc.Data();
             k.interleave(rows, base, N - 1 + m, L, L + N - 1);
             k.dense(rows, acc, L, back, coef, count, true);
-            k.deinterleave(job.out + c, acc, L, m);
+            k.deinterleave(t.out + c, acc, L, m);
         } else {
-            k.linear(base, job.out + c, m, back, coef, count);
+            k.linear(base, t.out + c, m, back, coef, count);
         }
 
         c += m;
         // In place, the inputs before c are gone once their outputs are written, so the
         // next chunk's history is carried in the window.
-        fromWindow = job.aliased || c < N;
-        if (c < job.to && fromWindow)
+        fromWindow = t.aliased || c < N;
+        if (c < to && fromWindow)
             std::memmove(window, span + m, N * sizeof(double));
     }
 }
@@ -319,37 +442,58 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     const auto N = static_cast<std::size_t>(m_nLength);
     const fir::KernelSet& kernels = KernelsFor(ActiveSimd());
     const auto W = static_cast<std::size_t>(kernels.lanes);
+    const auto J = static_cast<std::size_t>(kernels.rowTile);
 
     if (!m_pBlock)
         m_pBlock.reset(new (std::nothrow) BlockWork);
     const bool ready = m_pBlock && PrepareTaps();
     BlockWork* const b = m_pBlock.get();
 
-    // The plan: tap lists, kernel, chunk size and threads.
-    const bool skipZeros = std::fegetround() == FE_TONEAREST;
-    const int count = skipZeros && ready ? b->countNonZero : m_nLength;
-    const bool dense = count >= kDenseMinTaps;
-    const std::size_t rowsPerLane =
-        RoundUp(std::max(kDenseRows, N), static_cast<std::size_t>(kernels.rowTile));
-    const std::size_t chunk = dense ? rowsPerLane * W : std::max(kLinearChunk, 2 * N);
+    BlockWork::Task t;
+    t.kernels = &kernels;
+    t.in = in;
+    t.out = out;
+    t.n = n;
+    t.N = N;
+    t.skipZeros = std::fegetround() == FE_TONEAREST;
+    const int count = t.skipZeros && ready ? b->countNonZero : m_nLength;
+    t.dense = count >= kDenseMinTaps;
+    const auto inAddr = reinterpret_cast<std::uintptr_t>(in);
+    const auto outAddr = reinterpret_cast<std::uintptr_t>(out);
+    t.aliased = inAddr < outAddr + n * sizeof(double) && outAddr < inAddr + n * sizeof(double);
 
+    // Threads: as asked, or by the amount of work.
     std::size_t threads = 1;
     if (m_nThreads > 0) {
         threads = std::min({static_cast<std::size_t>(m_nThreads), n,
                             static_cast<std::size_t>(kMaxThreads)});
-    } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count)) {
+    } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count) &&
+               n >= 2 * kMinThreadSamples) {
         const unsigned hw = std::thread::hardware_concurrency();
-        threads = std::min({static_cast<std::size_t>(hw == 0 ? 1 : hw),
+        threads = std::min({static_cast<std::size_t>(std::max(hw, 1u)),
                             static_cast<std::size_t>(kMaxThreads), n / kMinThreadSamples});
-        threads = std::max<std::size_t>(threads, 1);
     }
 
-    bool allocated = ready && b->carry.Reserve(N) && b->after.Reserve(N);
-    for (std::size_t t = 0; allocated && t < threads; ++t) {
-        BlockWork::Worker& w = b->workers[t];
-        allocated = w.window.Reserve(N + chunk) &&
-                    (!dense || (w.rows.Reserve((rowsPerLane + N - 1) * W) &&
-                                w.acc.Reserve(rowsPerLane * W)));
+    // Chunks (one pass of a kernel) and units (what one thread takes at a time).
+    t.chunk = t.dense ? RoundUp(std::max(kDenseRows, N), J) * W : std::max(kLinearChunk, 2 * N);
+    if (threads > 1 && !t.aliased) {
+        // Several units per thread, so that the threads finish together.
+        const std::size_t least = m_nThreads > 0 ? 1 : kMinThreadSamples;
+        t.chunk = std::min(t.chunk, std::max(least, (n + 4 * threads - 1) / (4 * threads)));
+    }
+    t.unitLength = t.aliased ? (n + threads - 1) / threads : t.chunk;
+    t.units = (n + t.unitLength - 1) / t.unitLength;
+    t.snapshotUnits = t.aliased ? t.units : std::min(t.units, (N + t.unitLength - 1) / t.unitLength);
+    t.workers = static_cast<int>(std::min(threads, t.units));
+    const std::size_t rowsPerLane = RoundUp((t.chunk + W - 1) / W, J);
+
+    bool allocated = ready && b->carry.Reserve(N) && b->after.Reserve(N) &&
+                     b->snapshots.Reserve(t.snapshotUnits * N);
+    for (int i = 0; allocated && i < t.workers; ++i) {
+        BlockWork::Worker& w = b->workers[i];
+        allocated = w.window.Reserve(N + t.chunk) &&
+                    (!t.dense || (w.rows.Reserve((rowsPerLane + N - 1) * W) &&
+                                  w.acc.Reserve(rowsPerLane * W)));
     }
     if (!allocated) {
         for (std::size_t i = 0; i < n; ++i)
@@ -360,62 +504,35 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     // The N values before the block, oldest first, from the circular delay line.
     const auto p = static_cast<std::size_t>(m_nPos);
     double* const carry = b->carry.Data();
-    for (std::size_t i = 0; i < N; ++i)
-        carry[i] = m_pDelay[(p + N - i) % N];
-
-    const auto inAddr = reinterpret_cast<std::uintptr_t>(in);
-    const auto outAddr = reinterpret_cast<std::uintptr_t>(out);
-    const bool aliased = inAddr < outAddr + n * sizeof(double) && outAddr < inAddr + n * sizeof(double);
-
-    // Everything a thread needs from before its share, and the next block's history,
-    // is copied now: in place, the outputs overwrite it.
-    BlockWork::Job jobs[kMaxThreads];
-    for (std::size_t t = 0; t < threads; ++t) {
-        BlockWork::Job& j = jobs[t];
-        j.kernels = &kernels;
-        j.in = in;
-        j.out = out;
-        j.from = n * t / threads;
-        j.to = n * (t + 1) / threads;
-        j.N = N;
-        j.chunk = chunk;
-        j.dense = dense;
-        j.aliased = aliased;
-        j.skipZeros = skipZeros;
-        j.backAll = b->backAll.Data();
-        j.coefAll = m_pCoef.get();
-        j.backNonZero = b->backNonZero.Data();
-        j.coefNonZero = b->coefNonZero.Data();
-        j.countNonZero = b->countNonZero;
-        j.worker = &b->workers[t];
-        CopyStream(j.worker->window.Data(), j.from, N, carry, N, in);
+    for (std::size_t i = 0, q = p; i < N; ++i) {
+        carry[i] = m_pDelay[q];
+        q = q == 0 ? N - 1 : q - 1;
     }
+
+    // Everything a unit needs from before it, and the next block's history, is copied
+    // now: in place, the outputs overwrite it.
+    for (std::size_t u = 0; u < t.snapshotUnits; ++u)
+        CopyStream(b->snapshots.Data() + u * N, u * t.unitLength, N, carry, N, in);
     CopyStream(b->after.Data(), n, N, carry, N, in);
 
-    std::thread helpers[kMaxThreads];
-    bool started[kMaxThreads] = {};
-    for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers[t] = std::thread(&BlockWork::Run, std::cref(jobs[t]));
-            started[t] = true;
-        } catch (...) {
-            // No thread to be had: this one does that share too, below.
-        }
-    }
-    BlockWork::Run(jobs[0]);
-    for (std::size_t t = 1; t < threads; ++t) {
-        if (started[t])
-            helpers[t].join();
-        else
-            BlockWork::Run(jobs[t]);
-    }
+    t.backAll = b->backAll.Data();
+    t.coefAll = m_pCoef.get();
+    t.backNonZero = b->backNonZero.Data();
+    t.coefNonZero = b->coefNonZero.Data();
+    t.countNonZero = b->countNonZero;
+    t.snapshots = b->snapshots.Data();
+    std::fegetenv(&t.fenv);
+    if (t.workers > 1)
+        b->EnsureHelpers(t.workers - 1);
+    b->Run(t);
 
     // Leave the delay line as n calls of Process would have.
     m_nPos = static_cast<int>((p + N - n % N) % N);
-    const auto q = static_cast<std::size_t>(m_nPos);
     const double* after = b->after.Data();
-    for (std::size_t i = 0; i < N; ++i)
-        m_pDelay[(q + N - i) % N] = after[i];
+    for (std::size_t i = 0, q = static_cast<std::size_t>(m_nPos); i < N; ++i) {
+        m_pDelay[q] = after[i];
+        q = q == 0 ? N - 1 : q - 1;
+    }
 }
 
 } // namespace ravelin
