@@ -1,4 +1,4 @@
-# The two commands: `make run` and `make test`. Both install what is missing first.
+# The commands: `make run`, `make test` and `make bench`. Each installs what is missing first.
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= 2
@@ -7,7 +7,7 @@ WERROR ?= $(if $(CI),ON,OFF)
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DRAVELIN_WERROR=$(WERROR)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test bench clean
 
 all: build
 
@@ -25,6 +25,10 @@ run: build
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Filtering speed against sox, and the block operation alone (see scripts/bench).
+bench: build
+	@scripts/bench $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

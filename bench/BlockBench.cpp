@@ -1,6 +1,6 @@
 // CStreamFilter::ProcessBlock on one minute of 44.1 kHz audio, per file-mode preset.
 // Besides the time, each run reports:
-//   samples/s    filtered samples per second
+//   Msamples/s   filtered samples per second, in millions
 //   GMAC/s       multiply-add pairs per second actually computed (non-zero taps only)
 //   peak         that rate as a share of the cores' peak pair rate (PeakRate.h) for the
 //                threads the block used
@@ -119,50 +119,63 @@ double ScalarRate(int preset)
     return rates[preset] = static_cast<double>(n) / took.count();
 }
 
-// Args: preset, threads (0 automatic), block length (0 = the whole minute at once).
+// Args: preset, threads (0 automatic), block length (0 = the whole minute at once),
+// widest instruction set (0 baseline, 1 AVX2, 2 AVX-512 or whatever the processor has).
 void BM_ProcessBlock(benchmark::State& state)
 {
     const int preset = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
     const auto blockLength = static_cast<std::size_t>(state.range(2));
+    const auto simd = static_cast<CStreamFilter::Simd>(state.range(3));
     CStreamFilter f;
     LoadPreset(f, preset);
     f.SetThreads(threads);
+    f.LimitSimd(simd);
+    if (f.ActiveSimd() != simd) {
+        state.SkipWithError("the processor lacks this instruction set");
+        return;
+    }
     const std::vector<double>& x = Workload();
     std::vector<double> y(x.size());
     const std::size_t block = blockLength == 0 ? x.size() : blockLength;
+    double seconds = 0.0;
     for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < x.size(); i += block)
             f.ProcessBlock(x.data() + i, y.data() + i, std::min(block, x.size() - i));
         benchmark::ClobberMemory();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        seconds += took.count();
     }
     const double samples = static_cast<double>(x.size()) * static_cast<double>(state.iterations());
     const double pairs = samples * static_cast<double>(NonZeroTaps(f));
     const unsigned hw = std::max(1u, std::thread::hardware_concurrency());
     const double used = threads == 0 ? std::min<double>(hw, CStreamFilter::kMaxThreads) : threads;
-    state.counters["samples/s"] = benchmark::Counter(samples, benchmark::Counter::kIsRate);
-    state.counters["GMAC/s"] = benchmark::Counter(pairs * 1e-9, benchmark::Counter::kIsRate);
-    state.counters["peak"] = benchmark::Counter(pairs / (PeakPairsPerCore() * used),
-                                                benchmark::Counter::kIsRate);
-    state.counters["vs_scalar"] = benchmark::Counter(samples / ScalarRate(preset),
-                                                     benchmark::Counter::kIsRate);
+    state.counters["Msamples/s"] = samples / seconds * 1e-6;
+    state.counters["GMAC/s"] = pairs / seconds * 1e-9;
+    state.counters["peak"] = pairs / seconds / (PeakPairsPerCore() * used);
+    state.counters["vs_scalar"] = samples / seconds / ScalarRate(preset);
 }
-
-const char* const kPresetNames[] = {"pass",    "delay5", "echo5", "ma5",   "lag1",  "lag2",
-                                    "delay1023", "echo1023", "lpf4", "lpf8", "lpf20", "user3"};
 
 void PresetArgs(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"preset", "threads", "block"});
+    b->ArgNames({"preset", "threads", "block", "simd"});
+    const auto best = static_cast<int>(CStreamFilter::BestSimd());
     for (int preset = 0; preset < 12; ++preset)
         for (int threads : {0, 1})
-            b->Args({preset, threads, 0});
+            b->Args({preset, threads, 0, best});
     // The file run's way: the minute in blocks of 64 Ki samples.
     for (int preset : {7, 8, 11})
-        b->Args({preset, 0, 65536});
+        for (int threads : {0, 1})
+            b->Args({preset, threads, 65536, best});
+    // The narrower kernels, on one thread.
+    for (int simd = 0; simd < best; ++simd)
+        for (int preset : {7, 8, 11})
+            b->Args({preset, 1, 0, simd});
 }
 
-BENCHMARK(BM_ProcessBlock)->Apply(PresetArgs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProcessBlock)->Apply(PresetArgs)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 void BM_PeakPairRate(benchmark::State& state)
 {

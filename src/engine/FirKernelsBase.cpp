@@ -3,6 +3,6 @@
 #define RAVELIN_FIR_NAME "baseline"
 #define RAVELIN_FIR_LANES 2
 #define RAVELIN_FIR_ROW_TILE 6
-#define RAVELIN_FIR_MAX_RUN 2
+#define RAVELIN_FIR_MAX_RUN 3
 #define RAVELIN_FIR_LINEAR_TILE 4
 #include "engine/FirKernels.inc"

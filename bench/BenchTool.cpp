@@ -1,0 +1,239 @@
+// ravelin_bench_tool: the pieces scripts/bench needs besides ravelin-cli and sox.
+//
+//   wav FILE [SECONDS]            writes the workload: deterministic 44.1 kHz mono 16-bit
+//                                 "music" (sweeps, a sawtooth and noise), 60 s by default
+//   coefs [FILTER]                prints the filter's coefficients, one per line, for sox
+//   plain [FILTER] IN OUT         filters a 16-bit mono WAV with the plain loop: Process
+//                                 once per sample, truncation toward zero, saturation to
+//                                 16 bits as the file run does; the reference for speed
+//                                 and for the output bytes
+//   same-samples A B              exit 0 when the sample data of two WAV files are
+//                                 byte for byte the same
+// FILTER is --preset P (number or name) [--taps T0,T1,T2 --coefs C0,C1,C2].
+
+#include "engine/Presets.h"
+#include "engine/RavelinDoc.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void PutLe(Bytes& b, std::uint32_t v, int size)
+{
+    for (int i = 0; i < size; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+Bytes Header16(std::uint32_t samples)
+{
+    Bytes h;
+    const std::uint32_t dataSize = samples * 2;
+    for (char c : std::string("RIFF"))
+        h.push_back(static_cast<std::uint8_t>(c));
+    PutLe(h, 36 + dataSize, 4);
+    for (char c : std::string("WAVEfmt "))
+        h.push_back(static_cast<std::uint8_t>(c));
+    PutLe(h, 16, 4);
+    PutLe(h, 1, 2);         // PCM
+    PutLe(h, 1, 2);         // mono
+    PutLe(h, 44100, 4);     // samples per second
+    PutLe(h, 44100 * 2, 4); // bytes per second
+    PutLe(h, 2, 2);         // block align
+    PutLe(h, 16, 2);        // bits per sample
+    for (char c : std::string("data"))
+        h.push_back(static_cast<std::uint8_t>(c));
+    PutLe(h, dataSize, 4);
+    return h;
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(f);
+}
+
+std::optional<Bytes> ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        return std::nullopt;
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t GetLe(const Bytes& b, std::size_t at, int size)
+{
+    std::uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = v << 8 | b[at + static_cast<std::size_t>(i)];
+    return v;
+}
+
+// The sample bytes of a RIFF/WAVE file: the "data" chunk, cut to what the file holds.
+// Also returns the "fmt " fields channels and bits through the pointers.
+std::optional<std::pair<std::size_t, std::size_t>> DataChunk(const Bytes& b, int* channels = nullptr,
+                                                             int* bits = nullptr)
+{
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    std::size_t at = 12;
+    while (at + 8 <= b.size()) {
+        const std::size_t size = GetLe(b, at + 4, 4);
+        if (std::memcmp(b.data() + at, "fmt ", 4) == 0 && at + 8 + 16 <= b.size()) {
+            if (channels)
+                *channels = static_cast<int>(GetLe(b, at + 8 + 2, 2));
+            if (bits)
+                *bits = static_cast<int>(GetLe(b, at + 8 + 14, 2));
+        }
+        if (std::memcmp(b.data() + at, "data", 4) == 0)
+            return std::make_pair(at + 8, std::min(size, b.size() - (at + 8)));
+        at += 8 + size + (size & 1);
+    }
+    return std::nullopt;
+}
+
+int MakeWorkload(const std::string& path, double seconds)
+{
+    const auto n = static_cast<std::uint32_t>(seconds * 44100.0);
+    Bytes b = Header16(n);
+    std::uint32_t noise = 12345;
+    double phase = 0.0;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        const double t = i / 44100.0;
+        phase += 2.0 * 3.14159265358979 * (220.0 + 200.0 * std::sin(0.25 * t)) / 44100.0;
+        const double saw = 2.0 * (t * 110.0 - std::floor(t * 110.0)) - 1.0;
+        const double v = 12000.0 * std::sin(phase) + 5000.0 * saw +
+                         static_cast<double>(static_cast<int>(noise >> 19) - 4096);
+        const auto s = static_cast<std::int16_t>(std::lround(std::fmax(-32768.0, std::fmin(32767.0, v))));
+        PutLe(b, static_cast<std::uint16_t>(s), 2);
+    }
+    return WriteFile(path, b) ? 0 : 1;
+}
+
+// Parses --preset, --taps, --coefs from args[from...]; the rest is returned.
+bool ParseFilter(const std::vector<std::string>& args, ravelin::CRavelinDoc& doc,
+                 std::vector<std::string>& rest)
+{
+    doc.m_nFilterPreset = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--preset" || a == "--taps" || a == "--coefs") && i + 1 < args.size()) {
+            const std::string v = args[++i];
+            if (a == "--preset") {
+                int found = -1;
+                for (std::size_t p = 0; p < ravelin::kFilterPresets.size(); ++p)
+                    if (ravelin::kFilterPresets[p].name == v || std::to_string(p) == v)
+                        found = static_cast<int>(p);
+                if (found < 0)
+                    return false;
+                doc.m_nFilterPreset = found;
+            } else {
+                std::stringstream s(v);
+                std::string item;
+                for (int k = 0; k < 3 && std::getline(s, item, ','); ++k) {
+                    if (a == "--taps")
+                        doc.m_nUserTap[k] = std::stoi(item);
+                    else
+                        doc.m_dUserCoef[k] = std::stod(item);
+                }
+            }
+        } else {
+            rest.push_back(a);
+        }
+    }
+    return doc.LoadFilePreset();
+}
+
+int PrintCoefs(ravelin::CRavelinDoc& doc)
+{
+    for (int k = 0; k < doc.m_filter.Length(); ++k)
+        std::printf("%.17g\n", doc.m_filter.Coef(k));
+    return 0;
+}
+
+int PlainLoop(ravelin::CRavelinDoc& doc, const std::string& in, const std::string& out)
+{
+    auto b = ReadFile(in);
+    int channels = 0, bits = 0;
+    const auto data = b ? DataChunk(*b, &channels, &bits) : std::nullopt;
+    if (!data || channels != 1 || bits != 16) {
+        std::cerr << "plain: " << in << " is not a mono 16-bit WAV file\n";
+        return 1;
+    }
+    const std::size_t n = data->second / 2;
+    Bytes result = Header16(static_cast<std::uint32_t>(n));
+    ravelin::CStreamFilter& f = doc.m_filter;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto s = static_cast<std::int16_t>(GetLe(*b, data->first + 2 * i, 2));
+        const double t = std::trunc(f.Process(s));
+        const double c = t < -32768.0 ? -32768.0 : t > 32767.0 ? 32767.0 : t;
+        PutLe(result, static_cast<std::uint16_t>(static_cast<std::int16_t>(c)), 2);
+    }
+    return WriteFile(out, result) ? 0 : 1;
+}
+
+int SameSamples(const std::string& a, const std::string& b)
+{
+    const auto x = ReadFile(a), y = ReadFile(b);
+    const auto dx = x ? DataChunk(*x) : std::nullopt;
+    const auto dy = y ? DataChunk(*y) : std::nullopt;
+    if (!dx || !dy) {
+        std::cerr << "same-samples: cannot read the sample data of both files\n";
+        return 2;
+    }
+    if (dx->second != dy->second) {
+        std::cout << "different lengths: " << dx->second << " and " << dy->second << " bytes\n";
+        return 1;
+    }
+    for (std::size_t i = 0; i < dx->second; ++i)
+        if ((*x)[dx->first + i] != (*y)[dy->first + i]) {
+            std::cout << "first difference at data byte " << i << "\n";
+            return 1;
+        }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << "usage: ravelin_bench_tool wav|coefs|plain|same-samples ...\n";
+        return 2;
+    }
+    const std::string& command = args[0];
+    const std::vector<std::string> tail(args.begin() + 1, args.end());
+    if (command == "wav" && !tail.empty())
+        return MakeWorkload(tail[0], tail.size() > 1 ? std::stod(tail[1]) : 60.0);
+    if (command == "same-samples" && tail.size() == 2)
+        return SameSamples(tail[0], tail[1]);
+    if (command == "coefs" || command == "plain") {
+        std::vector<std::string> rest;
+        ravelin::CRavelinDoc doc;
+        if (!ParseFilter(tail, doc, rest)) {
+            std::cerr << "ravelin_bench_tool: unknown filter\n";
+            return 2;
+        }
+        if (command == "coefs" && rest.empty())
+            return PrintCoefs(doc);
+        if (command == "plain" && rest.size() == 2)
+            return PlainLoop(doc, rest[0], rest[1]);
+    }
+    std::cerr << "ravelin_bench_tool: bad arguments\n";
+    return 2;
+}
