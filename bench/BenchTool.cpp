@@ -62,7 +62,8 @@ Bytes Header16(std::uint32_t samples)
 bool WriteFile(const std::string& path, const Bytes& bytes)
 {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(f);
 }
 
@@ -84,10 +85,11 @@ std::uint32_t GetLe(const Bytes& b, std::size_t at, int size)
 
 // The sample bytes of a RIFF/WAVE file: the "data" chunk, cut to what the file holds.
 // Also returns the "fmt " fields channels and bits through the pointers.
-std::optional<std::pair<std::size_t, std::size_t>> DataChunk(const Bytes& b, int* channels = nullptr,
-                                                             int* bits = nullptr)
+std::optional<std::pair<std::size_t, std::size_t>>
+DataChunk(const Bytes& b, int* channels = nullptr, int* bits = nullptr)
 {
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
+        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
         return std::nullopt;
     std::size_t at = 12;
     while (at + 8 <= b.size()) {
@@ -118,7 +120,8 @@ int MakeWorkload(const std::string& path, double seconds)
         const double saw = 2.0 * (t * 110.0 - std::floor(t * 110.0)) - 1.0;
         const double v = 12000.0 * std::sin(phase) + 5000.0 * saw +
                          static_cast<double>(static_cast<int>(noise >> 19) - 4096);
-        const auto s = static_cast<std::int16_t>(std::lround(std::fmax(-32768.0, std::fmin(32767.0, v))));
+        const auto s =
+            static_cast<std::int16_t>(std::lround(std::fmax(-32768.0, std::fmin(32767.0, v))));
         PutLe(b, static_cast<std::uint16_t>(s), 2);
     }
     return WriteFile(path, b) ? 0 : 1;

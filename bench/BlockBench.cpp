@@ -7,13 +7,11 @@
 //   vs_scalar    speed-up over Process called once per sample on the same preset
 
 #include "PeakRate.h"
-
 #include "engine/RavelinDoc.h"
 #include "engine/StreamFilter.h"
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -38,8 +36,12 @@ const std::vector<double>& Workload()
             noise = noise * 1664525u + 1013904223u;
             phase1 += 0.01 + 1e-7 * static_cast<double>(i % 100000);
             phase2 += 0.113;
-            const double tri1 = 2.0 * std::abs(phase1 - 2.0 * static_cast<double>(static_cast<long>(phase1 / 2.0))) - 2.0;
-            const double v = 9000.0 * tri1 + 4000.0 * (phase2 - static_cast<double>(static_cast<long>(phase2))) +
+            const double tri1 =
+                2.0 *
+                    std::abs(phase1 - 2.0 * static_cast<double>(static_cast<long>(phase1 / 2.0))) -
+                2.0;
+            const double v = 9000.0 * tri1 +
+                             4000.0 * (phase2 - static_cast<double>(static_cast<long>(phase2))) +
                              static_cast<double>(static_cast<int>(noise >> 20) - 2048);
             x[i] = static_cast<double>(static_cast<int>(std::clamp(v, -32768.0, 32767.0)));
         }

@@ -39,9 +39,8 @@ constexpr std::size_t kAlignment = 64; // a cache line, and the widest vector
 
 // An owned, cache-line aligned array that reports allocation failure instead of
 // throwing. Grows only; the contents are not kept when it grows.
-template <typename T>
-class CAlignedArray {
-public:
+template <typename T> class CAlignedArray {
+  public:
     CAlignedArray() = default;
     CAlignedArray(const CAlignedArray&) = delete;
     CAlignedArray& operator=(const CAlignedArray&) = delete;
@@ -56,8 +55,8 @@ public:
         m_nCapacity = 0;
         if (n > (SIZE_MAX - kAlignment) / sizeof(T))
             return false;
-        const std::size_t bytes = (std::max<std::size_t>(n, 1) * sizeof(T) + kAlignment - 1) /
-                                  kAlignment * kAlignment;
+        const std::size_t bytes =
+            (std::max<std::size_t>(n, 1) * sizeof(T) + kAlignment - 1) / kAlignment * kAlignment;
         m_p = static_cast<T*>(std::aligned_alloc(kAlignment, bytes));
         if (!m_p)
             return false;
@@ -66,7 +65,7 @@ public:
     }
     T* Data() const { return m_p; }
 
-private:
+  private:
     T* m_p = nullptr;
     std::size_t m_nCapacity = 0;
 };
@@ -80,10 +79,13 @@ constexpr std::size_t kLinearChunk = 16384;
 constexpr std::size_t kDenseRows = 2048;
 // Automatic threading: a block is shared only when it has at least this many
 // multiply-adds, and each thread gets at least kMinThreadSamples outputs.
-constexpr std::size_t kThreadWork = std::size_t{1} << 21;
+constexpr std::size_t kThreadWork = std::size_t{1} << 22;
 constexpr std::size_t kMinThreadSamples = 4096;
 
-std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
+std::size_t RoundUp(std::size_t n, std::size_t to)
+{
+    return (n + to - 1) / to * to;
+}
 
 const fir::KernelSet& KernelsFor(CStreamFilter::Simd level)
 {
@@ -154,10 +156,10 @@ struct CStreamFilter::BlockWork {
         // them (at u * N); the others read those straight from the input.
         const double* snapshots = nullptr;
         std::size_t snapshotUnits = 0;
-        int workers = 1;   // threads this block may use, the caller's included
+        int workers = 1;    // threads this block may use, the caller's included
         std::fenv_t fenv{}; // the caller's rounding mode, for the helpers
         std::atomic<std::size_t> next{0};
-        int active = 0;    // helpers working on it; guarded by the mutex
+        int active = 0; // helpers working on it; guarded by the mutex
     };
 
     BlockWork() = default;
@@ -311,8 +313,7 @@ void CStreamFilter::BlockWork::RunUnit(const Task& t, std::size_t u, Worker& wor
         const double* base = span + 1;
 
         if (t.dense) {
-            const std::size_t L =
-                RoundUp((m + W - 1) / W, static_cast<std::size_t>(k.rowTile));
+            const std::size_t L = RoundUp((m + W - 1) / W, static_cast<std::size_t>(k.rowTile));
             double* rows = worker.rows.Data();
             double* acc = worker.acc.Data();
             k.interleave(rows, base, N - 1 + m, L, L + N - 1);
@@ -465,8 +466,8 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     // Threads: as asked, or by the amount of work.
     std::size_t threads = 1;
     if (m_nThreads > 0) {
-        threads = std::min({static_cast<std::size_t>(m_nThreads), n,
-                            static_cast<std::size_t>(kMaxThreads)});
+        threads = std::min(
+            {static_cast<std::size_t>(m_nThreads), n, static_cast<std::size_t>(kMaxThreads)});
     } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count) &&
                n >= 2 * kMinThreadSamples) {
         const unsigned hw = std::thread::hardware_concurrency();
@@ -483,7 +484,8 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     }
     t.unitLength = t.aliased ? (n + threads - 1) / threads : t.chunk;
     t.units = (n + t.unitLength - 1) / t.unitLength;
-    t.snapshotUnits = t.aliased ? t.units : std::min(t.units, (N + t.unitLength - 1) / t.unitLength);
+    t.snapshotUnits =
+        t.aliased ? t.units : std::min(t.units, (N + t.unitLength - 1) / t.unitLength);
     t.workers = static_cast<int>(std::min(threads, t.units));
     const std::size_t rowsPerLane = RoundUp((t.chunk + W - 1) / W, J);
 
@@ -492,8 +494,8 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     for (int i = 0; allocated && i < t.workers; ++i) {
         BlockWork::Worker& w = b->workers[i];
         allocated = w.window.Reserve(N + t.chunk) &&
-                    (!t.dense || (w.rows.Reserve((rowsPerLane + N - 1) * W) &&
-                                  w.acc.Reserve(rowsPerLane * W)));
+                    (!t.dense ||
+                     (w.rows.Reserve((rowsPerLane + N - 1) * W) && w.acc.Reserve(rowsPerLane * W)));
     }
     if (!allocated) {
         for (std::size_t i = 0; i < n; ++i)

@@ -10,7 +10,7 @@ namespace ravelin {
 // The coefficients are kept apart from the delay line: SetLength clears both,
 // SetCoef changes only a coefficient, Process changes only the delay line.
 class CStreamFilter {
-public:
+  public:
     CStreamFilter();
     virtual ~CStreamFilter();
 
@@ -61,7 +61,7 @@ public:
     void SetThreads(int n) { m_nThreads = n < 0 ? 0 : n; }
     int Threads() const { return m_nThreads; }
 
-private:
+  private:
     struct BlockWork;
 
     void Release();

@@ -5,13 +5,12 @@
 #include "engine/RavelinDoc.h"
 #include "engine/StreamFilter.h"
 
-#include <gtest/gtest.h>
-
 #include <cfenv>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 #include <string>
@@ -40,9 +39,10 @@ std::string FirstDifference(const Signal& expected, const Signal& actual)
     for (std::size_t i = 0; i < expected.size(); ++i)
         if (Bits(expected[i]) != Bits(actual[i])) {
             char text[160];
-            std::snprintf(text, sizeof text, "sample %zu: expected %.17g (%016llx), got %.17g (%016llx)",
-                          i, expected[i], static_cast<unsigned long long>(Bits(expected[i])), actual[i],
-                          static_cast<unsigned long long>(Bits(actual[i])));
+            std::snprintf(text, sizeof text,
+                          "sample %zu: expected %.17g (%016llx), got %.17g (%016llx)", i,
+                          expected[i], static_cast<unsigned long long>(Bits(expected[i])),
+                          actual[i], static_cast<unsigned long long>(Bits(actual[i])));
             return text;
         }
     return {};
@@ -163,9 +163,9 @@ void CheckAgainstProcess(const Signal& h, std::size_t length, std::size_t maxBlo
     for (Simd simd : SupportedSimd())
         for (int threads : {1, 2})
             for (bool inPlace : {false, true}) {
-                SCOPED_TRACE(testing::Message() << h.size() << " taps, " << SimdName(simd) << ", "
-                                                << threads << " thread(s)"
-                                                << (inPlace ? ", in place" : ""));
+                SCOPED_TRACE(testing::Message()
+                             << h.size() << " taps, " << SimdName(simd) << ", " << threads
+                             << " thread(s)" << (inPlace ? ", in place" : ""));
                 CStreamFilter f;
                 Load(f, h);
                 f.LimitSimd(simd);
@@ -255,6 +255,37 @@ TEST(StreamFilterBlock, BlocksAndSingleSamplesMixFreely)
             f.ProcessBlock(&x[i], &y[i], n);
             i += n;
         }
+    }
+    EXPECT_EQ(FirstDifference(expected, y), "");
+}
+
+// The helper threads outlive a block; later blocks may want more or fewer of them.
+TEST(StreamFilterBlock, ThreadCountsCanChangeBetweenBlocks)
+{
+    std::mt19937_64 rng(16);
+    const Signal h = RandomTaps(200, true, rng);
+    const Signal x = RandomSignal(60000, rng);
+    CStreamFilter reference;
+    Load(reference, h);
+    const Signal expected = PerSample(reference, x);
+
+    CStreamFilter f;
+    Load(f, h);
+    Signal y(x.size());
+    const int counts[] = {2, 8, 1, 0, 3, 2, 0};
+    std::size_t i = 0;
+    for (int round = 0; i < x.size(); ++round) {
+        f.SetThreads(counts[round % 7]);
+        const std::size_t n = std::min<std::size_t>(x.size() - i, 5000 + 3000 * (round % 4));
+        if (round % 3 == 2) { // in place
+            std::copy(x.begin() + static_cast<std::ptrdiff_t>(i),
+                      x.begin() + static_cast<std::ptrdiff_t>(i + n),
+                      y.begin() + static_cast<std::ptrdiff_t>(i));
+            f.ProcessBlock(&y[i], &y[i], n);
+        } else {
+            f.ProcessBlock(&x[i], &y[i], n);
+        }
+        i += n;
     }
     EXPECT_EQ(FirstDifference(expected, y), "");
 }
