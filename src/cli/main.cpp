@@ -1,1 +1,348 @@
-int main() { return 0; }
+// ravelin-cli: the filter engine for scripts and batch work.
+#include "engine/Commands.h"
+#include "engine/Presets.h"
+#include "engine/RavelinDoc.h"
+#include "files/FileRun.h"
+#include "files/TextExport.h"
+#include "files/UserPrompts.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace ravelin;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kMainHelp =
+    "Usage: ravelin-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  filter    filter a mono 8/16-bit WAV file into another WAV file\n"
+    "  demo      run the 20 steps of the ten-tap demonstration and print the table\n"
+    "  presets   list the filter and input presets\n"
+    "\n"
+    "Options:\n"
+    "  --help     show this help (also after a command)\n"
+    "  --version  show the version\n";
+
+constexpr const char* kFilterHelp =
+    "Usage: ravelin-cli filter [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2] INPUT.wav OUTPUT.wav\n"
+    "\n"
+    "Filters every sample of INPUT.wav and writes OUTPUT.wav (replaced only when the\n"
+    "whole file was written). Prints the input's header information.\n"
+    "\n"
+    "  --preset P         filter preset, number 0..11 or name (default pass); see 'presets'\n"
+    "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each 0..8192 (default 0,1,2)\n"
+    "  --coefs C0,C1,C2   its coefficients, each -2..2 (default 0.5,0.25,0.166666666666667)\n"
+    "\n"
+    "Exit status: 0 written, 1 input refused or output not written, 2 usage error.\n";
+
+constexpr const char* kDemoHelp =
+    "Usage: ravelin-cli demo [--preset P] [--input I] [-o FILE]\n"
+    "\n"
+    "Runs the 20 steps of the ten-tap demonstration and prints the coefficients and\n"
+    "the time/input/output table (UTF-8). With -o, writes the text file the desktop\n"
+    "program saves (Shift_JIS, CR LF) instead.\n"
+    "\n"
+    "  --preset P   filter preset 0..5 or pass, delay5, echo5, ma5, lag1, lag2 (default pass)\n"
+    "  --input I    input preset 0..2 or impulse, impulse2, test (default test)\n"
+    "  -o FILE      write the text file to FILE\n";
+
+constexpr const char* kPresetsHelp =
+    "Usage: ravelin-cli presets\n"
+    "\n"
+    "Lists the filter presets and the input presets: number, name and caption.\n";
+
+class UsageError {
+public:
+    UsageError(std::string message, std::string command)
+        : m_message(std::move(message)), m_command(std::move(command))
+    {
+    }
+    int Report() const
+    {
+        std::cerr << "ravelin-cli: " << m_message << " (see 'ravelin-cli "
+                  << (m_command.empty() ? "" : m_command + " ") << "--help')\n";
+        return kExitUsage;
+    }
+
+private:
+    std::string m_message;
+    std::string m_command;
+};
+
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text)
+{
+    T value{};
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+template <std::size_t N>
+std::optional<int> ParsePreset(std::string_view text, const std::array<PresetInfo, N>& table,
+                               int limit)
+{
+    if (auto n = ParseNumber<int>(text); n && *n >= 0 && *n < limit)
+        return n;
+    for (int i = 0; i < limit; ++i)
+        if (table[static_cast<std::size_t>(i)].name == text)
+            return i;
+    return std::nullopt;
+}
+
+std::vector<std::string_view> SplitComma(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string_view::npos)
+            return parts;
+        start = comma + 1;
+    }
+}
+
+// Walks "--name value", "--name=value" and positional arguments of one command.
+class ArgReader {
+public:
+    ArgReader(std::span<char*> args, std::string command)
+        : m_args(args), m_command(std::move(command))
+    {
+    }
+    bool Done() const { return m_pos >= m_args.size(); }
+    std::string_view Peek() const { return m_args[m_pos]; }
+    std::string_view Next() { return m_args[m_pos++]; }
+
+    // The option's value, from "--opt=value" or the next argument.
+    std::string_view Value(std::string_view arg, std::string_view option)
+    {
+        if (arg.size() > option.size() && arg[option.size()] == '=')
+            return arg.substr(option.size() + 1);
+        if (Done())
+            throw UsageError("option '" + std::string(option) + "' needs a value", m_command);
+        return Next();
+    }
+    static bool Is(std::string_view arg, std::string_view option)
+    {
+        return arg == option || (arg.starts_with(option) && arg.size() > option.size() &&
+                                 arg[option.size()] == '=');
+    }
+    const std::string& Command() const { return m_command; }
+
+private:
+    std::span<char*> m_args;
+    std::size_t m_pos = 0;
+    std::string m_command;
+};
+
+// Answers the file run's questions from the command line and prints its messages.
+class CliPrompts : public IUserPrompts {
+public:
+    CliPrompts(std::string input, std::string output)
+        : m_input(std::move(input)), m_output(std::move(output))
+    {
+    }
+    std::optional<std::string> AskOpenPath(const std::string&, const std::string&) override
+    {
+        return m_input;
+    }
+    std::optional<std::string> AskSavePath(const std::string&, const std::string&) override
+    {
+        return m_output;
+    }
+    void ShowMessage(const std::string& text, const std::string&, MessageIcon icon) override
+    {
+        std::ostream& out = icon == MessageIcon::Error ? std::cerr : std::cout;
+        out << text;
+        if (!text.ends_with('\n'))
+            out << '\n';
+        out.flush();
+    }
+
+private:
+    std::string m_input;
+    std::string m_output;
+};
+
+int RunFilter(ArgReader& args)
+{
+    CRavelinDoc doc;
+    doc.m_nInputPreset = INPUT_FILE;
+    std::vector<std::string_view> positional;
+    while (!args.Done()) {
+        const std::string_view arg = args.Next();
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kFilterHelp;
+            return kExitOk;
+        }
+        if (ArgReader::Is(arg, "--preset")) {
+            const auto v = args.Value(arg, "--preset");
+            const auto p = ParsePreset(v, kFilterPresets, FILTER_COUNT);
+            if (!p)
+                throw UsageError("unknown filter preset '" + std::string(v) + "'", "filter");
+            doc.m_nFilterPreset = *p;
+        } else if (ArgReader::Is(arg, "--taps")) {
+            const auto v = args.Value(arg, "--taps");
+            const auto parts = SplitComma(v);
+            if (parts.size() != 3)
+                throw UsageError("--taps needs three tap numbers, got '" + std::string(v) + "'",
+                                 "filter");
+            for (std::size_t i = 0; i < 3; ++i) {
+                const auto t = ParseNumber<int>(parts[i]);
+                if (!t || *t < 0 || *t > 8192)
+                    throw UsageError("tap number '" + std::string(parts[i]) +
+                                         "' is not an integer from 0 to 8192",
+                                     "filter");
+                doc.m_nUserTap[i] = *t;
+            }
+        } else if (ArgReader::Is(arg, "--coefs")) {
+            const auto v = args.Value(arg, "--coefs");
+            const auto parts = SplitComma(v);
+            if (parts.size() != 3)
+                throw UsageError("--coefs needs three coefficients, got '" + std::string(v) + "'",
+                                 "filter");
+            for (std::size_t i = 0; i < 3; ++i) {
+                const auto c = ParseNumber<double>(parts[i]);
+                if (!c || !(*c >= -2.0 && *c <= 2.0))
+                    throw UsageError("coefficient '" + std::string(parts[i]) +
+                                         "' is not a number from -2 to 2",
+                                     "filter");
+                doc.m_dUserCoef[i] = *c;
+            }
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            throw UsageError("unknown option '" + std::string(arg) + "'", "filter");
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() < 2)
+        throw UsageError("filter needs INPUT.wav and OUTPUT.wav", "filter");
+    if (positional.size() > 2)
+        throw UsageError("unexpected argument '" + std::string(positional[2]) + "'", "filter");
+
+    CliPrompts prompts{std::string(positional[0]), std::string(positional[1])};
+    const RunResult result = RunFileFilter(doc, prompts);
+    return result == RunResult::Done ? kExitOk : kExitFailed;
+}
+
+int RunDemo(ArgReader& args)
+{
+    CRavelinDoc doc;
+    std::optional<std::string> outPath;
+    std::string filterText = "pass";
+    std::string inputText = "test";
+    while (!args.Done()) {
+        const std::string_view arg = args.Next();
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kDemoHelp;
+            return kExitOk;
+        }
+        if (ArgReader::Is(arg, "--preset")) {
+            filterText = args.Value(arg, "--preset");
+            const auto p = ParsePreset(filterText, kFilterPresets, FILTER_COUNT);
+            if (!p)
+                throw UsageError("unknown filter preset '" + filterText + "'", "demo");
+            doc.m_nFilterPreset = *p;
+        } else if (ArgReader::Is(arg, "--input")) {
+            inputText = args.Value(arg, "--input");
+            const auto p = ParsePreset(inputText, kInputPresets, INPUT_COUNT);
+            if (!p)
+                throw UsageError("unknown input preset '" + inputText + "'", "demo");
+            doc.m_nInputPreset = *p;
+        } else if (arg == "-o" || ArgReader::Is(arg, "--output")) {
+            outPath = std::string(args.Value(arg, arg == "-o" ? "-o" : "--output"));
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            throw UsageError("unknown option '" + std::string(arg) + "'", "demo");
+        } else {
+            throw UsageError("unexpected argument '" + std::string(arg) + "'", "demo");
+        }
+    }
+    if (!doc.IsDemoPair()) {
+        std::cerr << "ravelin-cli: '" << filterText << "' with '" << inputText
+                  << "' is not a demonstration pair (filters 0..5 with inputs 0..2)\n";
+        return kExitFailed;
+    }
+    for (int i = 0; i < DEMO_STEPS; ++i)
+        doc.Advance();
+    if (!outPath) {
+        std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
+        return kExitOk;
+    }
+    const std::string error = WriteTextExport(doc, *outPath);
+    if (!error.empty()) {
+        std::cerr << error;
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int RunPresets(ArgReader& args)
+{
+    while (!args.Done()) {
+        const std::string_view arg = args.Next();
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kPresetsHelp;
+            return kExitOk;
+        }
+        throw UsageError("unexpected argument '" + std::string(arg) + "'", "presets");
+    }
+    std::cout << "filter presets:\n";
+    for (std::size_t i = 0; i < kFilterPresets.size(); ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(kFilterPresets[i].name).c_str());
+        std::cout << line << kFilterPresets[i].caption << '\n';
+    }
+    std::cout << "input presets:\n";
+    for (std::size_t i = 0; i < kInputPresets.size(); ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(kInputPresets[i].name).c_str());
+        std::cout << line << kInputPresets[i].caption << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    std::span<char*> all(argv, static_cast<std::size_t>(argc));
+    try {
+        if (all.size() < 2)
+            throw UsageError("missing command", "");
+        const std::string_view command = all[1];
+        ArgReader args(all.subspan(2), std::string(command));
+        if (command == "--help" || command == "-h" || command == "help") {
+            std::cout << kMainHelp;
+            return kExitOk;
+        }
+        if (command == "--version") {
+            std::cout << "ravelin-cli 1.0\n";
+            return kExitOk;
+        }
+        if (command == "filter")
+            return RunFilter(args);
+        if (command == "demo")
+            return RunDemo(args);
+        if (command == "presets")
+            return RunPresets(args);
+        throw UsageError("unknown command '" + std::string(command) + "'", "");
+    } catch (const UsageError& e) {
+        return e.Report();
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace ravelin {
+
+// An output file that appears at its path only when every write succeeded:
+// the data goes to a temporary file in the target's folder, which is flushed,
+// synced and renamed over the target by Commit. Until then an existing file at
+// the target stays untouched, and a destroyed, uncommitted file leaves nothing behind.
+class CAtomicFile {
+public:
+    CAtomicFile() = default;
+    ~CAtomicFile();
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+    // Creates the temporary file. False when the folder cannot take it.
+    bool Open(const std::string& targetPath);
+
+    // The stream to write to; valid between a successful Open and Commit.
+    std::FILE* Stream() const { return m_pFile; }
+
+    // Writes all bytes; false on any short write.
+    bool Write(const void* data, std::size_t size);
+
+    // Flushes, syncs, closes and renames over the target. False (and the temporary
+    // file removed) when any of these or an earlier write failed.
+    bool Commit();
+
+    // Closes and removes the temporary file.
+    void Discard();
+
+private:
+    std::FILE* m_pFile = nullptr;
+    std::string m_target;
+    std::string m_temp;
+    bool m_failed = false;
+};
+
+} // namespace ravelin

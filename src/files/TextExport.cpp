@@ -1,0 +1,101 @@
+#include "files/TextExport.h"
+
+#include "engine/Commands.h"
+#include "engine/RavelinDoc.h"
+#include "files/AtomicFile.h"
+#include "files/UserPrompts.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ravelin {
+
+namespace {
+
+// The four Japanese labels of the file, in both encodings the export writes.
+struct Labels {
+    const char* coefTitle;   // タップ係数
+    const char* coefHead;    // 係数番号　タップ係数
+    const char* resultTitle; // アニメーションの結果
+    const char* resultHead;  // 時刻　入力信号　出力信号
+};
+
+constexpr Labels kUtf8Labels = {
+    "タップ係数",
+    "係数番号　タップ係数",
+    "アニメーションの結果",
+    "時刻　入力信号　出力信号",
+};
+
+// The same texts in Shift_JIS (code page 932), as a report or spreadsheet on a
+// Japanese system reads them.
+constexpr Labels kShiftJisLabels = {
+    "\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94",
+    "\x8C\x57\x90\x94\x94\xD4\x8D\x86\x81\x40\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94",
+    "\x83\x41\x83\x6A\x83\x81\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xCC\x8C\x8B\x89\xCA",
+    "\x8E\x9E\x8D\x8F\x81\x40\x93\xFC\x97\xCD\x90\x4D\x8D\x86\x81\x40\x8F\x6F\x97\xCD\x90\x4D"
+    "\x8D\x86",
+};
+
+template <typename... Args>
+void AppendFormat(std::string& out, const char* format, Args... args)
+{
+    char line[128];
+    const int n = std::snprintf(line, sizeof line, format, args...);
+    if (n > 0)
+        out.append(line, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
+}
+
+} // namespace
+
+std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol)
+{
+    const Labels& l = encoding == TextEncoding::ShiftJis ? kShiftJisLabels : kUtf8Labels;
+    std::string out;
+    out += l.coefTitle;
+    out += eol;
+    out += l.coefHead;
+    out += eol;
+    for (int k = 0; k < DEMO_TAPS; ++k) {
+        AppendFormat(out, "%8d  %10.5f", k, doc.m_h[k]);
+        out += eol;
+    }
+    out += eol;
+    out += l.resultTitle;
+    out += eol;
+    out += l.resultHead;
+    out += eol;
+    for (int i = 0; i < DEMO_STEPS; ++i) {
+        AppendFormat(out, "%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]);
+        out += eol;
+    }
+    return out;
+}
+
+std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path)
+{
+    const std::string text = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
+    CAtomicFile file;
+    if (!file.Open(path))
+        return "error .... can't open the file [" + path + "]\n";
+    if (!file.Write(text.data(), text.size()) || !file.Commit()) {
+        file.Discard();
+        return "error .... can't write the file [" + path + "]\n";
+    }
+    return {};
+}
+
+RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)
+{
+    const auto path = prompts.AskSavePath(textexport::kSaveTitle, textexport::kFilter);
+    if (!path || path->empty())
+        return RunResult::Cancelled;
+    const std::string error = WriteTextExport(doc, *path);
+    if (!error.empty()) {
+        prompts.ShowMessage(error, "", MessageIcon::Error);
+        return RunResult::Failed;
+    }
+    return RunResult::Done;
+}
+
+} // namespace ravelin

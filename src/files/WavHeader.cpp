@@ -1,0 +1,117 @@
+#include "files/WavHeader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ravelin {
+
+namespace {
+
+constexpr std::size_t kScratch = 256;
+
+bool ReadExact(std::FILE* file, std::uint8_t* buffer, std::size_t count)
+{
+    return std::fread(buffer, 1, count, file) == count;
+}
+
+std::uint32_t LoadU32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// Skips count bytes by reading them through the scratch buffer, so the reader works
+// on pipes and memory streams as well as on files. Fails at the end of the stream.
+bool Skip(std::FILE* file, std::uint64_t count)
+{
+    std::uint8_t scratch[kScratch];
+    while (count > 0) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, kScratch));
+        if (!ReadExact(file, scratch, piece))
+            return false;
+        count -= piece;
+    }
+    return true;
+}
+
+} // namespace
+
+int TagEquals(const std::uint8_t* bytes, const char* tag)
+{
+    return std::memcmp(bytes, tag, 4) == 0 ? 0 : 1;
+}
+
+CWavHeader::CWavHeader()
+{
+    std::memcpy(&m_bytes[0], "RIFF", 4);
+    std::memcpy(&m_bytes[8], "WAVE", 4);
+    std::memcpy(&m_bytes[12], "fmt ", 4);
+    PutU32(16, 16);
+    std::memcpy(&m_bytes[36], "data", 4);
+}
+
+std::uint16_t CWavHeader::U16(std::size_t at) const
+{
+    return static_cast<std::uint16_t>(m_bytes[at] | m_bytes[at + 1] << 8);
+}
+
+std::uint32_t CWavHeader::U32(std::size_t at) const
+{
+    return LoadU32(&m_bytes[at]);
+}
+
+void CWavHeader::PutU32(std::size_t at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        m_bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+int CWavHeader::ReadWavHeader(std::FILE* file)
+{
+    std::uint8_t head[12];
+    if (!ReadExact(file, head, sizeof head) || TagEquals(head, "RIFF") != 0 ||
+        TagEquals(head + 8, "WAVE") != 0)
+        return 1;
+    std::memcpy(&m_bytes[4], head + 4, 4);
+
+    bool haveFmt = false;
+    for (;;) {
+        std::uint8_t chunk[8];
+        if (!ReadExact(file, chunk, sizeof chunk))
+            return 1;
+        const std::uint32_t size = LoadU32(chunk + 4);
+        if (TagEquals(chunk, "data") == 0) {
+            if (!haveFmt)
+                return 1;
+            std::memcpy(&m_bytes[40], chunk + 4, 4);
+            return 0;
+        }
+        std::uint64_t skip = size + (size & 1u); // odd chunks carry one pad byte
+        if (TagEquals(chunk, "fmt ") == 0 && !haveFmt) {
+            if (size < 16)
+                return 1;
+            std::uint8_t body[16];
+            if (!ReadExact(file, body, sizeof body))
+                return 1;
+            std::memcpy(&m_bytes[20], body, sizeof body);
+            haveFmt = true;
+            skip -= 16;
+        }
+        if (!Skip(file, skip))
+            return 1;
+    }
+}
+
+bool CWavHeader::WriteWavHeader(std::FILE* file) const
+{
+    CWavHeader out = *this;
+    out.PutU32(4, 36u + DataSize());
+    out.PutU32(16, 16);
+    std::memcpy(&out.m_bytes[0], "RIFF", 4);
+    std::memcpy(&out.m_bytes[8], "WAVE", 4);
+    std::memcpy(&out.m_bytes[12], "fmt ", 4);
+    std::memcpy(&out.m_bytes[36], "data", 4);
+    return std::fwrite(out.m_bytes.data(), 1, kSize, file) == kSize;
+}
+
+} // namespace ravelin
