@@ -22,28 +22,28 @@ constexpr QRect kExplanationLabel{56, 37, 29, 9};
 // The pieces of the help text in order. The 19th carries no line end of its own:
 // it and the 20th form one line.
 constexpr const char16_t* kPieces[] = {
-        u"FIR ディジタルフィルタのアニメーションとフィルタリング\r\n",
-        u"\r\n",
-        u"【１】目的\r\n",
-        u"（１）FIR ディジタルフィルタのアニメーション\r\n",
-        u"（２）WAVファイルのデータのフィルタリング\r\n",
-        u"\r\n",
-        u"【２】使用方法\r\n",
-        u"（１）FIR ディジタルフィルタのアニメーション\r\n",
-        u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
-        u"入力信号設定中から入力信号を選んでください．\r\n",
-        u"実行メニューから「こま送り」を選ぶと１ステップ進みます．\r\n",
-        u"実行メニューから「アニメーション」を選ぶと２０ステップ進みます．\r\n",
-        u"アニメーションが終了すると入出力信号の値をファイルに保存することが出来ます．\r\n",
-        u"ツールバー上には「こま送り」「アニメーション」「速送り」「巻き戻し」のボタンがあります\r\n",
-        u"\r\n",
-        u"（２）WAVファイルのデータのフィルタリング\r\n",
-        u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
-        u"入力信号設定中から「ファイルデータ」を選んでください．\r\n",
-        u"実行メニューから「ファイル-ファイル実行」を選ぶと入力WAVファイル選択",
-        u"→出力力WAVファイルの順に動作します\r\n",
-        u"両方のファイルを適当なplayerで聞き比べてください\r\n",
-        u"（エコーフィルタがわかりやすいです．）\r\n",
+    u"FIR ディジタルフィルタのアニメーションとフィルタリング\r\n",
+    u"\r\n",
+    u"【１】目的\r\n",
+    u"（１）FIR ディジタルフィルタのアニメーション\r\n",
+    u"（２）WAVファイルのデータのフィルタリング\r\n",
+    u"\r\n",
+    u"【２】使用方法\r\n",
+    u"（１）FIR ディジタルフィルタのアニメーション\r\n",
+    u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
+    u"入力信号設定中から入力信号を選んでください．\r\n",
+    u"実行メニューから「こま送り」を選ぶと１ステップ進みます．\r\n",
+    u"実行メニューから「アニメーション」を選ぶと２０ステップ進みます．\r\n",
+    u"アニメーションが終了すると入出力信号の値をファイルに保存することが出来ます．\r\n",
+    u"ツールバー上には「こま送り」「アニメーション」「速送り」「巻き戻し」のボタンがあります\r\n",
+    u"\r\n",
+    u"（２）WAVファイルのデータのフィルタリング\r\n",
+    u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
+    u"入力信号設定中から「ファイルデータ」を選んでください．\r\n",
+    u"実行メニューから「ファイル-ファイル実行」を選ぶと入力WAVファイル選択",
+    u"→出力力WAVファイルの順に動作します\r\n",
+    u"両方のファイルを適当なplayerで聞き比べてください\r\n",
+    u"（エコーフィルタがわかりやすいです．）\r\n",
 };
 
 } // namespace
@@ -56,12 +56,12 @@ QString CAboutDlg::BuildExplanation()
     return text;
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent)
-    : QDialog(parent)
-    , m_strExplanation(BuildExplanation())
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildExplanation())
 {
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"));
     setObjectName(QStringLiteral("aboutDialog"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
@@ -118,7 +118,8 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     place(explanation, kExplanation, false);
     place(label, kExplanationLabel, true);
     // Centred on the place the template gives it.
-    label->move(du.X(kExplanationLabel.x()) + (du.X(kExplanationLabel.width()) - label->width()) / 2,
+    label->move(du.X(kExplanationLabel.x()) +
+                    (du.X(kExplanationLabel.width()) - label->width()) / 2,
                 label->y());
     setFixedSize(du.Size(kDialogW, kDialogH));
 

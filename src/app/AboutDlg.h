@@ -7,7 +7,7 @@
 class CAboutDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // The field holds at most this many characters; the help text is well below.
     static constexpr int kMaxExplanationChars = 2000;
 

@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-
 #include <algorithm>
 #include <cmath>
 
@@ -11,8 +10,8 @@ CDialogUnits::CDialogUnits(const QFont& font)
     // The average width is taken over the 52 Latin letters, rounded to whole pixels,
     // as the template's unit was defined.
     const QFontMetrics fm(font);
-    const int letters =
-        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     const int avgWidth = std::max(1, (letters / 26 + 1) / 2);
     const int height = std::max(1, fm.height());
     m_sx = avgWidth / 4.0;

@@ -11,7 +11,7 @@ class QFont;
 // The scale may be widened so that every caption fits where the template puts it,
 // since the template was drawn for a different font than the one we run with.
 class CDialogUnits {
-public:
+  public:
     explicit CDialogUnits(const QFont& font);
 
     // Widens the scale, if need be, so that `pixels` fit into `units`.
@@ -29,7 +29,7 @@ public:
     double ScaleX() const { return m_sx; }
     double ScaleY() const { return m_sy; }
 
-private:
+  private:
     double m_sx = 1.5;
     double m_sy = 1.5;
 };

@@ -1,8 +1,6 @@
 #include "control/QtUserPrompts.h"
 
 #include <QApplication>
-
-#include <algorithm>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -10,6 +8,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -43,7 +42,8 @@ void PrepareFileDialog(QFileDialog& dialog, const std::string& filter, bool nati
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("ファイルの場所(&I):"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名(&N):"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類(&T):"));
-    dialog.setLabelText(QFileDialog::Accept, save ? QStringLiteral("保存(&S)") : QStringLiteral("開く(&O)"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        save ? QStringLiteral("保存(&S)") : QStringLiteral("開く(&O)"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
 }
 
@@ -59,10 +59,7 @@ QString MessageText(const std::string& text)
 
 } // namespace
 
-CQtUserPrompts::CQtUserPrompts(QWidget* parent)
-    : m_pParent(parent)
-{
-}
+CQtUserPrompts::CQtUserPrompts(QWidget* parent) : m_pParent(parent) {}
 
 CQtUserPrompts::~CQtUserPrompts()
 {
@@ -188,8 +185,9 @@ bool CQtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
     // A count that goes back means a new run.
     if (!m_pProgress || done < m_nLastDone) {
         EndProgress();
-        auto* dialog = new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
-                                           QStringLiteral("キャンセル"), 0, kProgressSteps, Parent());
+        auto* dialog =
+            new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
+                                QStringLiteral("キャンセル"), 0, kProgressSteps, Parent());
         dialog->setWindowTitle(ProgramCaption());
         // The run holds the user-interface thread: nothing else may be clicked.
         dialog->setWindowModality(Qt::ApplicationModal);

@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QStringList>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,7 +15,7 @@ class QWidget;
 // paths, message boxes for the messages, a progress dialog for long runs.
 // All dialogs are modal over `parent` (which may be null).
 class CQtUserPrompts : public ravelin::IUserPrompts {
-public:
+  public:
     explicit CQtUserPrompts(QWidget* parent = nullptr);
     ~CQtUserPrompts() override;
 
@@ -50,7 +49,7 @@ public:
     // The dialog of the run in progress, if one was started (for tests).
     QProgressDialog* ProgressDialog() const;
 
-private:
+  private:
     void EndProgress();
     QWidget* Parent() const;
 

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -170,10 +170,12 @@ void CheckIndex(QButtonGroup* group, int index)
 
 } // namespace
 
-CSettingsDlg::CSettingsDlg(QWidget* parent)
-    : QDialog(parent)
+CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("動作の設定"));
+    // A fixed-size dialog: a caption with a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("settingsDialog"));
     CreateControls();
     PlaceControls();
@@ -191,11 +193,13 @@ void CSettingsDlg::CreateControls()
 
     m_pFilterBox = new QGroupBox(QStringLiteral("ディジタルフィルタ係数設定"), this);
     m_pFilterBox->setObjectName(QStringLiteral("filterBox"));
-    m_pFileFilterBox = new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pFilterBox);
+    m_pFileFilterBox =
+        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pFilterBox);
     m_pFileFilterBox->setObjectName(QStringLiteral("fileFilterBox"));
     m_pInputBox = new QGroupBox(QStringLiteral("入力信号設定"), this);
     m_pInputBox->setObjectName(QStringLiteral("inputBox"));
-    m_pFileInputBox = new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pInputBox);
+    m_pFileInputBox =
+        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pInputBox);
     m_pFileInputBox->setObjectName(QStringLiteral("fileInputBox"));
 
     // One exclusive group each across the nested frames; the id is the preset index.
@@ -235,8 +239,8 @@ void CSettingsDlg::CreateControls()
     }
 
     // Tab order: OK, Cancel, the tap column, then the coefficient column.
-    QWidget* chain[] = {m_pOk, m_pCancel, m_tapEdits[0], m_tapEdits[1], m_tapEdits[2],
-                        m_coefEdits[0], m_coefEdits[1], m_coefEdits[2]};
+    QWidget* chain[] = {m_pOk,         m_pCancel,      m_tapEdits[0],  m_tapEdits[1],
+                        m_tapEdits[2], m_coefEdits[0], m_coefEdits[1], m_coefEdits[2]};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
@@ -270,12 +274,26 @@ void CSettingsDlg::PlaceControls()
     du.FitHeight(m_tapEdits[0]->minimumSizeHint().height(), 16);
     du.FitHeight(m_pOk->minimumSizeHint().height(), 17);
 
-    const auto place = [&du](QWidget* w, const Box& box, const Box& frame) {
-        w->setGeometry(du.Rect(box.x, box.y, box.w, box.h, frame.Origin()));
+    // Qt draws a group box's frame below its title where the template's frames run
+    // through it: everything inside a frame moves down by the difference, and each
+    // frame grows by what its contents moved.
+    const QFontMetrics fm(m_pFileFilterBox->font());
+    const int shift =
+        std::max(0, m_pFileFilterBox->contentsMargins().top() - 4 - (fm.height() + 1) / 2);
+    const auto inset = [&](const Box& frame) {
+        return frame.x == kDialog.x && frame.y == kDialog.y ? 0 : shift;
+    };
+
+    const auto place = [&](QWidget* w, const Box& box, const Box& frame, int grow = 0) {
+        QRect r = du.Rect(box.x, box.y, box.w, box.h, frame.Origin());
+        r.translate(0, inset(frame));
+        r.setHeight(r.height() + grow);
+        w->setGeometry(r);
     };
     // A control at least as large as it wants to be, but never past its frame.
-    const auto placeGrown = [&du](QWidget* w, const Box& box, const Box& frame) {
+    const auto placeGrown = [&](QWidget* w, const Box& box, const Box& frame) {
         QRect r = du.Rect(box.x, box.y, box.w, box.h, frame.Origin());
+        r.translate(0, inset(frame));
         const QSize hint = w->sizeHint();
         const int maxWidth = du.X(RoomTo(frame, box));
         r.setWidth(std::min(std::max(r.width(), hint.width()), maxWidth));
@@ -286,18 +304,19 @@ void CSettingsDlg::PlaceControls()
 
     place(m_pOk, kOk, kDialog);
     place(m_pCancel, kCancel, kDialog);
-    place(m_pFilterBox, kFilterBox, kDialog);
-    place(m_pFileFilterBox, kFileFilterBox, kFilterBox);
-    place(m_pInputBox, kInputBox, kDialog);
-    place(m_pFileInputBox, kFileInputBox, kInputBox);
+    place(m_pFilterBox, kFilterBox, kDialog, 2 * shift);
+    place(m_pFileFilterBox, kFileFilterBox, kFilterBox, shift);
+    place(m_pInputBox, kInputBox, kDialog, 2 * shift);
+    place(m_pFileInputBox, kFileInputBox, kInputBox, shift);
     for (int i = 0; i < kFilterCount; ++i)
-        placeGrown(m_filterButtons[i], kFilters[i].box, i < kFirstFileFilter ? kFilterBox : kFileFilterBox);
+        placeGrown(m_filterButtons[i], kFilters[i].box, FilterFrame(i));
     for (int i = 0; i < kInputCount; ++i)
         placeGrown(m_inputButtons[i], kInputs[i].box, InputFrame(i));
 
-    // The headings are centred over their columns of fields.
-    const auto placeHeading = [&du](QLabel* label, const Box& heading, const Box& column) {
+    // The headings sit on their columns of fields, centred over them.
+    const auto placeHeading = [&](QLabel* label, const Box& heading, const Box& column) {
         QRect r = du.Rect(column.x, heading.y, column.w, heading.h, kFileFilterBox.Origin());
+        r.translate(0, shift);
         const int height = std::max(r.height(), label->sizeHint().height());
         r.setTop(r.bottom() + 1 - height);
         label->setGeometry(r);
@@ -309,7 +328,7 @@ void CSettingsDlg::PlaceControls()
         place(m_coefEdits[k], kCoefEdits[k], kFileFilterBox);
     }
 
-    setFixedSize(du.Size(kDialog.w, kDialog.h));
+    setFixedSize(du.X(kDialog.w), du.Y(kDialog.h) + 2 * shift);
 }
 
 void CSettingsDlg::showEvent(QShowEvent* event)
@@ -327,6 +346,9 @@ void CSettingsDlg::LoadControls()
     for (int k = 0; k < 3; ++k) {
         m_coefEdits[k]->setText(FormatCoef(m_dCoef[k]));
         m_tapEdits[k]->setText(QString::number(m_nTap[k]));
+        // A long number shows its first digits, not its last.
+        m_coefEdits[k]->setCursorPosition(0);
+        m_tapEdits[k]->setCursorPosition(0);
     }
     // Opening leaves every input choice available, whatever the filter; only a click
     // on a filter applies the file-only rule.

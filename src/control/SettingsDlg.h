@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <array>
 
 class QButtonGroup;
@@ -21,7 +20,7 @@ class CRavelinDoc;
 class CSettingsDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kFilterCount = 12;
     static constexpr int kInputCount = 4;
     static constexpr int kUserFilter = 11;     // the user three-tap filter
@@ -44,11 +43,11 @@ public:
     // Reads and checks every field; stays open on the first bad one.
     void accept() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void CreateControls();
     void PlaceControls();
     void LoadControls();
