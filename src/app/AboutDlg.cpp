@@ -83,6 +83,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     auto* explanation = new QPlainTextEdit(this);
     explanation->setObjectName(QStringLiteral("explanation"));
     explanation->setReadOnly(true);
+    // Read-only, yet the keys still move through the text to scroll and select it.
+    explanation->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     explanation->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     explanation->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     explanation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -102,7 +104,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
 
     CDialogUnits du(font());
     du.FitWidth(version->sizeHint().width(), kOk.x() - kVersion.x() - 4);
-    du.FitWidth(ok->sizeHint().width(), kOk.width());
     du.FitHeight(iconSide, kIcon.height());
     du.FitHeight(ok->minimumSizeHint().height(), kOk.height());
     du.FitHeight(version->sizeHint().height(), kVersion.height());
@@ -115,6 +116,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     place(icon, kIcon, false);
     place(version, kVersion, true);
     place(ok, kOk, false);
+    // Styles give push buttons a minimum width; a wider OK keeps its right edge.
+    if (ok->width() < ok->minimumSizeHint().width()) {
+        const int right = ok->geometry().right();
+        ok->setFixedWidth(ok->minimumSizeHint().width());
+        ok->move(right + 1 - ok->width(), ok->y());
+    }
     place(explanation, kExplanation, false);
     place(label, kExplanationLabel, true);
     // Centred on the place the template gives it.

@@ -266,8 +266,8 @@ void CSettingsDlg::PlaceControls()
         du.FitWidth(fm.horizontalAdvance(box->title()) + 2 * fm.averageCharWidth() + 8, b.w);
     }
     du.FitWidth(m_pTapHeading->sizeHint().width(), kTapEdits[0].w);
-    du.FitWidth(m_pOk->sizeHint().width(), kOk.w);
-    du.FitWidth(m_pCancel->sizeHint().width(), kCancel.w);
+    du.FitWidth(m_pOk->minimumSizeHint().width(), kOk.w);
+    du.FitWidth(m_pCancel->minimumSizeHint().width(), kCancel.w);
     // Rows: a radio button may grow into the gap to the next one (13 units), a field
     // into the 16 units between its row and the next.
     du.FitHeight(m_filterButtons[0]->sizeHint().height(), 13);

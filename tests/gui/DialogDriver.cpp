@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 
 DialogDriver::DialogDriver(int timeoutMs) : m_timeoutMs(timeoutMs)
@@ -43,14 +44,23 @@ void DialogDriver::Tick()
         }
         return;
     }
-    if (m_next >= m_steps.size() || !modal || !modal->isVisible())
+    if (m_queued || m_next >= m_steps.size() || !modal || !modal->isVisible())
         return;
     if (!m_steps[m_next].match(modal))
         return;
-    // Advance first: the action may open the next dialog and wait in its loop,
-    // where the following ticks must already see the next step.
+    // The action runs from the event loop, not from this tick: a timer does not fire
+    // again while its own slot runs, and the action may wait in the next dialog's
+    // loop, where the following ticks must see the next step.
     const Step& step = m_steps[m_next++];
-    step.action(modal);
+    m_queued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, action = step.action, target = QPointer<QWidget>(modal)] {
+            m_queued = false;
+            if (target)
+                action(target);
+        },
+        Qt::QueuedConnection);
 }
 
 void TypeFileName(QFileDialog* dialog, const QString& path)

@@ -51,6 +51,7 @@ class DialogDriver : public QObject {
     QElapsedTimer m_clock;
     int m_timeoutMs;
     bool m_timedOut = false;
+    bool m_queued = false; // an action waits to run
 };
 
 class QFileDialog;
