@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
 namespace {
@@ -39,9 +41,9 @@ void PrepareFileDialog(QFileDialog& dialog, const std::string& filter, bool nati
     if (!LastDirectory().isEmpty())
         dialog.setDirectory(LastDirectory());
     // Qt's own dialog in the program's language, whatever translations are installed.
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("ファイルの場所(&I):"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("ファイルの場所:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名(&N):"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類(&T):"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類:"));
     dialog.setLabelText(QFileDialog::Accept,
                         save ? QStringLiteral("保存(&S)") : QStringLiteral("開く(&O)"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
@@ -55,6 +57,25 @@ QString MessageText(const std::string& text)
     while (shown.endsWith(QLatin1Char('\n')))
         shown.chop(1);
     return shown;
+}
+
+// The completion box names the output file only in its caption: make the box wide
+// enough for the caption to show in full, within reason.
+void WidenForCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QFontMetrics fm(QApplication::font("QMdiSubWindowTitleBar"));
+    // Room for the window's buttons and the program name the desktop appends.
+    const int wanted =
+        fm.horizontalAdvance(box.windowTitle() + QStringLiteral(" — ") + ProgramCaption()) +
+        8 * fm.averageCharWidth() + 60;
+    const QScreen* screen = box.screen();
+    const int limit = screen ? screen->availableGeometry().width() * 3 / 4 : 900;
+    grid->addItem(
+        new QSpacerItem(std::min(wanted, limit), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+        grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 } // namespace
@@ -177,6 +198,7 @@ void CQtUserPrompts::ShowMessage(const std::string& text, const std::string& cap
         title = ProgramCaption();
     QMessageBox box(boxIcon, title, MessageText(text), QMessageBox::Ok, Parent());
     box.setTextFormat(Qt::PlainText); // a path may hold anything, '<' included
+    WidenForCaption(box);
     box.exec();
 }
 
@@ -188,7 +210,7 @@ bool CQtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
         auto* dialog =
             new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
                                 QStringLiteral("キャンセル"), 0, kProgressSteps, Parent());
-        dialog->setWindowTitle(ProgramCaption());
+        dialog->setWindowTitle(QStringLiteral("ファイル-ファイル実行"));
         // The run holds the user-interface thread: nothing else may be clicked.
         dialog->setWindowModality(Qt::ApplicationModal);
         dialog->setAutoClose(true);
