@@ -404,6 +404,8 @@ void CMainFrame::SetDocumentPath(const QString& path)
 {
     m_strPathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     setWindowTitle(documentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
+    // Print jobs (and the name offered for a PDF file) carry the document's title.
+    m_pPrinter->setDocName(documentTitle());
 }
 
 QString CMainFrame::CheckDocumentFile(const QString& path)

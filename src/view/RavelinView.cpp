@@ -52,10 +52,29 @@ void TextOut(QPainter& p, int x, int y, const QString& text)
 {
     const QFontMetrics fm = p.fontMetrics();
     p.fillRect(QRect(x, y, fm.horizontalAdvance(text), kCellHeight), p.background());
-    // Centre the glyphs' ascent and descent in the cell, so that rows touching each
-    // other never overlap whatever the face's own line height.
+    // The face's em box is the 12-unit cell; its reported line height may exceed
+    // that by a unit, which is split above and below so that touching rows keep
+    // their glyphs in their own bands.
     const int spare = kCellHeight - (fm.ascent() + fm.descent());
     p.drawText(QPoint(x, y + fm.ascent() + spare / 2), text);
+}
+
+// Copies a bitmap whole with its top-left corner at (x, y), scaled by the
+// painter's mapping. A scaled copy enlarges each pixel to a solid block, as a
+// bitmap copy onto a printer does, so the frames print sharp rather than smeared
+// by whatever interpolation the printer or a PDF viewer would apply.
+void CopyBitmap(QPainter& p, int x, int y, const QImage& bitmap)
+{
+    const QTransform& t = p.worldTransform();
+    const bool enlarged = t.type() == QTransform::TxScale && t.m11() > 1.0 && t.m22() > 1.0;
+    if (!enlarged) {
+        p.drawImage(QPoint(x, y), bitmap);
+        return;
+    }
+    const QImage blocks = bitmap.scaled(qRound(bitmap.width() * t.m11()),
+                                        qRound(bitmap.height() * t.m22()),
+                                        Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    p.drawImage(QRectF(x, y, bitmap.width(), bitmap.height()), blocks);
 }
 
 QString Value(double v)
@@ -113,7 +132,7 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
     const DiagramBitmaps& bmp = Bitmaps();
 
     // 1. The panel behind the register and coefficient rows.
-    p.drawImage(QPoint(68, 27), bmp.panel);
+    CopyBitmap(p, 68, 27, bmp.panel);
 
     // 2. Lines; the boxes drawn next cover them, so they show only between boxes.
     p.drawLine(60, 60, 670, 60);   // register line
@@ -124,14 +143,14 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
 
     // 3. Boxes.
     for (int k = 0; k < 10; ++k)
-        p.drawImage(QPoint(78 + 60 * k, 49), bmp.registerBox);
+        CopyBitmap(p, 78 + 60 * k, 49, bmp.registerBox);
     for (int k = 0; k < 10; ++k)
-        p.drawImage(QPoint(78 + 60 * k, 84), bmp.coefBox);
-    p.drawImage(QPoint(688, 119), bmp.outputBox);
-    p.drawImage(QPoint(600, 214), bmp.outputBox);
-    p.drawImage(QPoint(8, 49), bmp.inputBox);
-    p.drawImage(QPoint(400, 214), bmp.inputBox);
-    p.drawImage(QPoint(475, 201), bmp.filterBox);
+        CopyBitmap(p, 78 + 60 * k, 84, bmp.coefBox);
+    CopyBitmap(p, 688, 119, bmp.outputBox);
+    CopyBitmap(p, 600, 214, bmp.outputBox);
+    CopyBitmap(p, 8, 49, bmp.inputBox);
+    CopyBitmap(p, 400, 214, bmp.inputBox);
+    CopyBitmap(p, 475, 201, bmp.filterBox);
 
     // 4. The font.
     const QFont previousFont = p.font();
@@ -298,6 +317,8 @@ bool CRavelinView::PrintPages(QPrinter& printer)
     }
     OnBeginPrinting(printer);
     PrepareFreshContext(painter);
+    // The frames' flat colours stay exact in a PDF (no lossy image compression).
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     OnDraw(painter, true);
     const bool written = painter.end();
     OnEndPrinting(printer);
