@@ -96,14 +96,17 @@ CMainFrame::CMainFrame(QWidget* parent)
 CMainFrame::~CMainFrame()
 {
     m_doc.SetListener(nullptr);
+    qApp->removeEventFilter(this);
+    // The children outlive this body (Qt deletes them in the base destructor);
+    // none of their last signals may reach the half-destroyed frame.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 void CMainFrame::InitPrinter()
 {
     m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // A device unit of 1/600 inch: the diagram, five device units per unit,
-    // prints about 16 cm wide and fits a landscape A4 or Letter page.
-    m_pPrinter->setResolution(600);
+    m_pPrinter->setResolution(CRavelinView::kPrintResolution);
     // Landscape by default. Without any printer Qt prints to PDF, which takes the
     // same default; nothing here needs a printer to exist.
     m_pPrinter->setPageOrientation(QPageLayout::Landscape);
@@ -524,9 +527,11 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         if (IsLockKey(static_cast<QKeyEvent*>(event)->key()))
             UpdateLockIndicators();
         break;
-    case QEvent::ApplicationActivate:
+    case QEvent::ApplicationStateChange:
         // A lock may have changed while another program had the keyboard.
-        UpdateLockIndicators();
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
+            Qt::ApplicationActive)
+            UpdateLockIndicators();
         break;
     default:
         break;

@@ -83,13 +83,14 @@ QString Value(double v)
 }
 
 // What a freshly made drawing target holds: black hairline pen, black text on
-// opaque white cells, no brush.
+// white cells, no brush. TextOut fills the cells itself, exactly 12 units high;
+// Qt's own opaque mode would fill the face's taller line box instead.
 void PrepareFreshContext(QPainter& p)
 {
     p.setPen(QPen(Qt::black, 0));
     p.setBrush(Qt::NoBrush);
     p.setBackground(Qt::white);
-    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackgroundMode(Qt::TransparentMode);
 }
 
 } // namespace
@@ -270,8 +271,10 @@ bool CRavelinView::OnCmdMsg(int id)
 {
     switch (id) {
     case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
         OnFilePrint();
+        return true;
+    case ID_FILE_PRINT_DIRECT:
+        OnFilePrintDirect();
         return true;
     case ID_FILE_PRINT_PREVIEW:
         OnFilePrintPreview();
@@ -293,6 +296,12 @@ void CRavelinView::OnFilePrint()
     PrintPages(*m_pPrinter);
 }
 
+void CRavelinView::OnFilePrintDirect()
+{
+    if (m_pPrinter)
+        PrintPages(*m_pPrinter);
+}
+
 bool CRavelinView::OnPreparePrinting(QPrinter& printer)
 {
     QPrintDialog dialog(&printer, window());
@@ -307,6 +316,10 @@ void CRavelinView::OnEndPrinting(QPrinter& /*printer*/) {}
 
 bool CRavelinView::PrintPages(QPrinter& printer)
 {
+    // A printer chosen in the dialog may bring its own resolution; the page keeps
+    // the program's device unit.
+    if (printer.resolution() != kPrintResolution)
+        printer.setResolution(kPrintResolution);
     QPainter painter;
     if (!painter.begin(&printer)) {
         QString text = QStringLiteral("印刷を開始できませんでした。");

@@ -23,6 +23,9 @@ public:
     static constexpr int kDiagramHeight = 422;
     // Device units per logical unit on a printed or previewed page.
     static constexpr int kPrintScale = 5;
+    // Device units per inch of every print job. With it the diagram prints about
+    // 16 cm wide, whatever the printer, and fits a landscape A4 or Letter page.
+    static constexpr int kPrintResolution = 600;
 
     explicit CRavelinView(CRavelinDoc& doc, QWidget* parent = nullptr);
     ~CRavelinView() override;
@@ -56,6 +59,8 @@ public:
 
     // Printing: the print dialog, then one page. With no printer set, nothing happens.
     void OnFilePrint();
+    // The same page without the dialog, with the current printer settings.
+    void OnFilePrintDirect();
     // Print preview of the same page, in a window of its own.
     void OnFilePrintPreview();
     // The print dialog; true lets the job continue.
@@ -63,7 +68,8 @@ public:
     void OnBeginPrinting(QPrinter& printer);
     void OnEndPrinting(QPrinter& printer);
     // The printing loop for the single page: begin, draw scaled, end. Returns false
-    // (after telling the user) when the printer could not be started.
+    // (after telling the user) when the printer could not be started or the output
+    // not be completed.
     bool PrintPages(QPrinter& printer);
 
     // The animation timer, for whoever needs to know whether a step is due.

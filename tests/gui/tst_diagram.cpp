@@ -119,8 +119,8 @@ private slots:
             QCOMPARE(img.pixelColor(105 + 60 * k, 78), Black());  // cell to coefficient
             QCOMPARE(img.pixelColor(105 + 60 * k, 125), Black()); // coefficient to sum
         }
-        for (int x : {140, 300, 500, 684})
-            QCOMPARE(img.pixelColor(x, 130), Black()); // summing line
+        for (int x = 106; x <= 687; ++x)
+            QCOMPARE(img.pixelColor(x, 130), Black()); // summing line, "+" marks beside it
         QCOMPARE(img.pixelColor(465, 225), Black());  // block line, input to filter
         QCOMPARE(img.pixelColor(590, 225), Black());  // filter to output
         // Nothing beyond the right end of the summing line's box.
