@@ -1,0 +1,135 @@
+#include "app/AboutDlg.h"
+
+#include "control/DialogUnits.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+
+// Template geometry in dialog units: x, y, width, height.
+constexpr int kDialogW = 195, kDialogH = 173;
+constexpr QRect kIcon{11, 17, 20, 21};
+constexpr QRect kVersion{40, 10, 78, 8};
+constexpr QRect kOk{156, 7, 32, 14};
+constexpr QRect kExplanation{7, 56, 181, 110};
+constexpr QRect kExplanationLabel{56, 37, 29, 9};
+
+// The pieces of the help text in order. The 19th carries no line end of its own:
+// it and the 20th form one line.
+constexpr const char16_t* kPieces[] = {
+    u"FIR ディジタルフィルタのアニメーションとフィルタリング\r\n",
+    u"\r\n",
+    u"【１】目的\r\n",
+    u"（１）FIR ディジタルフィルタのアニメーション\r\n",
+    u"（２）WAVファイルのデータのフィルタリング\r\n",
+    u"\r\n",
+    u"【２】使用方法\r\n",
+    u"（１）FIR ディジタルフィルタのアニメーション\r\n",
+    u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
+    u"入力信号設定中から入力信号を選んでください．\r\n",
+    u"実行メニューから「こま送り」を選ぶと１ステップ進みます．\r\n",
+    u"実行メニューから「アニメーション」を選ぶと２０ステップ進みます．\r\n",
+    u"アニメーションが終了すると入出力信号の値をファイルに保存することが出来ます．\r\n",
+    u"ツールバー上には「こま送り」「アニメーション」「速送り」「巻き戻し」のボタンがあります\r\n",
+    u"\r\n",
+    u"（２）WAVファイルのデータのフィルタリング\r\n",
+    u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
+    u"入力信号設定中から「ファイルデータ」を選んでください．\r\n",
+    u"実行メニューから「ファイル-ファイル実行」を選ぶと入力WAVファイル選択",
+    u"→出力力WAVファイルの順に動作します\r\n",
+    u"両方のファイルを適当なplayerで聞き比べてください\r\n",
+    u"（エコーフィルタがわかりやすいです．）\r\n",
+};
+
+} // namespace
+
+QString CAboutDlg::BuildExplanation()
+{
+    QString text;
+    for (const char16_t* piece : kPieces)
+        text += QString::fromUtf16(piece);
+    return text;
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildExplanation())
+{
+    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"));
+    setObjectName(QStringLiteral("aboutDialog"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QIcon appIcon = QApplication::windowIcon();
+    if (appIcon.isNull())
+        appIcon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    const int iconSide = 32;
+    icon->setPixmap(appIcon.pixmap(QSize(iconSide, iconSide), devicePixelRatio()));
+
+    auto* version = new QLabel(QStringLiteral("Ravelin Version 1.0"), this);
+    version->setObjectName(QStringLiteral("version"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* explanation = new QPlainTextEdit(this);
+    explanation->setObjectName(QStringLiteral("explanation"));
+    explanation->setReadOnly(true);
+    // Read-only, yet the keys still move through the text to scroll and select it.
+    explanation->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    explanation->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    explanation->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    explanation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    explanation->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    explanation->setTabChangesFocus(true);
+    // The text keeps its CR LF line ends; the field wants a bare line feed, since a
+    // carriage return would end a paragraph of its own.
+    QString shown = m_strExplanation.left(kMaxExplanationChars);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1); // the last line's end, not an empty line after it
+    explanation->setPlainText(shown);
+
+    auto* label = new QLabel(QStringLiteral("説明"), this);
+    label->setObjectName(QStringLiteral("explanationLabel"));
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    CDialogUnits du(font());
+    du.FitWidth(version->sizeHint().width(), kOk.x() - kVersion.x() - 4);
+    du.FitHeight(iconSide, kIcon.height());
+    du.FitHeight(ok->minimumSizeHint().height(), kOk.height());
+    du.FitHeight(version->sizeHint().height(), kVersion.height());
+    const auto place = [&du](QWidget* w, const QRect& r, bool grow) {
+        QRect g = du.Rect(r.x(), r.y(), r.width(), r.height());
+        if (grow) // a caption keeps its full width and height
+            g.setSize(g.size().expandedTo(w->sizeHint()));
+        w->setGeometry(g);
+    };
+    place(icon, kIcon, false);
+    place(version, kVersion, true);
+    place(ok, kOk, false);
+    // Styles give push buttons a minimum width; a wider OK keeps its right edge.
+    if (ok->width() < ok->minimumSizeHint().width()) {
+        const int right = ok->geometry().right();
+        ok->setFixedWidth(ok->minimumSizeHint().width());
+        ok->move(right + 1 - ok->width(), ok->y());
+    }
+    place(explanation, kExplanation, false);
+    place(label, kExplanationLabel, true);
+    // Centred on the place the template gives it.
+    label->move(du.X(kExplanationLabel.x()) +
+                    (du.X(kExplanationLabel.width()) - label->width()) / 2,
+                label->y());
+    setFixedSize(du.Size(kDialogW, kDialogH));
+
+    setTabOrder(ok, explanation);
+    ok->setFocus();
+}

@@ -1,0 +1,546 @@
+#include "app/MainFrame.h"
+
+#include "app/AboutDlg.h"
+#include "app/LockKeys.h"
+#include "control/CommandStrings.h"
+#include "control/QtUserPrompts.h"
+#include "control/SettingsDlg.h"
+#include "engine/Commands.h"
+#include "engine/RunCommands.h"
+#include "files/FileRun.h"
+#include "files/TextExport.h"
+#include "view/RavelinView.h"
+#include "view/Resources.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace ravelin {
+
+namespace {
+
+// Position of each command's image in the toolbar strip.
+enum ToolbarImage {
+    IMG_SAVE,
+    IMG_PRINT,
+    IMG_SETTINGS,
+    IMG_STEP,
+    IMG_ANIMATE,
+    IMG_REWIND,
+    IMG_FAST,
+    IMG_RUN_FILE,
+    IMG_ABOUT,
+    IMG_COUNT
+};
+
+QIcon ToolbarIcon(int index)
+{
+    static const QPixmap strip(QStringLiteral(":/res/toolbar.png"));
+    return QIcon(strip.copy(16 * index, 0, 16, 15));
+}
+
+bool IsLockKey(int key)
+{
+    switch (key) {
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Kana_Lock:
+    case Qt::Key_Kana_Shift:
+    case Qt::Key_Hiragana_Katakana:
+    case Qt::Key_Katakana:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent)
+{
+    InitResources();
+    setObjectName(QStringLiteral("mainFrame"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/res/ravelin-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/res/ravelin-32.png"), QSize(32, 32));
+    setWindowIcon(icon);
+
+    InitPrinter();
+
+    m_pView = new CRavelinView(m_doc, this);
+    m_pView->setObjectName(QStringLiteral("view"));
+    m_pView->SetPrinter(m_pPrinter.get());
+    setCentralWidget(m_pView);
+    // The tick's command is handled before the tick returns.
+    connect(m_pView, &CRavelinView::commandSent, this, &CMainFrame::OnCommand,
+            Qt::DirectConnection);
+
+    CreateActions();
+    CreateStatusBar();
+
+    m_recentFiles.Load();
+    SetDocumentPath(QString());
+    m_doc.SetListener(this);
+    UpdateCommandUI();
+    UpdateLockIndicators();
+    qApp->installEventFilter(this);
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_doc.SetListener(nullptr);
+    qApp->removeEventFilter(this);
+    // The children outlive this body (Qt deletes them in the base destructor);
+    // none of their last signals may reach the half-destroyed frame.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
+
+void CMainFrame::InitPrinter()
+{
+    m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_pPrinter->setResolution(CRavelinView::kPrintResolution);
+    // Landscape by default. Without any printer Qt prints to PDF, which takes the
+    // same default; nothing here needs a printer to exist.
+    m_pPrinter->setPageOrientation(QPageLayout::Landscape);
+}
+
+QAction* CMainFrame::MakeAction(int id, const char* objectName, const QString& text)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(objectName));
+    action->setStatusTip(CommandPrompt(id));
+    const QString tip = CommandTooltip(id);
+    if (!tip.isEmpty())
+        action->setToolTip(tip);
+    // Menus show captions only; the images belong to the toolbar.
+    action->setIconVisibleInMenu(false);
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    switch (id) {
+    case ID_RUN_STEP:
+    case ID_RUN_ANIMATE:
+    case ID_RUN_FILE:
+    case ID_TB_STEP:
+    case ID_TB_ANIMATE:
+    case ID_TB_FAST:
+    case ID_TB_REWIND:
+    case ID_FILE_SAVE:
+    case ID_SETTINGS:
+        m_commandUi.Add(id, action);
+        break;
+    default:
+        break;
+    }
+    return action;
+}
+
+void CMainFrame::CreateActions()
+{
+    // The File menu.
+    QAction* save = MakeAction(ID_FILE_SAVE, "actionFileSave",
+                               QStringLiteral("ファイルへ保存(&S)..."));
+    save->setIcon(ToolbarIcon(IMG_SAVE));
+    QAction* print = MakeAction(ID_FILE_PRINT, "actionFilePrint", QStringLiteral("印刷(&P)..."));
+    print->setIcon(ToolbarIcon(IMG_PRINT));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction* preview = MakeAction(ID_FILE_PRINT_PREVIEW, "actionFilePrintPreview",
+                                  QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
+    QAction* printSetup = MakeAction(ID_FILE_PRINT_SETUP, "actionFilePrintSetup",
+                                     QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
+    for (int i = 0; i < CRecentFileList::kMaxFiles; ++i) {
+        const QByteArray name = "actionFileMru" + QByteArray::number(i + 1);
+        m_mruActions[i] = MakeAction(ID_FILE_MRU_FILE1 + i, name.constData(), QString());
+    }
+    QAction* exit = MakeAction(ID_APP_EXIT, "actionAppExit",
+                               QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+
+    // Settings and Run.
+    QAction* settings = MakeAction(ID_SETTINGS, "actionSettings", QStringLiteral("動作の設定"));
+    settings->setIcon(ToolbarIcon(IMG_SETTINGS));
+    QAction* runStep = MakeAction(ID_RUN_STEP, "actionRunStep", QStringLiteral("こま送り"));
+    runStep->setCheckable(true);
+    QAction* runAnimate = MakeAction(ID_RUN_ANIMATE, "actionRunAnimate",
+                                     QStringLiteral("アニメーション"));
+    runAnimate->setCheckable(true);
+    QAction* runFile = MakeAction(ID_RUN_FILE, "actionRunFile",
+                                  QStringLiteral("ファイル-ファイル実行 *"));
+    runFile->setCheckable(true);
+    runFile->setIcon(ToolbarIcon(IMG_RUN_FILE));
+
+    // View and Help.
+    m_pActionViewToolBar = MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar",
+                                      QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+    m_pActionViewToolBar->setCheckable(true);
+    m_pActionViewStatusBar = MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar",
+                                        QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
+    m_pActionViewStatusBar->setCheckable(true);
+    QAction* about = MakeAction(ID_APP_ABOUT, "actionAppAbout",
+                                QStringLiteral("Ravelinについて (&A)..."));
+    about->setIcon(ToolbarIcon(IMG_ABOUT));
+
+    // Toolbar-only commands.
+    QAction* tbStep = MakeAction(ID_TB_STEP, "actionTbStep", CommandTooltip(ID_TB_STEP));
+    tbStep->setIcon(ToolbarIcon(IMG_STEP));
+    QAction* tbAnimate = MakeAction(ID_TB_ANIMATE, "actionTbAnimate",
+                                    CommandTooltip(ID_TB_ANIMATE));
+    tbAnimate->setIcon(ToolbarIcon(IMG_ANIMATE));
+    QAction* tbRewind = MakeAction(ID_TB_REWIND, "actionTbRewind", CommandTooltip(ID_TB_REWIND));
+    tbRewind->setIcon(ToolbarIcon(IMG_REWIND));
+    QAction* tbFast = MakeAction(ID_TB_FAST, "actionTbFast", CommandTooltip(ID_TB_FAST));
+    tbFast->setIcon(ToolbarIcon(IMG_FAST));
+
+    // Keys without a menu item: new, open, and save (whose menu item shows no key).
+    QAction* fileNew = MakeAction(ID_FILE_NEW, "actionFileNew", QStringLiteral("新規作成"));
+    fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    QAction* fileOpen = MakeAction(ID_FILE_OPEN, "actionFileOpen", QStringLiteral("開く"));
+    fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* saveKey = MakeAction(ID_FILE_SAVE, "actionFileSaveKey",
+                                  QStringLiteral("ファイルへ保存"));
+    saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    addActions({fileNew, fileOpen, saveKey});
+
+    // Menus, in order.
+    QMenuBar* bar = menuBar();
+    QMenu* fileMenu = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    fileMenu->setObjectName(QStringLiteral("menuFile"));
+    fileMenu->addAction(save);
+    fileMenu->addSeparator();
+    fileMenu->addAction(print);
+    fileMenu->addAction(preview);
+    fileMenu->addAction(printSetup);
+    fileMenu->addSeparator();
+    for (QAction* mru : m_mruActions)
+        fileMenu->addAction(mru);
+    fileMenu->addSeparator();
+    fileMenu->addAction(exit);
+
+    QMenu* settingsMenu = bar->addMenu(QStringLiteral("設定"));
+    settingsMenu->setObjectName(QStringLiteral("menuSettings"));
+    settingsMenu->addAction(settings);
+
+    QMenu* runMenu = bar->addMenu(QStringLiteral("実行"));
+    runMenu->setObjectName(QStringLiteral("menuRun"));
+    runMenu->addAction(runStep);
+    runMenu->addAction(runAnimate);
+    runMenu->addSeparator();
+    runMenu->addAction(runFile);
+
+    QMenu* viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
+    viewMenu->setObjectName(QStringLiteral("menuView"));
+    viewMenu->addAction(m_pActionViewToolBar);
+    viewMenu->addAction(m_pActionViewStatusBar);
+
+    QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    helpMenu->setObjectName(QStringLiteral("menuHelp"));
+    helpMenu->addAction(about);
+
+    // A menu about to open shows the state of this moment.
+    for (QMenu* menu : {fileMenu, settingsMenu, runMenu, viewMenu, helpMenu})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+
+    // The toolbar: nine buttons in four groups.
+    m_pToolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
+    m_pToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_pToolBar->setIconSize(QSize(16, 15));
+    m_pToolBar->setMovable(true);
+    m_pToolBar->setFloatable(true);
+    m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_pToolBar->addAction(save);
+    m_pToolBar->addSeparator();
+    m_pToolBar->addAction(print);
+    m_pToolBar->addSeparator();
+    m_pToolBar->addAction(settings);
+    m_pToolBar->addSeparator();
+    m_pToolBar->addAction(tbStep);
+    m_pToolBar->addAction(tbAnimate);
+    m_pToolBar->addAction(tbRewind);
+    m_pToolBar->addAction(tbFast);
+    m_pToolBar->addAction(runFile);
+    m_pToolBar->addSeparator();
+    m_pToolBar->addAction(about);
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    // Hidden or shown by any means (the View menu, the bars' context menu).
+    connect(m_pToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    // Prompts show as the bar's temporary message, which covers this pane; when
+    // the pointer leaves an item the pane shows again.
+    m_pMessagePane = new QLabel(QString::fromUtf8(kReadyText), bar);
+    m_pMessagePane->setObjectName(QStringLiteral("paneMessage"));
+    bar->addWidget(m_pMessagePane, 1);
+
+    const std::array<std::pair<const char*, const char*>, 4> panes{{
+        {"paneKana", kIndicatorKana},
+        {"paneCaps", kIndicatorCaps},
+        {"paneNum", kIndicatorNum},
+        {"paneScrl", kIndicatorScrl},
+    }};
+    for (std::size_t i = 0; i < panes.size(); ++i) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(QString::fromLatin1(panes[i].first));
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        // Each pane keeps the width of its text, lit or not.
+        pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(
+                                QString::fromUtf8(panes[i].second)) + 12);
+        bar->addPermanentWidget(pane);
+        m_indicatorPanes[i] = pane;
+    }
+}
+
+bool CMainFrame::OnCommand(int id)
+{
+    if (!QueryCommandState(m_doc, id).enabled)
+        return false;
+
+    bool handled = true;
+    if (m_pView->OnCmdMsg(id)) {
+    } else if (ExecuteRunCommand(m_doc, id)) {
+    } else {
+        switch (id) {
+        case ID_SETTINGS:
+            OnSettings();
+            break;
+        case ID_RUN_FILE:
+            OnRunFile();
+            break;
+        case ID_FILE_SAVE:
+            OnFileSave();
+            break;
+        case ID_APP_ABOUT:
+            OnAppAbout();
+            break;
+        case ID_FILE_NEW:
+            OnFileNew();
+            break;
+        case ID_FILE_OPEN:
+            OnFileOpen();
+            break;
+        case ID_FILE_PRINT_SETUP:
+            OnFilePrintSetup();
+            break;
+        case ID_APP_EXIT:
+            close();
+            break;
+        case ID_VIEW_TOOLBAR:
+            m_pToolBar->setVisible(m_pToolBar->isHidden());
+            break;
+        case ID_VIEW_STATUS_BAR:
+            statusBar()->setVisible(statusBar()->isHidden());
+            break;
+        default:
+            if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + CRecentFileList::kMaxFiles)
+                OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+            else
+                handled = false;
+            break;
+        }
+    }
+    UpdateCommandUI();
+    return handled;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    m_commandUi.Refresh(m_doc);
+    m_pActionViewToolBar->setChecked(!m_pToolBar->isHidden());
+    m_pActionViewStatusBar->setChecked(!statusBar()->isHidden());
+    UpdateRecentFileMenu();
+}
+
+void CMainFrame::UpdateRecentFileMenu()
+{
+    if (m_recentFiles.IsEmpty()) {
+        // The greyed placeholder stands where the list will be.
+        m_mruActions[0]->setText(QStringLiteral("最新のﾌｧｲﾙ"));
+        m_mruActions[0]->setEnabled(false);
+        m_mruActions[0]->setVisible(true);
+        for (std::size_t i = 1; i < m_mruActions.size(); ++i)
+            m_mruActions[i]->setVisible(false);
+        return;
+    }
+    for (int i = 0; i < CRecentFileList::kMaxFiles; ++i) {
+        QAction* action = m_mruActions[i];
+        const bool used = i < m_recentFiles.Size();
+        action->setVisible(used);
+        action->setEnabled(used);
+        if (used) {
+            action->setText(m_recentFiles.MenuText(i));
+            action->setStatusTip(CommandPrompt(ID_FILE_MRU_FILE1 + i) + QStringLiteral(": ") +
+                                 m_recentFiles.File(i));
+        }
+    }
+}
+
+void CMainFrame::UpdateAllViews()
+{
+    m_pView->update();
+    UpdateCommandUI();
+}
+
+void CMainFrame::PostDrawDiagram()
+{
+    // Queued, never called: the step finishes first, the redraw comes from the
+    // event queue (and with it the next arming of the animation timer).
+    QMetaObject::invokeMethod(this, [this] { OnCommand(ID_DRAW_DIAGRAM); },
+                              Qt::QueuedConnection);
+}
+
+QString CMainFrame::documentTitle() const
+{
+    return m_strPathName.isEmpty() ? QString::fromUtf8(kUntitled)
+                                   : QFileInfo(m_strPathName).fileName();
+}
+
+void CMainFrame::SetDocumentPath(const QString& path)
+{
+    m_strPathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    setWindowTitle(documentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
+    // Print jobs (and the name offered for a PDF file) carry the document's title.
+    m_pPrinter->setDocName(documentTitle());
+}
+
+QString CMainFrame::CheckDocumentFile(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!info.exists())
+        return QStringLiteral("ﾌｧｲﾙ %1 が見つかりません。").arg(shown);
+    if (info.isDir())
+        return QStringLiteral("%1 はﾌｫﾙﾀﾞです。ﾌｧｲﾙを指定してください。").arg(shown);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (file.error() == QFileDevice::PermissionsError)
+            return QStringLiteral("ﾌｧｲﾙ %1 を開けません。読み取りが許可されていません。").arg(shown);
+        return QStringLiteral("ﾌｧｲﾙ %1 を開けません。").arg(shown);
+    }
+    return {};
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path)
+{
+    const QString error = CheckDocumentFile(path);
+    if (!error.isEmpty()) {
+        QMessageBox::critical(isVisible() ? this : nullptr, QString::fromUtf8(kAppTitle), error);
+        return false;
+    }
+    // The document has no file form: opening it changes the title and the list only.
+    SetDocumentPath(path);
+    m_recentFiles.Add(path);
+    UpdateRecentFileMenu();
+    return true;
+}
+
+void CMainFrame::OnFileNew()
+{
+    SetDocumentPath(QString());
+}
+
+void CMainFrame::OnFileOpen()
+{
+    QFileDialog dialog(this, QStringLiteral("開く"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("すべてのﾌｧｲﾙ (*)"));
+    if (!m_strPathName.isEmpty())
+        dialog.setDirectory(QFileInfo(m_strPathName).absolutePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    OpenDocumentFile(dialog.selectedFiles().constFirst());
+}
+
+void CMainFrame::OnOpenRecentFile(int index)
+{
+    if (index < 0 || index >= m_recentFiles.Size())
+        return;
+    const QString path = m_recentFiles.File(index);
+    if (!OpenDocumentFile(path)) {
+        // A file that has gone away leaves the list.
+        m_recentFiles.Remove(index);
+        UpdateRecentFileMenu();
+    }
+}
+
+void CMainFrame::OnFilePrintSetup()
+{
+    QPageSetupDialog dialog(m_pPrinter.get(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnSettings()
+{
+    // A confirmed dialog resets the document, which repaints and refreshes the items.
+    RunSettingsExchange(m_doc, this);
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnRunFile()
+{
+    CQtUserPrompts prompts(this);
+    UpdateCommandUI(); // the run mode is 3 while the file dialogs are up
+    RunFileFilter(m_doc, prompts);
+}
+
+void CMainFrame::OnFileSave()
+{
+    CQtUserPrompts prompts(this);
+    RunTextExport(m_doc, prompts);
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    const std::optional<LockKeyStates> states = QueryLockKeys();
+    const LockKeyStates s = states.value_or(LockKeyStates{});
+    const std::array<std::pair<bool, const char*>, 4> lit{{
+        {s.kana, kIndicatorKana},
+        {s.caps, kIndicatorCaps},
+        {s.num, kIndicatorNum},
+        {s.scroll, kIndicatorScrl},
+    }};
+    for (std::size_t i = 0; i < lit.size(); ++i)
+        m_indicatorPanes[i]->setText(lit[i].first ? QString::fromUtf8(lit[i].second) : QString());
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (IsLockKey(static_cast<QKeyEvent*>(event)->key()))
+            UpdateLockIndicators();
+        break;
+    case QEvent::ApplicationStateChange:
+        // A lock may have changed while another program had the keyboard.
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
+            Qt::ApplicationActive)
+            UpdateLockIndicators();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace ravelin

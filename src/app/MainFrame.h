@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/RecentFileList.h"
+#include "control/CommandUi.h"
+#include "engine/RavelinDoc.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QPrinter;
+class QToolBar;
+
+namespace ravelin {
+
+class CRavelinView;
+
+// The main window: menu bar, toolbar, status bar and the single view of the
+// single document. Every menu item, toolbar button and key sends a command
+// identifier to OnCommand, which routes it through the view to the document and
+// then to the frame's own handlers, and refreshes every item's enabled and
+// checked state afterwards.
+class CMainFrame : public QMainWindow, public IDocListener {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CRavelinDoc& document() { return m_doc; }
+    CRavelinView* view() const { return m_pView; }
+    QToolBar* toolBar() const { return m_pToolBar; }
+    // The application's printer settings: landscape until the user changes them.
+    QPrinter& printer() const { return *m_pPrinter; }
+    const CRecentFileList& recentFiles() const { return m_recentFiles; }
+
+    // Routes command id: the view's commands, then the document's, then the
+    // frame's. A command whose rule says disabled is not carried out, whoever
+    // sends it. Returns whether the command was carried out.
+    bool OnCommand(int id);
+
+    // Applies the document's enable and check rules and the bars' visibility to
+    // every menu item and toolbar button.
+    void UpdateCommandUI();
+
+    // The document file: its name for the title ("無題" while there is none) and
+    // its path (empty while there is none).
+    QString documentTitle() const;
+    QString documentPath() const { return m_strPathName; }
+
+    // Opens path as the document file: the title and the recent-file list change,
+    // the document's state does not. When path cannot be read, tells the user and
+    // returns false with nothing changed.
+    bool OpenDocumentFile(const QString& path);
+
+    // Why path cannot be opened as a document file, or an empty string when it can.
+    static QString CheckDocumentFile(const QString& path);
+
+    // The commands whose dialogs come with the next part of the program.
+    void OnSettings();
+    void OnAppAbout();
+    void OnRunFile();
+    void OnFileSave();
+
+    // IDocListener
+    void UpdateAllViews() override;
+    void PostDrawDiagram() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* MakeAction(int id, const char* objectName, const QString& text);
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void InitPrinter();
+
+    void SetDocumentPath(const QString& path);
+    void UpdateRecentFileMenu();
+    void UpdateLockIndicators();
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    void OnOpenRecentFile(int index);
+
+    CRavelinDoc m_doc;
+    CCommandUi m_commandUi;
+    CRecentFileList m_recentFiles;
+    std::unique_ptr<QPrinter> m_pPrinter;
+    QString m_strPathName;
+
+    CRavelinView* m_pView = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    QLabel* m_pMessagePane = nullptr;
+    std::array<QLabel*, 4> m_indicatorPanes{};
+
+    QAction* m_pActionViewToolBar = nullptr;
+    QAction* m_pActionViewStatusBar = nullptr;
+    std::array<QAction*, CRecentFileList::kMaxFiles> m_mruActions{};
+};
+
+} // namespace ravelin

@@ -1,0 +1,103 @@
+#include "app/RavelinApp.h"
+
+#include "app/MainFrame.h"
+#include "control/CommandStrings.h"
+#include "view/Resources.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace ravelin {
+
+namespace {
+
+void PrintError(const QString& text)
+{
+    std::fprintf(stderr, "ravelin: %s\n", text.toLocal8Bit().constData());
+}
+
+} // namespace
+
+CRavelinApp::CRavelinApp() = default;
+
+CRavelinApp::~CRavelinApp()
+{
+    if (m_pTranslator)
+        QCoreApplication::removeTranslator(m_pTranslator.get());
+}
+
+bool CRavelinApp::InitInstance(const QStringList& arguments)
+{
+    QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ravelin"));
+    InitResources();
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/res/ravelin-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/res/ravelin-32.png"), QSize(32, 32));
+    QApplication::setWindowIcon(icon);
+
+    // Everything the user reads is Japanese, Qt's own dialogs included.
+    m_pTranslator = std::make_unique<QTranslator>();
+    if (m_pTranslator->load(QStringLiteral("qtbase_ja"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_pTranslator.get());
+    else
+        m_pTranslator.reset();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("FIRディジタルフィルタの動作をアニメーションで見せます。"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("ドキュメントとして開くファイル"),
+                                 QStringLiteral("[file]"));
+    if (!parser.parse(arguments)) {
+        PrintError(parser.errorText());
+        m_nExitCode = 2;
+        return false;
+    }
+    if (parser.isSet(help) || parser.isSet(version)) {
+        std::fputs((parser.isSet(help) ? parser.helpText()
+                                       : QCoreApplication::applicationName() +
+                                             QLatin1Char(' ') +
+                                             QCoreApplication::applicationVersion() +
+                                             QLatin1Char('\n'))
+                       .toLocal8Bit()
+                       .constData(),
+                   stdout);
+        m_nExitCode = 0;
+        return false;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        PrintError(QStringLiteral("開けるファイルは１つだけです。"));
+        m_nExitCode = 2;
+        return false;
+    }
+
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    if (!files.isEmpty()) {
+        const QString error = CMainFrame::CheckDocumentFile(files.constFirst());
+        if (!error.isEmpty()) {
+            PrintError(error);
+            QMessageBox::critical(nullptr, QString::fromUtf8(kAppTitle), error);
+            m_pMainFrame.reset();
+            m_nExitCode = 1;
+            return false;
+        }
+        m_pMainFrame->OpenDocumentFile(files.constFirst());
+    }
+    m_pMainFrame->show();
+    return true;
+}
+
+} // namespace ravelin

@@ -1,0 +1,69 @@
+#include "control/CommandStrings.h"
+
+#include "engine/Commands.h"
+
+#include <array>
+
+namespace ravelin {
+
+namespace {
+
+struct Entry {
+    int id;
+    const char* text;
+};
+
+// The program's own commands first, then the standard ones in the half-width
+// wording of the rest of the shell.
+constexpr std::array kStrings{
+    Entry{ID_RUN_STEP, "１ステップずつこま送りで動作を見せます"},
+    Entry{ID_RUN_ANIMATE, "アニメーションで動作を見せます"},
+    Entry{ID_RUN_FILE, "WAVファイルを入力として，WAVファイルにフィルタ出力を書き出します\n"
+                       "WAVファイルを入力として，WAVファイルにフィルタ出力を書き出します"},
+    Entry{ID_TB_STEP, "１ステップずつこま送りで動作を見せます\n１ステップずつこま送りで動作を見せます"},
+    Entry{ID_TB_ANIMATE, "アニメーションで動作を見せます\nアニメーションで動作を見せます"},
+    Entry{ID_TB_FAST, "速送りします\n速送りします"},
+    Entry{ID_TB_REWIND, "はじめに巻き戻します\nはじめに巻き戻します"},
+    Entry{ID_SETTINGS, "動作の設定\n動作の設定"},
+    Entry{ID_FILE_SAVE, "アニメーションの結果をテキストファイルに保存\n"
+                        "アニメーションの結果をテキストファイルに保存"},
+
+    Entry{ID_FILE_NEW, "新規にﾌｧｲﾙを作成します\n新規作成"},
+    Entry{ID_FILE_OPEN, "既存のﾌｧｲﾙを開きます\n開く"},
+    Entry{ID_FILE_PRINT, "作業中のﾌｧｲﾙを印刷します\n印刷"},
+    Entry{ID_FILE_PRINT_PREVIEW, "ﾌﾙ ﾍﾟｰｼﾞで表示します\n印刷ﾌﾟﾚﾋﾞｭｰ"},
+    Entry{ID_FILE_PRINT_SETUP, "ﾌﾟﾘﾝﾀおよびﾌﾟﾘﾝﾀ接続ｵﾌﾟｼｮﾝを変更します\n印刷設定"},
+    Entry{ID_FILE_MRU_FILE1, "このﾌｧｲﾙを開きます"},
+    Entry{ID_FILE_MRU_FILE1 + 1, "このﾌｧｲﾙを開きます"},
+    Entry{ID_FILE_MRU_FILE1 + 2, "このﾌｧｲﾙを開きます"},
+    Entry{ID_FILE_MRU_FILE1 + 3, "このﾌｧｲﾙを開きます"},
+    Entry{ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝを終了します\n終了"},
+    Entry{ID_APP_ABOUT, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝ、著作権を表示します\nRavelinについて"},
+    Entry{ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰの表示/非表示を切り替えます\nﾂｰﾙ ﾊﾞｰの表示/非表示"},
+    Entry{ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示を切り替えます\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"},
+};
+
+} // namespace
+
+QString CommandString(int id)
+{
+    for (const Entry& e : kStrings)
+        if (e.id == id)
+            return QString::fromUtf8(e.text);
+    return {};
+}
+
+QString CommandPrompt(int id)
+{
+    const QString s = CommandString(id);
+    return s.section(QLatin1Char('\n'), 0, 0);
+}
+
+QString CommandTooltip(int id)
+{
+    const QString s = CommandString(id);
+    const qsizetype lf = s.indexOf(QLatin1Char('\n'));
+    return lf < 0 ? QString() : s.mid(lf + 1);
+}
+
+} // namespace ravelin

@@ -1,0 +1,250 @@
+#include "control/QtUserPrompts.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+
+namespace {
+
+// Resolution of the progress bar; the sample counts may exceed an int.
+constexpr int kProgressSteps = 1000;
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString ProgramCaption()
+{
+    return QGuiApplication::applicationDisplayName();
+}
+
+// The folder the last file dialog ended in, so the next one opens there.
+QString& LastDirectory()
+{
+    static QString dir;
+    return dir;
+}
+
+void PrepareFileDialog(QFileDialog& dialog, const std::string& filter, bool native, bool save)
+{
+    dialog.setNameFilters(CQtUserPrompts::NameFilters(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !native);
+    if (!LastDirectory().isEmpty())
+        dialog.setDirectory(LastDirectory());
+    // Qt's own dialog in the program's language, whatever translations are installed.
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("ファイルの場所:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名(&N):"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        save ? QStringLiteral("保存(&S)") : QStringLiteral("開く(&O)"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
+}
+
+// The displayed text: line ends as the box wants them, no empty line at the end.
+QString MessageText(const std::string& text)
+{
+    QString shown = FromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    while (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    return shown;
+}
+
+// The completion box names the output file only in its caption: make the box wide
+// enough for the caption to show in full, within reason.
+void WidenForCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QFontMetrics fm(QApplication::font("QMdiSubWindowTitleBar"));
+    // Room for the window's buttons and the program name the desktop appends.
+    const int wanted =
+        fm.horizontalAdvance(box.windowTitle() + QStringLiteral(" — ") + ProgramCaption()) +
+        8 * fm.averageCharWidth() + 60;
+    const QScreen* screen = box.screen();
+    const int limit = screen ? screen->availableGeometry().width() * 3 / 4 : 900;
+    grid->addItem(
+        new QSpacerItem(std::min(wanted, limit), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+        grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+} // namespace
+
+CQtUserPrompts::CQtUserPrompts(QWidget* parent) : m_pParent(parent) {}
+
+CQtUserPrompts::~CQtUserPrompts()
+{
+    EndProgress();
+}
+
+QWidget* CQtUserPrompts::Parent() const
+{
+    return m_pParent.data();
+}
+
+QStringList CQtUserPrompts::NameFilters(const std::string& filter)
+{
+    // Pairs of display name and patterns, ended by an empty name.
+    const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i].trimmed();
+        if (name.isEmpty())
+            break;
+        QStringList patterns;
+        for (const QString& raw : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString pattern = raw.trimmed();
+            if (pattern == QLatin1String("*.*")) {
+                patterns << QStringLiteral("*"); // every file, with or without a dot
+                continue;
+            }
+            patterns << pattern;
+            // Windows names are case-blind: RECORD.WAV is a wav file too.
+            if (pattern.toUpper() != pattern)
+                patterns << pattern.toUpper();
+        }
+        if (patterns.isEmpty())
+            continue;
+        // Qt shows the patterns after the name itself; drop the copy in the name.
+        const qsizetype open = name.lastIndexOf(QLatin1Char('('));
+        if (open > 0 && name.endsWith(QLatin1Char(')')))
+            name = name.left(open).trimmed();
+        result << QStringLiteral("%1 (%2)").arg(name, patterns.join(QLatin1Char(' ')));
+    }
+    return result;
+}
+
+std::optional<std::string> CQtUserPrompts::AskOpenPath(const std::string& title,
+                                                       const std::string& filter)
+{
+    EndProgress();
+    QFileDialog dialog(Parent(), FromUtf8(title));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    PrepareFileDialog(dialog, filter, m_bNativeDialogs, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    LastDirectory() = QFileInfo(path).absolutePath();
+    return path.toStdString();
+}
+
+std::optional<std::string> CQtUserPrompts::AskSavePath(const std::string& title,
+                                                       const std::string& filter)
+{
+    EndProgress();
+    QString proposal;
+    for (;;) {
+        QFileDialog dialog(Parent(), FromUtf8(title));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // We ask ourselves below, in Japanese, and add no extension: the name is
+        // used exactly as typed.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog.setDefaultSuffix(QString());
+        PrepareFileDialog(dialog, filter, m_bNativeDialogs, true);
+        if (!proposal.isEmpty())
+            dialog.selectFile(proposal);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString path = dialog.selectedFiles().constFirst();
+        LastDirectory() = QFileInfo(path).absolutePath();
+        if (!QFileInfo::exists(path))
+            return path.toStdString();
+
+        QMessageBox ask(QMessageBox::Warning, FromUtf8(title),
+                        QStringLiteral("%1 は既に存在します。\n上書きしますか?")
+                            .arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::Yes | QMessageBox::No, Parent());
+        ask.setTextFormat(Qt::PlainText);
+        ask.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        ask.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() == QMessageBox::Yes)
+            return path.toStdString();
+        proposal = path; // back to the dialog, the name still there to change
+    }
+}
+
+void CQtUserPrompts::ShowMessage(const std::string& text, const std::string& caption,
+                                 ravelin::MessageIcon icon)
+{
+    EndProgress();
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+    QString title = FromUtf8(caption);
+    switch (icon) {
+    case ravelin::MessageIcon::Error:
+        boxIcon = QMessageBox::Critical;
+        if (title.isEmpty())
+            title = QStringLiteral("エラー");
+        break;
+    case ravelin::MessageIcon::Information:
+        boxIcon = QMessageBox::Information;
+        break;
+    case ravelin::MessageIcon::None:
+        break;
+    }
+    if (title.isEmpty())
+        title = ProgramCaption();
+    QMessageBox box(boxIcon, title, MessageText(text), QMessageBox::Ok, Parent());
+    box.setTextFormat(Qt::PlainText); // a path may hold anything, '<' included
+    WidenForCaption(box);
+    box.exec();
+}
+
+bool CQtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
+{
+    // A count that goes back means a new run.
+    if (!m_pProgress || done < m_nLastDone) {
+        EndProgress();
+        auto* dialog =
+            new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
+                                QStringLiteral("キャンセル"), 0, kProgressSteps, Parent());
+        dialog->setWindowTitle(QStringLiteral("ファイル-ファイル実行"));
+        // The run holds the user-interface thread: nothing else may be clicked.
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->setAutoClose(true);
+        dialog->setAutoReset(true);
+        dialog->setMinimumDuration(m_nProgressDelay);
+        dialog->setValue(0); // starts the clock of the delay
+        m_pProgress = dialog;
+    }
+    m_nLastDone = done;
+    if (m_pProgress->wasCanceled())
+        return false;
+
+    const int value = total == 0 ? kProgressSteps
+                                 : static_cast<int>(std::min(done, total) * kProgressSteps / total);
+    m_pProgress->setValue(value);
+    // Keep every window painting. Until the modal dialog shows, clicks and keys stay
+    // queued, so nothing can start another command in the middle of the run.
+    const bool shown = m_pProgress->isVisible();
+    QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
+                                          : QEventLoop::ExcludeUserInputEvents);
+    return m_pProgress && !m_pProgress->wasCanceled();
+}
+
+QProgressDialog* CQtUserPrompts::ProgressDialog() const
+{
+    return m_pProgress.data();
+}
+
+void CQtUserPrompts::EndProgress()
+{
+    if (m_pProgress) {
+        m_pProgress->hide();
+        delete m_pProgress.data();
+    }
+    m_pProgress = nullptr;
+    m_nLastDone = 0;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "files/UserPrompts.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class QProgressDialog;
+class QWidget;
+
+// The file commands' questions answered with Qt's dialogs: file dialogs for the
+// paths, message boxes for the messages, a progress dialog for long runs.
+// All dialogs are modal over `parent` (which may be null).
+class CQtUserPrompts : public ravelin::IUserPrompts {
+  public:
+    explicit CQtUserPrompts(QWidget* parent = nullptr);
+    ~CQtUserPrompts() override;
+
+    CQtUserPrompts(const CQtUserPrompts&) = delete;
+    CQtUserPrompts& operator=(const CQtUserPrompts&) = delete;
+
+    // Qt's own file dialogs instead of the desktop's, e.g. for tests that type into
+    // them. Qt::AA_DontUseNativeDialogs forces the same for the whole program.
+    void SetUseNativeDialogs(bool use) { m_bNativeDialogs = use; }
+    // How long a run must last before its progress dialog appears (default 500 ms).
+    void SetProgressDelay(int milliseconds) { m_nProgressDelay = milliseconds; }
+
+    // An existing file, or nothing when the user cancels.
+    std::optional<std::string> AskOpenPath(const std::string& title,
+                                           const std::string& filter) override;
+    // Any name, used exactly as typed (no extension added). An existing file is
+    // returned only after the user has agreed to replace it.
+    std::optional<std::string> AskSavePath(const std::string& title,
+                                           const std::string& filter) override;
+    // Error boxes without a caption are captioned "エラー"; other boxes without one
+    // take the program's name.
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     ravelin::MessageIcon icon) override;
+    // Shows a modal progress dialog once a run lasts, keeps the windows painting,
+    // and returns false once the user has cancelled.
+    bool Progress(std::uint64_t done, std::uint64_t total) override;
+
+    // "Name(*.a;*.b)|*.a;*.b|All Files(*.*)|*.*||" as Qt name filters.
+    static QStringList NameFilters(const std::string& filter);
+
+    // The dialog of the run in progress, if one was started (for tests).
+    QProgressDialog* ProgressDialog() const;
+
+  private:
+    void EndProgress();
+    QWidget* Parent() const;
+
+    QPointer<QWidget> m_pParent;
+    bool m_bNativeDialogs = true;
+    int m_nProgressDelay = 500;
+    QPointer<QProgressDialog> m_pProgress;
+    std::uint64_t m_nLastDone = 0;
+};

@@ -1,0 +1,471 @@
+#include "control/SettingsDlg.h"
+
+#include "control/DialogUnits.h"
+#include "engine/RavelinDoc.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace {
+
+// Template geometry in dialog units (x, y, width, height), absolute in the dialog.
+struct Box {
+    int x, y, w, h;
+    QPoint Origin() const { return {x, y}; }
+};
+
+constexpr Box kDialog{0, 0, 291, 273};
+constexpr Box kOk{234, 7, 50, 14};
+constexpr Box kCancel{234, 24, 50, 14};
+constexpr Box kFilterBox{7, 7, 144, 259};
+constexpr Box kFileFilterBox{13, 104, 130, 155};
+constexpr Box kInputBox{156, 103, 128, 110};
+constexpr Box kFileInputBox{163, 177, 115, 30};
+constexpr Box kTapHeading{47, 195, 31, 8};
+constexpr Box kCoefHeading{102, 195, 15, 8};
+constexpr Box kTapEdits[3] = {{41, 207, 41, 12}, {41, 225, 41, 12}, {41, 241, 41, 12}};
+constexpr Box kCoefEdits[3] = {{91, 207, 41, 12}, {91, 225, 41, 12}, {91, 241, 41, 12}};
+
+// Room a caption may take beyond its template width: up to the frame that holds it.
+constexpr int kFrameInset = 4;
+
+struct RadioSpec {
+    const char* caption;
+    Box box;
+};
+
+constexpr RadioSpec kFilters[CSettingsDlg::kFilterCount] = {
+    {"通過δ(t)", {19, 19, 43, 10}},
+    {"ディレイδ(t-5)", {19, 33, 59, 10}},
+    {"エコー0.8δ(t)+0.2δ(t-5)", {19, 47, 89, 10}},
+    {"移動平均５", {19, 61, 48, 10}},
+    {"一次遅れ要素", {19, 75, 57, 10}},
+    {"二次遅れ要素", {19, 89, 57, 10}},
+    {"ディレイδ(t-1023) *", {19, 115, 75, 10}},
+    {"エコー0.9δ(t)+0.2δ(t-1023) *", {19, 128, 105, 10}},
+    {"低域通過フィルタ1/4", {19, 141, 76, 10}},
+    {"低域通過フィルタ1/8", {19, 154, 76, 10}},
+    {"低域通過フィルタ1/20", {19, 167, 79, 10}},
+    {"ユーザ設定３タップ係数フィルタ", {19, 180, 107, 10}},
+};
+
+constexpr RadioSpec kInputs[CSettingsDlg::kInputCount] = {
+    {"単位インパルス関数", {171, 123, 75, 10}},
+    {"２×単位インパルス関数", {171, 137, 86, 10}},
+    {"単純テスト信号", {171, 151, 61, 10}},
+    {"ファイルデータ *", {171, 189, 64, 10}},
+};
+
+const Box& FilterFrame(int index)
+{
+    return index < CSettingsDlg::kFirstFileFilter ? kFilterBox : kFileFilterBox;
+}
+
+const Box& InputFrame(int index)
+{
+    return index == CSettingsDlg::kFileDataInput ? kFileInputBox : kInputBox;
+}
+
+int RoomTo(const Box& frame, const Box& control)
+{
+    return frame.x + frame.w - kFrameInset - control.x;
+}
+
+// How a field's text reads as a number.
+enum class Parse { Ok, NotANumber, OutOfRange };
+
+// The text as typed, in the form the number parsers take: surrounding blanks dropped
+// and full-width digits, signs and points (as a Japanese input method types them)
+// folded to ASCII.
+std::string NumberText(const QString& text)
+{
+    QString folded = text.normalized(QString::NormalizationForm_KC).trimmed();
+    folded.replace(QChar(0x2212), QLatin1Char('-')); // MINUS SIGN
+    if (folded.startsWith(QLatin1Char('+')))
+        folded.remove(0, 1); // accepted like the C library does; from_chars does not
+    return folded.toStdString();
+}
+
+Parse ParseInt(const QString& text, int lo, int hi, int& value)
+{
+    const std::string s = NumberText(text);
+    if (s.empty() || s.front() == '+' || s.front() == ' ')
+        return Parse::NotANumber;
+    int parsed = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), parsed);
+    if (end != s.data() + s.size())
+        return Parse::NotANumber; // a fraction, an exponent or stray characters
+    if (ec == std::errc::result_out_of_range)
+        return Parse::OutOfRange; // all digits, just far too large
+    if (ec != std::errc())
+        return Parse::NotANumber;
+    if (parsed < lo || parsed > hi)
+        return Parse::OutOfRange;
+    value = parsed;
+    return Parse::Ok;
+}
+
+Parse ParseDouble(const QString& text, double lo, double hi, double& value)
+{
+    const std::string s = NumberText(text);
+    if (s.empty() || s.front() == '+' || s.front() == ' ')
+        return Parse::NotANumber;
+    double parsed = 0.0;
+    const auto [end, ec] =
+        std::from_chars(s.data(), s.data() + s.size(), parsed, std::chars_format::general);
+    if (end != s.data() + s.size())
+        return Parse::NotANumber;
+    if (ec == std::errc::result_out_of_range) {
+        // Too large is out of range; too small to represent (1e-400) is as good as 0.
+        const auto e = s.find_first_of("eE");
+        if (e == std::string::npos || e + 1 >= s.size() || s[e + 1] != '-')
+            return Parse::OutOfRange;
+        value = s.front() == '-' ? -0.0 : 0.0;
+        return Parse::Ok;
+    }
+    if (ec != std::errc() || std::isnan(parsed))
+        return Parse::NotANumber;
+    if (!(parsed >= lo && parsed <= hi))
+        return Parse::OutOfRange;
+    value = parsed;
+    return Parse::Ok;
+}
+
+QString FormatCoef(double value)
+{
+    // 15 significant digits: what is typed in comes back the same next time.
+    return QString::number(value, 'g', 15);
+}
+
+// Unchecks every button of an exclusive group, which Qt only allows with the
+// exclusivity lifted for the moment.
+void UncheckAll(QButtonGroup* group)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* button : group->buttons())
+        button->setChecked(false);
+    group->setExclusive(true);
+}
+
+void CheckIndex(QButtonGroup* group, int index)
+{
+    if (QAbstractButton* button = group->button(index))
+        button->setChecked(true);
+    else
+        UncheckAll(group);
+}
+
+} // namespace
+
+CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("動作の設定"));
+    // A fixed-size dialog: a caption with a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setObjectName(QStringLiteral("settingsDialog"));
+    CreateControls();
+    PlaceControls();
+}
+
+void CSettingsDlg::CreateControls()
+{
+    m_pOk = new QPushButton(QStringLiteral("OK"), this);
+    m_pOk->setObjectName(QStringLiteral("ok"));
+    m_pOk->setDefault(true);
+    m_pCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    m_pCancel->setObjectName(QStringLiteral("cancel"));
+    connect(m_pOk, &QPushButton::clicked, this, &CSettingsDlg::accept);
+    connect(m_pCancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
+
+    m_pFilterBox = new QGroupBox(QStringLiteral("ディジタルフィルタ係数設定"), this);
+    m_pFilterBox->setObjectName(QStringLiteral("filterBox"));
+    m_pFileFilterBox =
+        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pFilterBox);
+    m_pFileFilterBox->setObjectName(QStringLiteral("fileFilterBox"));
+    m_pInputBox = new QGroupBox(QStringLiteral("入力信号設定"), this);
+    m_pInputBox->setObjectName(QStringLiteral("inputBox"));
+    m_pFileInputBox =
+        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pInputBox);
+    m_pFileInputBox->setObjectName(QStringLiteral("fileInputBox"));
+
+    // One exclusive group each across the nested frames; the id is the preset index.
+    m_pFilterGroup = new QButtonGroup(this);
+    for (int i = 0; i < kFilterCount; ++i) {
+        QWidget* frame = i < kFirstFileFilter ? m_pFilterBox : m_pFileFilterBox;
+        auto* button = new QRadioButton(QString::fromUtf8(kFilters[i].caption), frame);
+        button->setObjectName(QStringLiteral("filter%1").arg(i));
+        // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
+        // button still moves within its group by the arrow keys.
+        button->setFocusPolicy(Qt::ClickFocus);
+        m_pFilterGroup->addButton(button, i);
+        m_filterButtons[i] = button;
+    }
+    m_pInputGroup = new QButtonGroup(this);
+    for (int i = 0; i < kInputCount; ++i) {
+        QWidget* frame = i == kFileDataInput ? m_pFileInputBox : m_pInputBox;
+        auto* button = new QRadioButton(QString::fromUtf8(kInputs[i].caption), frame);
+        button->setObjectName(QStringLiteral("input%1").arg(i));
+        button->setFocusPolicy(Qt::ClickFocus);
+        m_pInputGroup->addButton(button, i);
+        m_inputButtons[i] = button;
+    }
+    connect(m_pFilterGroup, &QButtonGroup::idClicked, this, &CSettingsDlg::OnFilterClicked);
+
+    m_pTapHeading = new QLabel(QStringLiteral("タップ番号"), m_pFileFilterBox);
+    m_pCoefHeading = new QLabel(QStringLiteral("係数"), m_pFileFilterBox);
+    for (QLabel* heading : {m_pTapHeading, m_pCoefHeading})
+        heading->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    for (int k = 0; k < 3; ++k) {
+        m_tapEdits[k] = new QLineEdit(m_pFileFilterBox);
+        m_tapEdits[k]->setObjectName(QStringLiteral("tap%1").arg(k));
+        m_coefEdits[k] = new QLineEdit(m_pFileFilterBox);
+        m_coefEdits[k]->setObjectName(QStringLiteral("coef%1").arg(k));
+        for (QLineEdit* edit : {m_tapEdits[k], m_coefEdits[k]})
+            edit->setAlignment(Qt::AlignCenter);
+    }
+
+    // Tab order: OK, Cancel, the tap column, then the coefficient column.
+    QWidget* chain[] = {m_pOk,         m_pCancel,      m_tapEdits[0],  m_tapEdits[1],
+                        m_tapEdits[2], m_coefEdits[0], m_coefEdits[1], m_coefEdits[2]};
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void CSettingsDlg::PlaceControls()
+{
+    CDialogUnits du(font());
+
+    // Widen the scale until every caption fits in the room its frame leaves it.
+    const auto fitCaption = [&du](QWidget* w, const Box& box, const Box& frame) {
+        du.FitWidth(w->sizeHint().width(), RoomTo(frame, box));
+    };
+    for (int i = 0; i < kFilterCount; ++i)
+        fitCaption(m_filterButtons[i], kFilters[i].box, FilterFrame(i));
+    for (int i = 0; i < kInputCount; ++i)
+        fitCaption(m_inputButtons[i], kInputs[i].box, InputFrame(i));
+    for (QGroupBox* box : {m_pFilterBox, m_pFileFilterBox, m_pInputBox, m_pFileInputBox}) {
+        const QFontMetrics fm(box->font());
+        const Box& b = box == m_pFilterBox       ? kFilterBox
+                       : box == m_pFileFilterBox ? kFileFilterBox
+                       : box == m_pInputBox      ? kInputBox
+                                                 : kFileInputBox;
+        du.FitWidth(fm.horizontalAdvance(box->title()) + 2 * fm.averageCharWidth() + 8, b.w);
+    }
+    du.FitWidth(m_pTapHeading->sizeHint().width(), kTapEdits[0].w);
+    du.FitWidth(m_pOk->minimumSizeHint().width(), kOk.w);
+    du.FitWidth(m_pCancel->minimumSizeHint().width(), kCancel.w);
+    // Rows: a radio button may grow into the gap to the next one (13 units), a field
+    // into the 16 units between its row and the next.
+    du.FitHeight(m_filterButtons[0]->sizeHint().height(), 13);
+    du.FitHeight(m_tapEdits[0]->minimumSizeHint().height(), 16);
+    du.FitHeight(m_pOk->minimumSizeHint().height(), 17);
+
+    // Qt draws a group box's frame below its title where the template's frames run
+    // through it: everything inside a frame moves down by the difference, and each
+    // frame grows by what its contents moved.
+    const QFontMetrics fm(m_pFileFilterBox->font());
+    const int shift =
+        std::max(0, m_pFileFilterBox->contentsMargins().top() - 4 - (fm.height() + 1) / 2);
+    const auto inset = [&](const Box& frame) {
+        return frame.x == kDialog.x && frame.y == kDialog.y ? 0 : shift;
+    };
+
+    const auto place = [&](QWidget* w, const Box& box, const Box& frame, int grow = 0) {
+        QRect r = du.Rect(box.x, box.y, box.w, box.h, frame.Origin());
+        r.translate(0, inset(frame));
+        r.setHeight(r.height() + grow);
+        w->setGeometry(r);
+    };
+    // A control at least as large as it wants to be, but never past its frame.
+    const auto placeGrown = [&](QWidget* w, const Box& box, const Box& frame) {
+        QRect r = du.Rect(box.x, box.y, box.w, box.h, frame.Origin());
+        r.translate(0, inset(frame));
+        const QSize hint = w->sizeHint();
+        const int maxWidth = du.X(RoomTo(frame, box));
+        r.setWidth(std::min(std::max(r.width(), hint.width()), maxWidth));
+        if (hint.height() > r.height())
+            r.adjust(0, -(hint.height() - r.height()) / 2, 0, (hint.height() - r.height() + 1) / 2);
+        w->setGeometry(r);
+    };
+
+    place(m_pOk, kOk, kDialog);
+    place(m_pCancel, kCancel, kDialog);
+    place(m_pFilterBox, kFilterBox, kDialog, 2 * shift);
+    place(m_pFileFilterBox, kFileFilterBox, kFilterBox, shift);
+    place(m_pInputBox, kInputBox, kDialog, 2 * shift);
+    place(m_pFileInputBox, kFileInputBox, kInputBox, shift);
+    for (int i = 0; i < kFilterCount; ++i)
+        placeGrown(m_filterButtons[i], kFilters[i].box, FilterFrame(i));
+    for (int i = 0; i < kInputCount; ++i)
+        placeGrown(m_inputButtons[i], kInputs[i].box, InputFrame(i));
+
+    // The headings sit on their columns of fields, centred over them.
+    const auto placeHeading = [&](QLabel* label, const Box& heading, const Box& column) {
+        QRect r = du.Rect(column.x, heading.y, column.w, heading.h, kFileFilterBox.Origin());
+        r.translate(0, shift);
+        const int height = std::max(r.height(), label->sizeHint().height());
+        r.setTop(r.bottom() + 1 - height);
+        label->setGeometry(r);
+    };
+    placeHeading(m_pTapHeading, kTapHeading, kTapEdits[0]);
+    placeHeading(m_pCoefHeading, kCoefHeading, kCoefEdits[0]);
+    for (int k = 0; k < 3; ++k) {
+        place(m_tapEdits[k], kTapEdits[k], kFileFilterBox);
+        place(m_coefEdits[k], kCoefEdits[k], kFileFilterBox);
+    }
+
+    setFixedSize(du.X(kDialog.w), du.Y(kDialog.h) + 2 * shift);
+}
+
+void CSettingsDlg::showEvent(QShowEvent* event)
+{
+    // Each opening starts from the members, as the caller set them.
+    if (!event->spontaneous())
+        LoadControls();
+    QDialog::showEvent(event);
+}
+
+void CSettingsDlg::LoadControls()
+{
+    CheckIndex(m_pFilterGroup, m_nFilter);
+    CheckIndex(m_pInputGroup, m_nInput);
+    for (int k = 0; k < 3; ++k) {
+        m_coefEdits[k]->setText(FormatCoef(m_dCoef[k]));
+        m_tapEdits[k]->setText(QString::number(m_nTap[k]));
+        // A long number shows its first digits, not its last.
+        m_coefEdits[k]->setCursorPosition(0);
+        m_tapEdits[k]->setCursorPosition(0);
+    }
+    // Opening leaves every input choice available, whatever the filter; only a click
+    // on a filter applies the file-only rule.
+    for (QRadioButton* button : m_inputButtons)
+        button->setEnabled(true);
+}
+
+void CSettingsDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    // Every paint brings the user filter's fields in line with the checked filter.
+    // Setting the same state again is a no-op, so this cannot loop.
+    EnableUserFilterFields(m_pFilterGroup->checkedId() == kUserFilter);
+}
+
+void CSettingsDlg::OnFilterClicked(int id)
+{
+    if (id < kFirstFileFilter) {
+        EnableDemoInputs();
+        EnableUserFilterFields(false);
+    } else {
+        ForceFileDataInput();
+        EnableUserFilterFields(id == kUserFilter);
+    }
+}
+
+void CSettingsDlg::EnableDemoInputs()
+{
+    for (int i = 0; i < kFileDataInput; ++i)
+        m_inputButtons[i]->setEnabled(true);
+}
+
+void CSettingsDlg::ForceFileDataInput()
+{
+    m_inputButtons[kFileDataInput]->setChecked(true);
+    for (int i = 0; i < kFileDataInput; ++i)
+        m_inputButtons[i]->setEnabled(false);
+}
+
+void CSettingsDlg::EnableUserFilterFields(bool enable)
+{
+    for (QLineEdit* edit : m_tapEdits)
+        edit->setEnabled(enable);
+    for (QLineEdit* edit : m_coefEdits)
+        edit->setEnabled(enable);
+}
+
+void CSettingsDlg::accept()
+{
+    // Read in the exchange order; the first bad field stops the OK. The members
+    // change only when every field has passed.
+    double coef[3] = {};
+    int tap[3] = {};
+
+    for (int k = 0; k < 3; ++k) {
+        switch (ParseDouble(m_coefEdits[k]->text(), kCoefMin, kCoefMax, coef[k])) {
+        case Parse::Ok:
+            break;
+        case Parse::NotANumber:
+            return Fail(m_coefEdits[k], QStringLiteral("数値を入力してください。"));
+        case Parse::OutOfRange:
+            return Fail(m_coefEdits[k], QStringLiteral("%1 から %2 までの数値を入力してください。")
+                                            .arg(FormatCoef(kCoefMin), FormatCoef(kCoefMax)));
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        switch (ParseInt(m_tapEdits[k]->text(), kTapMin, kTapMax, tap[k])) {
+        case Parse::Ok:
+            break;
+        case Parse::NotANumber:
+            return Fail(m_tapEdits[k], QStringLiteral("整数を入力してください。"));
+        case Parse::OutOfRange:
+            return Fail(m_tapEdits[k], QStringLiteral("%1 から %2 までの整数を入力してください。")
+                                           .arg(kTapMin)
+                                           .arg(kTapMax));
+        }
+    }
+
+    m_nFilter = m_pFilterGroup->checkedId();
+    m_nInput = m_pInputGroup->checkedId();
+    for (int k = 0; k < 3; ++k) {
+        m_dCoef[k] = coef[k];
+        m_nTap[k] = tap[k];
+    }
+    QDialog::accept();
+}
+
+void CSettingsDlg::Fail(QLineEdit* field, const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), message,
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent)
+{
+    const ravelin::SettingsValues current = doc.Settings();
+    CSettingsDlg dlg(parent);
+    dlg.m_nFilter = current.nFilter;
+    dlg.m_nInput = current.nInput;
+    for (int k = 0; k < 3; ++k) {
+        dlg.m_dCoef[k] = current.dCoef[k];
+        dlg.m_nTap[k] = current.nTap[k];
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+
+    ravelin::SettingsValues chosen;
+    chosen.nFilter = dlg.m_nFilter;
+    chosen.nInput = dlg.m_nInput;
+    for (int k = 0; k < 3; ++k) {
+        chosen.dCoef[k] = dlg.m_dCoef[k];
+        chosen.nTap[k] = dlg.m_nTap[k];
+    }
+    doc.ApplySettings(chosen);
+    return true;
+}

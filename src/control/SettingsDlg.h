@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace ravelin {
+class CRavelinDoc;
+}
+
+// The "動作の設定" dialog: the filter preset, the input preset and the three taps of
+// the user filter. The caller sets the public members, runs exec() and reads them
+// back only when it returns Accepted; nothing else of the program is touched here.
+class CSettingsDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    static constexpr int kFilterCount = 12;
+    static constexpr int kInputCount = 4;
+    static constexpr int kUserFilter = 11;     // the user three-tap filter
+    static constexpr int kFirstFileFilter = 6; // filters 6..11 serve only the file run
+    static constexpr int kFileDataInput = 3;
+    static constexpr int kTapMin = 0;
+    static constexpr int kTapMax = 8192;
+    static constexpr double kCoefMin = -2.0;
+    static constexpr double kCoefMax = 2.0;
+
+    explicit CSettingsDlg(QWidget* parent = nullptr);
+
+    // Index of the checked filter and input button, -1 when none is checked.
+    int m_nFilter = -1;
+    int m_nInput = -1;
+    // The user filter's taps: m_nTap[k] samples of delay weighted by m_dCoef[k].
+    double m_dCoef[3] = {0.0, 0.0, 0.0};
+    int m_nTap[3] = {0, 0, 0};
+
+    // Reads and checks every field; stays open on the first bad one.
+    void accept() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void CreateControls();
+    void PlaceControls();
+    void LoadControls();
+    void OnFilterClicked(int id);
+
+    void EnableDemoInputs();
+    void ForceFileDataInput();
+    void EnableUserFilterFields(bool enable);
+
+    // Shows the validation message, then hands the field to the user to correct.
+    void Fail(QLineEdit* field, const QString& message);
+
+    QPushButton* m_pOk = nullptr;
+    QPushButton* m_pCancel = nullptr;
+    QGroupBox* m_pFilterBox = nullptr;
+    QGroupBox* m_pFileFilterBox = nullptr;
+    QGroupBox* m_pInputBox = nullptr;
+    QGroupBox* m_pFileInputBox = nullptr;
+    QButtonGroup* m_pFilterGroup = nullptr;
+    QButtonGroup* m_pInputGroup = nullptr;
+    std::array<QRadioButton*, kFilterCount> m_filterButtons{};
+    std::array<QRadioButton*, kInputCount> m_inputButtons{};
+    std::array<QLineEdit*, 3> m_tapEdits{};
+    std::array<QLineEdit*, 3> m_coefEdits{};
+    QLabel* m_pTapHeading = nullptr;
+    QLabel* m_pCoefHeading = nullptr;
+};
+
+// The settings command: copies the document's presets into the dialog, runs it, and
+// only on OK hands the values back through CRavelinDoc::ApplySettings, which restarts
+// the demonstration (stopping a running animation). Returns true on OK.
+bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent);
