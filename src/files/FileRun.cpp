@@ -7,7 +7,6 @@
 #include "files/WavHeader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -96,16 +95,15 @@ std::string InformationText(const std::string& path, const CWavHeader& h, std::u
     return text;
 }
 
-// Truncation toward zero, then the sample's range. Finite sums only: every preset's
-// coefficients are bounded, and so are the samples.
+// The sample's range, then truncation toward zero: clamping first keeps the cast
+// defined, and for finite sums it gives the same value as truncating first.
 std::int32_t TruncClamp(double y, std::int32_t lo, std::int32_t hi)
 {
-    const double t = std::trunc(y);
-    if (!(t >= lo))
+    if (!(y >= lo))
         return lo;
-    if (t > hi)
+    if (y > hi)
         return hi;
-    return static_cast<std::int32_t>(t);
+    return static_cast<std::int32_t>(y);
 }
 
 // Filters the sample bytes in place. False when the user cancelled.
