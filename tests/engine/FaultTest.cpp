@@ -122,7 +122,9 @@ void WriteBytes(const std::string& path, const Bytes& bytes, mode_t mode = 0644)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    if (!bytes.empty()) {
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    }
     ASSERT_EQ(std::fclose(f), 0);
     ASSERT_EQ(::chmod(path.c_str(), mode), 0);
 }
