@@ -7,6 +7,7 @@
 #include "files/UserPrompts.h"
 
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -46,7 +47,9 @@ constexpr const char* kFilterHelp =
     "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each 0..8192 (default 0,1,2)\n"
     "  --coefs C0,C1,C2   its coefficients, each -2..2 (default 0.5,0.25,0.166666666666667)\n"
     "\n"
-    "Exit status: 0 written, 1 input refused or output not written, 2 usage error.\n";
+    "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
+    "not a mono 8/16-bit WAV file) or output not written, with the error on stderr and\n"
+    "any existing OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
 
 constexpr const char* kDemoHelp =
     "Usage: ravelin-cli demo [--preset P] [--input I] [-o FILE]\n"
@@ -57,7 +60,10 @@ constexpr const char* kDemoHelp =
     "\n"
     "  --preset P   filter preset 0..5 or pass, delay5, echo5, ma5, lag1, lag2 (default pass)\n"
     "  --input I    input preset 0..2 or impulse, impulse2, test (default test)\n"
-    "  -o FILE      write the text file to FILE\n";
+    "  -o FILE      write the text file to FILE\n"
+    "\n"
+    "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
+    "FILE untouched); 2 usage error, nothing written.\n";
 
 constexpr const char* kPresetsHelp =
     "Usage: ravelin-cli presets\n"
@@ -235,6 +241,9 @@ int RunFilter(ArgReader& args)
         throw UsageError("filter needs INPUT.wav and OUTPUT.wav", "filter");
     if (positional.size() > 2)
         throw UsageError("unexpected argument '" + std::string(positional[2]) + "'", "filter");
+    // An empty name would read as a cancelled file dialog and end without a word.
+    if (positional[0].empty() || positional[1].empty())
+        throw UsageError("empty file name", "filter");
 
     CliPrompts prompts{std::string(positional[0]), std::string(positional[1])};
     const RunResult result = RunFileFilter(doc, prompts);
@@ -267,6 +276,8 @@ int RunDemo(ArgReader& args)
             doc.m_nInputPreset = *p;
         } else if (arg == "-o" || ArgReader::Is(arg, "--output")) {
             outPath = std::string(args.Value(arg, arg == "-o" ? "-o" : "--output"));
+            if (outPath->empty())
+                throw UsageError("empty file name for '" + std::string(arg) + "'", "demo");
         } else if (arg.starts_with("-") && arg.size() > 1) {
             throw UsageError("unknown option '" + std::string(arg) + "'", "demo");
         } else {
@@ -317,11 +328,20 @@ int RunPresets(ArgReader& args)
     return kExitOk;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Text that never reached standard output (a full disk, a closed pipe end) is a
+// failure too, not a silent success.
+int CheckStdout(int status)
 {
-    std::span<char*> all(argv, static_cast<std::size_t>(argc));
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "ravelin-cli: can't write the standard output\n";
+        return status == kExitOk ? kExitFailed : status;
+    }
+    return status;
+}
+
+int Run(std::span<char*> all)
+{
     try {
         if (all.size() < 2)
             throw UsageError("missing command", "");
@@ -345,4 +365,14 @@ int main(int argc, char* argv[])
     } catch (const UsageError& e) {
         return e.Report();
     }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Past a file-size limit (ulimit -f) a write then fails with EFBIG and the output
+    // is cleaned up, instead of the process being killed with its temporary file left.
+    std::signal(SIGXFSZ, SIG_IGN);
+    return CheckStdout(Run(std::span<char*>(argv, static_cast<std::size_t>(argc))));
 }

@@ -42,13 +42,32 @@ CAtomicFile::~CAtomicFile()
 bool CAtomicFile::Open(const std::string& targetPath)
 {
     Discard();
-    m_target = targetPath;
     m_failed = false;
-    const auto slash = targetPath.find_last_of('/');
-    const std::string name = slash == std::string::npos ? targetPath : targetPath.substr(slash + 1);
+    m_target = targetPath;
+    struct stat st{};
+    if (::lstat(targetPath.c_str(), &st) == 0) {
+        // A link is followed, so the file it names gets the new content and the link
+        // stays; a link that leads nowhere is refused rather than replaced.
+        if (S_ISLNK(st.st_mode)) {
+            char* real = ::realpath(targetPath.c_str(), nullptr);
+            if (!real)
+                return false;
+            m_target = real;
+            std::free(real);
+            if (::stat(m_target.c_str(), &st) != 0)
+                return false;
+        }
+        // Renaming over a device, a FIFO or a folder would replace it by a plain file
+        // (as root even /dev/null): only regular files are overwritten.
+        if (!S_ISREG(st.st_mode))
+            return false;
+    }
+    const auto slash = m_target.find_last_of('/');
+    const std::string name = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
     if (name.empty())
         return false;
-    std::string pattern = FolderOf(targetPath) + "/." + name + ".XXXXXX";
+    // Shortened so that "." + name + ".XXXXXX" stays within the file-name limit.
+    std::string pattern = FolderOf(m_target) + "/." + name.substr(0, 200) + ".XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         return false;
@@ -77,6 +96,11 @@ bool CAtomicFile::Commit()
     if (!m_pFile)
         return false;
     bool ok = !m_failed && std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
+    struct stat old{};
+    if (ok && ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::fchown(::fileno(m_pFile), old.st_uid, old.st_gid) != 0) {
+        // Not allowed to give the file back to its owner: it stays ours, as any save would.
+    }
     ok = ok && ::fchmod(::fileno(m_pFile), NewFileMode(m_target)) == 0;
     ok = ok && ::fsync(::fileno(m_pFile)) == 0;
     ok = (std::fclose(m_pFile) == 0) && ok;
@@ -88,6 +112,13 @@ bool CAtomicFile::Commit()
         return false;
     }
     m_temp.clear();
+    // Makes the rename itself durable. The new content is already in place, so a
+    // failure here is not reported as a failed save.
+    const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
     return true;
 }
 

@@ -16,7 +16,9 @@ public:
     CAtomicFile(const CAtomicFile&) = delete;
     CAtomicFile& operator=(const CAtomicFile&) = delete;
 
-    // Creates the temporary file. False when the folder cannot take it.
+    // Creates the temporary file. False when the folder cannot take it, or when the
+    // target exists and is not a regular file (a link is followed to the file it
+    // names, which is then the one replaced; a dangling link is refused).
     bool Open(const std::string& targetPath);
 
     // The stream to write to; valid between a successful Open and Commit.

@@ -215,11 +215,12 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts)
     const std::size_t got = std::fread(data.data(), 1, data.size(), input.get());
     const bool readError = std::ferror(input.get()) != 0;
     input.reset();
-    if (readError) {
+    // Fewer bytes than the file held when it was opened: it was cut short while the
+    // dialogs were open. What remains is not the file whose information was shown.
+    if (readError || got != data.size()) {
         prompts.ShowMessage(CantOpen(inputPath), "", MessageIcon::Error);
         return RunResult::Refused;
     }
-    data.resize(got - got % bytesPerSample); // the file may have shrunk meanwhile
 
     if (!FilterSamples(doc.m_filter, data, bits, prompts))
         return RunResult::Cancelled;

@@ -86,7 +86,9 @@ int CWavHeader::ReadWavHeader(std::FILE* file)
             std::memcpy(&m_bytes[40], chunk + 4, 4);
             return 0;
         }
-        std::uint64_t skip = size + (size & 1u); // odd chunks carry one pad byte
+        // Odd chunks carry one pad byte. Added in 64 bits: a size of 0xFFFFFFFF plus
+        // its pad byte must not wrap to an empty chunk.
+        std::uint64_t skip = std::uint64_t{size} + (size & 1u);
         if (TagEquals(chunk, "fmt ") == 0 && !haveFmt) {
             if (size < 16)
                 return 1;

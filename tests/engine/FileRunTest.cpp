@@ -180,12 +180,12 @@ TEST_F(FileRun, UnwritableOutputLeavesNothingBehind)
     EXPECT_EQ(prompts.messages.back().text, "error .... can't open the file [" + noFolder + "]\n");
     EXPECT_EQ(prompts.messages.back().icon, MessageIcon::Error);
 
-    // A folder at the output path: the data is written, but cannot replace it.
+    // A folder at the output path is never replaced.
     std::filesystem::create_directory(dir / "taken");
     const std::string folder = (dir / "taken").string();
     prompts.messages.clear();
     EXPECT_EQ(Run(in, folder), RunResult::Failed);
-    EXPECT_EQ(prompts.messages.back().text, "error .... can't write the file [" + folder + "]\n");
+    EXPECT_EQ(prompts.messages.back().text, "error .... can't open the file [" + folder + "]\n");
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "taken"}));
     EXPECT_EQ(test::ReadFileBytes(in), wav);

@@ -86,7 +86,7 @@ TEST(TextExport, FailuresKeepTheExistingFile)
     prompts.messages.clear();
     prompts.savePath = (dir / "folder").string();
     EXPECT_EQ(RunTextExport(doc, prompts), RunResult::Failed);
-    EXPECT_EQ(prompts.messages.at(0).text, "error .... can't write the file [" + *prompts.savePath + "]\n");
+    EXPECT_EQ(prompts.messages.at(0).text, "error .... can't open the file [" + *prompts.savePath + "]\n");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"folder"}));
 
     prompts.messages.clear();
