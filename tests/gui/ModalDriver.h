@@ -1,42 +1,44 @@
 #pragma once
 
-// Drives the modal dialogs a command opens, as a user would: a timer polls for the
-// active modal widget and hands it to a callback, which acts on it (types, clicks,
-// closes) and returns true once it is done with it. If the callback never finishes
-// within the time limit, every modal widget is closed so the test cannot hang, and
-// timedOut() tells the test to fail.
+// Plays the user's part in the modal dialogs a test opens. A timer polls for the
+// active modal widget and offers it to the current step, which acts on it and returns
+// true once done, or returns false to be asked again on the next tick; steps run in
+// order. Should they not be done in time, every modal widget is closed so that a
+// failed check cannot hang the test, and done() stays false.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
+#include <vector>
 
 class ModalDriver : public QObject {
-public:
-    using Callback = std::function<bool(QWidget* modal)>;
+  public:
+    using Step = std::function<bool(QWidget* modal)>;
 
-    explicit ModalDriver(Callback callback, int timeoutMs = 10000)
-        : m_callback(std::move(callback)), m_timeoutMs(timeoutMs)
+    ModalDriver(std::initializer_list<Step> steps, int timeoutMs = 10000)
+        : m_steps(steps), m_timeoutMs(timeoutMs)
     {
         m_clock.start();
-        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::Poll);
-        m_timer.start(20);
+        Poll();
+    }
+    explicit ModalDriver(Step step, int timeoutMs = 10000)
+        : ModalDriver({std::move(step)}, timeoutMs)
+    {
     }
 
-    bool done() const { return m_done; }
-    bool timedOut() const { return m_timedOut; }
-    // Class name and text (for message boxes) of the last modal widget seen.
+    // Every step done, nothing closed by force.
+    bool done() const { return m_next == m_steps.size() && !m_timedOut; }
+    // Class name of the last modal widget seen, and the text if it was a message box.
     QString seenClass() const { return m_seenClass; }
     QString seenText() const { return m_seenText; }
 
-    // Callbacks for the common cases.
     static bool Close(QWidget* modal)
     {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
@@ -45,57 +47,70 @@ public:
             modal->close();
         return true;
     }
-    static Callback TypeFileName(const QString& path)
+    // A step for a modal widget of class T (with Q_OBJECT): act(T*), then done.
+    template <class T, class F> static Step On(F act)
     {
-        return [path](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (!dialog)
-                return false;
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (!edit)
-                return false;
-            edit->setText(path);
-            QTest::keyClick(edit, Qt::Key_Return);
-            return true;
+        return [act](QWidget* modal) {
+            auto* widget = qobject_cast<T*>(modal);
+            if (widget)
+                act(widget);
+            return widget != nullptr;
         };
     }
-
-private:
-    void Poll()
+    // In a Qt file dialog: types the path into the name field and presses Return.
+    static Step TypeFileName(const QString& path)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (m_done) {
-            m_timer.stop();
-            return;
-        }
-        if (modal) {
-            m_seenClass = QString::fromLatin1(modal->metaObject()->className());
-            if (auto* box = qobject_cast<QMessageBox*>(modal))
-                m_seenText = box->text();
-            if (m_callback(modal)) {
-                m_done = true;
-                m_timer.stop();
-                return;
+        return On<QFileDialog>([path](QFileDialog* dialog) {
+            if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                edit->setText(path);
+                QTest::keyClick(edit, Qt::Key_Return);
             }
-        }
-        if (m_clock.elapsed() > m_timeoutMs) {
-            m_timedOut = true;
-            m_timer.stop();
-            for (int i = 0; i < 10; ++i) {
-                QWidget* w = QApplication::activeModalWidget();
-                if (!w)
-                    break;
-                Close(w);
-                QApplication::processEvents();
-            }
-        }
+        });
+    }
+    static Step Press(QMessageBox::StandardButton button)
+    {
+        return On<QMessageBox>([button](QMessageBox* box) {
+            if (QAbstractButton* b = box->button(button))
+                QTest::mouseClick(b, Qt::LeftButton);
+        });
     }
 
-    Callback m_callback;
+  private:
+    void Poll()
+    {
+        if (m_timedOut || (m_next == m_steps.size() && m_running == 0))
+            return;
+        // A new single shot each time: a step may wait in the event loop of a dialog
+        // it opened, and a timer does not fire again while its own slot runs.
+        QTimer::singleShot(20, this, [this] { Poll(); });
+        if (m_clock.elapsed() > m_timeoutMs) {
+            m_timedOut = true;
+            for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i) {
+                Close(QApplication::activeModalWidget());
+                QApplication::processEvents();
+            }
+            return;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || m_next == m_steps.size())
+            return;
+        m_seenClass = QString::fromLatin1(modal->metaObject()->className());
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            m_seenText = box->text();
+        // A dialog that the step opens and waits in belongs to the next step.
+        const std::size_t step = m_next++;
+        ++m_running;
+        const bool finished = m_steps[step](modal);
+        --m_running;
+        if (!finished)
+            m_next = step;
+    }
+
+    std::vector<Step> m_steps;
+    std::size_t m_next = 0;
+    int m_running = 0;
     int m_timeoutMs;
     QElapsedTimer m_clock;
-    QTimer m_timer;
-    bool m_done = false;
     bool m_timedOut = false;
     QString m_seenClass;
     QString m_seenText;

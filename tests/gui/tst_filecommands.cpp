@@ -1,0 +1,221 @@
+// The file run and the text export, answered through the Qt prompts' dialogs as a
+// user would answer them.
+
+#include "GuiTestSupport.h"
+#include "ModalDriver.h"
+#include "control/QtUserPrompts.h"
+#include "engine/Commands.h"
+#include "engine/RunCommands.h"
+#include "files/FileRun.h"
+#include "files/TextExport.h"
+
+#include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <vector>
+
+using namespace ravelin;
+
+namespace {
+
+// A canonical 16-bit WAV file at 8000 Hz: 44-byte header, then the samples.
+QByteArray MakeWav(int channels, const std::vector<qint16>& samples)
+{
+    QByteArray b;
+    const auto put = [&b](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    const quint32 size = quint32(samples.size()) * 2, align = 2 * channels;
+    b += "RIFF";
+    put(36 + size, 4);
+    b += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);
+    put(channels, 2);
+    put(8000, 4);
+    put(8000 * align, 4);
+    put(align, 2);
+    put(16, 2);
+    b += "data";
+    put(size, 4);
+    for (qint16 s : samples)
+        put(quint16(s), 2);
+    return b;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What a message box showed.
+struct Shown {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
+};
+
+// A step that records the message box and presses its OK.
+ModalDriver::Step Record(Shown& into)
+{
+    return ModalDriver::On<QMessageBox>([&into](QMessageBox* box) {
+        into = {box->text(), box->windowTitle(), box->icon(), box->textFormat()};
+        ModalDriver::Press(QMessageBox::Ok)(box);
+    });
+}
+
+// The prompts with Qt's own dialogs, which the driver types into; the cancelling
+// kind presses the progress dialog's Cancel as soon as the user could see it.
+class Prompts : public CQtUserPrompts {
+  public:
+    explicit Prompts(bool cancelling = false) : m_cancelling(cancelling)
+    {
+        SetUseNativeDialogs(false);
+        if (cancelling)
+            SetProgressDelay(0);
+    }
+    bool cancelled = false;
+    bool Progress(std::uint64_t done, std::uint64_t total) override
+    {
+        const bool goOn = CQtUserPrompts::Progress(done, total);
+        if (m_cancelling && !cancelled && ProgressDialog() && ProgressDialog()->isVisible()) {
+            QTest::mouseClick(ProgressDialog()->findChild<QPushButton*>(), Qt::LeftButton);
+            cancelled = true;
+        }
+        return goOn;
+    }
+
+  private:
+    bool m_cancelling;
+};
+
+} // namespace
+
+class TestFileCommands : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir m_dir;
+
+    QString Write(const char* name, const QByteArray& bytes)
+    {
+        QFile f(m_dir.filePath(QString::fromLatin1(name)));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", name);
+        return f.fileName();
+    }
+    QStringList Listing() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
+
+  private slots:
+    void initTestCase()
+    {
+        IsolateSettings(); // the file dialogs keep their history in the settings
+        QVERIFY(m_dir.isValid());
+    }
+
+    void fileRunThroughItsDialogs()
+    {
+        const QString in =
+            Write("voice.wav", MakeWav(1, {1000, -1000, 32767, -32768, 5, -5, 7, 0, 0, 0, 0, 0}));
+        const QString out = m_dir.filePath(QStringLiteral("voice-delayed.wav"));
+        CRavelinDoc doc;
+        ConfirmSettings(doc, FILTER_DELAY5, INPUT_TEST);
+        Prompts prompts;
+        Shown info, done;
+        ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
+                           ModalDriver::TypeFileName(out), Record(done)};
+        QCOMPARE(RunFileFilter(doc, prompts), RunResult::Done);
+        QVERIFY(driver.done());
+
+        QCOMPARE(info.title, QStringLiteral("入力ファイル情報"));
+        QCOMPARE(info.text, QStringLiteral("ファイル名: %1\nフォーマットID: 1\nリニアPCM形式\n"
+                                           "チャネル数: 1\nサンプリング周波数: 8000\n"
+                                           "量子化ビット数: 16\nサンプル数: 12")
+                                .arg(in));
+        QCOMPARE(done.title, out);
+        QCOMPARE(done.text, QStringLiteral("ファイル保存が終了しました"));
+        // Five samples late, the extremes unchanged.
+        QCOMPARE(ReadFile(out), MakeWav(1, {0, 0, 0, 0, 0, 1000, -1000, 32767, -32768, 5, -5, 7}));
+        QCOMPARE(doc.m_nRunMode, RUN_IDLE);
+    }
+
+    void refusedInputShowsAnErrorBox()
+    {
+        // A name with markup in it must show as it is.
+        const QString in = Write("<b>stereo.wav", MakeWav(2, {1, 2, 3, 4}));
+        const QStringList before = Listing();
+        CRavelinDoc doc;
+        Prompts prompts;
+        Shown error;
+        ModalDriver driver{ModalDriver::TypeFileName(in), Record(error)};
+        QCOMPARE(RunFileFilter(doc, prompts), RunResult::Refused);
+        QVERIFY(driver.done());
+        QCOMPARE(error.title, QStringLiteral("エラー"));
+        QCOMPARE(error.icon, QMessageBox::Critical);
+        QCOMPARE(error.format, Qt::PlainText);
+        QVERIFY(error.text.startsWith(QStringLiteral("ファイル名: %1\n").arg(in)));
+        QVERIFY(error.text.endsWith(QStringLiteral("モノラルでないため扱えません")));
+        QCOMPARE(Listing(), before);
+    }
+
+    void cancelledProgressWritesNothing()
+    {
+        // The output exists; the user agrees to replace it, then cancels the run.
+        std::vector<qint16> samples(400000);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = qint16((i * 37) % 2000 - 1000);
+        const QString in = Write("long.wav", MakeWav(1, samples));
+        const QString out = Write("long-out.wav", "previous contents");
+        const QStringList before = Listing();
+        CRavelinDoc doc;
+        ConfirmSettings(doc, FILTER_LPF4, INPUT_TEST);
+        Prompts prompts(true);
+        Shown info;
+        ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
+                           ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Yes)};
+        QCOMPARE(RunFileFilter(doc, prompts), RunResult::Cancelled);
+        QVERIFY(driver.done());
+        QVERIFY(prompts.cancelled);
+        QCOMPARE(ReadFile(out), QByteArray("previous contents"));
+        QCOMPARE(Listing(), before); // no temporary file left either
+    }
+
+    void textExportWritesTheExactBytes()
+    {
+        CRavelinDoc doc;
+        ConfirmSettings(doc, FILTER_PASS, INPUT_IMPULSE);
+        for (int i = 0; i < DEMO_STEPS; ++i)
+            QVERIFY(ExecuteRunCommand(doc, ID_RUN_STEP));
+        const QString path = m_dir.filePath(QStringLiteral("result")); // no extension added
+        Prompts prompts;
+        ModalDriver driver(ModalDriver::TypeFileName(path));
+        QCOMPARE(RunTextExport(doc, prompts), RunResult::Done);
+        QVERIFY(driver.done());
+
+        // Shift_JIS headings, CR LF line ends, the impulse at time 0 through pass-through.
+        QByteArray expected = "\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94\r\n" // タップ係数
+                              "\x8C\x57\x90\x94\x94\xD4\x8D\x86\x81\x40\x83\x5E\x83\x62\x83\x76"
+                              "\x8C\x57\x90\x94\r\n"; // 係数番号　タップ係数
+        for (int k = 0; k < DEMO_TAPS; ++k)
+            expected += QStringLiteral("%1  %2\r\n")
+                            .arg(k, 8)
+                            .arg(k ? "0.00000" : "1.00000", 10)
+                            .toLatin1();
+        expected += "\r\n\x83\x41\x83\x6A\x83\x81\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xCC\x8C\x8B"
+                    "\x89\xCA\r\n" // アニメーションの結果
+                    "\x8E\x9E\x8D\x8F\x81\x40\x93\xFC\x97\xCD\x90\x4D\x8D\x86\x81\x40\x8F\x6F"
+                    "\x97\xCD\x90\x4D\x8D\x86\r\n"; // 時刻　入力信号　出力信号
+        for (int t = -1; t < DEMO_STEPS - 1; ++t) {
+            const char* v = t == 0 ? " 1.000" : " 0.000";
+            expected += QStringLiteral("%1    %2    %3\r\n").arg(t, 4).arg(v).arg(v).toLatin1();
+        }
+        QCOMPARE(ReadFile(path), expected);
+    }
+};
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
