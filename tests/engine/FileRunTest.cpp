@@ -1,241 +1,457 @@
-// The file run end to end, through scripted dialogs.
+// The file run and the text export end to end through scripted dialogs, and the faults
+// that must lose nothing: each ends in its one error box, never reports success for a
+// file it did not write and leaves every file as it was.
+//
+// Faults that change the process (a file-size limit, a private tmpfs, running as
+// "nobody" so that permission bits apply even to root) are set up in a forked child,
+// which an alarm ends should the run hang.
 #include "files/FileRun.h"
-
-#include "engine/RavelinDoc.h"
+#include "files/TextExport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <map>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace ravelin {
 namespace {
 
-using test::Bytes;
-using test::ScriptedPrompts;
+using namespace test;
 
-class FileRun : public testing::Test {
-protected:
-    std::string Input(const Bytes& wav, const std::string& name = "in.wav")
-    {
-        const auto p = dir / name;
-        test::WriteFileBytes(p, wav);
-        return p.string();
-    }
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kAddressSanitizer = true; // it reserves terabytes of address space
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+constexpr int kSkipped = 77;
 
-    RunResult Run(const std::string& in, const std::string& out, int preset = FILTER_PASS)
-    {
-        doc.m_nFilterPreset = preset;
-        doc.m_nInputPreset = INPUT_FILE;
-        prompts.openPath = in;
-        prompts.savePath = out;
-        const RunResult r = RunFileFilter(doc, prompts);
-        EXPECT_EQ(doc.m_nRunMode, 0);
-        return r;
-    }
+// The messages; @ stands for the path.
+const char* const kCantOpen = "error .... can't open the file [@]\n";
+const char* const kCantWrite = "error .... can't write the file [@]\n";
+const char* const kWrongFormat = "error .... found wrong WAVE format in the file [@]\n";
 
-    // The single error box of a refused or failed run.
-    std::string OnlyError() const
-    {
-        EXPECT_EQ(prompts.messages.size(), 1u);
-        if (prompts.messages.empty())
-            return {};
-        EXPECT_EQ(prompts.messages.back().icon, MessageIcon::Error);
-        return prompts.messages.back().text;
-    }
+std::string Say(std::string text, const std::string& path)
+{
+    for (auto at = text.find('@'); at != std::string::npos; at = text.find('@', at + path.size()))
+        text.replace(at, 1, path);
+    return text;
+}
 
-    test::TempDir dir;
+// The file run from in to out through a one-tap filter of the given gain.
+RunResult FileRun(ScriptedPrompts& p, const std::string& in, const std::string& out,
+                  double gain = 1.0)
+{
     CRavelinDoc doc;
-    ScriptedPrompts prompts;
+    doc.m_nFilterPreset = FILTER_USER3;
+    doc.m_nUserTap = {0, 0, 0};
+    doc.m_dUserCoef = {0.0, 0.0, gain};
+    p.openPath = in;
+    p.savePath = out;
+    const RunResult result = RunFileFilter(doc, p);
+    EXPECT_EQ(doc.m_nRunMode, 0);
+    return result;
+}
+
+TEST(FileRun, PassThroughIsByteIdentical)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    const std::pair<Bytes, const char*> cases[] = {
+        {MakeWav({1, 1, 44100, 16}, Samples16({0, 1, -1, 32767, -32768, 1234})),
+         "ファイル名: @\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+         "サンプリング周波数: 44100\n量子化ビット数: 16\nサンプル数: 6\n"},
+        {MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255}),
+         "ファイル名: @\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+         "サンプリング周波数: 8000\n量子化ビット数: 8\nサンプル数: 6\n"},
+        // Other format tags are filtered as PCM too; only tag 1 is named.
+        {MakeWav({3, 1, 8000, 16}, Samples16({5, 6})),
+         "ファイル名: @\nフォーマットID: 3\nチャネル数: 1\n"
+         "サンプリング周波数: 8000\n量子化ビット数: 16\nサンプル数: 2\n"},
+        {MakeWav({-2, 1, 8000, 16}, Samples16({5, 6})),
+         "ファイル名: @\nフォーマットID: -2\nチャネル数: 1\n"
+         "サンプリング周波数: 8000\n量子化ビット数: 16\nサンプル数: 2\n"},
+    };
+    for (const auto& [wav, info] : cases) {
+        WriteFile(in, wav);
+        ScriptedPrompts p;
+        ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+        EXPECT_EQ(ReadBytes(out), wav);
+        ASSERT_EQ(p.messages.size(), 2u);
+        EXPECT_EQ(p.messages[0].text, Say(info, in));
+        EXPECT_EQ(p.messages[0].caption, "入力ファイル情報");
+        EXPECT_EQ(p.messages[0].icon, MessageIcon::None);
+        EXPECT_EQ(p.messages[1].text, "ファイル保存が終了しました");
+        EXPECT_EQ(p.messages[1].caption, out);
+        EXPECT_EQ(p.titles, (std::vector<std::string>{"モノラル*.wavの読み込み", "*.wavへの保存"}));
+    }
+}
+
+TEST(FileRun, ClampsAndTruncatesTowardZero)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    ScriptedPrompts p;
+    // x 1.5: 30000 -> 32767, -30000 -> -32768, 3 -> 4.5 -> 4, -3 -> -4.5 -> -4
+    WriteFile(in, MakeWav({}, Samples16({30000, -30000, 3, -3, 0})));
+    ASSERT_EQ(FileRun(p, in, out, 1.5), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), MakeWav({}, Samples16({32767, -32768, 4, -4, 0})));
+    // Eight bits around 128: 127 -> 127, -128 -> -128, 3 -> 4, -3 -> -4
+    WriteFile(in, MakeWav({1, 1, 8000, 8}, {255, 0, 131, 125, 128}));
+    ASSERT_EQ(FileRun(p, in, out, 1.5), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), MakeWav({1, 1, 8000, 8}, {255, 0, 132, 124, 128}));
+}
+
+TEST(FileRun, OutputOverTheInputOrThroughALink)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", target = dir / "real/target.wav";
+    WriteFile(in, MakeWav({}, Samples16({7, -9})));
+    ScriptedPrompts p;
+    ASSERT_EQ(FileRun(p, in, in, -1.0), RunResult::Done);
+    EXPECT_EQ(ReadBytes(in), MakeWav({}, Samples16({-7, 9})));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
+
+    // The file a link names gets the output and keeps its mode; the link stays.
+    fs::create_directory(dir / "real");
+    WriteFile(target, {'o', 'l', 'd'});
+    ::chmod(target.c_str(), 0640);
+    fs::create_symlink("real/target.wav", dir / "link.wav");
+    ASSERT_EQ(FileRun(p, in, dir / "link.wav"), RunResult::Done);
+    EXPECT_EQ(ReadBytes(target), ReadBytes(in));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.wav"));
+    struct stat st{};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "link.wav", "real"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), {}), 1);
+}
+
+TEST(FileRun, CancelsWriteNothing)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav";
+    WriteFile(in, MakeWav({}, Samples16({1, 2, 3})));
+    CRavelinDoc doc;
+    doc.m_nFilterPreset = FILTER_LPF4;
+    ScriptedPrompts p;
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no input chosen
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(doc.m_filter.Length(), 511); // the preset is loaded before the dialog
+    p.openPath = in;
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no output chosen
+    EXPECT_EQ(p.messages.size(), 1u);                       // the information only
+    p.savePath = dir / "out.wav";
+    p.cancelAt = 0;
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // the progress
+    EXPECT_EQ(doc.m_nRunMode, 0);
+    ScriptedPrompts none;
+    EXPECT_EQ(RunTextExport(Finished(FILTER_PASS, INPUT_TEST), none), RunResult::Cancelled);
+    EXPECT_TRUE(none.messages.empty());
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
+}
+
+// The file form written out: Shift_JIS labels, CR LF; tap k's value taps[k] (else 0),
+// then time t's input and output rows[t] (else both 0).
+std::string ExportFile(std::map<int, const char*> taps, std::map<int, const char*> rows)
+{
+    const std::string title = "\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94"; // タップ係数
+    std::string s = title + "\r\n\x8C\x57\x90\x94\x94\xD4\x8D\x86\x81\x40" + title + "\r\n";
+    for (int k = 0; k < 10; ++k)
+        s += "       " + std::to_string(k) + "     " + (taps.count(k) ? taps[k] : "0.00000") + "\r\n";
+    s += "\r\n\x83\x41\x83\x6A\x83\x81\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xCC\x8C\x8B\x89\xCA\r\n"
+         "\x8E\x9E\x8D\x8F\x81\x40\x93\xFC\x97\xCD\x90\x4D\x8D\x86\x81\x40\x8F\x6F\x97\xCD\x90"
+         "\x4D\x8D\x86\r\n";
+    for (int t = -1; t <= 18; ++t) {
+        const std::string time = std::to_string(t);
+        s += std::string(4 - time.size(), ' ') + time +
+             (rows.count(t) ? rows[t] : "     0.000     0.000") + "\r\n";
+    }
+    return s;
+}
+
+TEST(TextExport, ExactBytesOfTwoPairs)
+{
+    const TempDir dir;
+    const std::string path = dir / "result";
+    EXPECT_EQ(WriteTextExport(Finished(FILTER_PASS, INPUT_IMPULSE), path), "");
+    EXPECT_EQ(ReadText(path), ExportFile({{0, "1.00000"}}, {{0, "     1.000     1.000"}}));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"result"}); // no extension added
+
+    ScriptedPrompts p; // through the command, over the existing file
+    p.savePath = path;
+    EXPECT_EQ(RunTextExport(Finished(FILTER_ECHO5, INPUT_TEST), p), RunResult::Done);
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(p.titles, std::vector<std::string>{"アニメーション結果の*.txtへの保存"});
+    const char* one = "     1.000     0.800";
+    const char* half = "    -0.500    -0.400";
+    EXPECT_EQ(ReadText(path), ExportFile({{0, "0.80000"}, {5, "0.20000"}},
+                                         {{0, one},
+                                          {1, half},
+                                          {3, one},
+                                          {4, half},
+                                          {5, "     0.000     0.200"},
+                                          {6, "     0.250     0.100"},
+                                          {8, "     0.000     0.200"},
+                                          {9, "     0.000    -0.100"},
+                                          {11, "     0.000     0.050"}}));
+
+    // The console form: UTF-8 and LF.
+    const std::string text = FormatTextExport(Finished(2, 2), TextEncoding::Utf8, "\n");
+    EXPECT_TRUE(text.starts_with("タップ係数\n係数番号　タップ係数\n       0     0.80000\n"));
+    EXPECT_NE(text.find("\n\nアニメーションの結果\n時刻　入力信号　出力信号\n  -1"), text.npos);
+}
+
+// ---------------------------------------------------------------- faults
+
+// Runs body in a forked child, which may change the process (limits, mounts,
+// privileges). Its failures print there and fail the test here, as does a hang.
+void InChild(const std::function<void()>& body)
+{
+    const testing::TestResult& result = *testing::UnitTest::GetInstance()->current_test_info()->result();
+    const int parts = result.total_part_count();
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::alarm(20);
+        try {
+            body();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        std::fflush(nullptr);
+        ::_exit(result.total_part_count() > parts ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == kSkipped))
+        << "the child failed (see above), hung or died: status " << status;
+}
+
+// In the child: this case cannot be set up here.
+[[noreturn]] void Skip(const char* why)
+{
+    std::printf("skipped: %s\n", why);
+    std::fflush(nullptr);
+    ::_exit(kSkipped);
+}
+
+// Every entry under dir: its kind, its mode and, for a file, a hash of its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& dir)
+{
+    std::map<std::string, std::string> entries;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::file_status s = it->symlink_status(ec);
+        std::string& e = entries[it->path().string()];
+        e = std::to_string(static_cast<int>(s.type())) + " " +
+            std::to_string(static_cast<int>(s.permissions()));
+        if (s.type() == fs::file_type::regular)
+            e += " " + std::to_string(std::hash<std::string>{}(ReadText(it->path())));
+        if (s.type() == fs::file_type::symlink)
+            e += " -> " + fs::read_symlink(it->path(), ec).string();
+    }
+    return entries;
+}
+
+// A fault, set up in a fresh folder that holds in.wav (40 KB, unless wav is given) and
+// out.wav (an existing file). Commands run in that folder through the shell.
+struct Fault {
+    const char* name;
+    Bytes wav{};
+    const char* setup = "true";
+    const char* in = "in.wav"; // what the dialogs answer
+    const char* out = "out.wav";
+    const char* whileOpen = "true"; // while the dialog is open
+    const char* whileSave = "true";
+    bool writer = false;        // a writer holds the input open and never writes
+    const char* disk = nullptr; // first a tmpfs of this size on disk/, a full disk
+    rlim_t limit = 0;           // a file-size limit
+    bool nobody = false;        // permission bits apply, even to root
+    const char* error = kCantOpen; // @ stands for the path
 };
 
-TEST_F(FileRun, PassThroughIsByteIdentical)
+enum class Command { FileRunInput, FileRunOutput, TextExport };
+
+void Shell(const char* command)
 {
-    const Bytes wav16 = test::MakeWav({1, 1, 44100, 16}, test::Samples16({0, 1, -1, 32767, -32768, 1234}));
-    const std::string in = Input(wav16);
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(in, out), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out), wav16);
-
-    ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text, "ファイル名: " + in +
-                                            "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
-                                            "サンプリング周波数: 44100\n量子化ビット数: 16\nサンプル数: 6\n");
-    EXPECT_EQ(prompts.messages[0].caption, "入力ファイル情報");
-    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
-    EXPECT_EQ(prompts.messages[1].text, "ファイル保存が終了しました");
-    EXPECT_EQ(prompts.messages[1].caption, out);
-    EXPECT_EQ(prompts.titles, (std::vector<std::string>{"モノラル*.wavの読み込み", "*.wavへの保存"}));
-
-    const Bytes wav8 = test::MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255});
-    prompts.messages.clear();
-    ASSERT_EQ(Run(Input(wav8, "in8.wav"), out), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out), wav8);
+    ASSERT_EQ(std::system(command), 0) << command;
 }
 
-TEST_F(FileRun, ClampsInsteadOfWrapping)
+// The command must end in its one error box (after the input's information, maybe)
+// and leave the folder as it was (as a hook left it while a dialog was open).
+void ExpectLosesNothing(const Fault& f, Command command)
 {
-    doc.m_nUserTap = {0, 0, 0};
-    doc.m_dUserCoef = {0.0, 0.0, 2.0};
-    const std::string out = (dir / "out.wav").string();
+    SCOPED_TRACE(f.name + std::string(command == Command::TextExport ? ", text export" : ""));
+    const TempDir dir;
+    InChild([&] {
+        ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+        if (f.disk && (::mkdir("disk", 0755) != 0 || ::unshare(CLONE_NEWNS) != 0 ||
+                       ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                       ::mount("full", "disk", "tmpfs", 0, ("size=" + std::string(f.disk)).c_str())))
+            Skip("cannot mount a private tmpfs (needs CAP_SYS_ADMIN); a file-size limit fails "
+                 "the write too");
+        WriteFile("in.wav", f.wav.empty() ? MakeWav({}, Bytes(40000, 7)) : f.wav);
+        WriteFile("out.wav", {'k', 'e', 'e', 'p'});
+        Shell(f.setup);
+        if (f.writer) {
+            EXPECT_GE(::open(f.in, O_RDWR), 0);
+        }
+        const rlimit limit{f.limit, f.limit};
+        if (f.limit && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit)))
+            Skip("cannot limit the file size");
+        if (f.nobody && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+             ::setresuid(65534, 65534, 65534) != 0))
+            Skip("cannot drop root's privileges");
 
-    const Bytes in16 = test::MakeWav({1, 1, 8000, 16}, test::Samples16({20000, -20000, 100, -100, 16383}));
-    ASSERT_EQ(Run(Input(in16), out, FILTER_USER3), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out),
-              test::MakeWav({1, 1, 8000, 16}, test::Samples16({32767, -32768, 200, -200, 32766})));
-
-    const Bytes in8 = test::MakeWav({1, 1, 8000, 8}, {255, 0, 130, 126, 191});
-    ASSERT_EQ(Run(Input(in8), out, FILTER_USER3), RunResult::Done);
-    // 127*2 -> 255, -128*2 -> 0, 2*2+128, -2*2+128, 63*2+128
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 8}, {255, 0, 132, 124, 254}));
+        auto before = Snapshot(".");
+        ScriptedPrompts p;
+        p.openPath = f.in;
+        p.savePath = f.out;
+        p.whileOpen = [&] {
+            Shell(f.whileOpen);
+            before = Snapshot(".");
+        };
+        p.whileSave = [&] {
+            Shell(f.whileSave);
+            before = Snapshot(".");
+        };
+        Finished doc(FILTER_ECHO5, INPUT_TEST);
+        const bool input = command == Command::FileRunInput;
+        const RunResult result =
+            command == Command::TextExport ? RunTextExport(doc, p) : RunFileFilter(doc, p);
+        EXPECT_EQ(result, input ? RunResult::Refused : RunResult::Failed);
+        EXPECT_EQ(Snapshot("."), before);
+        ASSERT_TRUE(p.messages.size() == 1 ||
+                    (p.messages.size() == 2 && p.messages[0].caption == filerun::kInfoCaption));
+        EXPECT_EQ(p.messages.back().text, Say(f.error, input ? f.in : f.out));
+        EXPECT_EQ(p.messages.back().icon, MessageIcon::Error);
+        EXPECT_EQ(p.messages.back().caption, "");
+    });
 }
 
-TEST_F(FileRun, TruncatesTowardZero)
+// Refused at once: never a hang, never an endless read, nothing written.
+TEST(FileRunFault, RefusedInputsLoseNothing)
 {
-    doc.m_nUserTap = {0, 0, 0};
-    doc.m_dUserCoef = {0.0, 0.0, 0.5};
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16({3, -3, 1, -1}))), out,
-                  FILTER_USER3),
-              RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 16}, test::Samples16({1, -1, 0, 0})));
+    const Fault faults[] = {
+        {.name = "missing", .in = "missing.wav"},
+        {.name = "a folder", .setup = "mkdir folder", .in = "folder"},
+        {.name = "a FIFO", .setup = "mkfifo fifo", .in = "fifo"},
+        {.name = "a FIFO with a writer", .setup = "mkfifo fifo", .in = "fifo", .writer = true},
+        {.name = "/dev/zero", .in = "/dev/zero"},
+        {.name = "/dev/null", .in = "/dev/null"},
+        {.name = "a link to /dev/zero", .setup = "ln -s /dev/zero zero.wav", .in = "zero.wav"},
+        {.name = "removed once chosen", .whileOpen = "rm in.wav"},
+        {.name = "a folder once chosen", .whileOpen = "rm in.wav && mkdir in.wav"},
+        {.name = "a FIFO once chosen", .whileOpen = "rm in.wav && mkfifo in.wav"},
+        {.name = "cut short after its header was read", .whileSave = "truncate -s 100 in.wav"},
+        {.name = "without read permission", .setup = "chmod 200 in.wav", .nobody = true},
+        {.name = "empty", .setup = ": >in.wav", .error = kWrongFormat},
+        {.name = "RIFX",
+         .setup = "printf X | dd of=in.wav bs=1 seek=3 conv=notrunc 2>/dev/null",
+         .error = kWrongFormat},
+        {.name = "block align 0", .wav = MakeWav({1, 1, 8000, 16, 0}, Bytes(8)), .error = kWrongFormat},
+        {.name = "block align 4", .wav = MakeWav({1, 1, 8000, 16, 4}, Bytes(8)), .error = kWrongFormat},
+        {.name = "stereo",
+         .wav = MakeWav({1, 2, 8000, 16}, Bytes(8)),
+         .error = "ファイル名: @\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\n"
+                  "サンプリング周波数: 8000\n量子化ビット数: 16\nサンプル数: 2\n"
+                  "モノラルでないため扱えません"},
+        {.name = "24 bits",
+         .wav = MakeWav({1, 1, 8000, 24}, Bytes(9)),
+         .error = "ファイル名: @\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+                  "サンプリング周波数: 8000\n量子化ビット数: 24\nサンプル数: 3\n"
+                  "サンプルビット数が8あるいは16でないため扱えません"},
+    };
+    for (const Fault& fault : faults)
+        ExpectLosesNothing(fault, Command::FileRunInput);
 }
 
-TEST_F(FileRun, RefusalsWithTheirMessages)
+// The same outputs fail the file run and the text export alike.
+TEST(FileRunFault, UnwritableOutputsLoseNothing)
 {
-    const std::string out = (dir / "out.wav").string();
-
-    const std::string stereo = Input(test::MakeWav({1, 2, 8000, 16}, Bytes(8, 0)), "stereo.wav");
-    EXPECT_EQ(Run(stereo, out), RunResult::Refused);
-    EXPECT_EQ(OnlyError(), "ファイル名: " + stereo +
-                               "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\nサンプリング周波数: 8000\n"
-                               "量子化ビット数: 16\nサンプル数: 2\nモノラルでないため扱えません");
-
-    prompts.messages.clear();
-    const std::string pcm24 = Input(test::MakeWav({1, 1, 8000, 24}, Bytes(9, 0)), "24.wav");
-    EXPECT_EQ(Run(pcm24, out), RunResult::Refused);
-    EXPECT_TRUE(OnlyError().ends_with("量子化ビット数: 24\nサンプル数: 3\n"
-                                      "サンプルビット数が8あるいは16でないため扱えません"));
-
-    prompts.messages.clear();
-    Bytes rifx = test::MakeWav({1, 1, 8000, 16}, Bytes(4, 0));
-    rifx[3] = 'X';
-    const std::string bad = Input(rifx, "rifx.wav");
-    EXPECT_EQ(Run(bad, out), RunResult::Refused);
-    EXPECT_EQ(OnlyError(), "error .... found wrong WAVE format in the file [" + bad + "]\n");
-
-    for (int align : {0, 4}) {
-        prompts.messages.clear();
-        test::Format f{1, 1, 8000, 16};
-        f.blockAlign = static_cast<std::int16_t>(align);
-        const std::string odd = Input(test::MakeWav(f, Bytes(8, 0)), "align.wav");
-        EXPECT_EQ(Run(odd, out), RunResult::Refused);
-        EXPECT_EQ(OnlyError(), "error .... found wrong WAVE format in the file [" + odd + "]\n")
-            << "block align " << align;
+    const char* lock = "mkdir locked && cp in.wav locked && chmod 666 locked/in.wav && chmod 555 locked";
+    const Fault faults[] = {
+        // One page, which the existing file takes; three, which the input takes.
+        {.name = "a full disk",
+         .setup = "echo keep >disk/out.wav",
+         .out = "disk/out.wav",
+         .disk = "4k",
+         .error = kCantWrite},
+        {.name = "a full disk, over the input",
+         .setup = "head -c 10044 in.wav >disk/in.wav",
+         .in = "disk/in.wav",
+         .out = "disk/in.wav",
+         .disk = "12k",
+         .error = kCantWrite},
+        {.name = "a file-size limit", .limit = 512, .error = kCantWrite},
+        {.name = "a file-size limit, over the input", .out = "in.wav", .limit = 512, .error = kCantWrite},
+        {.name = "a folder without write permission", .setup = lock, .out = "locked/in.wav", .nobody = true},
+        {.name = "a folder without write permission, over the input",
+         .setup = lock,
+         .in = "locked/in.wav",
+         .out = "locked/in.wav",
+         .nobody = true},
+        {.name = "a folder", .setup = "mkdir folder", .out = "folder"},
+        {.name = "a folder/", .setup = "mkdir folder", .out = "folder/"},
+        {.name = "a FIFO", .setup = "mkfifo fifo", .out = "fifo"},
+        {.name = "a link to a FIFO", .setup = "mkfifo fifo && ln -s fifo link", .out = "link"},
+        {.name = "a dangling link", .setup = "ln -s nowhere/x.wav link", .out = "link"},
+        {.name = "in a missing folder", .out = "no/out.wav"},
+    };
+    for (const Fault& fault : faults) {
+        ExpectLosesNothing(fault, Command::FileRunOutput);
+        ExpectLosesNothing(fault, Command::TextExport);
     }
-
-    prompts.messages.clear();
-    const std::string missing = (dir / "missing.wav").string();
-    EXPECT_EQ(Run(missing, out), RunResult::Refused);
-    EXPECT_EQ(OnlyError(), "error .... can't open the file [" + missing + "]\n");
-
-    prompts.messages.clear();
-    EXPECT_EQ(Run(dir.Path().string(), out), RunResult::Refused); // a folder is no input
-    EXPECT_EQ(OnlyError(), "error .... can't open the file [" + dir.Path().string() + "]\n");
-
-    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-TEST_F(FileRun, OtherFormatTagsAreProcessed)
+// A data size of almost 4 GiB over 11 bytes, as a recorder that never finished its
+// header leaves it: the five whole samples present are filtered, and the memory taken
+// follows the file, not the header (the child's address space is capped at 512 MiB).
+TEST(FileRunFault, DeclaredFourGigabytesHoldingElevenBytes)
 {
-    const std::string out = (dir / "out.wav").string();
-    for (const auto& [tag, shown] : {std::pair<std::int16_t, std::string>{3, "3"}, {-2, "-2"}}) {
-        prompts.messages.clear();
-        const Bytes wav = test::MakeWav({tag, 1, 8000, 16}, test::Samples16({5, 6}));
-        ASSERT_EQ(Run(Input(wav), out), RunResult::Done);
-        EXPECT_EQ(test::ReadFileBytes(out), wav);
-        const std::string info = prompts.messages.at(0).text;
-        EXPECT_NE(info.find("フォーマットID: " + shown + "\n"), std::string::npos) << info;
-        EXPECT_EQ(info.find("リニアPCM形式"), std::string::npos);
-    }
-}
-
-TEST_F(FileRun, OutputMayBeTheInput)
-{
-    doc.m_nUserTap = {0, 0, 0};
-    doc.m_dUserCoef = {0.0, 0.0, -1.0};
-    const std::string in = Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16({7, -9})));
-    ASSERT_EQ(Run(in, in, FILTER_USER3), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(in), test::MakeWav({1, 1, 8000, 16}, test::Samples16({-7, 9})));
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav"}));
-}
-
-TEST_F(FileRun, UnwritableOutputLeavesNothingBehind)
-{
-    const Bytes wav = test::MakeWav({1, 1, 8000, 16}, test::Samples16({1, 2, 3}));
-    const std::string in = Input(wav);
-
-    const std::string noFolder = (dir / "no" / "out.wav").string();
-    EXPECT_EQ(Run(in, noFolder), RunResult::Failed);
-    EXPECT_EQ(prompts.messages.back().text, "error .... can't open the file [" + noFolder + "]\n");
-    EXPECT_EQ(prompts.messages.back().icon, MessageIcon::Error);
-
-    // A folder at the output path is never replaced.
-    std::filesystem::create_directory(dir / "taken");
-    const std::string folder = (dir / "taken").string();
-    prompts.messages.clear();
-    EXPECT_EQ(Run(in, folder), RunResult::Failed);
-    EXPECT_EQ(prompts.messages.back().text, "error .... can't open the file [" + folder + "]\n");
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "taken"}));
-    EXPECT_EQ(test::ReadFileBytes(in), wav);
-}
-
-TEST_F(FileRun, CancelsWriteNothing)
-{
-    const std::string in = Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16({1, 2, 3})));
-    const std::string out = (dir / "out.wav").string();
-
-    doc.m_nFilterPreset = FILTER_LPF4;
-    prompts.openPath.reset();
-    EXPECT_EQ(RunFileFilter(doc, prompts), RunResult::Cancelled);
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(doc.m_filter.Length(), 511); // the preset is loaded before the dialog
-
-    prompts.openPath = in;
-    prompts.savePath.reset();
-    EXPECT_EQ(RunFileFilter(doc, prompts), RunResult::Cancelled);
-    EXPECT_EQ(prompts.messages.size(), 1u); // the information box only
-
-    prompts.savePath = out;
-    prompts.cancelAt = 0;
-    EXPECT_EQ(RunFileFilter(doc, prompts), RunResult::Cancelled);
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav"}));
-}
-
-TEST_F(FileRun, OnlyBytesPresentAreProcessed)
-{
-    // Declares 4 GiB - 2 of data but holds three samples and a stray byte.
-    Bytes wav = test::MakeWav({1, 1, 8000, 16}, test::Samples16({10, 20, 30}));
+    const TempDir dir;
+    Bytes wav = MakeWav({}, Samples16({10, 20, 30, 40, 50}), 0xFFFFFFFEu);
     wav.push_back(0x55);
-    wav[40] = wav[41] = wav[42] = wav[43] = 0xFF;
-    wav[40] = 0xFE;
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(Input(wav), out), RunResult::Done);
-    EXPECT_NE(prompts.messages[0].text.find("サンプル数: 2147483647\n"), std::string::npos);
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 16}, test::Samples16({10, 20, 30})));
+    WriteFile(dir / "in.wav", wav);
+    InChild([&] {
+        const rlimit r{512u << 20, 512u << 20};
+        if (!kAddressSanitizer)
+            ::setrlimit(RLIMIT_AS, &r);
+        ScriptedPrompts p;
+        ASSERT_EQ(FileRun(p, dir / "in.wav", dir / "out.wav"), RunResult::Done);
+        EXPECT_NE(p.messages.at(0).text.find("サンプル数: 2147483647\n"), std::string::npos);
+        EXPECT_EQ(ReadBytes(dir / "out.wav"), MakeWav({}, Samples16({10, 20, 30, 40, 50})));
+    });
 }
 
-TEST_F(FileRun, LongEchoOnSixteenBits)
+// Removed, or replaced by another file, after its header was read: the run goes on with
+// the file it opened, so the output matches the information shown.
+TEST(FileRunFault, InputGoneAfterItsHeaderWasReadStaysConsistent)
 {
-    std::vector<std::int16_t> in(1100, 1000);
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16(in))), out, FILTER_ECHO1023),
-              RunResult::Done);
-    std::vector<std::int16_t> expected(1100, 900);
-    for (std::size_t i = 1023; i < expected.size(); ++i)
-        expected[i] = 1100;
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 16}, test::Samples16(expected)));
+    for (const bool replace : {false, true}) {
+        const TempDir dir;
+        const std::string in = dir / "in.wav", other = dir / "other.wav";
+        const Bytes wav = MakeWav({}, Samples16(std::vector<int>(500, -77)));
+        WriteFile(in, wav);
+        WriteFile(other, MakeWav({}, Samples16({1, 2, 3})));
+        ScriptedPrompts p;
+        p.whileSave = [&] { replace ? fs::rename(other, in) : void(fs::remove(in)); };
+        ASSERT_EQ(FileRun(p, in, dir / "out.wav"), RunResult::Done) << replace;
+        EXPECT_NE(p.messages.at(0).text.find("サンプル数: 500\n"), std::string::npos);
+        EXPECT_EQ(ReadBytes(dir / "out.wav"), wav);
+    }
 }
 
 } // namespace

@@ -6,13 +6,10 @@
 // Exit status 0 when every input passed, 1 when any failed, 2 on a usage error.
 #include "FuzzChecks.h"
 
+#include "TestSupport.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -20,44 +17,32 @@ int main(int argc, char* argv[])
 {
     int failures = 0;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const auto eq = arg.find('=');
-        const std::string target = arg.substr(0, eq);
+        const std::string arg = argv[i], target = arg.substr(0, arg.find('='));
         auto* check = target == "wav_header" ? &ravelin::fuzz::CheckWavHeader
                       : target == "file_run" ? &ravelin::fuzz::CheckFileRun
                                              : nullptr;
-        if (eq == std::string::npos || !check) {
-            std::fprintf(stderr, "usage: %s wav_header=PATH file_run=PATH ...\n", argv[0]);
-            return 2;
-        }
-        const fs::path where = arg.substr(eq + 1);
+        const fs::path where = arg.substr(std::min(arg.size(), target.size() + 1));
         std::vector<fs::path> files;
         std::error_code ec;
-        if (fs::is_directory(where, ec)) {
-            for (const auto& entry : fs::directory_iterator(where))
-                if (entry.is_regular_file())
-                    files.push_back(entry.path());
-        } else if (fs::is_regular_file(where, ec)) {
+        for (const auto& entry : fs::directory_iterator(where, ec))
+            files.push_back(entry.path());
+        if (fs::is_regular_file(where, ec))
             files.push_back(where);
-        }
-        if (files.empty()) {
-            std::fprintf(stderr, "%s: no corpus at %s\n", target.c_str(), where.c_str());
+        if (!check || files.empty()) {
+            std::fprintf(stderr, "usage: %s wav_header=PATH file_run=PATH ... (%s: no corpus)\n",
+                         argv[0], arg.c_str());
             return 2;
         }
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
-            std::ifstream stream(file, std::ios::binary);
-            const std::vector<char> bytes{std::istreambuf_iterator<char>(stream), {}};
-            const std::string failure =
-                check(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            const ravelin::test::Bytes bytes = ravelin::test::ReadBytes(file);
+            const std::string failure = check(bytes.data(), bytes.size());
             if (!failure.empty()) {
-                std::fprintf(stderr, "FAIL %s %s: %s\n", target.c_str(), file.c_str(),
-                             failure.c_str());
+                std::fprintf(stderr, "FAIL %s %s: %s\n", target.c_str(), file.c_str(), failure.c_str());
                 ++failures;
             }
         }
-        std::printf("%s: %zu inputs replayed from %s\n", target.c_str(), files.size(),
-                    where.c_str());
+        std::printf("%s: %zu inputs replayed from %s\n", target.c_str(), files.size(), where.c_str());
     }
     return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,327 @@
+// The streaming filter: Process against a deliberately naive filter, the block
+// operation against Process bit for bit (whatever the split into blocks, the thread
+// count or the instruction set), and the file-mode presets.
+#include "engine/RavelinDoc.h"
+#include "engine/StreamFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cfenv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <vector>
+
+namespace ravelin {
+namespace {
+
+using Signal = std::vector<double>;
+using Simd = CStreamFilter::Simd;
+
+// Deliberately naive: shift the whole register every sample, add the products in tap order.
+Signal Naive(const Signal& h, const Signal& x)
+{
+    Signal reg(h.size(), 0.0), y;
+    for (double v : x) {
+        reg.insert(reg.begin(), v);
+        reg.pop_back();
+        double sum = 0.0;
+        for (std::size_t k = 0; k < h.size(); ++k)
+            sum += reg[k] * h[k];
+        y.push_back(sum);
+    }
+    return y;
+}
+
+// Empty when equal bit for bit (NaN payloads aside), otherwise the first difference.
+std::string Diff(const Signal& expected, const Signal& actual)
+{
+    if (expected.size() != actual.size())
+        return "the sizes differ";
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (std::memcmp(&expected[i], &actual[i], sizeof(double)) != 0 &&
+            !(std::isnan(expected[i]) && std::isnan(actual[i]))) {
+            std::ostringstream s;
+            s << "sample " << i << ": expected " << std::hexfloat << expected[i] << ", got "
+              << actual[i];
+            return s.str();
+        }
+    return {};
+}
+
+void Load(CStreamFilter& f, const Signal& h)
+{
+    ASSERT_EQ(f.SetLength(static_cast<int>(h.size())), 1);
+    for (std::size_t k = 0; k < h.size(); ++k)
+        f.SetCoef(static_cast<int>(k), h[k]);
+}
+
+Signal PerSample(CStreamFilter& f, const Signal& x)
+{
+    Signal y;
+    for (double v : x)
+        y.push_back(f.Process(v));
+    return y;
+}
+
+// Coefficients in [-1, 1), of which about the share zeros are +0.0 or -0.0.
+Signal RandomTaps(std::size_t n, double zeros, std::mt19937_64& rng)
+{
+    std::uniform_real_distribution<double> u(0.0, 1.0), value(-1.0, 1.0);
+    Signal h(n);
+    for (double& c : h) {
+        const double p = u(rng);
+        c = p < zeros / 2 ? 0.0 : p < zeros ? -0.0 : value(rng);
+    }
+    return h;
+}
+
+// Sixteen-bit sample values, some scaled down, now and then a +0.0 or -0.0.
+Signal RandomSignal(std::size_t n, std::mt19937_64& rng)
+{
+    std::uniform_int_distribution<int> sample(-32768, 32767), pick(0, 15);
+    Signal x(n);
+    for (double& v : x) {
+        const int p = pick(rng);
+        v = p == 0 ? 0.0 : p == 1 ? -0.0 : p == 2 ? sample(rng) * 1e-3 : sample(rng);
+    }
+    return x;
+}
+
+// Feeds x in blocks of random lengths (empty ones too), now and then one sample through
+// Process instead; with varyThreads a new thread count (0 = automatic) before each block.
+Signal InBlocks(CStreamFilter& f, const Signal& x, std::mt19937_64& rng, std::size_t maxBlock,
+                bool inPlace, bool varyThreads = false)
+{
+    Signal y = inPlace ? x : Signal(x.size(), 12345.0);
+    for (std::size_t i = 0; i < x.size();) {
+        if (rng() % 8 == 0) {
+            y[i] = f.Process(x[i]);
+            ++i;
+            continue;
+        }
+        const std::size_t n = std::min<std::size_t>(rng() % (maxBlock + 1), x.size() - i);
+        if (varyThreads)
+            f.SetThreads(static_cast<int>(rng() % 4));
+        f.ProcessBlock(inPlace ? &y[i] : &x[i], &y[i], n);
+        i += n;
+    }
+    return y;
+}
+
+// Process against the naive filter; then the block operation on every instruction set
+// the processor has, on 1, 2 and changing thread counts, apart and in place, and one
+// more stretch through Process to check the state each leaves behind.
+void CheckBlocks(const Signal& h, std::size_t length, std::size_t maxBlock, std::mt19937_64& rng)
+{
+    SCOPED_TRACE(testing::Message() << h.size() << " taps");
+    const Signal x = RandomSignal(length, rng), tail = RandomSignal(301, rng);
+    CStreamFilter reference;
+    Load(reference, h);
+    const Signal expected = PerSample(reference, x), expectedTail = PerSample(reference, tail);
+    ASSERT_EQ(Diff(Naive(h, x), expected), "") << "Process itself";
+    for (Simd simd : {Simd::Baseline, Simd::Avx2, Simd::Avx512})
+        for (int threads : {1, 2, 0})
+            for (bool inPlace : {false, true}) {
+                if (simd > CStreamFilter::BestSimd())
+                    continue;
+                SCOPED_TRACE(testing::Message() << "instruction set " << static_cast<int>(simd)
+                                                << ", threads "
+                                                << (threads ? std::to_string(threads) : "changing")
+                                                << (inPlace ? ", in place" : ""));
+                CStreamFilter f;
+                Load(f, h);
+                f.LimitSimd(simd);
+                f.SetThreads(threads);
+                EXPECT_EQ(Diff(expected, InBlocks(f, x, rng, maxBlock, inPlace, threads == 0)), "");
+                EXPECT_EQ(Diff(expectedTail, PerSample(f, tail)), "") << "the state left behind";
+            }
+}
+
+TEST(StreamFilterBlock, ShortFiltersMatchProcessBitForBit)
+{
+    std::mt19937_64 rng(1);
+    for (std::size_t n = 1; n <= 40; ++n)
+        for (double zeros : {0.0, 0.3})
+            CheckBlocks(RandomTaps(n, zeros, rng), 700, 150, rng);
+}
+
+// Up to the longest user three-tap filter, with few zero taps, some, and almost all.
+TEST(StreamFilterBlock, LongFiltersMatchProcessBitForBit)
+{
+    std::mt19937_64 rng(2);
+    for (std::size_t n : {255, 511, 1024, 8193})
+        for (double zeros : {0.0, 0.3, 0.999})
+            CheckBlocks(RandomTaps(n, zeros, rng), n + 4000, 6000, rng);
+}
+
+// A zero tap may be skipped only while its product is a zero that cannot change the
+// sum: an infinite input makes it NaN, and rounding downward +0.0 + -0.0 is -0.0.
+TEST(StreamFilterBlock, ZeroTapsCountWhereProcessCountsThem)
+{
+    std::mt19937_64 rng(3);
+    const Signal taps[] = {{-0.0, 0.5, 0.0, 0.25}, RandomTaps(40, 0.3, rng),
+                           RandomTaps(1024, 0.3, rng)};
+    for (const Signal& h : taps)
+        for (int mode : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO}) {
+            SCOPED_TRACE(testing::Message() << h.size() << " taps, rounding mode " << mode);
+            Signal x = RandomSignal(3 * h.size() + 3000, rng);
+            x[0] = 1.0;
+            x[h.size() + 1] = std::numeric_limits<double>::infinity();
+            x[x.size() / 2] = -std::numeric_limits<double>::infinity();
+            x[x.size() - 50] = std::numeric_limits<double>::quiet_NaN();
+            CStreamFilter reference, f;
+            Load(reference, h);
+            Load(f, h);
+            f.SetThreads(2);
+            ASSERT_EQ(std::fesetround(mode), 0);
+            const Signal expected = PerSample(reference, x);
+            const Signal y = InBlocks(f, x, rng, 1000, false);
+            std::fesetround(FE_TONEAREST);
+            if (&h == &taps[0]) { // the cases exist: 1 * -0.0 first, inf * 0.0 later
+                EXPECT_EQ(std::signbit(expected[0]), mode == FE_DOWNWARD);
+                EXPECT_TRUE(std::isnan(expected[h.size() + 1]));
+            }
+            EXPECT_EQ(Diff(expected, y), "");
+        }
+}
+
+// The block operation's tap lists follow SetCoef between blocks, zeros included.
+TEST(StreamFilterBlock, CoefficientChangesBetweenBlocksTakeEffect)
+{
+    std::mt19937_64 rng(4);
+    const Signal x = RandomSignal(6000, rng);
+    Signal h = RandomTaps(64, 0.0, rng), expected, y(x.size());
+    CStreamFilter reference, f;
+    reference.SetLength(64);
+    f.SetLength(64);
+    for (std::size_t start : {0, 3000}) {
+        for (int k = 0; k < 64; ++k) {
+            reference.SetCoef(k, h[k]);
+            f.SetCoef(k, h[k]);
+        }
+        for (std::size_t i = start; i < start + 3000; ++i)
+            expected.push_back(reference.Process(x[i]));
+        f.ProcessBlock(&x[start], &y[start], 3000);
+        for (std::size_t k = 0; k < 64; k += 3)
+            h[k] = k % 2 ? -0.0 : 0.0;
+        h[1] = 3.5;
+    }
+    EXPECT_EQ(Diff(expected, y), "");
+}
+
+TEST(StreamFilter, SetLengthSetCoefAndEmpty)
+{
+    CStreamFilter f;
+    const Signal x{1.0, -2.0};
+    Signal y{9.0, 9.0};
+    EXPECT_EQ(f.Process(5.0), 0.0); // empty: silence, and no memory touched
+    f.ProcessBlock(x.data(), y.data(), 2);
+    EXPECT_EQ(y, (Signal{0.0, 0.0}));
+    EXPECT_EQ(f.SetCoef(0, 1.0), 0);
+
+    ASSERT_EQ(f.SetLength(3), 1);
+    EXPECT_EQ(f.SetCoef(3, 1.0), 0);
+    EXPECT_EQ(f.SetCoef(-1, 1.0), 0);
+    EXPECT_EQ(f.SetCoef(2, 1.0), 1);
+    f.Process(4.0);
+    f.Process(5.0);
+    EXPECT_EQ(f.Process(6.0), 4.0); // h[2] picks the sample from two steps ago
+
+    // A second SetLength keeps nothing of the first: coefficients and delay line.
+    ASSERT_EQ(f.SetLength(3), 1);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(f.Coef(k), 0.0);
+        f.SetCoef(k, 1.0);
+    }
+    f.ProcessBlock(x.data(), y.data(), 2);
+    EXPECT_EQ(y, (Signal{1.0, -1.0}));
+
+    EXPECT_EQ(f.SetLength(-1), 0);
+    EXPECT_EQ(f.Length(), 0);
+    EXPECT_EQ(f.Process(1.0), 0.0);
+}
+
+Signal Preset(int preset, std::array<int, 3> userTaps = {}, std::array<double, 3> userCoefs = {})
+{
+    CRavelinDoc doc;
+    doc.m_nFilterPreset = preset;
+    doc.m_nUserTap = userTaps;
+    doc.m_dUserCoef = userCoefs;
+    EXPECT_TRUE(doc.LoadFilePreset());
+    Signal h;
+    for (int k = 0; k < doc.m_filter.Length(); ++k)
+        h.push_back(doc.m_filter.Coef(k));
+    return h;
+}
+
+TEST(FilePresets, LengthsAndTaps)
+{
+    EXPECT_EQ(Preset(FILTER_PASS), (Signal{1.0}));
+    EXPECT_EQ(Preset(FILTER_DELAY5), (Signal{0, 0, 0, 0, 0, 1.0}));
+    EXPECT_EQ(Preset(FILTER_ECHO5), (Signal{0.8, 0, 0, 0, 0, 0.2}));
+    EXPECT_EQ(Preset(FILTER_MA5), Signal(5, 0.2));
+    const Signal lag1 = Preset(FILTER_LAG1), lag2 = Preset(FILTER_LAG2);
+    ASSERT_EQ(lag1.size(), 10u);
+    ASSERT_EQ(lag2.size(), 10u);
+    EXPECT_EQ(lag1[0], 0.893853546824);
+    EXPECT_EQ(lag1[9], 0.00164138753799);
+    EXPECT_EQ(lag2[5], -0.0121672575329);
+    Signal delay(1024, 0.0), echo(1024, 0.0);
+    delay[1023] = 1.0;
+    echo[0] = 0.9;
+    echo[1023] = 0.2;
+    EXPECT_EQ(Preset(FILTER_DELAY1023), delay);
+    EXPECT_EQ(Preset(FILTER_ECHO1023), echo);
+
+    // User three-tap: the length reaches the highest tap, a later entry for the same tap
+    // wins, all-zero coefficients leave one zero tap.
+    EXPECT_EQ(Preset(FILTER_USER3, {0, 7, 3}, {0.5, 0.0, 0.25}), (Signal{0.5, 0, 0, 0.25}));
+    const Signal user = Preset(FILTER_USER3, {4, 4, 8192}, {1.0, -2.0, 2.0});
+    ASSERT_EQ(user.size(), 8193u);
+    EXPECT_EQ(user[4], -2.0);
+    EXPECT_EQ(user[8192], 2.0);
+    EXPECT_EQ(Preset(FILTER_USER3, {5, 6, 7}), (Signal{0.0}));
+    EXPECT_EQ(Preset(FILTER_USER3, {0, 1, 2}, {0.5, 0.25, 0.5 / 3}),
+              (Signal{0.5, 0.25, 0.5 / 3}));
+}
+
+// Symmetric windowed sinc taps rounded to seven decimals, centre r, as published.
+TEST(FilePresets, LowPassTables)
+{
+    struct Case {
+        int preset;
+        std::size_t length;
+        double r, sum;
+    };
+    for (const Case& c : {Case{FILTER_LPF4, 511, 0.25, 0.9969996},
+                          Case{FILTER_LPF8, 495, 0.125, 1.0064514},
+                          Case{FILTER_LPF20, 479, 0.05, 0.9831714}}) {
+        const Signal h = Preset(c.preset);
+        ASSERT_EQ(h.size(), c.length);
+        const std::size_t centre = (c.length - 1) / 2;
+        EXPECT_EQ(h[centre], c.r);
+        double sum = 0.0;
+        for (std::size_t i = 0; i < h.size(); ++i) {
+            EXPECT_EQ(h[i], h[h.size() - 1 - i]) << "symmetry at " << i;
+            if (i != centre) {
+                const double k = static_cast<double>(i) - static_cast<double>(centre);
+                EXPECT_NEAR(h[i], std::sin(M_PI * c.r * k) / (M_PI * k), 0.5e-7 + 1e-12) << i;
+                EXPECT_EQ(h[i], std::round(h[i] * 1e7) / 1e7) << "seven decimals at " << i;
+            }
+            sum += h[i];
+        }
+        EXPECT_NEAR(sum, c.sum, 1e-9);
+    }
+    const Signal lpf4 = Preset(FILTER_LPF4);
+    EXPECT_EQ((Signal{lpf4[0], lpf4[1], lpf4[2], lpf4[3], lpf4[254]}),
+              (Signal{-0.0008827, -0.0012532, -0.0008896, 0.0, 0.2250791}));
+    EXPECT_EQ(Preset(FILTER_LPF8)[0], 0.0004932);
+    EXPECT_EQ(Preset(FILTER_LPF20)[0], -0.0002083);
+}
+
+} // namespace
+} // namespace ravelin
