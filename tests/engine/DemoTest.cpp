@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <tuple>
 
 namespace ravelin {
 namespace {
@@ -59,37 +61,35 @@ TEST(Demo, AdvanceStopsAtTwentyAndStepWithoutTapsOnlyStores)
     const auto x = doc.m_x;
     const auto out = doc.m_out;
     doc.Advance();
-    EXPECT_EQ(doc.m_nStep, 20);
-    EXPECT_EQ(doc.m_x, x);
-    EXPECT_EQ(doc.m_out, out);
+    EXPECT_TRUE(doc.m_nStep == 20 && doc.m_x == x && doc.m_out == out);
     doc.Flush();
-    for (int k = 0; k < 10; ++k)
-        EXPECT_EQ(doc.m_x[k], 0.0) << k;
+    EXPECT_TRUE(std::all_of(&doc.m_x[0], &doc.m_x[10], [](double v) { return v == 0.0; }));
 
     CRavelinDoc fresh; // m_nTaps stays 0 until the first Advance applies the preset
     fresh.m_x[1] = 7.0;
     EXPECT_EQ(fresh.Step(3.5), 0.0);
-    EXPECT_EQ(fresh.m_x[0], 3.5);
-    EXPECT_EQ(fresh.m_x[1], 7.0); // no shift below two taps
+    EXPECT_EQ(std::pair(fresh.m_x[0], fresh.m_x[1]), std::pair(3.5, 7.0)); // no shift
 }
 
 class Listener : public IDocListener {
 public:
-    int updates = 0;
-    int posts = 0;
+    int updates = 0, posts = 0;
     void UpdateAllViews() override { ++updates; }
     void PostDrawDiagram() override { ++posts; }
 };
 
+// Filter and input preset, step, run mode and interval.
+auto State(const CRavelinDoc& d)
+{
+    return std::tuple(d.m_nFilterPreset, d.m_nInputPreset, d.m_nStep, d.m_nRunMode, d.m_nInterval);
+}
+
 TEST(Document, DefaultsResetAndSettings)
 {
     CRavelinDoc doc;
-    EXPECT_EQ(doc.m_nFilterPreset, 0);
-    EXPECT_EQ(doc.m_nInputPreset, 2);
-    EXPECT_EQ(doc.m_nRunMode, 0);
-    EXPECT_EQ(doc.m_nInterval, 500);
-    EXPECT_EQ(doc.m_nUserTap, (std::array<int, 3>{0, 1, 2}));
-    EXPECT_EQ(doc.m_dUserCoef, (std::array<double, 3>{0.5, 0.25, 0.5 / 3}));
+    EXPECT_EQ(State(doc), std::tuple(0, 2, 0, 0, 500));
+    EXPECT_EQ(doc.m_nUserTap, (std::array{0, 1, 2}));
+    EXPECT_EQ(doc.m_dUserCoef, (std::array{0.5, 0.25, 0.5 / 3}));
     EXPECT_EQ(doc.m_filter.Length(), 0);
 
     Listener listener;
@@ -101,32 +101,20 @@ TEST(Document, DefaultsResetAndSettings)
         doc.Advance();
     doc.Reset();
     EXPECT_EQ(listener.updates, 1);
-    EXPECT_EQ(doc.m_nStep, 0);
+    EXPECT_EQ(State(doc), std::tuple(3, 2, 0, 0, 500)); // the presets survive
     EXPECT_EQ(doc.m_nTaps, 0);
-    EXPECT_EQ(doc.m_nRunMode, 0);
-    EXPECT_EQ(doc.m_nInterval, 500);
-    EXPECT_EQ(doc.m_nFilterPreset, 3); // presets survive a reset
     const std::array<double, CRavelinDoc::kArraySize> zero{};
     EXPECT_TRUE(doc.m_x == zero && doc.m_h == zero && doc.m_in == zero && doc.m_out == zero);
 
     // Applying settings (twice, as a dialog may) stores them and starts over.
-    SettingsValues v = doc.Settings();
-    v.nFilter = 4;
-    v.nInput = 0;
-    v.nTap = {3, 4, 5};
-    v.dCoef = {1.0, -1.0, 2.0};
+    const SettingsValues v{4, 0, {1.0, -1.0, 2.0}, {3, 4, 5}};
     for (int round = 0; round < 2; ++round) {
         for (int i = 0; i < 9; ++i)
             doc.Advance();
         doc.m_nRunMode = 2;
         doc.ApplySettings(v);
-        EXPECT_EQ(doc.m_nStep, 0);
-        EXPECT_EQ(doc.m_nRunMode, 0);
-        EXPECT_EQ(doc.Settings().nFilter, 4);
-        EXPECT_EQ(doc.m_nInputPreset, 0);
-        EXPECT_EQ(doc.m_nUserTap, v.nTap);
-        EXPECT_EQ(doc.m_dUserCoef, v.dCoef);
-        EXPECT_EQ(doc.m_out, zero);
+        EXPECT_EQ(State(doc), std::tuple(4, 0, 0, 0, 500));
+        EXPECT_TRUE(doc.m_nUserTap == v.nTap && doc.m_dUserCoef == v.dCoef && doc.m_out == zero);
     }
 }
 
@@ -137,37 +125,28 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
     doc.SetListener(&listener);
     doc.m_nFilterPreset = FILTER_ECHO5;
     // The toolbar sets its interval, the menu keeps the current one; each steps once.
-    struct Expect {
-        int id, mode, interval;
-    };
     for (const auto& [id, mode, interval] :
-         {Expect{ID_TB_FAST, RUN_ANIMATE, 100}, {ID_RUN_ANIMATE, RUN_ANIMATE, 100},
+         {std::tuple(ID_TB_FAST, RUN_ANIMATE, 100), {ID_RUN_ANIMATE, RUN_ANIMATE, 100},
           {ID_RUN_STEP, RUN_STEP, 100}, {ID_TB_ANIMATE, RUN_ANIMATE, 500},
           {ID_TB_FAST, RUN_ANIMATE, 100}, {ID_TB_STEP, RUN_STEP, 500}}) {
         ASSERT_TRUE(ExecuteRunCommand(doc, id));
-        EXPECT_EQ(doc.m_nRunMode, mode) << id;
-        EXPECT_EQ(doc.m_nInterval, interval) << id;
+        EXPECT_EQ(std::pair(doc.m_nRunMode, doc.m_nInterval), std::pair(mode, interval)) << id;
     }
-    EXPECT_EQ(doc.m_nStep, 6);
     EXPECT_FALSE(ExecuteRunCommand(doc, ID_SETTINGS));
     EXPECT_FALSE(ExecuteRunCommand(doc, ID_DRAW_DIAGRAM));
-    EXPECT_EQ(listener.posts, 6);
+    EXPECT_EQ(std::pair(doc.m_nStep, listener.posts), std::pair(6, 6));
 
     while (doc.m_nStep < 20)
         ExecuteRunCommand(doc, ID_RUN_ANIMATE);
     const auto firstRun = doc.m_out;
     ExecuteRunCommand(doc, ID_RUN_STEP); // at step 20 only the mode changes
-    EXPECT_EQ(doc.m_nRunMode, RUN_STEP);
-    EXPECT_EQ(doc.m_nStep, 20);
+    EXPECT_EQ(std::pair(doc.m_nStep, doc.m_nRunMode), std::pair(20, RUN_STEP));
     EXPECT_EQ(doc.m_out, firstRun);
 
     ExecuteRunCommand(doc, ID_TB_FAST);
-    ExecuteRunCommand(doc, ID_TB_REWIND);
-    EXPECT_EQ(doc.m_nStep, 1);
-    EXPECT_EQ(doc.m_nRunMode, RUN_STEP);
-    EXPECT_EQ(doc.m_nInterval, 500);
-    for (int k = 0; k < 10; ++k)
-        EXPECT_EQ(doc.m_x[k], 0.0) << k; // flushed, then time -1 (input 0) stepped in
+    ExecuteRunCommand(doc, ID_TB_REWIND); // flushed, then time -1 (input 0) stepped in
+    EXPECT_EQ(std::tuple(doc.m_nStep, doc.m_nRunMode, doc.m_nInterval), std::tuple(1, RUN_STEP, 500));
+    EXPECT_TRUE(std::all_of(&doc.m_x[0], &doc.m_x[10], [](double v) { return v == 0.0; }));
     EXPECT_EQ(doc.m_out[5], firstRun[5]); // old outputs stay until overwritten
     while (doc.m_nStep < 20)
         ExecuteRunCommand(doc, ID_RUN_STEP);

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,14 +21,13 @@ namespace ravelin::test {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// Appends v little-endian in n bytes.
+// Appends v little-endian in n bytes, or text.
 inline void Put(Bytes& b, std::uint32_t v, int n = 4)
 {
     for (int i = 0; i < n; ++i)
         b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
-
-inline void PutText(Bytes& b, const std::string& text)
+inline void Put(Bytes& b, const std::string& text)
 {
     for (char c : text)
         b.push_back(static_cast<std::uint8_t>(c));
@@ -44,19 +42,16 @@ struct Format {
 inline Bytes MakeWav(const Format& f, const Bytes& data, std::optional<std::uint32_t> declared = {})
 {
     const int align = f.blockAlign >= 0 ? f.blockAlign : f.channels * f.bits / 8;
+    const auto size = static_cast<std::uint32_t>(data.size());
     Bytes b;
-    PutText(b, "RIFF");
-    Put(b, static_cast<std::uint32_t>(36 + data.size()));
-    PutText(b, "WAVEfmt ");
-    Put(b, 16);
-    Put(b, f.tag, 2);
-    Put(b, f.channels, 2);
-    Put(b, f.rate);
-    Put(b, f.rate * align);
-    Put(b, align, 2);
-    Put(b, f.bits, 2);
-    PutText(b, "data");
-    Put(b, declared.value_or(static_cast<std::uint32_t>(data.size())));
+    Put(b, "RIFF");
+    Put(b, 36 + size);
+    Put(b, "WAVEfmt ");
+    for (const auto& [value, n] : {std::pair(16, 4), {f.tag, 2}, {f.channels, 2}, {f.rate, 4},
+                                   {f.rate * align, 4}, {align, 2}, {f.bits, 2}})
+        Put(b, static_cast<std::uint32_t>(value), n);
+    Put(b, "data");
+    Put(b, declared.value_or(size));
     b.insert(b.end(), data.begin(), data.end());
     return b;
 }
@@ -75,23 +70,20 @@ inline std::string ReadText(const fs::path& p)
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-
 inline Bytes ReadBytes(const fs::path& p)
 {
     const std::string s = ReadText(p);
     return {s.begin(), s.end()};
 }
-
 inline void WriteFile(const fs::path& p, const Bytes& b)
 {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    if (!out)
+    if (!std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
+                                                  static_cast<std::streamsize>(b.size())))
         throw std::runtime_error("cannot write " + p.string());
 }
 
-// A fresh folder, open to other users for reading (a test may drop root's
-// privileges), removed with everything in it at the end.
+// A fresh folder that others may enter (a test may drop root's privileges), removed
+// with everything in it at the end.
 class TempDir {
 public:
     explicit TempDir(const fs::path& base = fs::temp_directory_path())
@@ -100,15 +92,13 @@ public:
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot make a folder in " + base.string());
         m_path = pattern;
-        fs::permissions(m_path, fs::perms::owner_all | fs::perms::group_read |
-                                    fs::perms::group_exec | fs::perms::others_read |
-                                    fs::perms::others_exec);
+        fs::permissions(m_path, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
     }
     ~TempDir()
     {
         std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(m_path, ec);
-             it != fs::recursive_directory_iterator(); it.increment(ec))
+        for (auto it = fs::recursive_directory_iterator(m_path, ec); it != decltype(it)();
+             it.increment(ec))
             if (it->is_directory(ec) && !it->is_symlink(ec))
                 fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(m_path, ec);
@@ -118,7 +108,7 @@ public:
 
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    // Names in the folder, sorted.
+    // The names in the folder, sorted.
     std::vector<std::string> List() const
     {
         std::vector<std::string> names;
@@ -133,19 +123,16 @@ private:
 };
 
 struct ShownMessage {
-    std::string text;
-    std::string caption;
+    std::string text, caption;
     MessageIcon icon;
 };
 
-// Answers the dialogs from a script and records every message shown. The hooks run
-// while a dialog would be open.
+// Answers the dialogs from a script and records the titles and every message shown.
+// The hooks run while a dialog would be open.
 class ScriptedPrompts : public IUserPrompts {
 public:
-    std::optional<std::string> openPath;
-    std::optional<std::string> savePath;
-    std::function<void()> whileOpen;
-    std::function<void()> whileSave;
+    std::optional<std::string> openPath, savePath;
+    std::function<void()> whileOpen = [] {}, whileSave = [] {};
     std::optional<std::uint64_t> cancelAt; // Progress returns false once done >= this
     std::vector<std::string> titles;
     std::vector<ShownMessage> messages;
@@ -153,15 +140,13 @@ public:
     std::optional<std::string> AskOpenPath(const std::string& title, const std::string&) override
     {
         titles.push_back(title);
-        if (whileOpen)
-            whileOpen();
+        whileOpen();
         return openPath;
     }
     std::optional<std::string> AskSavePath(const std::string& title, const std::string&) override
     {
         titles.push_back(title);
-        if (whileSave)
-            whileSave();
+        whileSave();
         return savePath;
     }
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override

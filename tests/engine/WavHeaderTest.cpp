@@ -14,36 +14,33 @@ namespace {
 using test::Bytes;
 using Chunk = std::pair<const char*, Bytes>;
 
-// A mono 16-bit "fmt " chunk of the given size, with 22050 samples a second.
+// A canonical mono 16-bit file of 22050 samples a second and four data bytes.
+const Bytes kCanonical = test::MakeWav({1, 1, 22050, 16}, {1, 2, 3, 4});
+
+// Its "fmt " chunk, cut or extended to size bytes.
 Chunk Fmt(std::size_t size)
 {
-    Bytes b = test::MakeWav({1, 1, 22050, 16}, {});
-    b = Bytes(b.begin() + 20, b.begin() + 36);
+    Bytes b(kCanonical.begin() + 20, kCanonical.begin() + 36);
     b.resize(size, 0xAB);
     return {"fmt ", b};
 }
 
-// "RIFF" "WAVE", the chunks (odd ones padded unless told not to), then "data" of 4 bytes.
+// "RIFF" "WAVE", the chunks (odd ones padded unless told not to), then its "data".
 Bytes Build(const std::vector<Chunk>& chunks, bool pad = true)
 {
-    Bytes b;
-    test::PutText(b, "RIFF");
-    test::Put(b, 1234);
-    test::PutText(b, "WAVE");
+    Bytes b(kCanonical.begin(), kCanonical.begin() + 12);
     for (const auto& [tag, body] : chunks) {
-        test::PutText(b, tag);
+        test::Put(b, tag);
         test::Put(b, static_cast<std::uint32_t>(body.size()));
         b.insert(b.end(), body.begin(), body.end());
         if (pad && body.size() % 2)
             b.push_back(0);
     }
-    test::PutText(b, "data");
-    test::Put(b, 4);
-    b.insert(b.end(), {1, 2, 3, 4});
+    b.insert(b.end(), kCanonical.end() - 12, kCanonical.end());
     return b;
 }
 
-// The file with four bytes at offset at replaced.
+// The bytes with four of them at offset at replaced.
 Bytes Patched(Bytes b, std::size_t at, const char* four)
 {
     std::memcpy(&b[at], four, 4);
@@ -54,7 +51,6 @@ int Read(Bytes b, CWavHeader& h, long* position = nullptr)
 {
     b.reserve(b.size() + 1); // fmemopen wants a buffer even for no bytes
     std::FILE* f = ::fmemopen(b.data(), b.size(), "rb");
-    EXPECT_NE(f, nullptr);
     const int result = h.ReadWavHeader(f);
     if (position)
         *position = std::ftell(f);
@@ -64,13 +60,12 @@ int Read(Bytes b, CWavHeader& h, long* position = nullptr)
 
 TEST(WavHeader, AcceptedLayouts)
 {
-    const Bytes canonical = test::MakeWav({1, 1, 22050, 16}, {1, 2, 3, 4});
     const Bytes list(26, 'L'), odd(5, 'o');
     const Chunk cases[] = {
-        {"canonical", canonical},
+        {"canonical", kCanonical},
         {"LIST chunk", Build({Fmt(16), {"LIST", list}})},
         {"odd chunk with pad", Build({Fmt(16), {"JUNK", odd}})},
-        {"several chunks", Build({Fmt(16), {"fact", Bytes(4, 0)}, {"LIST", list}, {"JUNK", odd}})},
+        {"several chunks", Build({Fmt(16), {"fact", Bytes(4)}, {"LIST", list}, {"JUNK", odd}})},
         {"chunk before fmt", Build({{"JUNK", Bytes(3, 9)}, Fmt(16)})},
         {"18-byte fmt", Build({Fmt(18)})},
         {"40-byte fmt", Build({Fmt(40)})},
@@ -78,18 +73,13 @@ TEST(WavHeader, AcceptedLayouts)
         {"chunks longer than the scratch", Build({Fmt(300), {"LIST", Bytes(1000, 'x')}})},
     };
     for (const auto& [name, file] : cases) {
-        SCOPED_TRACE(name);
         CWavHeader h;
         long position = 0;
-        ASSERT_EQ(Read(file, h, &position), 0);
-        EXPECT_EQ(static_cast<std::size_t>(position), file.size() - 4);
-        EXPECT_EQ(h.RiffSize(), file == canonical ? 40u : 1234u);
-        EXPECT_TRUE(std::equal(&h.Bytes()[20], &h.Bytes()[36], &canonical[20])) << "fmt fields";
-        EXPECT_EQ(h.DataSize(), 4u);
+        ASSERT_EQ(Read(file, h, &position), 0) << name;
+        EXPECT_EQ(static_cast<std::size_t>(position), file.size() - 4) << name;
+        // The header kept is the canonical one, whatever the layout read.
+        EXPECT_TRUE(std::equal(h.Bytes().begin(), h.Bytes().end(), kCanonical.begin())) << name;
     }
-    CWavHeader h;
-    Read(canonical, h);
-    EXPECT_TRUE(std::equal(h.Bytes().begin(), h.Bytes().end(), canonical.begin()));
 }
 
 TEST(WavHeader, RefusedLayouts)
@@ -106,21 +96,16 @@ TEST(WavHeader, RefusedLayouts)
         // The size plus its pad byte was once added in 32 bits: 0xFFFFFFFF + 1 wrapped to
         // 0, the chunk was skipped as empty and the "data" behind it accepted.
         {"chunk of 0xFFFFFFFF", Patched(Build({Fmt(16), {"junk", {}}}), 40, "\xFF\xFF\xFF\xFF")},
-        {"chunk of 0xFFFFFFFE",
-         Patched(Build({Fmt(16), {"junk", Bytes(300, 'x')}}), 40, "\xFE\xFF\xFF\xFF")},
+        {"chunk of 0xFFFFFFFE", Patched(Build({Fmt(16), {"junk", Bytes(300)}}), 40, "\xFE\xFF\xFF\xFF")},
     };
     for (const auto& [name, file] : cases) {
         CWavHeader h;
         EXPECT_EQ(Read(file, h), 1) << name;
     }
-}
-
-TEST(WavHeader, TruncatedAtEveryHeaderOffset)
-{
     const Bytes full = Build({Fmt(18), {"LIST", Bytes(7, 'l')}});
     for (std::size_t n = 0; n < full.size() - 4; ++n) {
         CWavHeader h;
-        EXPECT_EQ(Read(Bytes(full.begin(), full.begin() + static_cast<long>(n)), h), 1) << n;
+        EXPECT_EQ(Read(Bytes(full.begin(), full.begin() + static_cast<long>(n)), h), 1) << "cut at " << n;
     }
 }
 
@@ -136,7 +121,7 @@ TEST(WavHeader, WriteNormalisesSizes)
     std::fclose(out);
     const Bytes written(buffer, buffer + size);
     std::free(buffer);
-    Bytes expected = test::MakeWav({1, 1, 22050, 16}, Bytes(6, 0));
+    Bytes expected = test::MakeWav({1, 1, 22050, 16}, Bytes(6));
     expected.resize(44);
     EXPECT_EQ(written, expected);
 }

@@ -5,50 +5,38 @@
 #include "TestSupport.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace ravelin::fuzz {
 
 namespace {
 
-using test::Bytes;
-
-// ReadWavHeader on the bytes (-1 when they cannot be opened as a stream), and where
-// the stream stands after it.
-int ReadHeader(Bytes bytes, CWavHeader& header, long* position = nullptr)
+// ReadWavHeader on the bytes; on success the header must sit where the stream stopped.
+bool ReadHeader(test::Bytes bytes, CWavHeader& header, long end)
 {
     bytes.reserve(bytes.size() + 1); // fmemopen wants a buffer even for no bytes
     std::FILE* f = ::fmemopen(bytes.data(), bytes.size(), "rb");
-    if (!f)
-        return -1;
-    const int result = header.ReadWavHeader(f);
-    if (position)
-        *position = std::ftell(f);
+    const bool read = header.ReadWavHeader(f) == 0 && (end < 0 || std::ftell(f) == end);
     std::fclose(f);
-    return result;
+    return read;
 }
 
 } // namespace
 
 std::string CheckWavHeader(const std::uint8_t* data, std::size_t size)
 {
-    CWavHeader header;
-    const int result = ReadHeader({data, data + size}, header);
-    if (result != 0)
-        return result == 1 ? "" : "ReadWavHeader returned " + std::to_string(result);
+    CWavHeader header, again;
+    if (!ReadHeader({data, data + size}, header, -1))
+        return {};
     char* buffer = nullptr;
     std::size_t length = 0;
     std::FILE* out = ::open_memstream(&buffer, &length);
-    const bool wrote = out && header.WriteWavHeader(out);
-    if (out)
-        std::fclose(out);
-    const Bytes written(buffer, buffer + length);
+    const bool wrote = header.WriteWavHeader(out);
+    std::fclose(out);
+    const test::Bytes written(buffer, buffer + length);
     std::free(buffer);
-    CWavHeader again;
-    long position = 0;
-    if (!wrote || ReadHeader(written, again, &position) != 0 || position != 44 ||
-        !std::equal(written.begin(), written.end(), again.Bytes().begin(), again.Bytes().end()) ||
-        !std::equal(&header.Bytes()[20], &header.Bytes()[36], &written[20]) ||
+    if (!wrote || !ReadHeader(written, again, 44) || !std::equal(written.begin(), written.end(),
+                                                                  again.Bytes().begin(), again.Bytes().end()) ||
+        !std::equal(&header.Bytes()[20], &header.Bytes()[36], &again.Bytes()[20]) ||
         again.DataSize() != header.DataSize() || again.RiffSize() != 36u + header.DataSize())
         return "the header written back does not read back the same";
     return {};
@@ -60,39 +48,34 @@ std::string CheckFileRun(const std::uint8_t* data, std::size_t size)
         return {};
     static const char* base = std::getenv("RAVELIN_FUZZ_TMP");
     static const test::TempDir dir(base && *base ? base : test::fs::temp_directory_path());
-    const bool inPlace = data[0] & 0x80;
-    const std::string in = dir / "in.wav", out = inPlace ? in : dir / "out.wav";
-    const Bytes input(data + 1, data + size);
-    test::WriteFile(in, input);
+    test::ScriptedPrompts prompts;
+    prompts.openPath = dir / "in.wav";
+    prompts.savePath = data[0] & 0x80 ? *prompts.openPath : dir / "out.wav";
+    const test::Bytes input(data + 1, data + size);
+    test::WriteFile(*prompts.openPath, input);
     CRavelinDoc doc;
     doc.m_nFilterPreset = (data[0] & 0x7F) % FILTER_COUNT;
-    test::ScriptedPrompts prompts;
-    prompts.openPath = in;
-    prompts.savePath = out;
     const RunResult result = RunFileFilter(doc, prompts);
 
-    const Bytes output = test::ReadBytes(out);
-    CWavHeader inHeader, outHeader;
-    long position = 0;
+    const test::Bytes output = test::ReadBytes(*prompts.savePath);
+    CWavHeader in, out;
     std::string failure;
     if (result == RunResult::Done) {
-        ReadHeader(input, inHeader);
-        if (ReadHeader(output, outHeader, &position) != 0 || position != 44 ||
-            outHeader.DataSize() != output.size() - 44 ||
-            !std::equal(&outHeader.Bytes()[20], &outHeader.Bytes()[36], &inHeader.Bytes()[20]))
-            failure = "the output does not read back as a WAV file of the input's format";
+        if (!ReadHeader(input, in, -1) || !ReadHeader(output, out, 44) ||
+            out.DataSize() != output.size() - 44 ||
+            !std::equal(&in.Bytes()[20], &in.Bytes()[36], &out.Bytes()[20]))
+            failure = "the output is no WAV file of the input's format and its own size";
     } else if (result != RunResult::Refused) {
         failure = "neither written nor refused";
-    } else if (inPlace ? output != input : test::fs::exists(out)) {
+    } else if (prompts.openPath == prompts.savePath ? output != input : test::fs::exists(*prompts.savePath)) {
         failure = "a refused run left a file or changed its input";
     }
     const auto names = dir.List();
-    if (names.size() != (result == RunResult::Done && !inPlace ? 2u : 1u))
+    if (names.size() != (result == RunResult::Done && prompts.openPath != prompts.savePath ? 2u : 1u))
         failure = "a stray file is left";
     for (const auto& name : names)
         std::remove((dir / name).c_str());
-    return failure.empty() ? failure
-                           : failure + " (preset " + std::to_string(doc.m_nFilterPreset) + ")";
+    return failure.empty() ? failure : failure + " (preset " + std::to_string(doc.m_nFilterPreset) + ")";
 }
 
 } // namespace ravelin::fuzz
