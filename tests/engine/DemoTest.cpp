@@ -18,24 +18,16 @@ using test::Finished;
 // summed the same way (from 0.0, increasing tap), so the bits must agree.
 TEST(Demo, EveryPairMatchesPlainConvolution)
 {
-    std::array<std::array<double, 10>, 6> taps{};
-    taps[0][0] = 1.0;
-    taps[1][5] = 1.0;
-    taps[2] = {0.8, 0, 0, 0, 0, 0.2};
-    taps[3] = {0.2, 0.2, 0.2, 0.2, 0.2};
-    taps[4] = {0.893853546824,  0.443874535094,  0.220421570855,   0.109458112725,
-               0.0543552901601, 0.0269920382768, 0.0134038495276,  0.00665615468966,
-               0.00330534859865, 0.00164138753799};
-    taps[5] = {0.773205939585,   0.646019966472,   0.349084795337,   0.132356675362,
-               0.0245018477994,  -0.0121672575329, -0.0162079257203, -0.0105414474117,
-               -0.00481064134581, -0.00141984176048};
+    const double taps[6][10] = {
+        {1.0}, {0, 0, 0, 0, 0, 1.0}, {0.8, 0, 0, 0, 0, 0.2}, {0.2, 0.2, 0.2, 0.2, 0.2},
+        {0.893853546824, 0.443874535094, 0.220421570855, 0.109458112725, 0.0543552901601,
+         0.0269920382768, 0.0134038495276, 0.00665615468966, 0.00330534859865, 0.00164138753799},
+        {0.773205939585, 0.646019966472, 0.349084795337, 0.132356675362, 0.0245018477994,
+         -0.0121672575329, -0.0162079257203, -0.0105414474117, -0.00481064134581,
+         -0.00141984176048}};
     // Index i is time i - 1: the impulse, two impulses, the test signal.
-    std::array<std::array<double, 20>, 3> inputs{};
-    inputs[0][1] = 1.0;
-    inputs[1][1] = inputs[1][4] = 1.0;
-    inputs[2] = {0, 1.0, -0.5, 0, 1.0, -0.5, 0, 0.25};
-
-    for (int f = 0; f < 6; ++f) {
+    const double inputs[3][20] = {{0, 1.0}, {0, 1.0, 0, 0, 1.0}, {0, 1.0, -0.5, 0, 1.0, -0.5, 0, 0.25}};
+    for (int f = 0; f < 6; ++f)
         for (int in = 0; in < 3; ++in) {
             const Finished doc(f, in);
             EXPECT_EQ(doc.m_nStep, 20);
@@ -43,16 +35,10 @@ TEST(Demo, EveryPairMatchesPlainConvolution)
                 double sum = 0.0;
                 for (int k = 0; k < 10; ++k)
                     sum += taps[f][k] * (n - k >= 0 ? inputs[in][n - k] : 0.0);
-                EXPECT_EQ(doc.m_in[n], inputs[in][n]) << "filter " << f << " input " << in;
-                EXPECT_EQ(doc.m_out[n], sum) << "filter " << f << " input " << in << " index " << n;
+                EXPECT_EQ(std::pair(doc.m_in[n], doc.m_out[n]), std::pair(inputs[in][n], sum))
+                    << "filter " << f << " input " << in << " index " << n;
             }
         }
-    }
-    // One pair by hand, as a check on the convolution: the echo over the test signal.
-    const double echo[20] = {0, 0.8, -0.4, 0, 0.8, -0.4, 0.2, 0.1, 0, 0.2, -0.1, 0, 0.05};
-    const Finished doc(FILTER_ECHO5, INPUT_TEST);
-    for (int i = 0; i < 20; ++i)
-        EXPECT_NEAR(doc.m_out[i], echo[i], 1e-15) << "index " << i;
 }
 
 TEST(Demo, AdvanceStopsAtTwentyAndStepWithoutTapsOnlyStores)
@@ -88,9 +74,8 @@ TEST(Document, DefaultsResetAndSettings)
 {
     CRavelinDoc doc;
     EXPECT_EQ(State(doc), std::tuple(0, 2, 0, 0, 500));
-    EXPECT_EQ(doc.m_nUserTap, (std::array{0, 1, 2}));
+    EXPECT_TRUE(doc.m_nUserTap == (std::array{0, 1, 2}) && doc.m_filter.Length() == 0);
     EXPECT_EQ(doc.m_dUserCoef, (std::array{0.5, 0.25, 0.5 / 3}));
-    EXPECT_EQ(doc.m_filter.Length(), 0);
 
     Listener listener;
     doc.SetListener(&listener);
@@ -100,9 +85,8 @@ TEST(Document, DefaultsResetAndSettings)
     for (int i = 0; i < 12; ++i)
         doc.Advance();
     doc.Reset();
-    EXPECT_EQ(listener.updates, 1);
     EXPECT_EQ(State(doc), std::tuple(3, 2, 0, 0, 500)); // the presets survive
-    EXPECT_EQ(doc.m_nTaps, 0);
+    EXPECT_EQ(std::pair(listener.updates, doc.m_nTaps), std::pair(1, 0));
     const std::array<double, CRavelinDoc::kArraySize> zero{};
     EXPECT_TRUE(doc.m_x == zero && doc.m_h == zero && doc.m_in == zero && doc.m_out == zero);
 
@@ -132,16 +116,14 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
         ASSERT_TRUE(ExecuteRunCommand(doc, id));
         EXPECT_EQ(std::pair(doc.m_nRunMode, doc.m_nInterval), std::pair(mode, interval)) << id;
     }
-    EXPECT_FALSE(ExecuteRunCommand(doc, ID_SETTINGS));
-    EXPECT_FALSE(ExecuteRunCommand(doc, ID_DRAW_DIAGRAM));
+    EXPECT_FALSE(ExecuteRunCommand(doc, ID_SETTINGS) || ExecuteRunCommand(doc, ID_DRAW_DIAGRAM));
     EXPECT_EQ(std::pair(doc.m_nStep, listener.posts), std::pair(6, 6));
 
     while (doc.m_nStep < 20)
         ExecuteRunCommand(doc, ID_RUN_ANIMATE);
     const auto firstRun = doc.m_out;
     ExecuteRunCommand(doc, ID_RUN_STEP); // at step 20 only the mode changes
-    EXPECT_EQ(std::pair(doc.m_nStep, doc.m_nRunMode), std::pair(20, RUN_STEP));
-    EXPECT_EQ(doc.m_out, firstRun);
+    EXPECT_TRUE(doc.m_nStep == 20 && doc.m_nRunMode == RUN_STEP && doc.m_out == firstRun);
 
     ExecuteRunCommand(doc, ID_TB_FAST);
     ExecuteRunCommand(doc, ID_TB_REWIND); // flushed, then time -1 (input 0) stepped in
@@ -155,11 +137,9 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
 
 TEST(RunCommands, EnableAndCheckRules)
 {
-    const int demo[] = {ID_RUN_STEP, ID_RUN_ANIMATE, ID_TB_STEP, ID_TB_ANIMATE, ID_TB_REWIND,
-                        ID_TB_FAST};
-    for (int filter = -1; filter < FILTER_COUNT; ++filter) {
-        for (int input = -1; input < INPUT_COUNT; ++input) {
-            for (int step : {0, 19, 20}) {
+    for (int filter = -1; filter < FILTER_COUNT; ++filter)
+        for (int input = -1; input < INPUT_COUNT; ++input)
+            for (int step : {0, 19, 20})
                 for (int mode = 0; mode <= 3; ++mode) {
                     CRavelinDoc doc;
                     doc.m_nFilterPreset = filter;
@@ -170,21 +150,17 @@ TEST(RunCommands, EnableAndCheckRules)
                     SCOPED_TRACE(testing::Message() << "filter " << filter << " input " << input
                                                     << " step " << step << " mode " << mode);
                     EXPECT_EQ(doc.IsDemoPair(), pair);
-                    for (int id : demo)
+                    for (int id : {ID_RUN_STEP, ID_RUN_ANIMATE, ID_TB_STEP, ID_TB_ANIMATE, ID_TB_REWIND, ID_TB_FAST})
                         EXPECT_EQ(QueryCommandState(doc, id).enabled, pair) << id;
                     EXPECT_EQ(QueryCommandState(doc, ID_RUN_STEP).checked, mode == 1);
                     EXPECT_EQ(QueryCommandState(doc, ID_RUN_ANIMATE).checked, mode == 2);
-                    EXPECT_FALSE(QueryCommandState(doc, ID_TB_STEP).checked);
-                    EXPECT_FALSE(QueryCommandState(doc, ID_TB_ANIMATE).checked);
+                    EXPECT_FALSE(QueryCommandState(doc, ID_TB_STEP).checked ||
+                                 QueryCommandState(doc, ID_TB_ANIMATE).checked);
                     EXPECT_EQ(QueryCommandState(doc, ID_RUN_FILE),
                               (CommandState{filter != -1 && input == 3, mode == 3}));
-                    EXPECT_EQ(QueryCommandState(doc, ID_FILE_SAVE),
-                              (CommandState{pair && step == 20, false}));
+                    EXPECT_EQ(QueryCommandState(doc, ID_FILE_SAVE), (CommandState{pair && step == 20, false}));
                     EXPECT_EQ(QueryCommandState(doc, ID_SETTINGS), (CommandState{true, false}));
                 }
-            }
-        }
-    }
 }
 
 } // namespace

@@ -122,20 +122,15 @@ private:
     std::string m_path;
 };
 
-struct ShownMessage {
-    std::string text, caption;
-    MessageIcon icon;
-};
-
-// Answers the dialogs from a script and records the titles and every message shown.
-// The hooks run while a dialog would be open.
+// Answers the dialogs from a script and records their titles and, as caption|icon|text
+// lines, every message shown. The hooks run while a dialog would be open.
 class ScriptedPrompts : public IUserPrompts {
 public:
     std::optional<std::string> openPath, savePath;
     std::function<void()> whileOpen = [] {}, whileSave = [] {};
     std::optional<std::uint64_t> cancelAt; // Progress returns false once done >= this
     std::vector<std::string> titles;
-    std::vector<ShownMessage> messages;
+    std::string shown;
 
     std::optional<std::string> AskOpenPath(const std::string& title, const std::string&) override
     {
@@ -151,7 +146,7 @@ public:
     }
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override
     {
-        messages.push_back({text, caption, icon});
+        shown += caption + "|" + std::to_string(static_cast<int>(icon)) + "|" + text + "\n";
     }
     bool Progress(std::uint64_t done, std::uint64_t) override { return !cancelAt || done < *cancelAt; }
 };
