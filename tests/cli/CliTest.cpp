@@ -1,48 +1,75 @@
-// ravelin-cli as a script uses it: exit status, stdout, stderr and files. The file run
-// and the export themselves are tested in the engine tests.
+// ravelin-cli as a script uses it: exit status, stdout, stderr and files; and through
+// it the faults that the file run and the text export must survive, losing nothing.
 #include "TestSupport.h"
 
 #include "files/TextExport.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <tuple>
+#include <map>
+#include <sstream>
 #include <sys/wait.h>
+#include <tuple>
 
 namespace ravelin {
 namespace {
 
 using namespace test;
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kAddressSanitizer = true; // it reserves terabytes of address space
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 struct Outcome {
     int status = -1;
     std::string out, err;
 };
 
+// Runs a shell command line in dir. $CLI is the tool (a hang ends after 20 s); nobody
+// runs a command as that user, so that permission bits apply even to root.
+Outcome Shell(const std::string& dir, const std::string& line)
+{
+    const TempDir streams;
+    const std::string script =
+        "cd " + dir + " && export CLI='timeout 20 " RAVELIN_CLI "' && nobody() { if [ $(id -u) = 0 ]; "
+        "then setpriv --reuid=65534 --regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " + line;
+    const int raw = std::system(("(" + script + ") >" + streams / "out" + " 2>" + streams / "err" +
+                                 " </dev/null").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(streams / "out"), ReadText(streams / "err")};
+}
+
+// Every entry under dir: its kind, its mode and, for a file, a hash of its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& dir)
+{
+    std::map<std::string, std::string> entries;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec); it != decltype(it)(); it.increment(ec)) {
+        const fs::file_status s = it->symlink_status(ec);
+        std::ostringstream e;
+        e << static_cast<int>(s.type()) << ' ' << static_cast<int>(s.permissions());
+        if (s.type() == fs::file_type::regular)
+            e << ' ' << std::hash<std::string>{}(ReadText(it->path()));
+        if (s.type() == fs::file_type::symlink)
+            e << " -> " << fs::read_symlink(it->path(), ec);
+        entries[it->path().string()] = e.str();
+    }
+    return entries;
+}
+
 class Cli : public testing::Test {
 protected:
-    // Runs the tool in the test's folder through the shell: shell, when given, comes
-    // first (a limit), and args may redirect its standard output elsewhere.
-    Outcome Run(const std::string& args, const std::string& shell = "")
-    {
-        const std::string command = "cd '" + dir.Path() + "' && " + shell + " timeout 20 '" +
-                                    RAVELIN_CLI + "' >'" + streams / "out" + "' 2>'" +
-                                    streams / "err" + "' </dev/null " + args;
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(streams / "out"),
-                ReadText(streams / "err")};
-    }
-
-    const TempDir dir, streams;
+    Outcome Tool(const std::string& args) { return Shell(dir.Path(), "$CLI " + args); }
+    const TempDir dir;
 };
 
 TEST_F(Cli, HelpVersionAndPresets)
 {
     for (const char* args : {"--help", "filter --help", "demo --help", "presets --help"})
-        EXPECT_TRUE(Run(args).out.starts_with("Usage: ravelin-cli")) << args;
-    EXPECT_EQ(Run("--version").out, "ravelin-cli 1.0\n");
-    const Outcome presets = Run("presets");
+        EXPECT_TRUE(Tool(args).out.starts_with("Usage: ravelin-cli")) << args;
+    EXPECT_EQ(Tool("--version").out, "ravelin-cli 1.0\n");
+    const Outcome presets = Tool("presets");
     EXPECT_EQ(presets.status, 0);
     EXPECT_NE(presets.out.find("   8  lpf4       低域通過フィルタ1/4\n"), std::string::npos);
     EXPECT_NE(presets.out.find("  11  user3      ユーザ設定３タップ係数フィルタ\n"), std::string::npos);
@@ -63,7 +90,7 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
                                      {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
                                      {"filter in.wav ''", "empty file name"},
                                      {"demo --input 7", "'7'"}, {"presets extra", "'extra'"}}) {
-        const Outcome o = Run(args);
+        const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
                     std::count(o.err.begin(), o.err.end(), '\n') == 1 && o.out.empty())
@@ -72,49 +99,106 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
-TEST_F(Cli, FilterWritesOrFailsWithExitOne)
+TEST_F(Cli, FilterAndDemo)
 {
     const Bytes wav = MakeWav({1, 1, 22050, 16}, Samples16({100, -200, 300, 0}));
     WriteFile(dir / "in.wav", wav);
-    Outcome o = Run("filter in.wav same.wav");
-    EXPECT_EQ(o.status, 0) << o.err;
+    const Outcome o = Tool("filter in.wav same.wav");
+    EXPECT_EQ(std::pair(o.status, o.err), std::pair(0, std::string()));
     EXPECT_NE(o.out.find("サンプリング周波数: 22050\n"), std::string::npos) << o.out;
     EXPECT_EQ(ReadBytes(dir / "same.wav"), wav);
     // y[n] = x[n] - 2 x[n-1]: the later entry for tap 1 wins.
-    EXPECT_EQ(Run("filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav user.wav").status, 0);
+    EXPECT_EQ(Tool("filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav user.wav").status, 0);
     EXPECT_EQ(ReadBytes(dir / "user.wav"), MakeWav({1, 1, 22050, 16}, Samples16({100, -400, 700, -600})));
 
-    o = Run("filter --preset delay5 missing.wav x.wav");
-    EXPECT_EQ(std::tuple(o.status, o.out, o.err), std::tuple(1, "", "error .... can't open the file [missing.wav]\n"));
-    // Past a file-size limit the tool is not killed: exit 1 and the old file stays.
-    WriteFile(dir / "big.wav", MakeWav({}, Bytes(40000, 1)));
-    o = Run("filter big.wav same.wav", "ulimit -f 8;");
-    EXPECT_EQ(std::tuple(o.status, o.err), std::tuple(1, "error .... can't write the file [same.wav]\n"));
-    EXPECT_EQ(ReadBytes(dir / "same.wav"), wav);
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"big.wav", "in.wav", "same.wav", "user.wav"}));
-
-    // Text that never reached standard output is a failure, not a silent success.
-    for (const char* args : {"presets", "demo", "filter in.wav x.wav"}) {
-        o = Run(std::string(args) + " >/dev/full");
-        EXPECT_EQ(std::tuple(o.status, o.err), std::tuple(1, "ravelin-cli: can't write the standard output\n"));
-    }
-}
-
-TEST_F(Cli, DemoMatchesTheDesktopExport)
-{
-    EXPECT_EQ(Run("demo --preset ma5 --input impulse2 -o ma.txt").status, 0);
+    EXPECT_EQ(Tool("demo --preset ma5 --input impulse2 -o ma.txt").status, 0);
     EXPECT_EQ(ReadText(dir / "ma.txt"),
               FormatTextExport(Finished(FILTER_MA5, INPUT_IMPULSE2), TextEncoding::ShiftJis, "\r\n"));
-    EXPECT_EQ(Run("demo --preset 5 --input 0").out,
+    EXPECT_EQ(Tool("demo --preset 5 --input 0").out,
               FormatTextExport(Finished(FILTER_LAG2, INPUT_IMPULSE), TextEncoding::Utf8, "\n"));
-    EXPECT_EQ(Run("demo").out, FormatTextExport(Finished(FILTER_PASS, INPUT_TEST), TextEncoding::Utf8, "\n"));
+    EXPECT_EQ(Tool("demo").out, FormatTextExport(Finished(FILTER_PASS, INPUT_TEST), TextEncoding::Utf8, "\n"));
     for (const char* args : {"demo --preset lpf4 --input test", "demo --input file"}) {
-        const Outcome o = Run(args);
-        EXPECT_EQ(o.status, 1) << args;
-        EXPECT_NE(o.err.find("is not a demonstration pair"), std::string::npos) << o.err;
+        const Outcome no = Tool(args);
+        EXPECT_EQ(no.status, 1) << args;
+        EXPECT_NE(no.err.find("is not a demonstration pair"), std::string::npos) << no.err;
     }
-    const Outcome o = Run("demo -o no/such/folder.txt");
-    EXPECT_EQ(std::tuple(o.status, o.err), std::tuple(1, "error .... can't open the file [no/such/folder.txt]\n"));
+    // Text that never reached standard output is a failure, not a silent success.
+    for (const char* args : {"presets", "demo", "filter in.wav x.wav"})
+        EXPECT_EQ(Tool(std::string(args) + " >/dev/full").err, "ravelin-cli: can't write the standard output\n");
+}
+
+std::string Message(const char* what, const std::string& path)
+{
+    return std::string("error .... ") + what + " the file [" + path + "]\n";
+}
+
+// Each fault is a setup and a command line, run in a fresh folder that holds in.wav
+// (40 KB), out.wav (an existing file) and the inputs below. The command must exit 1
+// with just the one message on stderr and leave the folder as the setup left it.
+TEST(CliFault, FaultsLoseNothing)
+{
+    std::vector<std::tuple<std::string, std::string, std::string>> faults = {
+        // Inputs, refused at once: never a hang, never an endless read.
+        {"", "$CLI filter missing.wav out.wav", Message("can't open", "missing.wav")},
+        {"mkdir dir", "$CLI filter dir out.wav", Message("can't open", "dir")},
+        {"mkfifo fifo", "$CLI filter fifo out.wav", Message("can't open", "fifo")},
+        {"mkfifo fifo", "exec 3<>fifo && $CLI filter fifo out.wav", Message("can't open", "fifo")},
+        {"", "$CLI filter /dev/zero out.wav", Message("can't open", "/dev/zero")},
+        {"", "$CLI filter /dev/null out.wav", Message("can't open", "/dev/null")},
+        {"ln -s /dev/zero zero.wav", "$CLI filter zero.wav out.wav", Message("can't open", "zero.wav")},
+        {"chmod 200 in.wav", "nobody $CLI filter in.wav out.wav", Message("can't open", "in.wav")},
+        {": >e.wav", "$CLI filter e.wav out.wav", Message("found wrong WAVE format in", "e.wav")},
+        {"printf X | dd of=in.wav bs=1 seek=3 conv=notrunc 2>/dev/null", "$CLI filter in.wav out.wav",
+         Message("found wrong WAVE format in", "in.wav")},
+        {"", "$CLI filter align0.wav out.wav", Message("found wrong WAVE format in", "align0.wav")},
+        {"", "$CLI filter align4.wav out.wav", Message("found wrong WAVE format in", "align4.wav")},
+        {"", "$CLI filter stereo.wav out.wav",
+         "ファイル名: stereo.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\nサンプリング周波数: 8000\n"
+         "量子化ビット数: 16\nサンプル数: 2\nモノラルでないため扱えません\n"},
+        {"", "$CLI filter 24.wav out.wav",
+         "ファイル名: 24.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\nサンプリング周波数: 8000\n"
+         "量子化ビット数: 24\nサンプル数: 3\nサンプルビット数が8あるいは16でないため扱えません\n"},
+        // Declares almost 4 GiB over 11 bytes: the five samples present are filtered, in
+        // memory that follows the file, not the header.
+        {"", std::string(kAddressSanitizer ? "" : "ulimit -v 500000; ") +
+                 "$CLI filter huge.wav x.wav >/dev/null && cmp x.wav five.wav && rm x.wav", ""},
+        // A full disk, outside the process: the existing file stays, no temporary file.
+        {"mkdir disk", "unshare -m sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep "
+                       ">disk/o; $CLI filter in.wav disk/o; s=$?; ls -A disk >&2; cat disk/o >&2; exit $s'",
+         Message("can't write", "disk/o") + "o\nkeep\n"}};
+    // Outputs, for the file run and the text export alike.
+    const std::string lock = "mkdir locked && cp in.wav locked && chmod 666 locked/in.wav && chmod 555 locked";
+    for (const auto& [setup, prefix, out, what] :
+         {std::tuple("", "ulimit -f 1;", "out.wav", "can't write"), {"", "ulimit -f 1;", "in.wav", "can't write"},
+          {lock.c_str(), "nobody", "locked/in.wav", "can't open"},
+          {lock.c_str(), "cd locked && nobody", "in.wav", "can't open"}, {"mkdir dir", "", "dir", "can't open"},
+          {"mkdir dir", "", "dir/", "can't open"}, {"mkfifo fifo", "", "fifo", "can't open"},
+          {"mkfifo fifo && ln -s fifo link", "", "link", "can't open"},
+          {"ln -s nowhere/x.wav link", "", "link", "can't open"}, {"", "", "no/out.wav", "can't open"}}) {
+        for (const char* command : {" $CLI filter in.wav ", " $CLI demo -o "})
+            faults.emplace_back(setup, (std::string(prefix) += command) += out, Message(what, out));
+    }
+
+    Bytes huge = MakeWav({}, Samples16({10, 20, 30, 40, 50}), 0xFFFFFFFEu);
+    huge.push_back(0x55);
+    for (const auto& [setup, command, err] : faults) {
+        const TempDir dir;
+        for (const auto& [name, wav] : {std::pair("in.wav", MakeWav({}, Bytes(40000, 7))),
+                                        {"out.wav", Bytes{'k', 'e', 'e', 'p'}}, {"huge.wav", huge},
+                                        {"five.wav", MakeWav({}, Samples16({10, 20, 30, 40, 50}))},
+                                        {"align0.wav", MakeWav({1, 1, 8000, 16, 0}, Bytes(8))},
+                                        {"align4.wav", MakeWav({1, 1, 8000, 16, 4}, Bytes(8))},
+                                        {"stereo.wav", MakeWav({1, 2, 8000, 16}, Bytes(8))},
+                                        {"24.wav", MakeWav({1, 1, 8000, 24}, Bytes(9))}})
+            WriteFile(dir / name, wav);
+        ASSERT_EQ(Shell(dir.Path(), setup.empty() ? "true" : setup).status, 0) << setup;
+        const auto before = Snapshot(dir.Path());
+        const Outcome o = Shell(dir.Path(), command);
+        if (o.status == 77) // a private tmpfs needs CAP_SYS_ADMIN; the file-size limit stays
+            continue;
+        EXPECT_EQ(std::tuple(o.status, o.err), std::tuple(err.empty() ? 0 : 1, err)) << command;
+        EXPECT_EQ(Snapshot(dir.Path()), before) << command;
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 // The two fuzzed entry points, called by the libFuzzer targets (clang) and by the
 // corpus replay (any compiler, run by CTest). Each returns an empty string when all
-// is well, otherwise what went wrong.
+// is well, otherwise what went wrong; a crash or a sanitizer report fails by itself.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,10 +16,9 @@ std::string CheckWavHeader(const std::uint8_t* data, std::size_t size);
 
 // The whole file run on a file holding data[1..size): the preset is data[0] & 0x7F
 // modulo the number of presets, and with bit 7 set the output replaces the input.
-// A written output must read back as a WAV file of the bytes it holds; a refused run
-// must leave no file (and the input as it was); no temporary file may remain. The
-// files live in a folder of the process's own under $RAVELIN_FUZZ_TMP, else the
-// system's temporary folder.
+// It must write or refuse; a refused run leaves the input as it was and no file, a
+// written one no temporary file. The files live in a folder of the process's own
+// under $RAVELIN_FUZZ_TMP, else the system's temporary folder.
 std::string CheckFileRun(const std::uint8_t* data, std::size_t size);
 
 } // namespace ravelin::fuzz
