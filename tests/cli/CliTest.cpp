@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -32,30 +30,20 @@ struct Outcome {
 Outcome Shell(const std::string& dir, const std::string& line)
 {
     const TempDir streams;
-    const std::string script =
-        "cd " + dir + " && export CLI='timeout 20 " RAVELIN_CLI "' && nobody() { if [ $(id -u) = 0 ]; "
-        "then setpriv --reuid=65534 --regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " + line;
+    const std::string script = "cd " + dir + " && export CLI='timeout 20 " RAVELIN_CLI "' && "
+                               "nobody() { if [ $(id -u) = 0 ]; then setpriv --reuid=65534 "
+                               "--regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " + line;
     const int raw = std::system(("(" + script + ") >" + streams / "out" + " 2>" + streams / "err" +
                                  " </dev/null").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(streams / "out"), ReadText(streams / "err")};
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return {status, ReadText(streams / "out"), ReadText(streams / "err")};
 }
 
-// Every entry under dir: its kind, its mode and, for a file, a hash of its bytes.
-std::map<std::string, std::string> Snapshot(const std::string& dir)
+// Every entry under dir with its kind, mode and link target; the checksum of every file.
+std::string Snapshot(const std::string& dir)
 {
-    std::map<std::string, std::string> entries;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); it != decltype(it)(); it.increment(ec)) {
-        const fs::file_status s = it->symlink_status(ec);
-        std::ostringstream e;
-        e << static_cast<int>(s.type()) << ' ' << static_cast<int>(s.permissions());
-        if (s.type() == fs::file_type::regular)
-            e << ' ' << std::hash<std::string>{}(ReadText(it->path()));
-        if (s.type() == fs::file_type::symlink)
-            e << " -> " << fs::read_symlink(it->path(), ec);
-        entries[it->path().string()] = e.str();
-    }
-    return entries;
+    return Shell(dir, "find . -printf '%p %y %m %l\\n' | sort; find . -type f -exec md5sum {} + | sort")
+        .out;
 }
 
 class Cli : public testing::Test {
@@ -72,24 +60,21 @@ TEST_F(Cli, HelpVersionAndPresets)
     const Outcome presets = Tool("presets");
     EXPECT_EQ(presets.status, 0);
     EXPECT_NE(presets.out.find("   8  lpf4       低域通過フィルタ1/4\n"), std::string::npos);
-    EXPECT_NE(presets.out.find("  11  user3      ユーザ設定３タップ係数フィルタ\n"), std::string::npos);
+    EXPECT_NE(presets.out.find("  11  user3      ユーザ設定３タップ係数フィルタ\n"),
+              std::string::npos);
 }
 
 // Exit 2 with one line on stderr that names the problem, nothing else, no file.
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
-    for (const auto& [args, word] : {std::pair("", "missing command"), {"bogus", "'bogus'"},
-                                     {"filter --bogus in.wav out.wav", "'--bogus'"},
-                                     {"filter --preset 12 in.wav out.wav", "'12'"},
-                                     {"filter --taps 0,1 in.wav out.wav", "'0,1'"},
-                                     {"filter --taps 0,1,8193 in.wav out.wav", "'8193'"},
-                                     {"filter --coefs 0,0,2.0001 in.wav out.wav", "'2.0001'"},
-                                     {"filter --coefs nan,0,0 in.wav out.wav", "'nan'"},
-                                     {"filter in.wav out.wav --preset", "'--preset'"},
-                                     {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
-                                     {"filter in.wav ''", "empty file name"},
-                                     {"demo --input 7", "'7'"}, {"presets extra", "'extra'"}}) {
+    for (const auto& [args, word] :
+         {std::pair("", "missing command"), {"bogus", "'bogus'"}, {"filter -b in.wav o", "'-b'"},
+          {"filter --preset 12 in.wav o", "'12'"}, {"filter --taps 0,1 in.wav o", "'0,1'"},
+          {"filter --taps 0,1,8193 in.wav o", "'8193'"}, {"filter --coefs 0,0,2.01 in.wav o", "'2.01'"},
+          {"filter --coefs nan,0,0 in.wav o", "'nan'"}, {"filter in.wav o --preset", "'--preset'"},
+          {"filter in.wav", "INPUT.wav and OUTPUT.wav"}, {"filter in.wav ''", "empty file name"},
+          {"demo --input 7", "'7'"}, {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
@@ -101,36 +86,39 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 
 TEST_F(Cli, FilterAndDemo)
 {
-    const Bytes wav = MakeWav({1, 1, 22050, 16}, Samples16({100, -200, 300, 0}));
+    const Bytes wav = MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0}));
     WriteFile(dir / "in.wav", wav);
     const Outcome o = Tool("filter in.wav same.wav");
     EXPECT_EQ(std::pair(o.status, o.err), std::pair(0, std::string()));
     EXPECT_NE(o.out.find("サンプリング周波数: 22050\n"), std::string::npos) << o.out;
     EXPECT_EQ(ReadBytes(dir / "same.wav"), wav);
     // y[n] = x[n] - 2 x[n-1]: the later entry for tap 1 wins.
-    EXPECT_EQ(Tool("filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav user.wav").status, 0);
-    EXPECT_EQ(ReadBytes(dir / "user.wav"), MakeWav({1, 1, 22050, 16}, Samples16({100, -400, 700, -600})));
+    EXPECT_EQ(Tool("filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav").status, 0);
+    EXPECT_EQ(ReadBytes(dir / "u.wav"), MakeWav({1, 1, 22050}, Samples16({100, -400, 700, -600})));
 
     EXPECT_EQ(Tool("demo --preset ma5 --input impulse2 -o ma.txt").status, 0);
-    EXPECT_EQ(ReadText(dir / "ma.txt"),
-              FormatTextExport(Finished(FILTER_MA5, INPUT_IMPULSE2), TextEncoding::ShiftJis, "\r\n"));
+    EXPECT_EQ(ReadText(dir / "ma.txt"), FormatTextExport(Finished(FILTER_MA5, INPUT_IMPULSE2),
+                                                          TextEncoding::ShiftJis, "\r\n"));
     EXPECT_EQ(Tool("demo --preset 5 --input 0").out,
               FormatTextExport(Finished(FILTER_LAG2, INPUT_IMPULSE), TextEncoding::Utf8, "\n"));
-    EXPECT_EQ(Tool("demo").out, FormatTextExport(Finished(FILTER_PASS, INPUT_TEST), TextEncoding::Utf8, "\n"));
+    EXPECT_EQ(Tool("demo").out,
+              FormatTextExport(Finished(FILTER_PASS, INPUT_TEST), TextEncoding::Utf8, "\n"));
     for (const char* args : {"demo --preset lpf4 --input test", "demo --input file"}) {
         const Outcome no = Tool(args);
         EXPECT_EQ(no.status, 1) << args;
         EXPECT_NE(no.err.find("is not a demonstration pair"), std::string::npos) << no.err;
     }
     // Text that never reached standard output is a failure, not a silent success.
-    for (const char* args : {"presets", "demo", "filter in.wav x.wav"})
-        EXPECT_EQ(Tool(std::string(args) + " >/dev/full").err, "ravelin-cli: can't write the standard output\n");
+    for (const std::string args : {"presets", "demo", "filter in.wav x.wav"})
+        EXPECT_EQ(Tool(args + " >/dev/full").err, "ravelin-cli: can't write the standard output\n");
 }
 
-std::string Message(const char* what, const std::string& path)
+std::string Err(const char* what, const std::string& path)
 {
     return std::string("error .... ") + what + " the file [" + path + "]\n";
 }
+const char* const kOpen = "can't open";
+const char* const kWrong = "found wrong WAVE format in";
 
 // Each fault is a setup and a command line, run in a fresh folder that holds in.wav
 // (40 KB), out.wav (an existing file) and the inputs below. The command must exit 1
@@ -139,44 +127,47 @@ TEST(CliFault, FaultsLoseNothing)
 {
     std::vector<std::tuple<std::string, std::string, std::string>> faults = {
         // Inputs, refused at once: never a hang, never an endless read.
-        {"", "$CLI filter missing.wav out.wav", Message("can't open", "missing.wav")},
-        {"mkdir dir", "$CLI filter dir out.wav", Message("can't open", "dir")},
-        {"mkfifo fifo", "$CLI filter fifo out.wav", Message("can't open", "fifo")},
-        {"mkfifo fifo", "exec 3<>fifo && $CLI filter fifo out.wav", Message("can't open", "fifo")},
-        {"", "$CLI filter /dev/zero out.wav", Message("can't open", "/dev/zero")},
-        {"", "$CLI filter /dev/null out.wav", Message("can't open", "/dev/null")},
-        {"ln -s /dev/zero zero.wav", "$CLI filter zero.wav out.wav", Message("can't open", "zero.wav")},
-        {"chmod 200 in.wav", "nobody $CLI filter in.wav out.wav", Message("can't open", "in.wav")},
-        {": >e.wav", "$CLI filter e.wav out.wav", Message("found wrong WAVE format in", "e.wav")},
-        {"printf X | dd of=in.wav bs=1 seek=3 conv=notrunc 2>/dev/null", "$CLI filter in.wav out.wav",
-         Message("found wrong WAVE format in", "in.wav")},
-        {"", "$CLI filter align0.wav out.wav", Message("found wrong WAVE format in", "align0.wav")},
-        {"", "$CLI filter align4.wav out.wav", Message("found wrong WAVE format in", "align4.wav")},
+        {"", "$CLI filter missing.wav out.wav", Err(kOpen, "missing.wav")},
+        {"mkdir dir", "$CLI filter dir out.wav", Err(kOpen, "dir")},
+        {"mkfifo fifo", "$CLI filter fifo out.wav", Err(kOpen, "fifo")},
+        {"mkfifo fifo", "exec 3<>fifo && $CLI filter fifo out.wav", Err(kOpen, "fifo")},
+        {"", "$CLI filter /dev/zero out.wav", Err(kOpen, "/dev/zero")},
+        {"", "$CLI filter /dev/null out.wav", Err(kOpen, "/dev/null")},
+        {"ln -s /dev/zero zero.wav", "$CLI filter zero.wav out.wav", Err(kOpen, "zero.wav")},
+        {"chmod 200 in.wav", "nobody $CLI filter in.wav out.wav", Err(kOpen, "in.wav")},
+        {": >e.wav", "$CLI filter e.wav out.wav", Err(kWrong, "e.wav")},
+        {"printf X | dd of=in.wav bs=1 seek=3 conv=notrunc", "$CLI filter in.wav out.wav",
+         Err(kWrong, "in.wav")}, // RIFX
+        {"", "$CLI filter align0.wav out.wav", Err(kWrong, "align0.wav")},
+        {"", "$CLI filter align4.wav out.wav", Err(kWrong, "align4.wav")},
         {"", "$CLI filter stereo.wav out.wav",
-         "ファイル名: stereo.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\nサンプリング周波数: 8000\n"
-         "量子化ビット数: 16\nサンプル数: 2\nモノラルでないため扱えません\n"},
+         "ファイル名: stereo.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\n"
+         "サンプリング周波数: 8000\n量子化ビット数: 16\nサンプル数: 2\n"
+         "モノラルでないため扱えません\n"},
         {"", "$CLI filter 24.wav out.wav",
-         "ファイル名: 24.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\nサンプリング周波数: 8000\n"
-         "量子化ビット数: 24\nサンプル数: 3\nサンプルビット数が8あるいは16でないため扱えません\n"},
+         "ファイル名: 24.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+         "サンプリング周波数: 8000\n量子化ビット数: 24\nサンプル数: 3\n"
+         "サンプルビット数が8あるいは16でないため扱えません\n"},
         // Declares almost 4 GiB over 11 bytes: the five samples present are filtered, in
         // memory that follows the file, not the header.
         {"", std::string(kAddressSanitizer ? "" : "ulimit -v 500000; ") +
                  "$CLI filter huge.wav x.wav >/dev/null && cmp x.wav five.wav && rm x.wav", ""},
         // A full disk, outside the process: the existing file stays, no temporary file.
-        {"mkdir disk", "unshare -m sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep "
-                       ">disk/o; $CLI filter in.wav disk/o; s=$?; ls -A disk >&2; cat disk/o >&2; exit $s'",
-         Message("can't write", "disk/o") + "o\nkeep\n"}};
+        {"mkdir disk",
+         "unshare -m sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep >disk/o; "
+         "$CLI filter in.wav disk/o; s=$?; ls -A disk >&2; cat disk/o >&2; exit $s'",
+         Err("can't write", "disk/o") + "o\nkeep\n"}};
     // Outputs, for the file run and the text export alike.
-    const std::string lock = "mkdir locked && cp in.wav locked && chmod 666 locked/in.wav && chmod 555 locked";
+    const char* lock = "mkdir locked && cp in.wav locked && chmod 666 locked/* && chmod 555 locked";
     for (const auto& [setup, prefix, out, what] :
-         {std::tuple("", "ulimit -f 1;", "out.wav", "can't write"), {"", "ulimit -f 1;", "in.wav", "can't write"},
-          {lock.c_str(), "nobody", "locked/in.wav", "can't open"},
-          {lock.c_str(), "cd locked && nobody", "in.wav", "can't open"}, {"mkdir dir", "", "dir", "can't open"},
-          {"mkdir dir", "", "dir/", "can't open"}, {"mkfifo fifo", "", "fifo", "can't open"},
-          {"mkfifo fifo && ln -s fifo link", "", "link", "can't open"},
-          {"ln -s nowhere/x.wav link", "", "link", "can't open"}, {"", "", "no/out.wav", "can't open"}}) {
+         {std::tuple("", "ulimit -f 1;", "out.wav", "can't write"),
+          {"", "ulimit -f 1;", "in.wav", "can't write"}, {lock, "nobody", "locked/in.wav", kOpen},
+          {lock, "cd locked && nobody", "in.wav", kOpen}, {"mkdir dir", "", "dir", kOpen},
+          {"mkdir dir", "", "dir/", kOpen}, {"mkfifo fifo", "", "fifo", kOpen},
+          {"mkfifo fifo && ln -s fifo link", "", "link", kOpen},
+          {"ln -s nowhere/x.wav link", "", "link", kOpen}, {"", "", "no/out.wav", kOpen}}) {
         for (const char* command : {" $CLI filter in.wav ", " $CLI demo -o "})
-            faults.emplace_back(setup, (std::string(prefix) += command) += out, Message(what, out));
+            faults.emplace_back(setup, (std::string(prefix) += command) += out, Err(what, out));
     }
 
     Bytes huge = MakeWav({}, Samples16({10, 20, 30, 40, 50}), 0xFFFFFFFEu);

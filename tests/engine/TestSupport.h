@@ -4,9 +4,11 @@
 
 #include "engine/RavelinDoc.h"
 #include "files/UserPrompts.h"
+#include "files/WavHeader.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +66,29 @@ inline Bytes Samples16(const std::vector<int>& samples)
     return b;
 }
 
+// ReadWavHeader on bytes in memory: where the stream stands after it, -1 when refused.
+inline long ReadHeader(Bytes bytes, CWavHeader& header)
+{
+    bytes.reserve(bytes.size() + 1); // fmemopen wants a buffer even for no bytes
+    std::FILE* f = ::fmemopen(bytes.data(), bytes.size(), "rb");
+    const long end = header.ReadWavHeader(f) == 0 ? std::ftell(f) : -1;
+    std::fclose(f);
+    return end;
+}
+
+// What WriteWavHeader writes; empty when it fails.
+inline Bytes WriteHeader(const CWavHeader& header)
+{
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&buffer, &size);
+    const bool wrote = header.WriteWavHeader(out);
+    std::fclose(out);
+    const Bytes written(buffer, buffer + (wrote ? size : 0));
+    std::free(buffer);
+    return written;
+}
+
 // The whole file; empty when it cannot be read.
 inline std::string ReadText(const fs::path& p)
 {
@@ -92,7 +117,7 @@ public:
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot make a folder in " + base.string());
         m_path = pattern;
-        fs::permissions(m_path, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+        fs::permissions(m_path, fs::perms(0755));
     }
     ~TempDir()
     {
@@ -148,7 +173,10 @@ public:
     {
         shown += caption + "|" + std::to_string(static_cast<int>(icon)) + "|" + text + "\n";
     }
-    bool Progress(std::uint64_t done, std::uint64_t) override { return !cancelAt || done < *cancelAt; }
+    bool Progress(std::uint64_t done, std::uint64_t) override
+    {
+        return !cancelAt || done < *cancelAt;
+    }
 };
 
 // A document whose demonstration pair has run all 20 steps.

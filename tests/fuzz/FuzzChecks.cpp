@@ -1,7 +1,6 @@
 #include "FuzzChecks.h"
 
 #include "files/FileRun.h"
-#include "files/WavHeader.h"
 #include "TestSupport.h"
 
 #include <cstdio>
@@ -10,34 +9,14 @@ namespace ravelin::fuzz {
 
 using test::Bytes;
 
-namespace {
-
-// ReadWavHeader on the bytes; where the stream stands after it, or -1 when refused.
-long ReadHeader(Bytes bytes, CWavHeader& header)
-{
-    bytes.reserve(bytes.size() + 1); // fmemopen wants a buffer even for no bytes
-    std::FILE* f = ::fmemopen(bytes.data(), bytes.size(), "rb");
-    const long end = header.ReadWavHeader(f) == 0 ? std::ftell(f) : -1;
-    std::fclose(f);
-    return end;
-}
-
-} // namespace
-
 std::string CheckWavHeader(const std::uint8_t* data, std::size_t size)
 {
     CWavHeader header, again;
-    if (ReadHeader({data, data + size}, header) < 0)
+    if (test::ReadHeader({data, data + size}, header) < 0)
         return {};
-    char* buffer = nullptr;
-    std::size_t length = 0;
-    std::FILE* out = ::open_memstream(&buffer, &length);
-    const bool wrote = header.WriteWavHeader(out);
-    std::fclose(out);
-    const Bytes written(buffer, buffer + length);
-    std::free(buffer);
-    // The canonical 44 bytes, with the fields that were read.
-    if (!wrote || ReadHeader(written, again) != 44 ||
+    // Written back: the canonical 44 bytes, which read back with the fields that were read.
+    const Bytes written = test::WriteHeader(header);
+    if (test::ReadHeader(written, again) != 44 ||
         !std::equal(written.begin(), written.end(), again.Bytes().begin(), again.Bytes().end()) ||
         !std::equal(&header.Bytes()[20], &header.Bytes()[36], &again.Bytes()[20]) ||
         again.DataSize() != header.DataSize() || again.RiffSize() != 36u + header.DataSize())
