@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sys/stat.h>
 
 namespace ravelin {
 namespace {
@@ -101,7 +102,7 @@ TEST(FileRun, CancelsWriteNothing)
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2, 3})));
     CRavelinDoc doc;
     doc.m_nFilterPreset = FILTER_LPF4;
-    ScriptedPrompts p, none;
+    ScriptedPrompts p;
     EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no input chosen
     EXPECT_EQ(doc.m_filter.Length(), 511);                  // but the preset is loaded
     p.openPath = dir / "in.wav";
@@ -110,9 +111,7 @@ TEST(FileRun, CancelsWriteNothing)
     p.savePath = dir / "out.wav";
     p.cancelAt = 0;
     EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // the progress
-    EXPECT_EQ(RunTextExport(Finished(FILTER_PASS, INPUT_TEST), none), RunResult::Cancelled);
     EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info);
-    EXPECT_EQ(none.shown, "");
     EXPECT_EQ(doc.m_nRunMode, 0);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
@@ -158,7 +157,8 @@ TEST(TextExport, ExactBytesOfTwoPairs)
                                           {11, "     0.000     0.050"}}));
 
     // The console form: UTF-8 and LF.
-    const std::string text = FormatTextExport(Finished(2, 2), TextEncoding::Utf8, "\n");
+    const Finished echo(FILTER_ECHO5, INPUT_TEST);
+    const std::string text = FormatTextExport(echo, TextEncoding::Utf8, "\n");
     EXPECT_TRUE(text.starts_with("タップ係数\n係数番号　タップ係数\n       0     0.80000\n"));
     EXPECT_NE(text.find("\n\nアニメーションの結果\n時刻　入力信号　出力信号\n  -1"), text.npos);
 }

@@ -54,7 +54,7 @@ TEST(WavHeader, AcceptedAndRefusedLayouts)
         {"canonical", kCanonical, true},
         {"LIST chunk", Build({Fmt(16), {"LIST", list}}), true},
         {"odd chunk with pad", Build({Fmt(16), {"JUNK", odd}}), true},
-        {"several chunks", Build({Fmt(16), {"fact", Bytes(4)}, {"LIST", list}, {"JUNK", odd}}), true},
+        {"more chunks", Build({Fmt(16), {"fact", Bytes(4)}, {"LIST", list}, {"JUNK", odd}}), true},
         {"chunk before fmt", Build({{"JUNK", Bytes(3, 9)}, Fmt(16)}), true},
         {"18-byte fmt", Build({Fmt(18)}), true},
         {"40-byte fmt", Build({Fmt(40)}), true},
@@ -69,7 +69,8 @@ TEST(WavHeader, AcceptedAndRefusedLayouts)
         {"odd chunk without pad", Build({Fmt(16), {"JUNK", odd}}, false), false},
         // The size plus its pad byte was once added in 32 bits: 0xFFFFFFFF + 1 wrapped to
         // 0, the chunk was skipped as empty and the "data" behind it accepted.
-        {"chunk of 0xFFFFFFFF", Patched(Build({Fmt(16), {"junk", {}}}), 40, "\xFF\xFF\xFF\xFF"), false},
+        {"chunk of 0xFFFFFFFF", Patched(Build({Fmt(16), {"junk", {}}}), 40, "\xFF\xFF\xFF\xFF"),
+         false},
         {"chunk of 0xFFFFFFFE",
          Patched(Build({Fmt(16), {"junk", Bytes(300)}}), 40, "\xFE\xFF\xFF\xFF"), false},
     };
