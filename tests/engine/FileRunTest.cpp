@@ -1,241 +1,192 @@
-// The file run end to end, through scripted dialogs.
+// The file run and the text export end to end through scripted dialogs. Their faults
+// are tested through ravelin-cli, save those that happen while a dialog is open.
 #include "files/FileRun.h"
-
-#include "engine/RavelinDoc.h"
+#include "files/TextExport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <map>
+#include <sys/stat.h>
 
 namespace ravelin {
 namespace {
 
-using test::Bytes;
-using test::ScriptedPrompts;
+using namespace test;
 
-class FileRun : public testing::Test {
-protected:
-    std::string Input(const Bytes& wav, const std::string& name = "in.wav")
-    {
-        const auto p = dir / name;
-        test::WriteFileBytes(p, wav);
-        return p.string();
-    }
-
-    RunResult Run(const std::string& in, const std::string& out, int preset = FILTER_PASS)
-    {
-        doc.m_nFilterPreset = preset;
-        doc.m_nInputPreset = INPUT_FILE;
-        prompts.openPath = in;
-        prompts.savePath = out;
-        const RunResult r = RunFileFilter(doc, prompts);
-        EXPECT_EQ(doc.m_nRunMode, 0);
-        return r;
-    }
-
-    // The single error box of a refused or failed run.
-    std::string OnlyError() const
-    {
-        EXPECT_EQ(prompts.messages.size(), 1u);
-        if (prompts.messages.empty())
-            return {};
-        EXPECT_EQ(prompts.messages.back().icon, MessageIcon::Error);
-        return prompts.messages.back().text;
-    }
-
-    test::TempDir dir;
+// The file run from in to out through a one-tap filter of the given gain.
+RunResult FileRun(ScriptedPrompts& p, const std::string& in, const std::string& out, double k = 1)
+{
     CRavelinDoc doc;
-    ScriptedPrompts prompts;
-};
-
-TEST_F(FileRun, PassThroughIsByteIdentical)
-{
-    const Bytes wav16 = test::MakeWav({1, 1, 44100, 16}, test::Samples16({0, 1, -1, 32767, -32768, 1234}));
-    const std::string in = Input(wav16);
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(in, out), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out), wav16);
-
-    ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text, "ファイル名: " + in +
-                                            "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
-                                            "サンプリング周波数: 44100\n量子化ビット数: 16\nサンプル数: 6\n");
-    EXPECT_EQ(prompts.messages[0].caption, "入力ファイル情報");
-    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
-    EXPECT_EQ(prompts.messages[1].text, "ファイル保存が終了しました");
-    EXPECT_EQ(prompts.messages[1].caption, out);
-    EXPECT_EQ(prompts.titles, (std::vector<std::string>{"モノラル*.wavの読み込み", "*.wavへの保存"}));
-
-    const Bytes wav8 = test::MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255});
-    prompts.messages.clear();
-    ASSERT_EQ(Run(Input(wav8, "in8.wav"), out), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out), wav8);
-}
-
-TEST_F(FileRun, ClampsInsteadOfWrapping)
-{
+    doc.m_nFilterPreset = FILTER_USER3;
     doc.m_nUserTap = {0, 0, 0};
-    doc.m_dUserCoef = {0.0, 0.0, 2.0};
-    const std::string out = (dir / "out.wav").string();
-
-    const Bytes in16 = test::MakeWav({1, 1, 8000, 16}, test::Samples16({20000, -20000, 100, -100, 16383}));
-    ASSERT_EQ(Run(Input(in16), out, FILTER_USER3), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out),
-              test::MakeWav({1, 1, 8000, 16}, test::Samples16({32767, -32768, 200, -200, 32766})));
-
-    const Bytes in8 = test::MakeWav({1, 1, 8000, 8}, {255, 0, 130, 126, 191});
-    ASSERT_EQ(Run(Input(in8), out, FILTER_USER3), RunResult::Done);
-    // 127*2 -> 255, -128*2 -> 0, 2*2+128, -2*2+128, 63*2+128
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 8}, {255, 0, 132, 124, 254}));
+    doc.m_dUserCoef = {0.0, 0.0, k};
+    p.openPath = in;
+    p.savePath = out;
+    const RunResult result = RunFileFilter(doc, p);
+    EXPECT_EQ(doc.m_nRunMode, 0);
+    return result;
 }
 
-TEST_F(FileRun, TruncatesTowardZero)
+TEST(FileRun, PassThroughIsByteIdentical)
 {
-    doc.m_nUserTap = {0, 0, 0};
-    doc.m_dUserCoef = {0.0, 0.0, 0.5};
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16({3, -3, 1, -1}))), out,
-                  FILTER_USER3),
-              RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 16}, test::Samples16({1, -1, 0, 0})));
-}
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    ScriptedPrompts p;
+    WriteFile(in, MakeWav({1, 1, 44100, 16}, Samples16({0, 1, -1, 32767, -32768, 1234})));
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), ReadBytes(in));
+    EXPECT_EQ(p.shown, "入力ファイル情報|0|ファイル名: " + in +
+                           "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+                           "サンプリング周波数: 44100\n量子化ビット数: 16\nサンプル数: 6\n\n" +
+                           out + "|0|ファイル保存が終了しました\n");
+    EXPECT_EQ(p.titles, (std::vector<std::string>{"モノラル*.wavの読み込み", "*.wavへの保存"}));
 
-TEST_F(FileRun, RefusalsWithTheirMessages)
-{
-    const std::string out = (dir / "out.wav").string();
-
-    const std::string stereo = Input(test::MakeWav({1, 2, 8000, 16}, Bytes(8, 0)), "stereo.wav");
-    EXPECT_EQ(Run(stereo, out), RunResult::Refused);
-    EXPECT_EQ(OnlyError(), "ファイル名: " + stereo +
-                               "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\nサンプリング周波数: 8000\n"
-                               "量子化ビット数: 16\nサンプル数: 2\nモノラルでないため扱えません");
-
-    prompts.messages.clear();
-    const std::string pcm24 = Input(test::MakeWav({1, 1, 8000, 24}, Bytes(9, 0)), "24.wav");
-    EXPECT_EQ(Run(pcm24, out), RunResult::Refused);
-    EXPECT_TRUE(OnlyError().ends_with("量子化ビット数: 24\nサンプル数: 3\n"
-                                      "サンプルビット数が8あるいは16でないため扱えません"));
-
-    prompts.messages.clear();
-    Bytes rifx = test::MakeWav({1, 1, 8000, 16}, Bytes(4, 0));
-    rifx[3] = 'X';
-    const std::string bad = Input(rifx, "rifx.wav");
-    EXPECT_EQ(Run(bad, out), RunResult::Refused);
-    EXPECT_EQ(OnlyError(), "error .... found wrong WAVE format in the file [" + bad + "]\n");
-
-    for (int align : {0, 4}) {
-        prompts.messages.clear();
-        test::Format f{1, 1, 8000, 16};
-        f.blockAlign = static_cast<std::int16_t>(align);
-        const std::string odd = Input(test::MakeWav(f, Bytes(8, 0)), "align.wav");
-        EXPECT_EQ(Run(odd, out), RunResult::Refused);
-        EXPECT_EQ(OnlyError(), "error .... found wrong WAVE format in the file [" + odd + "]\n")
-            << "block align " << align;
-    }
-
-    prompts.messages.clear();
-    const std::string missing = (dir / "missing.wav").string();
-    EXPECT_EQ(Run(missing, out), RunResult::Refused);
-    EXPECT_EQ(OnlyError(), "error .... can't open the file [" + missing + "]\n");
-
-    prompts.messages.clear();
-    EXPECT_EQ(Run(dir.Path().string(), out), RunResult::Refused); // a folder is no input
-    EXPECT_EQ(OnlyError(), "error .... can't open the file [" + dir.Path().string() + "]\n");
-
-    EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-TEST_F(FileRun, OtherFormatTagsAreProcessed)
-{
-    const std::string out = (dir / "out.wav").string();
-    for (const auto& [tag, shown] : {std::pair<std::int16_t, std::string>{3, "3"}, {-2, "-2"}}) {
-        prompts.messages.clear();
-        const Bytes wav = test::MakeWav({tag, 1, 8000, 16}, test::Samples16({5, 6}));
-        ASSERT_EQ(Run(Input(wav), out), RunResult::Done);
-        EXPECT_EQ(test::ReadFileBytes(out), wav);
-        const std::string info = prompts.messages.at(0).text;
-        EXPECT_NE(info.find("フォーマットID: " + shown + "\n"), std::string::npos) << info;
-        EXPECT_EQ(info.find("リニアPCM形式"), std::string::npos);
+    // Eight bits, and other format tags, which are filtered as PCM too; only 1 is named.
+    const std::pair<Bytes, std::string> others[] = {
+        {MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255}), "1\nリニアPCM形式"},
+        {MakeWav({3, 1, 8000, 16}, Samples16({5, 6})), "3"},
+        {MakeWav({-2, 1, 8000, 16}, Samples16({5, 6})), "-2"}};
+    for (const auto& [wav, id] : others) {
+        WriteFile(in, wav);
+        ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+        EXPECT_EQ(ReadBytes(out), wav);
+        EXPECT_NE(p.shown.find("\nフォーマットID: " + id + "\nチャネル数: 1\n"), std::string::npos);
     }
 }
 
-TEST_F(FileRun, OutputMayBeTheInput)
+TEST(FileRun, ClampsAndTruncatesTowardZeroOverTheInput)
 {
-    doc.m_nUserTap = {0, 0, 0};
-    doc.m_dUserCoef = {0.0, 0.0, -1.0};
-    const std::string in = Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16({7, -9})));
-    ASSERT_EQ(Run(in, in, FILTER_USER3), RunResult::Done);
-    EXPECT_EQ(test::ReadFileBytes(in), test::MakeWav({1, 1, 8000, 16}, test::Samples16({-7, 9})));
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav"}));
+    const TempDir dir;
+    const std::string in = dir / "in.wav";
+    ScriptedPrompts p;
+    // x 1.5: 30000 -> 32767, -30000 -> -32768, 3 -> 4.5 -> 4, -3 -> -4.5 -> -4
+    WriteFile(in, MakeWav({}, Samples16({30000, -30000, 3, -3, 0})));
+    ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
+    EXPECT_EQ(ReadBytes(in), MakeWav({}, Samples16({32767, -32768, 4, -4, 0})));
+    // Eight bits around 128: 127 -> 127, -128 -> -128, 3 -> 4, -3 -> -4
+    WriteFile(in, MakeWav({1, 1, 8000, 8}, {255, 0, 131, 125, 128}));
+    ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
+    EXPECT_EQ(ReadBytes(in), MakeWav({1, 1, 8000, 8}, {255, 0, 132, 124, 128}));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
-TEST_F(FileRun, UnwritableOutputLeavesNothingBehind)
+TEST(FileRun, ThroughALinkAndFromAReplacedInput)
 {
-    const Bytes wav = test::MakeWav({1, 1, 8000, 16}, test::Samples16({1, 2, 3}));
-    const std::string in = Input(wav);
+    const TempDir dir;
+    const std::string in = dir / "in.wav", target = dir / "real/target.wav";
+    WriteFile(in, MakeWav({}, Samples16({7, -9})));
+    fs::create_directory(dir / "real");
+    WriteFile(target, {'o', 'l', 'd'});
+    fs::permissions(target, fs::perms(0640));
+    fs::create_symlink("real/target.wav", dir / "link.wav");
+    // The file a link names gets the output and keeps its mode; the link stays.
+    ScriptedPrompts p;
+    ASSERT_EQ(FileRun(p, in, dir / "link.wav"), RunResult::Done);
+    EXPECT_EQ(ReadBytes(target), ReadBytes(in));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.wav"));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.Path()), {}), 4); // nothing else
 
-    const std::string noFolder = (dir / "no" / "out.wav").string();
-    EXPECT_EQ(Run(in, noFolder), RunResult::Failed);
-    EXPECT_EQ(prompts.messages.back().text, "error .... can't open the file [" + noFolder + "]\n");
-    EXPECT_EQ(prompts.messages.back().icon, MessageIcon::Error);
-
-    // A folder at the output path is never replaced.
-    std::filesystem::create_directory(dir / "taken");
-    const std::string folder = (dir / "taken").string();
-    prompts.messages.clear();
-    EXPECT_EQ(Run(in, folder), RunResult::Failed);
-    EXPECT_EQ(prompts.messages.back().text, "error .... can't open the file [" + folder + "]\n");
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "taken"}));
-    EXPECT_EQ(test::ReadFileBytes(in), wav);
+    // Replaced by another file after its header was read: the run goes on with the file
+    // it opened, so the output matches the information shown.
+    WriteFile(dir / "other.wav", MakeWav({}, Samples16({1})));
+    p.whileSave = [&] { fs::rename(dir / "other.wav", in); };
+    ASSERT_EQ(FileRun(p, in, dir / "out.wav"), RunResult::Done);
+    EXPECT_EQ(ReadBytes(dir / "out.wav"), ReadBytes(target));
 }
 
-TEST_F(FileRun, CancelsWriteNothing)
+TEST(FileRun, CancelsWriteNothing)
 {
-    const std::string in = Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16({1, 2, 3})));
-    const std::string out = (dir / "out.wav").string();
-
+    const TempDir dir;
+    WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2, 3})));
+    CRavelinDoc doc;
     doc.m_nFilterPreset = FILTER_LPF4;
-    prompts.openPath.reset();
-    EXPECT_EQ(RunFileFilter(doc, prompts), RunResult::Cancelled);
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(doc.m_filter.Length(), 511); // the preset is loaded before the dialog
-
-    prompts.openPath = in;
-    prompts.savePath.reset();
-    EXPECT_EQ(RunFileFilter(doc, prompts), RunResult::Cancelled);
-    EXPECT_EQ(prompts.messages.size(), 1u); // the information box only
-
-    prompts.savePath = out;
-    prompts.cancelAt = 0;
-    EXPECT_EQ(RunFileFilter(doc, prompts), RunResult::Cancelled);
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav"}));
+    ScriptedPrompts p;
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no input chosen
+    EXPECT_EQ(doc.m_filter.Length(), 511);                  // but the preset is loaded
+    p.openPath = dir / "in.wav";
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no output chosen
+    const std::string info = p.shown;
+    p.savePath = dir / "out.wav";
+    p.cancelAt = 0;
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // the progress
+    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info);
+    EXPECT_EQ(doc.m_nRunMode, 0);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
-TEST_F(FileRun, OnlyBytesPresentAreProcessed)
+// The file form written out: Shift_JIS labels, CR LF; tap k's value taps[k] (else 0),
+// then time t's input and output rows[t] (else both 0).
+std::string ExportFile(std::map<int, const char*> taps, std::map<int, const char*> rows)
 {
-    // Declares 4 GiB - 2 of data but holds three samples and a stray byte.
-    Bytes wav = test::MakeWav({1, 1, 8000, 16}, test::Samples16({10, 20, 30}));
-    wav.push_back(0x55);
-    wav[40] = wav[41] = wav[42] = wav[43] = 0xFF;
-    wav[40] = 0xFE;
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(Input(wav), out), RunResult::Done);
-    EXPECT_NE(prompts.messages[0].text.find("サンプル数: 2147483647\n"), std::string::npos);
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 16}, test::Samples16({10, 20, 30})));
+    const std::string title = "\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94"; // タップ係数
+    std::string s = title + "\r\n\x8C\x57\x90\x94\x94\xD4\x8D\x86\x81\x40" + title + "\r\n";
+    for (int k = 0; k < 10; ++k)
+        s += "       " + std::to_string(k) + "     " + (taps[k] ? taps[k] : "0.00000") + "\r\n";
+    s += "\r\n\x83\x41\x83\x6A\x83\x81\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xCC\x8C\x8B\x89\xCA\r\n"
+         "\x8E\x9E\x8D\x8F\x81\x40\x93\xFC\x97\xCD\x90\x4D\x8D\x86\x81\x40\x8F\x6F\x97\xCD\x90"
+         "\x4D\x8D\x86\r\n";
+    for (int t = -1; t <= 18; ++t) {
+        const std::string time = std::to_string(t);
+        s += std::string(4 - time.size(), ' ') + time +
+             (rows[t] ? rows[t] : "     0.000     0.000") + "\r\n";
+    }
+    return s;
 }
 
-TEST_F(FileRun, LongEchoOnSixteenBits)
+TEST(TextExport, ExactBytesOfTwoPairs)
 {
-    std::vector<std::int16_t> in(1100, 1000);
-    const std::string out = (dir / "out.wav").string();
-    ASSERT_EQ(Run(Input(test::MakeWav({1, 1, 8000, 16}, test::Samples16(in))), out, FILTER_ECHO1023),
-              RunResult::Done);
-    std::vector<std::int16_t> expected(1100, 900);
-    for (std::size_t i = 1023; i < expected.size(); ++i)
-        expected[i] = 1100;
-    EXPECT_EQ(test::ReadFileBytes(out), test::MakeWav({1, 1, 8000, 16}, test::Samples16(expected)));
+    const TempDir dir;
+    const std::string path = dir / "result";
+    EXPECT_EQ(WriteTextExport(Finished(FILTER_PASS, INPUT_IMPULSE), path), "");
+    EXPECT_EQ(ReadText(path), ExportFile({{0, "1.00000"}}, {{0, "     1.000     1.000"}}));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"result"}); // no extension added
+
+    ScriptedPrompts p; // through the command, over the existing file
+    p.savePath = path;
+    EXPECT_EQ(RunTextExport(Finished(FILTER_ECHO5, INPUT_TEST), p), RunResult::Done);
+    EXPECT_EQ(p.shown, "");
+    EXPECT_EQ(p.titles, std::vector<std::string>{"アニメーション結果の*.txtへの保存"});
+    const char* one = "     1.000     0.800";
+    const char* half = "    -0.500    -0.400";
+    EXPECT_EQ(ReadText(path), ExportFile({{0, "0.80000"}, {5, "0.20000"}},
+                                         {{0, one}, {1, half}, {3, one}, {4, half},
+                                          {5, "     0.000     0.200"}, {6, "     0.250     0.100"},
+                                          {8, "     0.000     0.200"}, {9, "     0.000    -0.100"},
+                                          {11, "     0.000     0.050"}}));
+
+    // The console form: UTF-8 and LF.
+    const Finished echo(FILTER_ECHO5, INPUT_TEST);
+    const std::string text = FormatTextExport(echo, TextEncoding::Utf8, "\n");
+    EXPECT_TRUE(text.starts_with("タップ係数\n係数番号　タップ係数\n       0     0.80000\n"));
+    EXPECT_NE(text.find("\n\nアニメーションの結果\n時刻　入力信号　出力信号\n  -1"), text.npos);
+}
+
+// The input changes while a dialog is open: removed, replaced by a folder or a FIFO once
+// chosen, or cut short after its header was read. Refused with the one message (after
+// the information, maybe), and the existing output stays.
+TEST(FileRunFault, InputChangedWhileADialogIsOpen)
+{
+    using Change = std::function<void(const std::string&)>;
+    for (const auto& [afterHeader, change] :
+         {std::pair<bool, Change>(false, [](auto& in) { fs::remove(in); }),
+          {false, [](auto& in) { fs::remove(in), fs::create_directory(in); }},
+          {false, [](auto& in) { fs::remove(in), ::mkfifo(in.c_str(), 0644); }},
+          {true, [](auto& in) { fs::resize_file(in, 100); }}}) {
+        const TempDir dir;
+        const std::string in = dir / "in.wav", out = dir / "out.wav";
+        WriteFile(in, MakeWav({}, Bytes(40000, 7)));
+        WriteFile(out, {'k', 'e', 'e', 'p'});
+        ScriptedPrompts p;
+        (afterHeader ? p.whileSave : p.whileOpen) = [&] { change(in); };
+        EXPECT_EQ(FileRun(p, in, out), RunResult::Refused);
+        const std::string error = "|1|error .... can't open the file [" + in + "]\n\n";
+        EXPECT_TRUE(p.shown == error || (afterHeader && p.shown.ends_with("\n" + error)))
+            << p.shown;
+        const auto names = dir.List(); // no file beside them, and the output as it was
+        EXPECT_TRUE(names.size() <= 2 && names.back() == "out.wav" && ReadText(out) == "keep");
+    }
 }
 
 } // namespace

@@ -1,73 +1,193 @@
+// Shared by the engine, file, command-line and fuzz tests: WAV files in memory,
+// temporary folders, scripted dialogs and finished demonstrations.
 #pragma once
 
+#include "engine/RavelinDoc.h"
 #include "files/UserPrompts.h"
+#include "files/WavHeader.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace ravelin::test {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-void PutU16(Bytes& b, std::uint16_t v);
-void PutU32(Bytes& b, std::uint32_t v);
-void PutTag(Bytes& b, const char* tag);
+// Appends v little-endian in n bytes, or text.
+inline void Put(Bytes& b, std::uint32_t v, int n = 4)
+{
+    for (int i = 0; i < n; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+inline void Put(Bytes& b, const std::string& text)
+{
+    for (char c : text)
+        b.push_back(static_cast<std::uint8_t>(c));
+}
 
-// The fields of a "fmt " chunk's first 16 bytes.
+// The fields of a "fmt " chunk; blockAlign -1 means channels * bits / 8.
 struct Format {
-    std::int16_t tag = 1;
-    std::int16_t channels = 1;
-    std::int32_t rate = 8000;
-    std::int16_t bits = 16;
-    std::int16_t blockAlign = -1; // -1: channels * bits / 8
+    int tag = 1, channels = 1, rate = 8000, bits = 16, blockAlign = -1;
 };
 
-// A canonical 44-byte-header WAV file holding the given sample bytes.
-Bytes MakeWav(const Format& f, const Bytes& data);
-Bytes Samples16(const std::vector<std::int16_t>& samples);
+// A canonical 44-byte-header WAV file; declared, when given, is the data chunk's size.
+inline Bytes MakeWav(const Format& f, const Bytes& data, std::optional<std::uint32_t> declared = {})
+{
+    const int align = f.blockAlign >= 0 ? f.blockAlign : f.channels * f.bits / 8;
+    const auto size = static_cast<std::uint32_t>(data.size());
+    Bytes b;
+    Put(b, "RIFF");
+    Put(b, 36 + size);
+    Put(b, "WAVEfmt ");
+    for (const auto& [value, n] : {std::pair(16, 4), {f.tag, 2}, {f.channels, 2}, {f.rate, 4},
+                                   {f.rate * align, 4}, {align, 2}, {f.bits, 2}})
+        Put(b, static_cast<std::uint32_t>(value), n);
+    Put(b, "data");
+    Put(b, declared.value_or(size));
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
 
-std::string ReadFileText(const std::filesystem::path& p);
-Bytes ReadFileBytes(const std::filesystem::path& p);
-void WriteFileBytes(const std::filesystem::path& p, const Bytes& b);
+inline Bytes Samples16(const std::vector<int>& samples)
+{
+    Bytes b;
+    for (int s : samples)
+        Put(b, static_cast<std::uint32_t>(s), 2);
+    return b;
+}
 
-// A fresh folder, removed with everything in it at the end of the test.
+// ReadWavHeader on bytes in memory: where the stream stands after it, -1 when refused.
+inline long ReadHeader(Bytes bytes, CWavHeader& header)
+{
+    bytes.reserve(bytes.size() + 1); // fmemopen wants a buffer even for no bytes
+    std::FILE* f = ::fmemopen(bytes.data(), bytes.size(), "rb");
+    const long end = header.ReadWavHeader(f) == 0 ? std::ftell(f) : -1;
+    std::fclose(f);
+    return end;
+}
+
+// What WriteWavHeader writes; empty when it fails.
+inline Bytes WriteHeader(const CWavHeader& header)
+{
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&buffer, &size);
+    const bool wrote = header.WriteWavHeader(out);
+    std::fclose(out);
+    const Bytes written(buffer, buffer + (wrote ? size : 0));
+    std::free(buffer);
+    return written;
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadText(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+inline Bytes ReadBytes(const fs::path& p)
+{
+    const std::string s = ReadText(p);
+    return {s.begin(), s.end()};
+}
+inline void WriteFile(const fs::path& p, const Bytes& b)
+{
+    if (!std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
+                                                  static_cast<std::streamsize>(b.size())))
+        throw std::runtime_error("cannot write " + p.string());
+}
+
+// A fresh folder that others may enter (a test may drop root's privileges), removed
+// with everything in it at the end.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    explicit TempDir(const fs::path& base = fs::temp_directory_path())
+    {
+        std::string pattern = (base / "ravelin-test.XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a folder in " + base.string());
+        m_path = pattern;
+        fs::permissions(m_path, fs::perms(0755));
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(m_path, ec); it != decltype(it)();
+             it.increment(ec))
+            if (it->is_directory(ec) && !it->is_symlink(ec))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_path, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-    // Names of everything in the folder, sorted.
-    std::vector<std::string> List() const;
+
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    // The names in the folder, sorted.
+    std::vector<std::string> List() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_path))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
 
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    MessageIcon icon;
-};
-
-// Answers the dialogs from a script and records every message shown.
+// Answers the dialogs from a script and records their titles and, as caption|icon|text
+// lines, every message shown. The hooks run while a dialog would be open.
 class ScriptedPrompts : public IUserPrompts {
 public:
-    std::optional<std::string> openPath;
-    std::optional<std::string> savePath;
-    std::vector<std::string> titles;
-    std::vector<ShownMessage> messages;
+    std::optional<std::string> openPath, savePath;
+    std::function<void()> whileOpen = [] {}, whileSave = [] {};
     std::optional<std::uint64_t> cancelAt; // Progress returns false once done >= this
+    std::vector<std::string> titles;
+    std::string shown;
 
-    std::optional<std::string> AskOpenPath(const std::string& title, const std::string&) override;
-    std::optional<std::string> AskSavePath(const std::string& title, const std::string&) override;
-    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
-    bool Progress(std::uint64_t done, std::uint64_t total) override;
+    std::optional<std::string> AskOpenPath(const std::string& title, const std::string&) override
+    {
+        titles.push_back(title);
+        whileOpen();
+        return openPath;
+    }
+    std::optional<std::string> AskSavePath(const std::string& title, const std::string&) override
+    {
+        titles.push_back(title);
+        whileSave();
+        return savePath;
+    }
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override
+    {
+        shown += caption + "|" + std::to_string(static_cast<int>(icon)) + "|" + text + "\n";
+    }
+    bool Progress(std::uint64_t done, std::uint64_t) override
+    {
+        return !cancelAt || done < *cancelAt;
+    }
+};
+
+// A document whose demonstration pair has run all 20 steps.
+struct Finished : CRavelinDoc {
+    Finished(int filter, int input)
+    {
+        m_nFilterPreset = filter;
+        m_nInputPreset = input;
+        for (int i = 0; i < 20; ++i)
+            Advance();
+    }
 };
 
 } // namespace ravelin::test

@@ -1,8 +1,8 @@
 #pragma once
 
-// The two fuzzed entry points. Both the libFuzzer targets (clang) and the corpus
-// replay (any compiler, run by CTest) call them, so every input the fuzzers kept
-// or that once crashed is checked again on every test run.
+// The two fuzzed entry points, called by the libFuzzer targets (clang) and by the
+// corpus replay (any compiler, run by CTest). Each returns an empty string when all
+// is well, otherwise what went wrong; a crash or a sanitizer report fails by itself.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,19 +10,15 @@
 
 namespace ravelin::fuzz {
 
-// Reads a WAV header from the bytes (through fmemopen) and compares the result with
-// an independent reading of the same bytes: accepted or not, the fields kept, where
-// the sample data starts. Then writes the header back and reads it again.
-// Returns an empty string when all agree, otherwise what disagreed.
+// Reads a WAV header from the bytes; one that is accepted must be written back in
+// the canonical form and read back with the same fields.
 std::string CheckWavHeader(const std::uint8_t* data, std::size_t size);
 
 // The whole file run on a file holding data[1..size): the preset is data[0] & 0x7F
-// modulo the number of presets, and with bit 7 set the output path is the input path.
-// Checks the outcome against an independent reading of the input: the messages, the
-// output's header and samples (each sample through a per-sample reference filter),
-// an untouched input and no stray or temporary file after a refusal.
-// The files live in a private folder under $RAVELIN_FUZZ_TMP, else /dev/shm when
-// writable (each run syncs its output), else the system's temporary folder.
+// modulo the number of presets, and with bit 7 set the output replaces the input.
+// It must write or refuse; a refused run leaves the input as it was and no file, a
+// written one no temporary file. The files live in a folder of the process's own
+// under $RAVELIN_FUZZ_TMP, else the system's temporary folder.
 std::string CheckFileRun(const std::uint8_t* data, std::size_t size);
 
 } // namespace ravelin::fuzz
