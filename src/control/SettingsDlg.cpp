@@ -1,6 +1,7 @@
 #include "control/SettingsDlg.h"
 
 #include "control/DialogUnits.h"
+#include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
 
 #include <QButtonGroup>
@@ -14,6 +15,7 @@
 #include <QShowEvent>
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -42,32 +44,24 @@ constexpr Box kCoefEdits[3] = {{91, 207, 41, 12}, {91, 225, 41, 12}, {91, 241, 4
 // Room a caption may take beyond its template width: up to the frame that holds it.
 constexpr int kFrameInset = 4;
 
-struct RadioSpec {
-    const char* caption;
-    Box box;
+// Template boxes of the radio buttons, by preset number; the captions come from the
+// engine's preset table, which the command-line tool lists too.
+constexpr Box kFilters[CSettingsDlg::kFilterCount] = {
+    {19, 19, 43, 10},  {19, 33, 59, 10},   {19, 47, 89, 10},  {19, 61, 48, 10},
+    {19, 75, 57, 10},  {19, 89, 57, 10},   {19, 115, 75, 10}, {19, 128, 105, 10},
+    {19, 141, 76, 10}, {19, 154, 76, 10},  {19, 167, 79, 10}, {19, 180, 107, 10},
 };
+static_assert(std::size(kFilters) == ravelin::kFilterPresets.size());
 
-constexpr RadioSpec kFilters[CSettingsDlg::kFilterCount] = {
-    {"通過δ(t)", {19, 19, 43, 10}},
-    {"ディレイδ(t-5)", {19, 33, 59, 10}},
-    {"エコー0.8δ(t)+0.2δ(t-5)", {19, 47, 89, 10}},
-    {"移動平均５", {19, 61, 48, 10}},
-    {"一次遅れ要素", {19, 75, 57, 10}},
-    {"二次遅れ要素", {19, 89, 57, 10}},
-    {"ディレイδ(t-1023) *", {19, 115, 75, 10}},
-    {"エコー0.9δ(t)+0.2δ(t-1023) *", {19, 128, 105, 10}},
-    {"低域通過フィルタ1/4", {19, 141, 76, 10}},
-    {"低域通過フィルタ1/8", {19, 154, 76, 10}},
-    {"低域通過フィルタ1/20", {19, 167, 79, 10}},
-    {"ユーザ設定３タップ係数フィルタ", {19, 180, 107, 10}},
+constexpr Box kInputs[CSettingsDlg::kInputCount] = {
+    {171, 123, 75, 10}, {171, 137, 86, 10}, {171, 151, 61, 10}, {171, 189, 64, 10},
 };
+static_assert(std::size(kInputs) == ravelin::kInputPresets.size());
 
-constexpr RadioSpec kInputs[CSettingsDlg::kInputCount] = {
-    {"単位インパルス関数", {171, 123, 75, 10}},
-    {"２×単位インパルス関数", {171, 137, 86, 10}},
-    {"単純テスト信号", {171, 151, 61, 10}},
-    {"ファイルデータ *", {171, 189, 64, 10}},
-};
+QString Caption(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 const Box& FilterFrame(int index)
 {
@@ -206,7 +200,7 @@ void CSettingsDlg::CreateControls()
     m_pFilterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
         QWidget* frame = i < kFirstFileFilter ? m_pFilterBox : m_pFileFilterBox;
-        auto* button = new QRadioButton(QString::fromUtf8(kFilters[i].caption), frame);
+        auto* button = new QRadioButton(Caption(ravelin::kFilterPresets[i].caption), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
         // button still moves within its group by the arrow keys.
@@ -217,7 +211,7 @@ void CSettingsDlg::CreateControls()
     m_pInputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
         QWidget* frame = i == kFileDataInput ? m_pFileInputBox : m_pInputBox;
-        auto* button = new QRadioButton(QString::fromUtf8(kInputs[i].caption), frame);
+        auto* button = new QRadioButton(Caption(ravelin::kInputPresets[i].caption), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
         m_pInputGroup->addButton(button, i);
@@ -254,9 +248,9 @@ void CSettingsDlg::PlaceControls()
         du.FitWidth(w->sizeHint().width(), RoomTo(frame, box));
     };
     for (int i = 0; i < kFilterCount; ++i)
-        fitCaption(m_filterButtons[i], kFilters[i].box, FilterFrame(i));
+        fitCaption(m_filterButtons[i], kFilters[i], FilterFrame(i));
     for (int i = 0; i < kInputCount; ++i)
-        fitCaption(m_inputButtons[i], kInputs[i].box, InputFrame(i));
+        fitCaption(m_inputButtons[i], kInputs[i], InputFrame(i));
     for (QGroupBox* box : {m_pFilterBox, m_pFileFilterBox, m_pInputBox, m_pFileInputBox}) {
         const QFontMetrics fm(box->font());
         const Box& b = box == m_pFilterBox       ? kFilterBox
@@ -309,9 +303,9 @@ void CSettingsDlg::PlaceControls()
     place(m_pInputBox, kInputBox, kDialog, 2 * shift);
     place(m_pFileInputBox, kFileInputBox, kInputBox, shift);
     for (int i = 0; i < kFilterCount; ++i)
-        placeGrown(m_filterButtons[i], kFilters[i].box, FilterFrame(i));
+        placeGrown(m_filterButtons[i], kFilters[i], FilterFrame(i));
     for (int i = 0; i < kInputCount; ++i)
-        placeGrown(m_inputButtons[i], kInputs[i].box, InputFrame(i));
+        placeGrown(m_inputButtons[i], kInputs[i], InputFrame(i));
 
     // The headings sit on their columns of fields, centred over them.
     const auto placeHeading = [&](QLabel* label, const Box& heading, const Box& column) {
