@@ -111,17 +111,7 @@ def bevel_box(w, h, ring, outer, middle, inner, inner_right_extra=0):
     ring_at(0, outer)
     ring_at(1, (middle, middle))
     # the inner ring sits inside the middle one; extra width grows inwards
-    tl, br = inner
-    i = 2
-    x0, y0 = i * ring, i * ring
-    x1, y1 = w - 1 - i * ring, h - 1 - i * ring
-    r = ring + inner_right_extra
-    img.rect(x0, y1 - ring + 1, x1, y1, br)
-    img.rect(x1 - r + 1, y0, x1, y1, br)
-    img.rect(x0, y0, x1, y0 + ring - 1, tl)
-    img.rect(x0, y0, x0 + ring - 1, y1, tl)
-    img.rect(x0, y1 - ring + 1, x0 + ring - 1, y1, tl)
-    img.rect(x1 - r + 1, y0, x1, y0 + ring - 1, tl)
+    ring_at(2, inner, inner_right_extra)
     return img
 
 

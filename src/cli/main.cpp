@@ -124,6 +124,28 @@ std::vector<std::string_view> SplitComma(std::string_view text)
     }
 }
 
+// Three comma-separated values of the user three-tap filter, each within [lo, hi].
+template <typename T>
+std::array<T, 3> ParseTriple(std::string_view text, std::string_view option, std::string_view what,
+                             std::string_view range, T lo, T hi)
+{
+    const auto parts = SplitComma(text);
+    if (parts.size() != 3)
+        throw UsageError(std::string(option) + " needs three " + std::string(what) + "s, got '" +
+                             std::string(text) + "'",
+                         "filter");
+    std::array<T, 3> values{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto v = ParseNumber<T>(parts[i]);
+        if (!v || !(*v >= lo && *v <= hi))
+            throw UsageError(std::string(what) + " '" + std::string(parts[i]) + "' is not " +
+                                 std::string(range),
+                             "filter");
+        values[i] = *v;
+    }
+    return values;
+}
+
 // Walks "--name value", "--name=value" and positional arguments of one command.
 class ArgReader {
 public:
@@ -204,33 +226,11 @@ int RunFilter(ArgReader& args)
                 throw UsageError("unknown filter preset '" + std::string(v) + "'", "filter");
             doc.m_nFilterPreset = *p;
         } else if (ArgReader::Is(arg, "--taps")) {
-            const auto v = args.Value(arg, "--taps");
-            const auto parts = SplitComma(v);
-            if (parts.size() != 3)
-                throw UsageError("--taps needs three tap numbers, got '" + std::string(v) + "'",
-                                 "filter");
-            for (std::size_t i = 0; i < 3; ++i) {
-                const auto t = ParseNumber<int>(parts[i]);
-                if (!t || *t < 0 || *t > 8192)
-                    throw UsageError("tap number '" + std::string(parts[i]) +
-                                         "' is not an integer from 0 to 8192",
-                                     "filter");
-                doc.m_nUserTap[i] = *t;
-            }
+            doc.m_nUserTap = ParseTriple<int>(args.Value(arg, "--taps"), "--taps", "tap number",
+                                              "an integer from 0 to 8192", 0, 8192);
         } else if (ArgReader::Is(arg, "--coefs")) {
-            const auto v = args.Value(arg, "--coefs");
-            const auto parts = SplitComma(v);
-            if (parts.size() != 3)
-                throw UsageError("--coefs needs three coefficients, got '" + std::string(v) + "'",
-                                 "filter");
-            for (std::size_t i = 0; i < 3; ++i) {
-                const auto c = ParseNumber<double>(parts[i]);
-                if (!c || !(*c >= -2.0 && *c <= 2.0))
-                    throw UsageError("coefficient '" + std::string(parts[i]) +
-                                         "' is not a number from -2 to 2",
-                                     "filter");
-                doc.m_dUserCoef[i] = *c;
-            }
+            doc.m_dUserCoef = ParseTriple<double>(args.Value(arg, "--coefs"), "--coefs",
+                                                  "coefficient", "a number from -2 to 2", -2.0, 2.0);
         } else if (arg.starts_with("-") && arg.size() > 1) {
             throw UsageError("unknown option '" + std::string(arg) + "'", "filter");
         } else {
