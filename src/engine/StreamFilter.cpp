@@ -12,6 +12,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <vector>
 
 namespace ravelin {
 
@@ -535,6 +536,52 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
         m_pDelay[q] = after[i];
         q = q == 0 ? N - 1 : q - 1;
     }
+}
+
+std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* out,
+                                          std::size_t n, std::int32_t lo, std::int32_t hi,
+                                          std::size_t* firstClamped)
+{
+    // Long pieces keep the block operation's threads busy; short stack pieces are
+    // the fallback when memory is short.
+    constexpr std::size_t kLongPiece = std::size_t{1} << 16;
+    constexpr std::size_t kShortPiece = 1024;
+    std::vector<double> buffer;
+    double stackBuffer[2 * kShortPiece];
+    std::size_t piece = kShortPiece;
+    double* x = stackBuffer;
+    try {
+        buffer.resize(2 * std::min(n, kLongPiece));
+        piece = std::min(n, kLongPiece);
+        x = buffer.data();
+    } catch (const std::bad_alloc&) {
+    }
+    double* y = x + piece;
+    std::size_t clamped = 0;
+    for (std::size_t start = 0; start < n; start += piece) {
+        const std::size_t m = std::min(piece, n - start);
+        for (std::size_t i = 0; i < m; ++i)
+            x[i] = in[start + i];
+        ProcessBlock(x, y, m);
+        for (std::size_t i = 0; i < m; ++i) {
+            // Clamping first keeps the cast defined; for finite sums it gives the
+            // same value as truncating first. NaN clamps to lo.
+            const double v = y[i];
+            std::int32_t s;
+            if (!(v > lo - 1.0))
+                s = lo;
+            else if (v >= hi + 1.0)
+                s = hi;
+            else {
+                out[start + i] = static_cast<std::int32_t>(v);
+                continue;
+            }
+            out[start + i] = s;
+            if (clamped++ == 0 && firstClamped)
+                *firstClamped = start + i;
+        }
+    }
+    return clamped;
 }
 
 } // namespace ravelin

@@ -40,6 +40,15 @@ class CStreamFilter {
     // if that fails it falls back to Process, sample by sample.
     void ProcessBlock(const double* in, double* out, std::size_t n);
 
+    // Filters integer samples, each within [lo, hi], and stores each output sum
+    // truncated toward zero and clamped to [lo, hi]: the same values as ProcessBlock
+    // followed by that conversion, with the same state afterwards. Returns how many
+    // outputs were clamped; *firstClamped (when given and any were) receives the index
+    // of the first of them. in and out may be the same array.
+    std::size_t ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,
+                               std::int32_t lo, std::int32_t hi,
+                               std::size_t* firstClamped = nullptr);
+
     int Length() const { return m_nLength; }
     double Coef(int i) const { return (i >= 0 && i < m_nLength) ? m_pCoef[i] : 0.0; }
 

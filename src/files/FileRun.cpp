@@ -95,25 +95,13 @@ std::string InformationText(const std::string& path, const CWavHeader& h, std::u
     return text;
 }
 
-// The sample's range, then truncation toward zero: clamping first keeps the cast
-// defined, and for finite sums it gives the same value as truncating first.
-std::int32_t TruncClamp(double y, std::int32_t lo, std::int32_t hi)
-{
-    if (!(y >= lo))
-        return lo;
-    if (y > hi)
-        return hi;
-    return static_cast<std::int32_t>(y);
-}
-
 // Filters the sample bytes in place. False when the user cancelled.
 bool FilterSamples(CStreamFilter& filter, std::vector<std::uint8_t>& data, int bits,
                    IUserPrompts& prompts)
 {
     const std::size_t bytesPerSample = bits == 16 ? 2 : 1;
     const std::size_t total = data.size() / bytesPerSample;
-    std::vector<double> in(std::min(total, kChunk));
-    std::vector<double> out(in.size());
+    std::vector<std::int32_t> samples(std::min(total, kChunk));
     for (std::size_t start = 0; start < total; start += kChunk) {
         if (!prompts.Progress(start, total))
             return false;
@@ -121,21 +109,19 @@ bool FilterSamples(CStreamFilter& filter, std::vector<std::uint8_t>& data, int b
         std::uint8_t* p = data.data() + start * bytesPerSample;
         if (bits == 16) {
             for (std::size_t i = 0; i < n; ++i)
-                in[i] = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
-        } else {
-            for (std::size_t i = 0; i < n; ++i)
-                in[i] = static_cast<double>(p[i]) - 128.0;
-        }
-        filter.ProcessBlock(in.data(), out.data(), n);
-        if (bits == 16) {
+                samples[i] = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
+            filter.ProcessSamples(samples.data(), samples.data(), n, -32768, 32767);
             for (std::size_t i = 0; i < n; ++i) {
-                const auto v = static_cast<std::uint16_t>(TruncClamp(out[i], -32768, 32767));
+                const auto v = static_cast<std::uint16_t>(samples[i]);
                 p[2 * i] = static_cast<std::uint8_t>(v & 0xFF);
                 p[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
             }
         } else {
             for (std::size_t i = 0; i < n; ++i)
-                p[i] = static_cast<std::uint8_t>(TruncClamp(out[i], -128, 127) + 128);
+                samples[i] = static_cast<std::int32_t>(p[i]) - 128;
+            filter.ProcessSamples(samples.data(), samples.data(), n, -128, 127);
+            for (std::size_t i = 0; i < n; ++i)
+                p[i] = static_cast<std::uint8_t>(samples[i] + 128);
         }
     }
     return prompts.Progress(total, total);
