@@ -137,13 +137,9 @@ bool ParseFilter(const std::vector<std::string>& args, ravelin::CRavelinDoc& doc
         if ((a == "--preset" || a == "--taps" || a == "--coefs") && i + 1 < args.size()) {
             const std::string v = args[++i];
             if (a == "--preset") {
-                int found = -1;
-                for (std::size_t p = 0; p < ravelin::kFilterPresets.size(); ++p)
-                    if (ravelin::kFilterPresets[p].name == v || std::to_string(p) == v)
-                        found = static_cast<int>(p);
-                if (found < 0)
+                doc.m_nFilterPreset = ravelin::FindFilterPreset(v);
+                if (doc.m_nFilterPreset < 0)
                     return false;
-                doc.m_nFilterPreset = found;
             } else {
                 std::stringstream s(v);
                 std::string item;

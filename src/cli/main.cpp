@@ -37,33 +37,68 @@ constexpr const char* kMainHelp =
     "  --help     show this help (also after a command)\n"
     "  --version  show the version\n";
 
-constexpr const char* kFilterHelp =
-    "Usage: ravelin-cli filter [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2] INPUT.wav OUTPUT.wav\n"
-    "\n"
-    "Filters every sample of INPUT.wav and writes OUTPUT.wav (replaced only when the\n"
-    "whole file was written). Prints the input's header information.\n"
-    "\n"
-    "  --preset P         filter preset, number 0..11 or name (default pass); see 'presets'\n"
-    "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each 0..8192 (default 0,1,2)\n"
-    "  --coefs C0,C1,C2   its coefficients, each -2..2 (default 0.5,0.25,0.166666666666667)\n"
-    "\n"
-    "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
-    "not a mono 8/16-bit WAV file) or output not written, with the error on stderr and\n"
-    "any existing OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
+// Numbers in the help as the C locale writes them, 15 significant digits.
+std::string Number(double value)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    return std::string(text, end.ptr);
+}
 
-constexpr const char* kDemoHelp =
-    "Usage: ravelin-cli demo [--preset P] [--input I] [-o FILE]\n"
-    "\n"
-    "Runs the 20 steps of the ten-tap demonstration and prints the coefficients and\n"
-    "the time/input/output table (UTF-8). With -o, writes the text file the desktop\n"
-    "program saves (Shift_JIS, CR LF) instead.\n"
-    "\n"
-    "  --preset P   filter preset 0..5 or pass, delay5, echo5, ma5, lag1, lag2 (default pass)\n"
-    "  --input I    input preset 0..2 or impulse, impulse2, test (default test)\n"
-    "  -o FILE      write the text file to FILE\n"
-    "\n"
-    "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
-    "FILE untouched); 2 usage error, nothing written.\n";
+template <typename T>
+std::string List(const std::array<T, 3>& values)
+{
+    return Number(values[0]) + "," + Number(values[1]) + "," + Number(values[2]);
+}
+
+// "0..5 or pass, delay5, ...": the first n presets of a table.
+std::string PresetChoice(const auto& table, int n)
+{
+    std::string text = "0.." + std::to_string(n - 1) + " or ";
+    for (int i = 0; i < n; ++i)
+        text += std::string(i ? ", " : "") + std::string(table[static_cast<std::size_t>(i)].name);
+    return text;
+}
+
+std::string FilterHelp()
+{
+    const UserTaps user;
+    return "Usage: ravelin-cli filter [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2] INPUT.wav OUTPUT.wav\n"
+           "\n"
+           "Filters every sample of INPUT.wav and writes OUTPUT.wav (replaced only when the\n"
+           "whole file was written). Prints the input's header information.\n"
+           "\n"
+           "  --preset P         filter preset, number 0.." + std::to_string(FILTER_COUNT - 1) +
+           " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
+           "); see 'presets'\n"
+           "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
+           Number(kUserTapMin) + ".." + Number(kUserTapMax) + " (default " + List(user.tap) + ")\n"
+           "  --coefs C0,C1,C2   its coefficients, each " + Number(kUserCoefMin) + ".." +
+           Number(kUserCoefMax) + " (default " + List(user.coef) + ")\n"
+           "\n"
+           "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
+           "not a mono 8/16-bit WAV file) or output not written, with the error on stderr and\n"
+           "any existing OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
+}
+
+std::string DemoHelp()
+{
+    const CRavelinDoc defaults;
+    return "Usage: ravelin-cli demo [--preset P] [--input I] [-o FILE]\n"
+           "\n"
+           "Runs the 20 steps of the ten-tap demonstration and prints the coefficients and\n"
+           "the time/input/output table (UTF-8). With -o, writes the text file the desktop\n"
+           "program saves (Shift_JIS, CR LF) instead.\n"
+           "\n"
+           "  --preset P   filter preset " + PresetChoice(kFilterPresets, kDemoFilterCount) +
+           " (default " + std::string(kFilterPresets[defaults.m_nFilterPreset].name) + ")\n"
+           "  --input I    input preset " + PresetChoice(kInputPresets, kDemoInputCount) +
+           " (default " + std::string(kInputPresets[defaults.m_nInputPreset].name) + ")\n"
+           "  -o FILE      write the text file to FILE\n"
+           "\n"
+           "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
+           "FILE untouched); 2 usage error, nothing written.\n";
+}
 
 constexpr const char* kPresetsHelp =
     "Usage: ravelin-cli presets\n"
@@ -97,18 +132,6 @@ std::optional<T> ParseNumber(std::string_view text)
     if (ec != std::errc() || ptr != end || text.empty())
         return std::nullopt;
     return value;
-}
-
-template <std::size_t N>
-std::optional<int> ParsePreset(std::string_view text, const std::array<PresetInfo, N>& table,
-                               int limit)
-{
-    if (auto n = ParseNumber<int>(text); n && *n >= 0 && *n < limit)
-        return n;
-    for (int i = 0; i < limit; ++i)
-        if (table[static_cast<std::size_t>(i)].name == text)
-            return i;
-    return std::nullopt;
 }
 
 std::vector<std::string_view> SplitComma(std::string_view text)
@@ -216,21 +239,24 @@ int RunFilter(ArgReader& args)
     while (!args.Done()) {
         const std::string_view arg = args.Next();
         if (arg == "--help" || arg == "-h") {
-            std::cout << kFilterHelp;
+            std::cout << FilterHelp();
             return kExitOk;
         }
         if (ArgReader::Is(arg, "--preset")) {
             const auto v = args.Value(arg, "--preset");
-            const auto p = ParsePreset(v, kFilterPresets, FILTER_COUNT);
-            if (!p)
+            doc.m_nFilterPreset = FindFilterPreset(v);
+            if (doc.m_nFilterPreset < 0)
                 throw UsageError("unknown filter preset '" + std::string(v) + "'", "filter");
-            doc.m_nFilterPreset = *p;
         } else if (ArgReader::Is(arg, "--taps")) {
-            doc.m_nUserTap = ParseTriple<int>(args.Value(arg, "--taps"), "--taps", "tap number",
-                                              "an integer from 0 to 8192", 0, 8192);
+            doc.m_nUserTap = ParseTriple<int>(
+                args.Value(arg, "--taps"), "--taps", "tap number",
+                "an integer from " + Number(kUserTapMin) + " to " + Number(kUserTapMax),
+                kUserTapMin, kUserTapMax);
         } else if (ArgReader::Is(arg, "--coefs")) {
-            doc.m_dUserCoef = ParseTriple<double>(args.Value(arg, "--coefs"), "--coefs",
-                                                  "coefficient", "a number from -2 to 2", -2.0, 2.0);
+            doc.m_dUserCoef = ParseTriple<double>(
+                args.Value(arg, "--coefs"), "--coefs", "coefficient",
+                "a number from " + Number(kUserCoefMin) + " to " + Number(kUserCoefMax),
+                kUserCoefMin, kUserCoefMax);
         } else if (arg.starts_with("-") && arg.size() > 1) {
             throw UsageError("unknown option '" + std::string(arg) + "'", "filter");
         } else {
@@ -254,26 +280,24 @@ int RunDemo(ArgReader& args)
 {
     CRavelinDoc doc;
     std::optional<std::string> outPath;
-    std::string filterText = "pass";
-    std::string inputText = "test";
+    std::string filterText(kFilterPresets[doc.m_nFilterPreset].name);
+    std::string inputText(kInputPresets[doc.m_nInputPreset].name);
     while (!args.Done()) {
         const std::string_view arg = args.Next();
         if (arg == "--help" || arg == "-h") {
-            std::cout << kDemoHelp;
+            std::cout << DemoHelp();
             return kExitOk;
         }
         if (ArgReader::Is(arg, "--preset")) {
             filterText = args.Value(arg, "--preset");
-            const auto p = ParsePreset(filterText, kFilterPresets, FILTER_COUNT);
-            if (!p)
+            doc.m_nFilterPreset = FindFilterPreset(filterText);
+            if (doc.m_nFilterPreset < 0)
                 throw UsageError("unknown filter preset '" + filterText + "'", "demo");
-            doc.m_nFilterPreset = *p;
         } else if (ArgReader::Is(arg, "--input")) {
             inputText = args.Value(arg, "--input");
-            const auto p = ParsePreset(inputText, kInputPresets, INPUT_COUNT);
-            if (!p)
+            doc.m_nInputPreset = FindInputPreset(inputText);
+            if (doc.m_nInputPreset < 0)
                 throw UsageError("unknown input preset '" + inputText + "'", "demo");
-            doc.m_nInputPreset = *p;
         } else if (arg == "-o" || ArgReader::Is(arg, "--output")) {
             outPath = std::string(args.Value(arg, arg == "-o" ? "-o" : "--output"));
             if (outPath->empty())
@@ -286,7 +310,8 @@ int RunDemo(ArgReader& args)
     }
     if (!doc.IsDemoPair()) {
         std::cerr << "ravelin-cli: '" << filterText << "' with '" << inputText
-                  << "' is not a demonstration pair (filters 0..5 with inputs 0..2)\n";
+                  << "' is not a demonstration pair (filters 0.." << kDemoFilterCount - 1
+                  << " with inputs 0.." << kDemoInputCount - 1 << ")\n";
         return kExitFailed;
     }
     for (int i = 0; i < DEMO_STEPS; ++i)
@@ -313,18 +338,18 @@ int RunPresets(ArgReader& args)
         }
         throw UsageError("unexpected argument '" + std::string(arg) + "'", "presets");
     }
+    // "   8  lpf4       低域通過フィルタ1/4": number, name, caption.
+    const auto list = [](const auto& table) {
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(table[i].name).c_str());
+            std::cout << line << table[i].caption << '\n';
+        }
+    };
     std::cout << "filter presets:\n";
-    for (std::size_t i = 0; i < kFilterPresets.size(); ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(kFilterPresets[i].name).c_str());
-        std::cout << line << kFilterPresets[i].caption << '\n';
-    }
+    list(kFilterPresets);
     std::cout << "input presets:\n";
-    for (std::size_t i = 0; i < kInputPresets.size(); ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(kInputPresets[i].name).c_str());
-        std::cout << line << kInputPresets[i].caption << '\n';
-    }
+    list(kInputPresets);
     return kExitOk;
 }
 

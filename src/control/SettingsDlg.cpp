@@ -65,12 +65,12 @@ QString Caption(std::string_view utf8)
 
 const Box& FilterFrame(int index)
 {
-    return index < CSettingsDlg::kFirstFileFilter ? kFilterBox : kFileFilterBox;
+    return ravelin::IsDemoFilter(index) ? kFilterBox : kFileFilterBox;
 }
 
 const Box& InputFrame(int index)
 {
-    return index == CSettingsDlg::kFileDataInput ? kFileInputBox : kInputBox;
+    return ravelin::IsDemoInput(index) ? kInputBox : kFileInputBox;
 }
 
 int RoomTo(const Box& frame, const Box& control)
@@ -199,7 +199,7 @@ void CSettingsDlg::CreateControls()
     // One exclusive group each across the nested frames; the id is the preset index.
     m_pFilterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
-        QWidget* frame = i < kFirstFileFilter ? m_pFilterBox : m_pFileFilterBox;
+        QWidget* frame = ravelin::IsDemoFilter(i) ? m_pFilterBox : m_pFileFilterBox;
         auto* button = new QRadioButton(Caption(ravelin::kFilterPresets[i].caption), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
@@ -210,7 +210,7 @@ void CSettingsDlg::CreateControls()
     }
     m_pInputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
-        QWidget* frame = i == kFileDataInput ? m_pFileInputBox : m_pInputBox;
+        QWidget* frame = ravelin::IsDemoInput(i) ? m_pInputBox : m_pFileInputBox;
         auto* button = new QRadioButton(Caption(ravelin::kInputPresets[i].caption), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
@@ -360,7 +360,7 @@ void CSettingsDlg::paintEvent(QPaintEvent* event)
 
 void CSettingsDlg::OnFilterClicked(int id)
 {
-    if (id < kFirstFileFilter) {
+    if (ravelin::IsDemoFilter(id)) {
         EnableDemoInputs();
         EnableUserFilterFields(false);
     } else {
@@ -371,15 +371,17 @@ void CSettingsDlg::OnFilterClicked(int id)
 
 void CSettingsDlg::EnableDemoInputs()
 {
-    for (int i = 0; i < kFileDataInput; ++i)
-        m_inputButtons[i]->setEnabled(true);
+    for (int i = 0; i < kInputCount; ++i)
+        if (ravelin::IsDemoInput(i))
+            m_inputButtons[i]->setEnabled(true);
 }
 
 void CSettingsDlg::ForceFileDataInput()
 {
     m_inputButtons[kFileDataInput]->setChecked(true);
-    for (int i = 0; i < kFileDataInput; ++i)
-        m_inputButtons[i]->setEnabled(false);
+    for (int i = 0; i < kInputCount; ++i)
+        if (ravelin::IsDemoInput(i))
+            m_inputButtons[i]->setEnabled(false);
 }
 
 void CSettingsDlg::EnableUserFilterFields(bool enable)

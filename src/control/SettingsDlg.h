@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Presets.h"
+
 #include <QDialog>
 #include <array>
 
@@ -21,15 +23,17 @@ class CSettingsDlg : public QDialog {
     Q_OBJECT
 
   public:
-    static constexpr int kFilterCount = 12;
-    static constexpr int kInputCount = 4;
-    static constexpr int kUserFilter = 11;     // the user three-tap filter
-    static constexpr int kFirstFileFilter = 6; // filters 6..11 serve only the file run
-    static constexpr int kFileDataInput = 3;
-    static constexpr int kTapMin = 0;
-    static constexpr int kTapMax = 8192;
-    static constexpr double kCoefMin = -2.0;
-    static constexpr double kCoefMax = 2.0;
+    // From the engine's preset table: the demonstration presets come first, the
+    // file-only ones after them in a frame of their own.
+    static constexpr int kFilterCount = ravelin::FILTER_COUNT;
+    static constexpr int kInputCount = ravelin::INPUT_COUNT;
+    static constexpr int kUserFilter = ravelin::FILTER_USER3;
+    static constexpr int kFirstFileFilter = ravelin::kDemoFilterCount;
+    static constexpr int kFileDataInput = ravelin::INPUT_FILE;
+    static constexpr int kTapMin = ravelin::kUserTapMin;
+    static constexpr int kTapMax = ravelin::kUserTapMax;
+    static constexpr double kCoefMin = ravelin::kUserCoefMin;
+    static constexpr double kCoefMax = ravelin::kUserCoefMax;
 
     explicit CSettingsDlg(QWidget* parent = nullptr);
 

@@ -1,7 +1,7 @@
 #include "engine/LowPassTables.h"
 
-// Generated once from the formula in LowPassTables.h with decimal rounding
-// (half away from zero); the sums are 0.9969996, 1.0064514 and 0.9831714.
+// Written by tests/tools/LowPassTablesGen.cpp from the formula in LowPassTables.h
+// (seven decimals, half away from zero); the sums are 0.9969996, 1.0064514 and 0.9831714.
 namespace ravelin {
 
 const std::array<double, 511> kLowPass4 = {

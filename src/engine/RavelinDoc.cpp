@@ -1,11 +1,10 @@
 #include "engine/RavelinDoc.h"
 
 #include "engine/Commands.h"
-#include "engine/LagTables.h"
-#include "engine/LowPassTables.h"
 
 #include <algorithm>
 #include <span>
+#include <vector>
 
 namespace ravelin {
 
@@ -15,9 +14,8 @@ CRavelinDoc::CRavelinDoc()
     m_nFilterPreset = FILTER_PASS;
     m_nInputPreset = INPUT_TEST;
     m_nRunMode = RUN_IDLE;
-    m_nUserTap = {0, 1, 2};
-    for (int i = 0; i < 3; ++i)
-        m_dUserCoef[i] = 0.5 / (i + 1);
+    m_nUserTap = UserTaps{}.tap;
+    m_dUserCoef = UserTaps{}.coef;
 }
 
 void CRavelinDoc::Reset()
@@ -68,130 +66,39 @@ void CRavelinDoc::Flush()
 
 void CRavelinDoc::ApplyDemoFilterPreset()
 {
-    switch (m_nFilterPreset) {
-    case FILTER_PASS:
-        m_h[0] = 1.0;
-        break;
-    case FILTER_DELAY5:
-        m_h[5] = 1.0;
-        break;
-    case FILTER_ECHO5:
-        m_h[0] = 0.8;
-        m_h[5] = 0.2;
-        break;
-    case FILTER_MA5:
-        std::fill_n(m_h.begin(), 5, 0.2);
-        break;
-    case FILTER_LAG1:
-        std::copy(kFirstOrderLag.begin(), kFirstOrderLag.end(), m_h.begin());
-        break;
-    case FILTER_LAG2:
-        std::copy(kSecondOrderLag.begin(), kSecondOrderLag.end(), m_h.begin());
-        break;
-    default:
+    if (!IsDemoFilter(m_nFilterPreset))
         return;
-    }
+    const std::span<const double> taps = kFilterPresets[m_nFilterPreset].taps;
+    std::copy(taps.begin(), taps.end(), m_h.begin());
     m_nTaps = DEMO_TAPS;
 }
 
 void CRavelinDoc::ApplyDemoInputPreset()
 {
-    switch (m_nInputPreset) {
-    case INPUT_IMPULSE:
-        m_in[1] = 1.0;
-        break;
-    case INPUT_IMPULSE2:
-        m_in[1] = 1.0;
-        m_in[4] = 1.0;
-        break;
-    case INPUT_TEST:
-        m_in[1] = 1.0;
-        m_in[2] = -0.5;
-        m_in[4] = 1.0;
-        m_in[5] = -0.5;
-        m_in[7] = 0.25;
-        break;
-    default:
-        break;
-    }
+    if (!IsDemoInput(m_nInputPreset))
+        return;
+    // Index 1 holds time 0.
+    const std::span<const double> samples = kInputPresets[m_nInputPreset].samples;
+    std::copy(samples.begin(), samples.end(), m_in.begin() + 1);
 }
-
-namespace {
-
-bool LoadTable(CStreamFilter& filter, std::span<const double> taps)
-{
-    if (!filter.SetLength(static_cast<int>(taps.size())))
-        return false;
-    for (std::size_t i = 0; i < taps.size(); ++i)
-        filter.SetCoef(static_cast<int>(i), taps[i]);
-    return true;
-}
-
-} // namespace
 
 bool CRavelinDoc::LoadFilePreset()
 {
-    CStreamFilter& f = m_filter;
-    switch (m_nFilterPreset) {
-    case FILTER_PASS:
-        return LoadTable(f, std::array{1.0});
-    case FILTER_DELAY5:
-        if (!f.SetLength(6))
-            return false;
-        f.SetCoef(5, 1.0);
+    // An unknown preset leaves the filter as it was.
+    if (m_nFilterPreset < 0 || m_nFilterPreset >= FILTER_COUNT)
         return true;
-    case FILTER_ECHO5:
-        if (!f.SetLength(6))
-            return false;
-        f.SetCoef(0, 0.8);
-        f.SetCoef(5, 0.2);
-        return true;
-    case FILTER_MA5:
-        return LoadTable(f, std::array{0.2, 0.2, 0.2, 0.2, 0.2});
-    case FILTER_LAG1:
-        return LoadTable(f, kFirstOrderLag);
-    case FILTER_LAG2:
-        return LoadTable(f, kSecondOrderLag);
-    case FILTER_DELAY1023:
-        if (!f.SetLength(1024))
-            return false;
-        f.SetCoef(1023, 1.0);
-        return true;
-    case FILTER_ECHO1023:
-        if (!f.SetLength(1024))
-            return false;
-        f.SetCoef(0, 0.9);
-        f.SetCoef(1023, 0.2);
-        return true;
-    case FILTER_LPF4:
-        return LoadTable(f, kLowPass4);
-    case FILTER_LPF8:
-        return LoadTable(f, kLowPass8);
-    case FILTER_LPF20:
-        return LoadTable(f, kLowPass20);
-    case FILTER_USER3: {
-        // Taps whose coefficient is exactly zero count neither for the length nor
-        // for the coefficients; a later entry naming the same tap wins.
-        int m = 0;
-        for (int i = 0; i < 3; ++i)
-            if (m_nUserTap[i] > m && m_dUserCoef[i] != 0.0)
-                m = m_nUserTap[i];
-        if (!f.SetLength(m + 1))
-            return false;
-        for (int i = 0; i < 3; ++i)
-            if (m_dUserCoef[i] != 0.0)
-                f.SetCoef(m_nUserTap[i], m_dUserCoef[i]);
-        return true;
-    }
-    default:
-        return true;
-    }
+    const std::vector<double> taps = FilterTaps(m_nFilterPreset, UserFilter());
+    if (!m_filter.SetLength(static_cast<int>(taps.size())))
+        return false;
+    for (std::size_t k = 0; k < taps.size(); ++k)
+        if (taps[k] != 0.0)
+            m_filter.SetCoef(static_cast<int>(k), taps[k]);
+    return true;
 }
 
 bool CRavelinDoc::IsDemoPair() const
 {
-    return m_nFilterPreset >= FILTER_PASS && m_nFilterPreset <= FILTER_LAG2 &&
-           m_nInputPreset >= INPUT_IMPULSE && m_nInputPreset <= INPUT_TEST;
+    return IsDemoFilter(m_nFilterPreset) && IsDemoInput(m_nInputPreset);
 }
 
 SettingsValues CRavelinDoc::Settings() const

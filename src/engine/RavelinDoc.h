@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Presets.h"
 #include "engine/StreamFilter.h"
 
 #include <array>
@@ -23,34 +24,6 @@ struct SettingsValues {
     int nInput = -1;
     std::array<double, 3> dCoef{};
     std::array<int, 3> nTap{};
-};
-
-// Filter presets: the position of the button in the settings dialog's filter group.
-enum FilterPreset : int {
-    FILTER_NONE = -1,
-    FILTER_PASS = 0,
-    FILTER_DELAY5,
-    FILTER_ECHO5,
-    FILTER_MA5,
-    FILTER_LAG1,
-    FILTER_LAG2,
-    FILTER_DELAY1023, // file run only from here on
-    FILTER_ECHO1023,
-    FILTER_LPF4,
-    FILTER_LPF8,
-    FILTER_LPF20,
-    FILTER_USER3,
-    FILTER_COUNT
-};
-
-// Input presets: the position of the button in the dialog's input group.
-enum InputPreset : int {
-    INPUT_NONE = -1,
-    INPUT_IMPULSE = 0,
-    INPUT_IMPULSE2,
-    INPUT_TEST,
-    INPUT_FILE, // file run only
-    INPUT_COUNT
 };
 
 // Everything the program computes: the ten-tap demonstration, the presets chosen in
@@ -86,7 +59,10 @@ public:
     // memory could not be allocated; an unknown preset leaves m_filter as it was.
     bool LoadFilePreset();
 
-    // 0..5 with 0..2: the pairs the animation can show.
+    // The user filter's taps and coefficients, for FilterTaps.
+    UserTaps UserFilter() const { return {m_nUserTap, m_dUserCoef}; }
+
+    // A demonstration filter with a demonstration input: what the animation can show.
     bool IsDemoPair() const;
 
     SettingsValues Settings() const;
@@ -97,19 +73,24 @@ public:
     // Asks the listener to queue a redraw of the diagram.
     void PostDrawDiagram();
 
-    // Serialized state, in the order of the original document.
+    // The demonstration: the register x and the taps h (m_nTaps of them in use), the
+    // input and output by time, and how many steps are done.
     std::array<double, kArraySize> m_x{};
     std::array<double, kArraySize> m_h{};
     int m_nTaps = 0;
     std::array<double, kArraySize> m_in{};
     std::array<double, kArraySize> m_out{};
     int m_nStep = 0;
+    // The settings dialog's choices, the run mode (RUN_IDLE .. RUN_FILE) and the
+    // animation interval in milliseconds.
     int m_nFilterPreset = FILTER_PASS;
     int m_nInputPreset = INPUT_TEST;
     int m_nRunMode = 0;
     int m_nInterval = 500;
-    std::array<int, 3> m_nUserTap{0, 1, 2};
-    std::array<double, 3> m_dUserCoef{0.5 / 1, 0.5 / 2, 0.5 / 3};
+    // The user three-tap filter, within kUserTapMin.. and kUserCoefMin.. (Presets.h).
+    std::array<int, 3> m_nUserTap = UserTaps{}.tap;
+    std::array<double, 3> m_dUserCoef = UserTaps{}.coef;
+    // The file run's filter, loaded by LoadFilePreset.
     CStreamFilter m_filter;
 
 private:

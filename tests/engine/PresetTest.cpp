@@ -1,0 +1,115 @@
+// The preset table, written out once: everything else reads it.
+#include "engine/Presets.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace ravelin {
+namespace {
+
+using Signal = std::vector<double>;
+
+// The table's values as a string of "name|caption|demo" per entry.
+template <typename Table>
+std::vector<std::string> Rows(const Table& table)
+{
+    std::vector<std::string> rows;
+    for (const auto& p : table)
+        rows.push_back(std::string(p.name) + "|" + std::string(p.caption) + (p.demo ? "|demo" : ""));
+    return rows;
+}
+
+// Length, and the taps that are not zero.
+std::pair<std::size_t, std::map<std::size_t, double>> Shape(const Signal& h)
+{
+    std::map<std::size_t, double> nonzero;
+    for (std::size_t k = 0; k < h.size(); ++k)
+        if (h[k] != 0.0)
+            nonzero[k] = h[k];
+    return {h.size(), nonzero};
+}
+
+TEST(PresetTable, MatchesTheWrittenValues)
+{
+    EXPECT_EQ(Rows(kFilterPresets),
+              (std::vector<std::string>{
+                  "pass|通過δ(t)|demo", "delay5|ディレイδ(t-5)|demo",
+                  "echo5|エコー0.8δ(t)+0.2δ(t-5)|demo", "ma5|移動平均５|demo",
+                  "lag1|一次遅れ要素|demo", "lag2|二次遅れ要素|demo",
+                  "delay1023|ディレイδ(t-1023) *", "echo1023|エコー0.9δ(t)+0.2δ(t-1023) *",
+                  "lpf4|低域通過フィルタ1/4", "lpf8|低域通過フィルタ1/8",
+                  "lpf20|低域通過フィルタ1/20", "user3|ユーザ設定３タップ係数フィルタ"}));
+    EXPECT_EQ(Rows(kInputPresets),
+              (std::vector<std::string>{"impulse|単位インパルス関数|demo",
+                                        "impulse2|２×単位インパルス関数|demo",
+                                        "test|単純テスト信号|demo", "file|ファイルデータ *"}));
+
+    using Taps = std::pair<std::size_t, std::map<std::size_t, double>>;
+    const Taps expected[] = {
+        {1, {{0, 1.0}}},
+        {6, {{5, 1.0}}},
+        {6, {{0, 0.8}, {5, 0.2}}},
+        {5, {{0, 0.2}, {1, 0.2}, {2, 0.2}, {3, 0.2}, {4, 0.2}}},
+        {10, {{0, 0.893853546824}, {1, 0.443874535094}, {2, 0.220421570855},
+              {3, 0.109458112725}, {4, 0.0543552901601}, {5, 0.0269920382768},
+              {6, 0.0134038495276}, {7, 0.00665615468966}, {8, 0.00330534859865},
+              {9, 0.00164138753799}}},
+        {10, {{0, 0.773205939585}, {1, 0.646019966472}, {2, 0.349084795337},
+              {3, 0.132356675362}, {4, 0.0245018477994}, {5, -0.0121672575329},
+              {6, -0.0162079257203}, {7, -0.0105414474117}, {8, -0.00481064134581},
+              {9, -0.00141984176048}}},
+        {1024, {{1023, 1.0}}},
+        {1024, {{0, 0.9}, {1023, 0.2}}},
+    };
+    for (int p = 0; p < 8; ++p)
+        EXPECT_EQ(Shape(FilterTaps(p)), expected[p]) << kFilterPresets[p].name;
+    // The low-pass tables have a generator and a test of their own.
+    for (const auto& [preset, length, centre] :
+         {std::tuple(FILTER_LPF4, 511u, 0.25), {FILTER_LPF8, 495u, 0.125},
+          {FILTER_LPF20, 479u, 0.05}}) {
+        const Signal h = FilterTaps(preset);
+        EXPECT_EQ(std::pair(h.size(), h[h.size() / 2]), std::pair(std::size_t{length}, centre));
+    }
+
+    EXPECT_EQ(Signal(kInputPresets[INPUT_IMPULSE].samples.begin(),
+                     kInputPresets[INPUT_IMPULSE].samples.end()),
+              (Signal{1.0}));
+    EXPECT_EQ(Signal(kInputPresets[INPUT_IMPULSE2].samples.begin(),
+                     kInputPresets[INPUT_IMPULSE2].samples.end()),
+              (Signal{1.0, 0, 0, 1.0}));
+    EXPECT_EQ(Signal(kInputPresets[INPUT_TEST].samples.begin(),
+                     kInputPresets[INPUT_TEST].samples.end()),
+              (Signal{1.0, -0.5, 0, 1.0, -0.5, 0, 0.25}));
+    EXPECT_TRUE(kInputPresets[INPUT_FILE].samples.empty());
+
+    const UserTaps user;
+    EXPECT_EQ(std::tuple(user.tap, user.coef, kUserTapMin, kUserTapMax, kUserCoefMin, kUserCoefMax),
+              std::tuple(std::array{0, 1, 2}, std::array{0.5, 0.25, 0.5 / 3}, 0, 8192, -2.0, 2.0));
+}
+
+TEST(PresetTable, LookupsAndUserTaps)
+{
+    EXPECT_EQ((std::vector{FindFilterPreset("lpf20"), FindFilterPreset("10"),
+                           FindFilterPreset("0"), FindFilterPreset("12"), FindFilterPreset("-1"),
+                           FindFilterPreset(""), FindFilterPreset("Pass"), FindFilterPreset("1x")}),
+              (std::vector{10, 10, 0, -1, -1, -1, -1, -1}));
+    EXPECT_EQ((std::vector{FindInputPreset("file"), FindInputPreset("2"), FindInputPreset("4")}),
+              (std::vector{3, 2, -1}));
+    EXPECT_EQ((std::vector{IsDemoFilter(5), IsDemoFilter(6), IsDemoFilter(-1), IsDemoInput(2),
+                           IsDemoInput(3), IsDemoInput(4)}),
+              (std::vector{true, false, false, true, false, false}));
+
+    // As long as the highest tap with a coefficient; a later entry for a tap wins.
+    EXPECT_EQ(FilterTaps(FILTER_USER3, {{3, 0, 3}, {1.0, 0.5, -2.0}}),
+              (Signal{0.5, 0, 0, -2.0}));
+    EXPECT_EQ(FilterTaps(FILTER_USER3, {{9, 2, 0}, {0.0, -0.0, 0.0}}), (Signal{0.0}));
+    EXPECT_EQ(FilterTaps(FILTER_USER3), (Signal{0.5, 0.25, 0.5 / 3}));
+    EXPECT_TRUE(FilterTaps(FILTER_COUNT).empty() && FilterTaps(FILTER_NONE).empty());
+}
+
+} // namespace
+} // namespace ravelin
