@@ -59,7 +59,8 @@ public:
     // Why path cannot be opened as a document file, or an empty string when it can.
     static QString CheckDocumentFile(const QString& path);
 
-    // The commands whose dialogs come with the next part of the program.
+    // The frame's commands that open a dialog: settings, About, the file run and
+    // the text export.
     void OnSettings();
     void OnAppAbout();
     void OnRunFile();

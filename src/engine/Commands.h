@@ -1,8 +1,8 @@
 #pragma once
 
 // Command identifiers shared by the menu, the toolbar, the document and the view.
-// The numbers are those of the original resource script, kept so that logs,
-// tests and any stored reference stay comparable.
+// The numbers are fixed, never changed or reused: the tests and any log name a
+// command by its number.
 namespace ravelin {
 
 // Run commands handled by the document.

@@ -17,7 +17,8 @@ enum class RunResult {
 
 // The ID_RUN_FILE command: loads the chosen preset into doc.m_filter, asks for the
 // input, shows its header information, asks for the output and writes the filtered
-// WAV file. Sets the run mode to 3 for its duration and back to 0 on every path.
+// WAV file. Sets doc.m_nRunMode to RUN_FILE for its duration and back to RUN_IDLE
+// on every path.
 RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts);
 
 // The texts the run shows, for the callers that word their own dialogs.

@@ -233,7 +233,7 @@ TEST(FilePresets, LengthsAndTaps)
     EXPECT_EQ(Preset(FILTER_DELAY1023), Sparse(1024, {{1023, 1.0}}));
     EXPECT_EQ(Preset(FILTER_ECHO1023), Sparse(1024, {{0, 0.9}, {1023, 0.2}}));
 
-    // Low-pass: symmetric about the centre r, summing as published, the example taps.
+    // Low-pass: symmetric about the centre r, the sums LowPassTables.cpp states, some taps.
     for (const auto& [preset, length, r, sum] :
          {std::tuple(FILTER_LPF4, 511ul, 0.25, 0.9969996), {FILTER_LPF8, 495ul, 0.125, 1.0064514},
           {FILTER_LPF20, 479ul, 0.05, 0.9831714}}) {
