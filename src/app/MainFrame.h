@@ -76,8 +76,6 @@ protected:
 private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
     void CreateActions();
-    void CreateMenus();
-    void CreateToolBar();
     void CreateStatusBar();
     void InitPrinter();
 

@@ -23,13 +23,4 @@ void CCommandUi::Refresh(const CRavelinDoc& doc) const
     }
 }
 
-QList<QAction*> CCommandUi::Actions(int id) const
-{
-    QList<QAction*> result;
-    for (const auto& [actionId, action] : m_actions)
-        if (actionId == id && action)
-            result.append(action);
-    return result;
-}
-
 } // namespace ravelin

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QPointer>
 
 #include <utility>
@@ -24,8 +23,6 @@ public:
     // Applies the document's current rule to every registered action: enabled as
     // the rule says, and, for checkable actions, checked as it says.
     void Refresh(const CRavelinDoc& doc) const;
-
-    QList<QAction*> Actions(int id) const;
 
 private:
     std::vector<std::pair<int, QPointer<QAction>>> m_actions;

@@ -26,9 +26,6 @@ class CDialogUnits {
     // own top-left corner lies at `origin` (template units; (0, 0) for the dialog).
     QRect Rect(int x, int y, int width, int height, QPoint origin = {}) const;
 
-    double ScaleX() const { return m_sx; }
-    double ScaleY() const { return m_sy; }
-
   private:
     double m_sx = 1.5;
     double m_sy = 1.5;

@@ -247,7 +247,6 @@ void CRavelinView::OnDrawDiagram()
 void CRavelinView::ArmAnimTimer(int interval)
 {
     // Starting an armed timer restarts its interval.
-    m_nAnimInterval = interval;
     m_animTimer.start(interval, Qt::PreciseTimer, this);
 }
 

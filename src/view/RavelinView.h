@@ -30,8 +30,6 @@ public:
     explicit CRavelinView(CRavelinDoc& doc, QWidget* parent = nullptr);
     ~CRavelinView() override;
 
-    CRavelinDoc& GetDocument() const { return m_doc; }
-
     // The application's printer settings, used by print and preview. Not owned.
     void SetPrinter(QPrinter* printer) { m_pPrinter = printer; }
 
@@ -74,7 +72,6 @@ public:
 
     // The animation timer, for whoever needs to know whether a step is due.
     bool IsAnimTimerArmed() const { return m_animTimer.isActive(); }
-    int AnimTimerInterval() const { return m_nAnimInterval; }
 
     QSize sizeHint() const override;
 
@@ -94,7 +91,6 @@ private:
     CRavelinDoc& m_doc;
     QPrinter* m_pPrinter = nullptr;
     QBasicTimer m_animTimer;
-    int m_nAnimInterval = 0;
     // Set only while OnDrawDiagram copies its finished image to the window.
     const QPixmap* m_pFrameToCopy = nullptr;
 };
