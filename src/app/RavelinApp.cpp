@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "control/CommandStrings.h"
 #include "view/Resources.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -35,7 +36,7 @@ CRavelinApp::~CRavelinApp()
 bool CRavelinApp::InitInstance(const QStringList& arguments)
 {
     QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
     QGuiApplication::setDesktopFileName(QStringLiteral("ravelin"));
     InitResources();

@@ -1,5 +1,7 @@
 #include "app/RecentFileList.h"
 
+#include "app/SettingsLocation.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -8,8 +10,6 @@ namespace ravelin {
 
 namespace {
 
-constexpr const char* kOrganisation = "Local AppWizard-Generated Applications";
-constexpr const char* kApplication = "Ravelin";
 constexpr const char* kGroup = "Recent File List";
 // Longest path shown whole in the menu.
 constexpr qsizetype kMaxDisplay = 40;
@@ -42,7 +42,8 @@ QString Abbreviated(const QString& path)
 
 void CRecentFileList::Load()
 {
-    QSettings settings(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
+    QSettings settings(QString::fromUtf8(kSettingsOrganisation),
+                       QString::fromUtf8(kSettingsApplication));
     settings.beginGroup(QString::fromUtf8(kGroup));
     m_files.clear();
     for (int i = 1; i <= kMaxFiles; ++i) {
@@ -79,7 +80,8 @@ QString CRecentFileList::MenuText(int index) const
 
 void CRecentFileList::Save() const
 {
-    QSettings settings(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
+    QSettings settings(QString::fromUtf8(kSettingsOrganisation),
+                       QString::fromUtf8(kSettingsApplication));
     settings.beginGroup(QString::fromUtf8(kGroup));
     for (int i = 1; i <= kMaxFiles; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);

@@ -5,6 +5,7 @@
 #include "files/FileRun.h"
 #include "files/TextExport.h"
 #include "files/UserPrompts.h"
+#include "Version.h"
 
 #include <charconv>
 #include <csignal>
@@ -377,7 +378,7 @@ int Run(std::span<char*> all)
             return kExitOk;
         }
         if (command == "--version") {
-            std::cout << "ravelin-cli 1.0\n";
+            std::cout << "ravelin-cli " << kShortVersion << '\n';
             return kExitOk;
         }
         if (command == "filter")

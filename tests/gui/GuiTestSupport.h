@@ -3,6 +3,7 @@
 // Common set-up of the desktop program's tests.
 
 #include "app/MainFrame.h"
+#include "app/SettingsLocation.h"
 
 #include <QAction>
 #include <QSettings>
@@ -13,7 +14,8 @@
 inline void IsolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Ravelin"))
+    QSettings(QString::fromUtf8(ravelin::kSettingsOrganisation),
+              QString::fromUtf8(ravelin::kSettingsApplication))
         .clear();
 }
 
