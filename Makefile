@@ -1,4 +1,5 @@
-# The commands: `make run`, `make test` and `make bench`. Each installs what is missing first.
+# The commands: `make run`, `make test`, `make bench` and `make package` (a .deb in the
+# build folder). Each installs what is missing first.
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= 2
@@ -7,7 +8,7 @@ WERROR ?= $(if $(CI),ON,OFF)
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DRAVELIN_WERROR=$(WERROR)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench package clean
 
 all: build
 
@@ -29,6 +30,10 @@ test: build
 # Filtering speed against sox, and the block operation alone (see scripts/bench).
 bench: build
 	@scripts/bench $(BUILD_DIR)
+
+# ravelin_VERSION_ARCH.deb, installed with `sudo apt install ./build/ravelin_*.deb`.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)
