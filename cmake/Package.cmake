@@ -6,6 +6,7 @@ set(RAVELIN_PACKAGE_MAINTAINER "Ravelin developers <ravelin@users.noreply.github
     CACHE STRING "Maintainer field of the Debian package")
 
 set(RAVELIN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/ravelin)
+# The release date of project(VERSION), for the changelog: change the two together.
 set(RAVELIN_PACKAGE_DATE "Sun, 06 Dec 2026 00:00:00 +0000")
 
 # Debian wants the licence as a machine-readable copyright file, which points at
