@@ -8,14 +8,11 @@
 
 namespace ravelin {
 
+// The presets start as the member initializers say: pass, the test signal and the
+// user filter of UserTaps.
 CRavelinDoc::CRavelinDoc()
 {
     Reset();
-    m_nFilterPreset = FILTER_PASS;
-    m_nInputPreset = INPUT_TEST;
-    m_nRunMode = RUN_IDLE;
-    m_nUserTap = UserTaps{}.tap;
-    m_dUserCoef = UserTaps{}.coef;
 }
 
 void CRavelinDoc::Reset()
