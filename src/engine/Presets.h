@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Commands.h"
 #include "engine/LagTables.h"
 #include "engine/LowPassTables.h"
 
@@ -103,10 +104,6 @@ inline constexpr std::array<InputPresetInfo, INPUT_COUNT> kInputPresets = {{
     {"file", "ファイルデータ *", {}, false},
 }};
 
-// The animation has ten taps and twenty steps: what it shows must fit.
-inline constexpr std::size_t kDemoTapLimit = 10;
-inline constexpr std::size_t kDemoInputLimit = 19; // times 0 .. 18
-
 constexpr bool IsDemoFilter(int preset)
 {
     return preset >= 0 && preset < FILTER_COUNT && kFilterPresets[preset].demo;
@@ -134,18 +131,19 @@ constexpr bool Consistent()
 {
     for (int i = 0; i < FILTER_COUNT; ++i) {
         const FilterPresetInfo& p = kFilterPresets[i];
-        if (p.demo != (i < kDemoFilterCount) || (p.demo && p.taps.size() > kDemoTapLimit) ||
+        if (p.demo != (i < kDemoFilterCount) || (p.demo && p.taps.size() > std::size_t{DEMO_TAPS}) ||
             (p.taps.empty() != (i == FILTER_USER3)))
             return false;
     }
     for (int i = 0; i < INPUT_COUNT; ++i) {
         const InputPresetInfo& p = kInputPresets[i];
         if (p.demo != (i < kDemoInputCount) || p.demo != !p.samples.empty() ||
-            p.samples.size() > kDemoInputLimit)
+            p.samples.size() > std::size_t{DEMO_STEPS - 1}) // times 0 .. 18
             return false;
     }
     return kDemoInputCount == INPUT_FILE;
 }
+// The animation has ten taps and twenty steps: what it shows must fit.
 static_assert(Consistent(), "demonstration presets first, fitting the animation");
 } // namespace presetdata
 
