@@ -65,69 +65,109 @@ std::string InformationText(const std::string& path, const CWavHeader& h, std::u
     return text;
 }
 
-// Reads the sample bytes block by block. A thread of its own reads up to two blocks
-// ahead while the caller filters and writes, so the three overlap; when no thread can
-// be had, each block is read when it is asked for. The bytes are the same either way.
-class BlockReader {
+// Moves the sample bytes through three stages, a block at a time: a reader thread
+// reads ahead, the caller filters in place, a writer thread writes what the caller is
+// done with, so reading, filtering and writing overlap on separate processors. The
+// blocks go round kSlots buffers in file order; the bytes written are the same as
+// those of one loop doing all three, which is what runs when no thread can be had.
+class BlockPipeline {
 public:
-    BlockReader(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes)
+    BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
+                  CAtomicFile& output)
         : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
           m_blocks(static_cast<std::size_t>((bytes + blockBytes - 1) / blockBytes)),
-          m_slots(static_cast<std::size_t>(m_blocks > 1 ? kSlots : 1) *
-                  static_cast<std::size_t>(std::min<std::uint64_t>(bytes, blockBytes)))
+          m_output(output)
     {
+        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, blockBytes));
 #ifdef POSIX_FADV_SEQUENTIAL
         ::posix_fadvise(m_fd, static_cast<off_t>(offset), static_cast<off_t>(bytes),
                         POSIX_FADV_SEQUENTIAL);
 #endif
         if (m_blocks > 1) {
+            m_slots.resize(kSlots * block);
             try {
-                m_thread = std::thread(&BlockReader::Loop, this);
+                m_reader = std::thread(&BlockPipeline::ReadLoop, this);
+                m_writer = std::thread(&BlockPipeline::WriteLoop, this);
+                return;
             } catch (const std::system_error&) {
-                m_slots.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bytes, blockBytes)));
+                Stop();
             }
         }
+        m_slots.resize(block);
     }
 
-    ~BlockReader()
-    {
-        if (m_thread.joinable()) {
-            {
-                const std::lock_guard lock(m_mutex);
-                m_stop = true;
-            }
-            m_changed.notify_all();
-            m_thread.join();
-        }
-    }
+    ~BlockPipeline() { Stop(); }
 
-    BlockReader(const BlockReader&) = delete;
-    BlockReader& operator=(const BlockReader&) = delete;
+    BlockPipeline(const BlockPipeline&) = delete;
+    BlockPipeline& operator=(const BlockPipeline&) = delete;
 
-    // The next block, its size in size; it stays the caller's until the next call.
-    // Null when the file ended before all its bytes were read, or a read failed.
+    // The next block to filter in place, its size in size; the one handed out before
+    // is done with and goes to be written. Null when the input ended before all its
+    // bytes were read or a read failed, or when a write failed (WriteFailed()).
     std::uint8_t* Next(std::size_t& size)
     {
         const std::size_t index = m_handed;
-        if (index >= m_blocks)
-            return nullptr;
-        size = BlockSize(index);
-        if (!m_thread.joinable()) {
+        if (!Threaded()) {
+            if (index > 0 && !WriteBlock(index - 1, m_slots.data()))
+                return nullptr;
+            if (index >= m_blocks)
+                return nullptr;
+            size = BlockSize(index);
             ++m_handed;
             return ReadBlock(index, m_slots.data()) ? m_slots.data() : nullptr;
         }
         std::unique_lock lock(m_mutex);
-        m_released = index; // the block handed out before is done with
+        m_filtered = index;
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_ready > index || m_failed; });
-        if (m_ready <= index)
+        if (index >= m_blocks)
             return nullptr;
+        m_changed.wait(lock, [&] { return m_read > index || m_readFailed || m_writeFailed; });
+        if (m_read <= index || m_writeFailed)
+            return nullptr;
+        size = BlockSize(index);
         ++m_handed;
         return Slot(index);
     }
 
+    // Hands the last block on and waits until every block is written. False when a
+    // write failed.
+    bool Finish()
+    {
+        if (!Threaded())
+            return m_handed == 0 || WriteBlock(m_handed - 1, m_slots.data());
+        std::unique_lock lock(m_mutex);
+        m_filtered = m_handed;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_written == m_handed || m_writeFailed; });
+        return !m_writeFailed;
+    }
+
+    bool WriteFailed() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_writeFailed;
+    }
+
 private:
-    static constexpr std::size_t kSlots = 3;
+    static constexpr std::size_t kSlots = 4;
+    // Written data is handed to the disk every this many bytes, so that the sync at
+    // the end finds little left to do.
+    static constexpr std::uint64_t kWriteBehind = std::uint64_t{8} << 20;
+
+    bool Threaded() const { return m_writer.joinable(); }
+
+    void Stop()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        if (m_reader.joinable())
+            m_reader.join();
+        if (m_writer.joinable())
+            m_writer.join();
+    }
 
     std::size_t BlockSize(std::size_t index) const
     {
@@ -153,12 +193,31 @@ private:
         return true;
     }
 
-    void Loop()
+    bool WriteBlock(std::size_t index, const std::uint8_t* from)
+    {
+        if (!m_output.Write(from, BlockSize(index)))
+            return false;
+        m_unsynced += BlockSize(index);
+#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
+        if (m_unsynced >= kWriteBehind) {
+            const int fd = ::fileno(m_output.Stream());
+            const off_t end = ::lseek(fd, 0, SEEK_CUR);
+            // Only a start: the sync before the rename still waits for every byte.
+            if (end > 0)
+                ::sync_file_range(fd, end - static_cast<off_t>(m_unsynced),
+                                  static_cast<off_t>(m_unsynced), SYNC_FILE_RANGE_WRITE);
+            m_unsynced = 0;
+        }
+#endif
+        return true;
+    }
+
+    void ReadLoop()
     {
         for (std::size_t index = 0; index < m_blocks; ++index) {
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_stop || index < m_released + kSlots; });
+                m_changed.wait(lock, [&] { return m_stop || index < m_written + kSlots; });
                 if (m_stop)
                     return;
             }
@@ -166,9 +225,32 @@ private:
             {
                 const std::lock_guard lock(m_mutex);
                 if (ok)
-                    m_ready = index + 1;
+                    m_read = index + 1;
                 else
-                    m_failed = true;
+                    m_readFailed = true;
+            }
+            m_changed.notify_all();
+            if (!ok)
+                return;
+        }
+    }
+
+    void WriteLoop()
+    {
+        for (std::size_t index = 0; index < m_blocks; ++index) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || index < m_filtered; });
+                if (m_stop)
+                    return;
+            }
+            const bool ok = WriteBlock(index, Slot(index));
+            {
+                const std::lock_guard lock(m_mutex);
+                if (ok)
+                    m_written = index + 1;
+                else
+                    m_writeFailed = true;
             }
             m_changed.notify_all();
             if (!ok)
@@ -181,15 +263,19 @@ private:
     const std::uint64_t m_bytes;
     const std::size_t m_blockBytes;
     const std::size_t m_blocks;
+    CAtomicFile& m_output;
     std::vector<std::uint8_t> m_slots;
-    std::size_t m_handed = 0; // the caller's side only
+    std::size_t m_handed = 0;     // the caller's side only
+    std::uint64_t m_unsynced = 0; // the writing side only
 
-    std::thread m_thread;
-    std::mutex m_mutex;
+    std::thread m_reader, m_writer;
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::size_t m_released = 0; // blocks the caller is done with
-    std::size_t m_ready = 0;    // blocks read
-    bool m_failed = false;
+    std::size_t m_read = 0;     // blocks read
+    std::size_t m_filtered = 0; // blocks the caller is done with
+    std::size_t m_written = 0;  // blocks written
+    bool m_readFailed = false;
+    bool m_writeFailed = false;
     bool m_stop = false;
 };
 
@@ -313,20 +399,25 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
     CAtomicFile output;
     if (!output.Open(outputPath))
         return fail(RunResult::Failed, CantOpen(outputPath));
+    // Whole blocks go straight to the system, without a copy through the stream's buffer.
+    std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
     CWavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
     if (!header.WriteWavHeader(output.Stream()))
         return fail(RunResult::Failed, CantWrite(outputPath));
 
     try {
-        std::vector<std::int32_t> samples(static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)));
-        BlockReader reader(input.FileDescriptor(), input.DataStart(), bytes,
-                           kFileRunBlock * static_cast<std::size_t>(width));
+        std::vector<std::int32_t> samples(
+            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)));
+        BlockPipeline pipeline(input.FileDescriptor(), input.DataStart(), bytes,
+                               kFileRunBlock * static_cast<std::size_t>(width), output);
         for (std::uint64_t done = 0; done < total;) {
             if (progress && !progress(done, total))
                 return fail(RunResult::Cancelled, "");
             std::size_t size = 0;
-            std::uint8_t* block = reader.Next(size);
+            std::uint8_t* block = pipeline.Next(size);
+            if (!block && pipeline.WriteFailed())
+                return fail(RunResult::Failed, CantWrite(outputPath));
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
@@ -337,10 +428,10 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
             if (clamped > 0 && outcome.clip.count == 0)
                 outcome.clip.first = done + first;
             outcome.clip.count += clamped;
-            if (!output.Write(block, size))
-                return fail(RunResult::Failed, CantWrite(outputPath));
             done += n;
         }
+        if (!pipeline.Finish())
+            return fail(RunResult::Failed, CantWrite(outputPath));
     } catch (const std::bad_alloc&) {
         return fail(RunResult::Failed,
                     "error .... can't allocate memory for the file [" + input.Path() + "]\n");
