@@ -152,7 +152,7 @@ private:
     static constexpr std::size_t kSlots = 4;
     // Written data is handed to the disk every this many bytes, so that the sync at
     // the end finds little left to do.
-    static constexpr std::uint64_t kWriteBehind = std::uint64_t{8} << 20;
+    static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
 
     bool Threaded() const { return m_writer.joinable(); }
 
