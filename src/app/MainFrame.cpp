@@ -498,9 +498,18 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::OnRunFile()
 {
+    emit fileRunStarted();
+    // The run mode is 3 for the whole command, its dialogs included: the menus and the
+    // toolbar show it from the first dialog on, and show it ended afterwards.
+    m_doc.m_nRunMode = RUN_FILE;
+    UpdateCommandUI();
     CQtUserPrompts prompts(this);
-    UpdateCommandUI(); // the run mode is 3 while the file dialogs are up
-    RunFileFilter(m_doc, prompts);
+    FileRunReport report;
+    const RunResult result = RunFileFilter(m_doc, prompts, &report);
+    UpdateCommandUI();
+    if (result == RunResult::Done)
+        emit fileRunFinished(QString::fromStdString(report.inputPath),
+                             QString::fromStdString(report.outputPath));
 }
 
 void CMainFrame::OnFileSave()

@@ -70,6 +70,12 @@ public:
     void UpdateAllViews() override;
     void PostDrawDiagram() override;
 
+signals:
+    // A file run command began: its first dialog is about to show.
+    void fileRunStarted();
+    // A file run wrote outputPath from inputPath (after its completion box).
+    void fileRunFinished(const QString& inputPath, const QString& outputPath);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

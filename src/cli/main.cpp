@@ -4,7 +4,6 @@
 #include "engine/RavelinDoc.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
-#include "files/UserPrompts.h"
 #include "Version.h"
 
 #include <charconv>
@@ -67,7 +66,8 @@ std::string FilterHelp()
     return "Usage: ravelin-cli filter [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2] INPUT.wav OUTPUT.wav\n"
            "\n"
            "Filters every sample of INPUT.wav and writes OUTPUT.wav (replaced only when the\n"
-           "whole file was written). Prints the input's header information.\n"
+           "whole file was written; INPUT.wav itself may be the output). Prints the input's\n"
+           "header information, and how many samples were clipped and where the first was.\n"
            "\n"
            "  --preset P         filter preset, number 0.." + std::to_string(FILTER_COUNT - 1) +
            " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
@@ -203,34 +203,14 @@ private:
     std::string m_command;
 };
 
-// Answers the file run's questions from the command line and prints its messages.
-class CliPrompts : public IUserPrompts {
-public:
-    CliPrompts(std::string input, std::string output)
-        : m_input(std::move(input)), m_output(std::move(output))
-    {
-    }
-    std::optional<std::string> AskOpenPath(const std::string&, const std::string&) override
-    {
-        return m_input;
-    }
-    std::optional<std::string> AskSavePath(const std::string&, const std::string&) override
-    {
-        return m_output;
-    }
-    void ShowMessage(const std::string& text, const std::string&, MessageIcon icon) override
-    {
-        std::ostream& out = icon == MessageIcon::Error ? std::cerr : std::cout;
-        out << text;
-        if (!text.ends_with('\n'))
-            out << '\n';
-        out.flush();
-    }
-
-private:
-    std::string m_input;
-    std::string m_output;
-};
+// A message of the file run as the desktop program would show it, on its own line(s).
+void PrintMessage(std::ostream& out, const std::string& text)
+{
+    out << text;
+    if (!text.ends_with('\n'))
+        out << '\n';
+    out.flush();
+}
 
 int RunFilter(ArgReader& args)
 {
@@ -272,9 +252,24 @@ int RunFilter(ArgReader& args)
     if (positional[0].empty() || positional[1].empty())
         throw UsageError("empty file name", "filter");
 
-    CliPrompts prompts{std::string(positional[0]), std::string(positional[1])};
-    const RunResult result = RunFileFilter(doc, prompts);
-    return result == RunResult::Done ? kExitOk : kExitFailed;
+    if (!doc.LoadFilePreset()) {
+        std::cerr << filerun::kFilterMemory;
+        return kExitFailed;
+    }
+    CWavInput input;
+    if (!input.Open(std::string(positional[0]))) {
+        PrintMessage(std::cerr, input.Error());
+        return kExitFailed;
+    }
+    PrintMessage(std::cout, input.Information());
+    const FileRunOutcome outcome =
+        FilterWavFile(doc.m_filter, input, std::string(positional[1]));
+    if (outcome.result != RunResult::Done) {
+        PrintMessage(std::cerr, outcome.message);
+        return kExitFailed;
+    }
+    PrintMessage(std::cout, CompletionText(outcome));
+    return kExitOk;
 }
 
 int RunDemo(ArgReader& args)

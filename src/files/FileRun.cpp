@@ -4,24 +4,25 @@
 #include "engine/RavelinDoc.h"
 #include "files/AtomicFile.h"
 #include "files/UserPrompts.h"
-#include "files/WavHeader.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
+#include <bit>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace ravelin {
 
 namespace {
-
-// Samples filtered between two progress reports; also the size of the double buffers.
-constexpr std::size_t kChunk = std::size_t{1} << 16;
 
 std::string CantOpen(const std::string& path)
 {
@@ -50,37 +51,6 @@ private:
     CRavelinDoc& m_doc;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens a regular file for reading. Directories, FIFOs and devices are refused at
-// once (opening without blocking, so a FIFO with no writer cannot hang the run).
-FilePtr OpenInput(const std::string& path, std::uint64_t& fileSize)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) {
-        ::close(fd);
-        return nullptr;
-    }
-    fileSize = static_cast<std::uint64_t>(st.st_size);
-    return FilePtr(f);
-}
-
 std::string InformationText(const std::string& path, const CWavHeader& h, std::uint32_t count)
 {
     std::string text;
@@ -95,137 +65,466 @@ std::string InformationText(const std::string& path, const CWavHeader& h, std::u
     return text;
 }
 
-// Filters the sample bytes in place. False when the user cancelled.
-bool FilterSamples(CStreamFilter& filter, std::vector<std::uint8_t>& data, int bits,
-                   IUserPrompts& prompts)
-{
-    const std::size_t bytesPerSample = bits == 16 ? 2 : 1;
-    const std::size_t total = data.size() / bytesPerSample;
-    std::vector<std::int32_t> samples(std::min(total, kChunk));
-    for (std::size_t start = 0; start < total; start += kChunk) {
-        if (!prompts.Progress(start, total))
-            return false;
-        const std::size_t n = std::min(kChunk, total - start);
-        std::uint8_t* p = data.data() + start * bytesPerSample;
-        if (bits == 16) {
-            for (std::size_t i = 0; i < n; ++i)
-                samples[i] = static_cast<std::int16_t>(p[2 * i] | p[2 * i + 1] << 8);
-            filter.ProcessSamples(samples.data(), samples.data(), n, -32768, 32767);
-            for (std::size_t i = 0; i < n; ++i) {
-                const auto v = static_cast<std::uint16_t>(samples[i]);
-                p[2 * i] = static_cast<std::uint8_t>(v & 0xFF);
-                p[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+// Moves the sample bytes through three stages, a block at a time: a reader thread
+// reads ahead, the caller filters in place, a writer thread writes what the caller is
+// done with, so reading, filtering and writing overlap on separate processors. The
+// blocks go round kSlots buffers in file order; the bytes written are the same as
+// those of one loop doing all three, which is what runs when no thread can be had.
+class BlockPipeline {
+public:
+    BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
+                  CAtomicFile& output)
+        : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
+          m_blocks(static_cast<std::size_t>((bytes + blockBytes - 1) / blockBytes)),
+          m_output(output)
+    {
+        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, blockBytes));
+#ifdef POSIX_FADV_SEQUENTIAL
+        ::posix_fadvise(m_fd, static_cast<off_t>(offset), static_cast<off_t>(bytes),
+                        POSIX_FADV_SEQUENTIAL);
+#endif
+        if (m_blocks > 1) {
+            m_slots.resize(kSlots * block);
+            try {
+                m_reader = std::thread(&BlockPipeline::ReadLoop, this);
+                m_writer = std::thread(&BlockPipeline::WriteLoop, this);
+                return;
+            } catch (const std::system_error&) {
+                Stop();
             }
-        } else {
-            for (std::size_t i = 0; i < n; ++i)
-                samples[i] = static_cast<std::int32_t>(p[i]) - 128;
-            filter.ProcessSamples(samples.data(), samples.data(), n, -128, 127);
-            for (std::size_t i = 0; i < n; ++i)
-                p[i] = static_cast<std::uint8_t>(samples[i] + 128);
+        }
+        m_slots.resize(block);
+    }
+
+    ~BlockPipeline() { Stop(); }
+
+    BlockPipeline(const BlockPipeline&) = delete;
+    BlockPipeline& operator=(const BlockPipeline&) = delete;
+
+    // The next block to filter in place, its size in size; the one handed out before
+    // is done with and goes to be written. Null when the input ended before all its
+    // bytes were read or a read failed, or when a write failed (WriteFailed()).
+    std::uint8_t* Next(std::size_t& size)
+    {
+        const std::size_t index = m_handed;
+        if (!Threaded()) {
+            if (index > 0 && !WriteBlock(index - 1, m_slots.data()))
+                return nullptr;
+            if (index >= m_blocks)
+                return nullptr;
+            size = BlockSize(index);
+            ++m_handed;
+            return ReadBlock(index, m_slots.data()) ? m_slots.data() : nullptr;
+        }
+        std::unique_lock lock(m_mutex);
+        m_filtered = index;
+        m_changed.notify_all();
+        if (index >= m_blocks)
+            return nullptr;
+        m_changed.wait(lock, [&] { return m_read > index || m_readFailed || m_writeFailed; });
+        if (m_read <= index || m_writeFailed)
+            return nullptr;
+        size = BlockSize(index);
+        ++m_handed;
+        return Slot(index);
+    }
+
+    // Hands the last block on and waits until every block is written. False when a
+    // write failed.
+    bool Finish()
+    {
+        if (!Threaded())
+            return m_handed == 0 || WriteBlock(m_handed - 1, m_slots.data());
+        std::unique_lock lock(m_mutex);
+        m_filtered = m_handed;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_written == m_handed || m_writeFailed; });
+        return !m_writeFailed;
+    }
+
+    bool WriteFailed() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_writeFailed;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 4;
+    // Written data is handed to the disk every this many bytes, so that the sync at
+    // the end finds little left to do.
+    static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
+
+    bool Threaded() const { return m_writer.joinable(); }
+
+    void Stop()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        if (m_reader.joinable())
+            m_reader.join();
+        if (m_writer.joinable())
+            m_writer.join();
+    }
+
+    std::size_t BlockSize(std::size_t index) const
+    {
+        const std::uint64_t start = std::uint64_t{index} * m_blockBytes;
+        return static_cast<std::size_t>(std::min<std::uint64_t>(m_blockBytes, m_bytes - start));
+    }
+    std::uint8_t* Slot(std::size_t index) { return m_slots.data() + index % kSlots * m_blockBytes; }
+
+    bool ReadBlock(std::size_t index, std::uint8_t* into) const
+    {
+        std::size_t size = BlockSize(index);
+        auto at = static_cast<off_t>(m_offset + std::uint64_t{index} * m_blockBytes);
+        while (size > 0) {
+            const ssize_t got = ::pread(m_fd, into, size, at);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false; // a read error, or the file is shorter than it was
+            into += got;
+            at += got;
+            size -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    bool WriteBlock(std::size_t index, const std::uint8_t* from)
+    {
+        if (!m_output.Write(from, BlockSize(index)))
+            return false;
+        m_unsynced += BlockSize(index);
+#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
+        if (m_unsynced >= kWriteBehind) {
+            const int fd = ::fileno(m_output.Stream());
+            const off_t end = ::lseek(fd, 0, SEEK_CUR);
+            // Only a start: the sync before the rename still waits for every byte.
+            if (end > 0)
+                ::sync_file_range(fd, end - static_cast<off_t>(m_unsynced),
+                                  static_cast<off_t>(m_unsynced), SYNC_FILE_RANGE_WRITE);
+            m_unsynced = 0;
+        }
+#endif
+        return true;
+    }
+
+    void ReadLoop()
+    {
+        for (std::size_t index = 0; index < m_blocks; ++index) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || index < m_written + kSlots; });
+                if (m_stop)
+                    return;
+            }
+            const bool ok = ReadBlock(index, Slot(index));
+            {
+                const std::lock_guard lock(m_mutex);
+                if (ok)
+                    m_read = index + 1;
+                else
+                    m_readFailed = true;
+            }
+            m_changed.notify_all();
+            if (!ok)
+                return;
         }
     }
-    return prompts.Progress(total, total);
+
+    void WriteLoop()
+    {
+        for (std::size_t index = 0; index < m_blocks; ++index) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || index < m_filtered; });
+                if (m_stop)
+                    return;
+            }
+            const bool ok = WriteBlock(index, Slot(index));
+            {
+                const std::lock_guard lock(m_mutex);
+                if (ok)
+                    m_written = index + 1;
+                else
+                    m_writeFailed = true;
+            }
+            m_changed.notify_all();
+            if (!ok)
+                return;
+        }
+    }
+
+    const int m_fd;
+    const std::uint64_t m_offset;
+    const std::uint64_t m_bytes;
+    const std::size_t m_blockBytes;
+    const std::size_t m_blocks;
+    CAtomicFile& m_output;
+    std::vector<std::uint8_t> m_slots;
+    std::size_t m_handed = 0;     // the caller's side only
+    std::uint64_t m_unsynced = 0; // the writing side only
+
+    std::thread m_reader, m_writer;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_read = 0;     // blocks read
+    std::size_t m_filtered = 0; // blocks the caller is done with
+    std::size_t m_written = 0;  // blocks written
+    bool m_readFailed = false;
+    bool m_writeFailed = false;
+    bool m_stop = false;
+};
+
+// Filters n samples of the given width in place; the samples become int32 on the way
+// in and back after the filter, which truncates and clamps them.
+std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t n, int width,
+                        std::int32_t* samples, std::size_t* firstClamped)
+{
+    if (width == 2) {
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint16_t v;
+            std::memcpy(&v, bytes + 2 * i, 2);
+            samples[i] = static_cast<std::int16_t>(v);
+        }
+        const std::size_t clamped =
+            filter.ProcessSamples(samples, samples, n, -32768, 32767, firstClamped);
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto v = static_cast<std::uint16_t>(samples[i]);
+            std::memcpy(bytes + 2 * i, &v, 2);
+        }
+        return clamped;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        samples[i] = static_cast<std::int32_t>(bytes[i]) - 128;
+    const std::size_t clamped = filter.ProcessSamples(samples, samples, n, -128, 127, firstClamped);
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<std::uint8_t>(samples[i] + 128);
+    return clamped;
 }
+
+static_assert(std::endian::native == std::endian::little,
+              "the 16-bit samples are copied as they lie in the file");
 
 } // namespace
 
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts)
+CWavInput::CWavInput() = default;
+CWavInput::~CWavInput() = default;
+
+int CWavInput::FileDescriptor() const
+{
+    return m_pFile ? ::fileno(m_pFile.get()) : -1;
+}
+
+bool CWavInput::Refuse(std::string message)
+{
+    m_pFile.reset();
+    m_error = std::move(message);
+    return false;
+}
+
+bool CWavInput::Open(const std::string& path)
+{
+    m_pFile.reset();
+    m_path = path;
+    m_header = CWavHeader();
+    m_information.clear();
+    m_error.clear();
+    m_nBytesPerSample = 0;
+    m_nDataStart = m_nDataBytes = 0;
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Refuse(CantOpen(path));
+    struct stat st{};
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* f = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb"))) {
+        ::close(fd);
+        return Refuse(CantOpen(path));
+    }
+    m_pFile.reset(f);
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+
+    if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
+        return Refuse(WrongFormat(path));
+    const std::uint32_t declaredCount =
+        m_header.DataSize() / static_cast<std::uint16_t>(m_header.BlockAlign());
+    m_information = InformationText(path, m_header, declaredCount);
+    if (m_header.Channels() != 1)
+        return Refuse(m_information + "モノラルでないため扱えません");
+    const int bits = m_header.BitsPerSample();
+    if (bits != 8 && bits != 16)
+        return Refuse(m_information + "サンプルビット数が8あるいは16でないため扱えません");
+    m_nBytesPerSample = bits / 8;
+    if (m_header.BlockAlign() != m_nBytesPerSample)
+        return Refuse(WrongFormat(path));
+
+    // Only the bytes really present count, in whole samples, and no more than an output
+    // header can declare. A start the file's size does not cover (the file grew while
+    // its header was read, or is one whose size the system does not know) confirms no
+    // sample: the file cannot be read as it was.
+    const long here = std::ftell(f);
+    if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
+        return Refuse(CantOpen(path));
+    m_nDataStart = static_cast<std::uint64_t>(here);
+    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_nDataStart);
+    bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
+    m_nDataBytes = bytes - bytes % static_cast<std::uint64_t>(m_nBytesPerSample);
+    return true;
+}
+
+FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
+                             const std::string& outputPath, const RunProgress& progress)
+{
+    FileRunOutcome outcome;
+    outcome.sampleRate = input.Header().SampleRate();
+    const auto fail = [&outcome](RunResult result, std::string message) {
+        outcome.result = result;
+        outcome.message = std::move(message);
+        return outcome;
+    };
+    if (input.FileDescriptor() < 0)
+        return fail(RunResult::Refused, input.Error().empty() ? CantOpen(input.Path())
+                                                              : input.Error());
+
+    const int width = input.BytesPerSample();
+    const std::uint64_t bytes = input.DataBytes();
+    const std::uint64_t total = bytes / static_cast<std::uint64_t>(width);
+
+    CAtomicFile output;
+    if (!output.Open(outputPath))
+        return fail(RunResult::Failed, CantOpen(outputPath));
+    // Whole blocks go straight to the system, without a copy through the stream's buffer.
+    std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
+    CWavHeader header = input.Header();
+    header.SetDataSize(static_cast<std::uint32_t>(bytes));
+    if (!header.WriteWavHeader(output.Stream()))
+        return fail(RunResult::Failed, CantWrite(outputPath));
+
+    try {
+        std::vector<std::int32_t> samples(
+            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)));
+        BlockPipeline pipeline(input.FileDescriptor(), input.DataStart(), bytes,
+                               kFileRunBlock * static_cast<std::size_t>(width), output);
+        for (std::uint64_t done = 0; done < total;) {
+            if (progress && !progress(done, total))
+                return fail(RunResult::Cancelled, "");
+            std::size_t size = 0;
+            std::uint8_t* block = pipeline.Next(size);
+            if (!block && pipeline.WriteFailed())
+                return fail(RunResult::Failed, CantWrite(outputPath));
+            // The file is shorter than when it was opened, or cannot be read: what
+            // remains is not the file whose information was shown.
+            if (!block)
+                return fail(RunResult::Refused, CantOpen(input.Path()));
+            const std::size_t n = size / static_cast<std::size_t>(width);
+            std::size_t first = 0;
+            const std::size_t clamped = FilterBlock(filter, block, n, width, samples.data(), &first);
+            if (clamped > 0 && outcome.clip.count == 0)
+                outcome.clip.first = done + first;
+            outcome.clip.count += clamped;
+            done += n;
+        }
+        if (!pipeline.Finish())
+            return fail(RunResult::Failed, CantWrite(outputPath));
+    } catch (const std::bad_alloc&) {
+        return fail(RunResult::Failed,
+                    "error .... can't allocate memory for the file [" + input.Path() + "]\n");
+    }
+    if (progress && !progress(total, total))
+        return fail(RunResult::Cancelled, "");
+    if (!output.Commit())
+        return fail(RunResult::Failed, CantWrite(outputPath));
+    outcome.result = RunResult::Done;
+    outcome.samples = total;
+    return outcome;
+}
+
+FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
+                             const std::string& outputPath, const RunProgress& progress)
+{
+    CWavInput input;
+    if (!input.Open(inputPath)) {
+        FileRunOutcome outcome;
+        outcome.result = RunResult::Refused;
+        outcome.message = input.Error();
+        return outcome;
+    }
+    return FilterWavFile(filter, input, outputPath, progress);
+}
+
+std::string CompletionText(const FileRunOutcome& outcome)
+{
+    std::string text = filerun::kDoneText;
+    if (outcome.clip.count == 0)
+        return text;
+    // Where the first clamped sample lies, in seconds to the millisecond (cut, not
+    // rounded, so the time never lies past the sample); by its number when the header
+    // gives no usable rate. Integers only: the same text under every locale.
+    std::string where;
+    if (outcome.sampleRate > 0) {
+        const std::uint64_t ms =
+            outcome.clip.first * 1000u / static_cast<std::uint64_t>(outcome.sampleRate);
+        std::string frac = std::to_string(ms % 1000);
+        frac.insert(0, 3 - frac.size(), '0');
+        where = std::to_string(ms / 1000) + "." + frac + " 秒";
+    } else {
+        where = "サンプル番号 " + std::to_string(outcome.clip.first);
+    }
+    return text + "\nクリップしたサンプル: " + std::to_string(outcome.clip.count) + " (最初は " +
+           where + ")";
+}
+
+RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report)
 {
     RunModeScope mode(doc);
+    FileRunReport ignored;
+    FileRunReport& told = report ? *report : ignored;
+    told = {};
     if (!doc.LoadFilePreset()) {
-        prompts.ShowMessage("error .... can't allocate memory for the filter\n", "",
-                            MessageIcon::Error);
+        prompts.ShowMessage(filerun::kFilterMemory, "", MessageIcon::Error);
         return RunResult::Refused;
     }
 
     const auto chosen = prompts.AskOpenPath(filerun::kOpenTitle, filerun::kFilter);
     if (!chosen || chosen->empty())
         return RunResult::Cancelled;
-    std::string path = *chosen;
+    told.inputPath = *chosen;
 
-    std::uint64_t fileSize = 0;
-    FilePtr input = OpenInput(path, fileSize);
-    if (!input) {
-        prompts.ShowMessage(CantOpen(path), "", MessageIcon::Error);
+    CWavInput input;
+    if (!input.Open(*chosen)) {
+        prompts.ShowMessage(input.Error(), "", MessageIcon::Error);
         return RunResult::Refused;
     }
-
-    CWavHeader header;
-    if (header.ReadWavHeader(input.get()) != 0 || header.BlockAlign() == 0) {
-        prompts.ShowMessage(WrongFormat(path), "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-
-    const std::uint32_t declaredCount =
-        header.DataSize() / static_cast<std::uint16_t>(header.BlockAlign());
-    std::string info = InformationText(path, header, declaredCount);
-    if (header.Channels() != 1) {
-        prompts.ShowMessage(info + "モノラルでないため扱えません", "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-    const int bits = header.BitsPerSample();
-    if (bits != 8 && bits != 16) {
-        prompts.ShowMessage(info + "サンプルビット数が8あるいは16でないため扱えません", "",
-                            MessageIcon::Error);
-        return RunResult::Refused;
-    }
-    const std::size_t bytesPerSample = static_cast<std::size_t>(bits / 8);
-    if (static_cast<std::size_t>(header.BlockAlign()) != bytesPerSample) {
-        prompts.ShowMessage(WrongFormat(path), "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-    prompts.ShowMessage(info, filerun::kInfoCaption, MessageIcon::None);
+    prompts.ShowMessage(input.Information(), filerun::kInfoCaption, MessageIcon::None);
 
     const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
     if (!saveAs || saveAs->empty())
         return RunResult::Cancelled;
-    const std::string inputPath = path;
-    path = *saveAs;
+    told.outputPath = *saveAs;
 
-    // Only the bytes really present count, in whole samples, and no more than an
-    // output header can declare; the declared size alone never sizes the buffer.
-    const long here = std::ftell(input.get());
-    const std::uint64_t present = here < 0 ? 0 : fileSize - std::min<std::uint64_t>(fileSize, here);
-    std::uint64_t bytes = std::min<std::uint64_t>(header.DataSize(), present);
-    bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
-    bytes -= bytes % bytesPerSample;
-
-    std::vector<std::uint8_t> data;
-    try {
-        data.resize(static_cast<std::size_t>(bytes));
-    } catch (const std::bad_alloc&) {
-        prompts.ShowMessage("error .... can't allocate memory for the file [" + inputPath + "]\n",
-                            "", MessageIcon::Error);
-        return RunResult::Refused;
+    const FileRunOutcome outcome =
+        FilterWavFile(doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
+            return prompts.Progress(done, total);
+        });
+    switch (outcome.result) {
+    case RunResult::Done:
+        told.clip = outcome.clip;
+        prompts.ShowMessage(CompletionText(outcome), *saveAs, MessageIcon::None);
+        break;
+    case RunResult::Refused:
+    case RunResult::Failed:
+        prompts.ShowMessage(outcome.message, "", MessageIcon::Error);
+        break;
+    case RunResult::Cancelled:
+        break;
     }
-    const std::size_t got = std::fread(data.data(), 1, data.size(), input.get());
-    const bool readError = std::ferror(input.get()) != 0;
-    input.reset();
-    // Fewer bytes than the file held when it was opened: it was cut short while the
-    // dialogs were open. What remains is not the file whose information was shown.
-    if (readError || got != data.size()) {
-        prompts.ShowMessage(CantOpen(inputPath), "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-
-    if (!FilterSamples(doc.m_filter, data, bits, prompts))
-        return RunResult::Cancelled;
-
-    CAtomicFile output;
-    if (!output.Open(path)) {
-        prompts.ShowMessage(CantOpen(path), "", MessageIcon::Error);
-        return RunResult::Failed;
-    }
-    header.SetDataSize(static_cast<std::uint32_t>(data.size()));
-    const bool written = header.WriteWavHeader(output.Stream()) &&
-                         output.Write(data.data(), data.size()) && output.Commit();
-    if (!written) {
-        output.Discard();
-        prompts.ShowMessage(CantWrite(path), "", MessageIcon::Error);
-        return RunResult::Failed;
-    }
-    prompts.ShowMessage(filerun::kDoneText, path, MessageIcon::None);
-    return RunResult::Done;
+    return outcome.result;
 }
 
 } // namespace ravelin

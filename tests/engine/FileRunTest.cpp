@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <tuple>
 #include <sys/stat.h>
 
 namespace ravelin {
@@ -114,6 +116,191 @@ TEST(FileRun, CancelsWriteNothing)
     EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info);
     EXPECT_EQ(doc.m_nRunMode, 0);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
+}
+
+// A filter whose memory reaches across block boundaries and whose sums leave the
+// sample range, so that both the state and the clamping are seen at every seam.
+void LoadSeamFilter(CRavelinDoc& doc)
+{
+    doc.m_nFilterPreset = FILTER_USER3;
+    doc.m_nUserTap = {0, 3, 700};
+    doc.m_dUserCoef = {1.25, -0.75, 0.5};
+    ASSERT_TRUE(doc.LoadFilePreset());
+}
+
+// Samples of the given width that swing to full scale now and then: a noise-like
+// sequence, the same for every call.
+Bytes Swinging(std::size_t samples, int width, unsigned seed = 1)
+{
+    Bytes b;
+    for (std::size_t i = 0; i < samples; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int full = (seed >> 24) % 7 == 0;
+        const int v = full ? ((seed >> 8) & 1 ? 32767 : -32768) : int(seed >> 16) % 20000 - 10000;
+        if (width == 2)
+            Put(b, static_cast<std::uint32_t>(v), 2);
+        else
+            b.push_back(static_cast<std::uint8_t>((v >> 8) + 128));
+    }
+    return b;
+}
+
+// The reference: Process once per sample, truncation toward zero, clamping; the
+// clamped count and the first clamped index beside it.
+Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip)
+{
+    CRavelinDoc doc;
+    LoadSeamFilter(doc);
+    const std::size_t n = data.size() / static_cast<std::size_t>(width);
+    const double lo = width == 2 ? -32768 : -128, hi = width == 2 ? 32767 : 127;
+    Bytes out;
+    clip = {};
+    for (std::size_t i = 0; i < n; ++i) {
+        const double x = width == 2 ? static_cast<std::int16_t>(data[2 * i] | data[2 * i + 1] << 8)
+                                    : data[i] - 128.0;
+        double y = std::trunc(doc.m_filter.Process(x));
+        if (y < lo || y > hi) {
+            if (clip.count++ == 0)
+                clip.first = i;
+            y = std::clamp(y, lo, hi);
+        }
+        if (width == 2)
+            Put(out, static_cast<std::uint32_t>(static_cast<int>(y)), 2);
+        else
+            out.push_back(static_cast<std::uint8_t>(y + 128));
+    }
+    return out;
+}
+
+TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    constexpr std::size_t B = kFileRunBlock;
+    for (const int width : {1, 2}) {
+        for (const std::size_t n : {std::size_t{0}, std::size_t{1}, B - 1, B, B + 1, 3 * B + 5}) {
+            // 16 bits with an odd byte at the end (declared and present): it is dropped.
+            for (const bool oddByte : {false, true}) {
+                if (oddByte && width == 1)
+                    continue;
+                Bytes data = Swinging(n, width, static_cast<unsigned>(n));
+                if (oddByte)
+                    data.push_back(0x5A);
+                const Format format{1, 1, 8000, 8 * width};
+                WriteFile(in, MakeWav(format, data));
+                CRavelinDoc doc;
+                LoadSeamFilter(doc);
+                const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out);
+                ClipFigures clip;
+                const Bytes expected = PlainLoop(data, width, clip);
+                ASSERT_EQ(o.result, RunResult::Done) << o.message;
+                EXPECT_EQ(ReadBytes(out), MakeWav(format, expected)) << width << " " << n;
+                EXPECT_EQ(o.samples, n);
+                EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
+            }
+        }
+    }
+    // A file cut short of its declared size: only the samples present, and the header
+    // says so. The same in place, over the input, from more than one block.
+    Bytes data = Swinging(2 * B + 3, 2);
+    WriteFile(in, MakeWav({}, data, static_cast<std::uint32_t>(data.size() + 1000)));
+    ClipFigures clip;
+    const Bytes expected = MakeWav({}, PlainLoop(data, 2, clip));
+    CRavelinDoc doc;
+    doc.m_nInputPreset = INPUT_FILE;
+    LoadSeamFilter(doc);
+    ScriptedPrompts p;
+    p.openPath = p.savePath = in;
+    ASSERT_EQ(RunFileFilter(doc, p), RunResult::Done);
+    EXPECT_EQ(ReadBytes(in), expected);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+}
+
+TEST(FileRunStream, ClipReportInTheCompletionText)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav";
+    ScriptedPrompts p;
+    // x 1.5 at 1000 Hz: samples 2 and 2003 clip in 16 bits, 1 and 2 in 8 bits.
+    Bytes wide = Samples16(std::vector<int>(2500, 0));
+    wide[4] = 0x00, wide[5] = 0x60, wide[4006] = 0x00, wide[4007] = 0xA0;
+    for (const auto& [wav, line] :
+         {std::pair(MakeWav({1, 1, 1000, 16}, wide), "2 (最初は 0.002 秒)"),
+          {MakeWav({1, 1, 8000, 8}, {128, 0, 255, 140}), "2 (最初は 0.000 秒)"},
+          {MakeWav({1, 1, 0, 8}, {128, 0, 255, 140}), "2 (最初は サンプル番号 1)"}}) {
+        WriteFile(in, wav);
+        p.shown.clear();
+        ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
+        EXPECT_TRUE(p.shown.ends_with(in + "|0|ファイル保存が終了しました\nクリップしたサンプル: " +
+                                      line + "\n"))
+            << p.shown;
+    }
+    CRavelinDoc doc; // the figures reach the caller too
+    FileRunReport report;
+    p.openPath = p.savePath = in;
+    ASSERT_EQ(RunFileFilter(doc, p, &report), RunResult::Done);
+    EXPECT_EQ(std::tuple(report.inputPath, report.outputPath, report.clip.count), std::tuple(in, in, 0u));
+}
+
+// The user cancels exactly once, at the third block: the run stops there, is not asked
+// again, shows nothing more and writes nothing.
+TEST(FileRunStream, ACancelTakenOnce)
+{
+    struct CancelOnce : ScriptedPrompts {
+        std::vector<std::uint64_t> asked;
+        bool Progress(std::uint64_t done, std::uint64_t) override
+        {
+            asked.push_back(done);
+            return asked.size() != 3;
+        }
+    };
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    WriteFile(in, MakeWav({}, Swinging(5 * kFileRunBlock, 2)));
+    WriteFile(out, {'k', 'e', 'e', 'p'});
+    CancelOnce p;
+    EXPECT_EQ(FileRun(p, in, out), RunResult::Cancelled);
+    EXPECT_EQ(p.asked, (std::vector<std::uint64_t>{0, kFileRunBlock, 2 * kFileRunBlock}));
+    EXPECT_TRUE(p.shown.starts_with("入力ファイル情報|0|") && p.shown.find("終了") == p.shown.npos);
+    EXPECT_EQ(ReadText(out), "keep");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+}
+
+// Faults in the middle of the run, through the progress seam: the input cut short
+// while it is read, and the target replaced by a non-empty folder just before the
+// commit. One message each, nothing left behind, the target as it was.
+TEST(FileRunStream, FaultsDuringTheRun)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    WriteFile(in, MakeWav({}, Swinging(8 * kFileRunBlock, 2)));
+    WriteFile(out, {'k', 'e', 'e', 'p'});
+    CRavelinDoc doc;
+    const auto cut = [&](std::uint64_t done, std::uint64_t) {
+        if (done == 2 * kFileRunBlock)
+            fs::resize_file(in, 3 * kFileRunBlock);
+        return true;
+    };
+    FileRunOutcome o = FilterWavFile(doc.m_filter, in, out, cut);
+    EXPECT_EQ(std::tuple(o.result, o.message),
+              std::tuple(RunResult::Refused, "error .... can't open the file [" + in + "]\n"));
+    EXPECT_EQ(ReadText(out), "keep");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+
+    WriteFile(in, MakeWav({}, Swinging(2 * kFileRunBlock, 2)));
+    const auto replace = [&](std::uint64_t done, std::uint64_t total) {
+        if (done == total) {
+            fs::remove(out);
+            fs::create_directory(out);
+            WriteFile(dir / "out.wav/inside", {'k'});
+        }
+        return true;
+    };
+    o = FilterWavFile(doc.m_filter, in, out, replace);
+    EXPECT_EQ(std::tuple(o.result, o.message),
+              std::tuple(RunResult::Failed, "error .... can't write the file [" + out + "]\n"));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+    EXPECT_EQ(ReadText(dir / "out.wav/inside"), "k");
 }
 
 // The file form written out: Shift_JIS labels, CR LF; tap k's value taps[k] (else 0),

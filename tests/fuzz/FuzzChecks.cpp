@@ -45,6 +45,13 @@ std::string CheckFileRun(const std::uint8_t* data, std::size_t size)
     std::string failure = done || result == RunResult::Refused ? "" : "neither written nor refused";
     if (!done && test::ReadBytes(in) != input)
         failure = "a refused run changed its input";
+    // Written: the header declares exactly the sample bytes that follow it.
+    if (done) {
+        const Bytes written = test::ReadBytes(out);
+        CWavHeader header;
+        if (test::ReadHeader(written, header) != 44 || header.DataSize() != written.size() - 44)
+            failure = "the output's header does not declare what follows it";
+    }
     const auto names = dir.List();
     if (names.size() != (done && out != in ? 2u : 1u))
         failure = "the folder holds " + std::to_string(names.size()) + " files";

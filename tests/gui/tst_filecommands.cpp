@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <vector>
@@ -141,6 +142,55 @@ class TestFileCommands : public QObject {
         // Five samples late, the extremes unchanged.
         QCOMPARE(ReadFile(out), MakeWav(1, {0, 0, 0, 0, 0, 1000, -1000, 32767, -32768, 5, -5, 7}));
         QCOMPARE(doc.m_nRunMode, RUN_IDLE);
+    }
+
+    // Through the main window: the run mode shows from the first dialog on (file run
+    // checked, step no longer), and is gone afterwards; the signals frame the run and
+    // the completion box reports the clamped samples.
+    void frameShowsTheRunAndSignalsIt()
+    {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        const auto frame = ShowMainFrame();
+        CRavelinDoc& doc = frame->document();
+        ConfirmSettings(doc, FILTER_USER3, INPUT_FILE);
+        doc.m_nUserTap = {0, 0, 0};
+        doc.m_dUserCoef = {2, 2, 2};
+        doc.m_nRunMode = RUN_STEP;
+        frame->UpdateCommandUI();
+        QAction* runFile = Action(frame.get(), "actionRunFile");
+        QAction* step = Action(frame.get(), "actionRunStep");
+        QVERIFY(step->isChecked() && !runFile->isChecked());
+
+        const QString in = Write("loud.wav", MakeWav(1, {30000, -30000, 5}));
+        const QString out = m_dir.filePath(QStringLiteral("loud-x2.wav"));
+        QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
+        QSignalSpy finished(frame.get(), &CMainFrame::fileRunFinished);
+        std::pair<bool, bool> during{false, true};
+        Shown info, done;
+        ModalDriver driver{ModalDriver::On<QFileDialog>([&](QFileDialog* dialog) {
+                               during = {runFile->isChecked(), step->isChecked()};
+                               QCOMPARE(started.count(), 1);
+                               ModalDriver::TypeFileName(in)(dialog);
+                           }),
+                           Record(info), ModalDriver::TypeFileName(out), Record(done)};
+        QVERIFY(frame->OnCommand(ID_RUN_FILE));
+        QVERIFY(driver.done());
+        QCOMPARE(during, std::pair(true, false));
+        QVERIFY(!runFile->isChecked() && !step->isChecked());
+        QCOMPARE(done.title, out);
+        QCOMPARE(done.text,
+                 QStringLiteral("ファイル保存が終了しました\nクリップしたサンプル: 2 (最初は 0.000 秒)"));
+        QCOMPARE(ReadFile(out), MakeWav(1, {32767, -32768, 10}));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0), (QVariantList{in, out}));
+
+        // Cancelled at the open dialog: begun, never finished.
+        ModalDriver cancel(&ModalDriver::Close);
+        QVERIFY(frame->OnCommand(ID_RUN_FILE));
+        QVERIFY(cancel.done());
+        QCOMPARE(started.count(), 2);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!runFile->isChecked());
     }
 
     void refusedInputShowsAnErrorBox()
