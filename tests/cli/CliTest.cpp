@@ -118,6 +118,22 @@ TEST_F(Cli, FilterAndDemo)
         EXPECT_EQ(Tool(args + " >/dev/full").err, "ravelin-cli: can't write the standard output\n");
 }
 
+// A comma-decimal locale changes no byte of what the tool writes.
+TEST_F(Cli, OutputIgnoresTheLocale)
+{
+    if (Shell(dir.Path(), "LC_ALL=de_DE.UTF-8 printf '%.1f' 0,5").out != "0,5")
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)";
+    WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
+    for (const std::string args :
+         {"demo --preset echo5", "demo --preset 2 -o r.txt && cat r.txt", "presets",
+          "filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav && cat u.wav"}) {
+        const Outcome c = Shell(dir.Path(), "export LC_ALL=C; $CLI " + args);
+        const Outcome de = Shell(dir.Path(), "export LC_ALL=de_DE.UTF-8; $CLI " + args);
+        EXPECT_EQ(std::tuple(de.status, de.out, de.err), std::tuple(0, c.out, std::string()))
+            << args;
+    }
+}
+
 std::string Err(const char* what, const std::string& path)
 {
     return std::string("error .... ") + what + " the file [" + path + "]\n";
