@@ -121,7 +121,7 @@ TEST_F(Cli, FilterAndDemo)
 // A comma-decimal locale changes no byte of what the tool writes.
 TEST_F(Cli, OutputIgnoresTheLocale)
 {
-    if (Shell(dir.Path(), "LC_ALL=de_DE.UTF-8 printf '%.1f' 0,5").out != "0,5")
+    if (Shell(dir.Path(), "env LC_ALL=de_DE.UTF-8 printf '%.1f' 0,5").out != "0,5")
         GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)";
     WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
     for (const std::string args :
