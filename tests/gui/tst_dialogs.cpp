@@ -8,6 +8,7 @@
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -210,6 +211,36 @@ class TestDialogs : public QObject {
         QCOMPARE(doc.m_nRunMode, RUN_IDLE);
         for (double y : doc.m_out)
             QCOMPARE(y, 0.0);
+    }
+
+    // Both dialogs are laid out in 9-point IPA P Gothic, every control inside the
+    // dialog, and the About icon shown whole.
+    void dialogsUseTheJapaneseGothicAndHoldEveryControl()
+    {
+        CSettingsDlg settings;
+        CAboutDlg about;
+        for (QDialog* dlg : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&about)}) {
+            dlg->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dlg));
+            QCOMPARE(QFontInfo(dlg->font()).family(), QStringLiteral("IPAPGothic"));
+            QCOMPARE(dlg->font().pointSize(), 9);
+            for (QWidget* w : dlg->findChildren<QWidget*>()) {
+                if (!w->isVisible() || w->isWindow())
+                    continue;
+                QCOMPARE(QFontInfo(w->font()).family(), QStringLiteral("IPAPGothic"));
+                const QRect inDialog(w->mapTo(dlg, QPoint(0, 0)), w->size());
+                QVERIFY2(dlg->rect().contains(inDialog), qPrintable(w->objectName()));
+            }
+        }
+        auto* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
+        const QSize side = icon->pixmap().deviceIndependentSize().toSize();
+        QVERIFY(!side.isEmpty());
+        QVERIFY2(icon->contentsRect().width() >= side.width() &&
+                     icon->contentsRect().height() >= side.height(),
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                                .arg(side.width()).arg(side.height())
+                                .arg(icon->contentsRect().width())
+                                .arg(icon->contentsRect().height())));
     }
 
     void aboutTextIsFixedAndReadOnly()
