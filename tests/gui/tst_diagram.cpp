@@ -15,7 +15,6 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include <clocale>
 #include <set>
 
 using namespace ravelin;
@@ -216,28 +215,6 @@ QString Show(const std::multiset<QString>& texts)
     QStringList lines(texts.begin(), texts.end());
     return lines.join(QLatin1Char('\n'));
 }
-
-// Under a comma-decimal locale for the C library and Qt alike, restored at the end.
-class CommaLocale {
-public:
-    CommaLocale()
-    {
-        const char* current = std::setlocale(LC_ALL, nullptr);
-        m_previous = current ? current : "C";
-        m_active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    }
-    ~CommaLocale()
-    {
-        std::setlocale(LC_ALL, m_previous.c_str());
-        QLocale::setDefault(QLocale::c());
-    }
-    bool Active() const { return m_active; }
-
-private:
-    std::string m_previous;
-    bool m_active = false;
-};
 
 } // namespace
 

@@ -167,6 +167,32 @@ class TestDialogs : public QObject {
         QCOMPARE(dlg.m_dCoef[0], 0.5);
     }
 
+    // Under a comma-decimal locale the fields show and take the same numbers as anywhere.
+    void fieldsIgnoreACommaDecimalLocale()
+    {
+        const CommaLocale comma;
+        if (!comma.Active())
+            QSKIP("the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)");
+        CSettingsDlg dlg;
+        dlg.m_dCoef[2] = -1.25e-7;
+        Open(dlg, CSettingsDlg::kUserFilter, CSettingsDlg::kFileDataInput);
+        QCOMPARE(Field(&dlg, "coef0")->text(), QStringLiteral("0.5"));
+        QCOMPARE(Field(&dlg, "coef2")->text(), QStringLiteral("-1.25e-07"));
+        QCOMPARE(Field(&dlg, "tap1")->text(), QStringLiteral("100"));
+        QString shown;
+        ModalDriver driver(ModalDriver::On<QMessageBox>([&](QMessageBox* box) {
+            shown = box->text();
+            ModalDriver::Press(QMessageBox::Ok)(box);
+        }));
+        TypeInto(Field(&dlg, "coef1"), QStringLiteral("2.5"));
+        ClickOk(&dlg);
+        QCOMPARE(shown, QStringLiteral("-2 から 2 までの数値を入力してください。"));
+        TypeInto(Field(&dlg, "coef1"), QStringLiteral("-0.125"));
+        ClickOk(&dlg);
+        QTRY_COMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.m_dCoef[1], -0.125);
+    }
+
     void cancelAfterEditsLeavesTheDocumentAsItWas()
     {
         CRavelinDoc doc;
