@@ -18,6 +18,26 @@
 #include <tuple>
 
 namespace ravelin {
+
+const char* SimdName(CStreamFilter::Simd simd)
+{
+    switch (simd) {
+    case CStreamFilter::Simd::Baseline:
+        return "Baseline";
+    case CStreamFilter::Simd::Avx2:
+        return "Avx2";
+    case CStreamFilter::Simd::Avx512:
+        return "Avx512";
+    }
+    return "Unknown";
+}
+
+// Names the instruction set in test names and messages.
+void PrintTo(CStreamFilter::Simd simd, std::ostream* os)
+{
+    *os << SimdName(simd);
+}
+
 namespace {
 
 using Signal = std::vector<double>;
@@ -108,19 +128,6 @@ Signal InBlocks(CStreamFilter& f, const Signal& x, std::mt19937_64& rng, std::si
         f.ProcessBlock(inPlace ? &y[i] : &x[i], &y[i], n);
     }
     return y;
-}
-
-const char* SimdName(Simd simd)
-{
-    switch (simd) {
-    case Simd::Baseline:
-        return "Baseline";
-    case Simd::Avx2:
-        return "Avx2";
-    case Simd::Avx512:
-        return "Avx512";
-    }
-    return "Unknown";
 }
 
 // One instruction set of the block operation; one the processor lacks is reported as
