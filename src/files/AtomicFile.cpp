@@ -116,13 +116,14 @@ bool CAtomicFile::Commit()
     if (!m_pFile)
         return false;
     bool ok = !m_failed && std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
-    // A replaced file keeps its owner and mode where the file system allows it; where
-    // not (not our file, vfat), the save goes on, as any save would.
+    // A replaced file keeps its owner and mode where the file system allows it.
     struct stat old{};
     const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     if (ok && replacing && ::fchown(::fileno(m_pFile), old.st_uid, old.st_gid) != 0) {
+        // Not ours to give back to its owner: it stays ours, as any save would.
     }
     if (ok && ::fchmod(::fileno(m_pFile), replacing ? old.st_mode & 07777 : m_newFileMode) != 0) {
+        // No modes here (vfat, some FUSE mounts): the content is what the user saves.
     }
     ok = ok && ::fsync(::fileno(m_pFile)) == 0;
     ok = (std::fclose(m_pFile) == 0) && ok;

@@ -6,7 +6,6 @@
 #include "files/AtomicFile.h"
 #include "files/UserPrompts.h"
 
-
 namespace ravelin {
 
 namespace {
