@@ -223,6 +223,9 @@ std::vector<Fault> Faults()
 
 class CliFault : public testing::TestWithParam<Fault> {
 protected:
+    // A message's first line, for a skip reason.
+    static std::string Line(const std::string& text) { return text.substr(0, text.find('\n')); }
+
     // Runs the fault as another user: as root, nobody gets a copy of the tool in a
     // folder it can reach, since the build folder may be private. Empty with the
     // reason in why when the machine does not allow it.
@@ -235,7 +238,7 @@ protected:
         const Outcome probe = Shell(m_tool.Path(), "nobody test -x ravelin-cli");
         if (probe.status != 0) {
             why = "running as the user nobody is not possible here (" +
-                  (probe.err.empty() ? "it cannot reach " + m_tool.Path() : probe.err) + ")";
+                  (probe.err.empty() ? "it cannot reach " + m_tool.Path() : Line(probe.err)) + ")";
             return {};
         }
         return m_tool / "ravelin-cli";
@@ -251,7 +254,7 @@ protected:
                                                       " sh -c 'mkdir m && mount -t tmpfs none m'");
             if (o.status == 0)
                 return unshare;
-            why = o.err;
+            why = Line(o.err);
         }
         why = "a private tmpfs mount needs CAP_SYS_ADMIN or user namespaces (" + why + ")";
         return {};
