@@ -1,5 +1,5 @@
-// The diagram as the view shows it and as it prints: boxes, lines and the
-// listing's rows at known steps, on screen and on a PDF page at five times scale.
+// The diagram as the view shows it and as it prints: boxes, lines, and every string
+// with its place at known steps, on screen and on a PDF page at five times scale.
 
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
@@ -47,9 +47,9 @@ const QPoint kLines[] = {
 };
 
 // Checks a picture of the diagram drawn at scale device pixels per unit: the boxes'
-// colours at the units' centres, the lines (one device pixel, at the unit's first
-// pixel row or column) and the listing's rows, one for each step done.
-void CheckDiagram(const QImage& img, int scale, int steps)
+// colours at the units' centres and the lines (one device pixel, at the unit's first
+// pixel row or column). The strings are checked where they are painted.
+void CheckDiagram(const QImage& img, int scale)
 {
     const auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 128; };
     for (const auto& [at, colour] : kBoxes)
@@ -59,13 +59,6 @@ void CheckDiagram(const QImage& img, int scale, int steps)
         QVERIFY2(dark(x, y) || dark(x - 1, y) || dark(x + 1, y) || dark(x, y - 1) || dark(x, y + 1),
                  qPrintable(QStringLiteral("line at %1,%2").arg(at.x()).arg(at.y())));
     }
-    int rows = 0;
-    for (int row = 0; row <= DEMO_STEPS; ++row)
-        for (int y = scale * (182 + 12 * row); y < scale * (194 + 12 * row); ++y)
-            for (int x = scale * 125; x < scale * 275; ++x)
-                if (dark(x, y))
-                    rows = row + 1;
-    QCOMPARE(rows, steps);
 }
 
 // A paint device that keeps every string drawn on it with the device point of its
@@ -241,7 +234,7 @@ class TestDiagram : public QObject {
             doc.Advance();
         CRavelinView view(doc);
         view.resize(800, 480);
-        CheckDiagram(view.grab().toImage().convertToFormat(QImage::Format_RGB32), 1, steps);
+        CheckDiagram(view.grab().toImage().convertToFormat(QImage::Format_RGB32), 1);
     }
 
     // The words and numbers a student reads, and where: every string at its cell,
@@ -334,7 +327,7 @@ class TestDiagram : public QObject {
         const QImage page = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
         QVERIFY(!page.isNull());
         const int s = CRavelinView::kPrintScale;
-        CheckDiagram(page, s, 9);
+        CheckDiagram(page, s);
         // Nothing right of the diagram: it is not fitted to the paper.
         for (int y = 0; y < 430; y += 5)
             QCOMPARE(page.pixelColor(s * 760, s * y), QColor(Qt::white));
