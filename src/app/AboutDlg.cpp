@@ -62,6 +62,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     setObjectName(QStringLiteral("aboutDialog"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(DialogFont(font())); // before the controls, which take it over
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
@@ -104,6 +105,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
 
     CDialogUnits du(font());
     du.FitWidth(version->sizeHint().width(), kOk.x() - kVersion.x() - 4);
+    // The icon is shown whole: the scale grows until its box holds it both ways.
+    du.FitWidth(iconSide, kIcon.width());
     du.FitHeight(iconSide, kIcon.height());
     du.FitHeight(ok->minimumSizeHint().height(), kOk.height());
     du.FitHeight(version->sizeHint().height(), kVersion.height());

@@ -37,7 +37,9 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
 {
     QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
-    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    // No display name: on xcb Qt would append it to every window title that does not
+    // already end with it ("動作の設定 — Ravelin"). applicationDisplayName() still
+    // answers the application name for the boxes that use it as their caption.
     QGuiApplication::setDesktopFileName(QStringLiteral("ravelin"));
     InitResources();
     QIcon icon;

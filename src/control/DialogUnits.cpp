@@ -2,8 +2,20 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
+
+QFont DialogFont(const QFont& base)
+{
+    QFont font(base);
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+                      QStringLiteral("TakaoPGothic")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(9);
+    return font;
+}
 
 CDialogUnits::CDialogUnits(const QFont& font)
 {

@@ -4,7 +4,12 @@
 #include <QRect>
 #include <QSize>
 
-class QFont;
+#include <QFont>
+
+// The dialogs' face, which their templates' units are measured in: a 9-point
+// proportional Japanese gothic (IPA P Gothic, else a similar face), the rest of
+// base's attributes kept.
+QFont DialogFont(const QFont& base);
 
 // Positions from a dialog template in dialog units: one unit across is a quarter of
 // the font's average character width, one unit down an eighth of its line height.

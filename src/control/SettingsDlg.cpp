@@ -171,6 +171,7 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("settingsDialog"));
+    setFont(DialogFont(font())); // before the controls, which take it over
     CreateControls();
     PlaceControls();
 }

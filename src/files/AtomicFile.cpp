@@ -1,7 +1,10 @@
 #include "files/AtomicFile.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,16 +23,29 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-// The mode a newly created file would get, so the result looks like any other
-// file the user saves (a temporary file starts private).
-mode_t NewFileMode(const std::string& target)
+// Creates a new file named prefix plus six random characters, as mkstemp does, but
+// with the mode any new file gets here (the umask, a default ACL): the kernel applies
+// them, so the process-wide umask is never read by setting it.
+int CreateUnique(const std::string& prefix, std::string& path)
 {
-    struct stat st{};
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random(
+        std::random_device{}() ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = prefix;
+        for (int i = 0; i < 6; ++i)
+            candidate += kLetters[random() % (sizeof kLetters - 1)];
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            path = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
 }
 
 } // namespace
@@ -67,11 +83,15 @@ bool CAtomicFile::Open(const std::string& targetPath)
     if (name.empty())
         return false;
     // Shortened so that "." + name + ".XXXXXX" stays within the file-name limit.
-    std::string pattern = FolderOf(m_target) + "/." + name.substr(0, 200) + ".XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
+    const int fd = CreateUnique(FolderOf(m_target) + "/." + name.substr(0, 200) + ".", m_temp);
     if (fd < 0)
         return false;
-    m_temp = pattern;
+    // The mode this new file got is the one a new target gets; the data stays private
+    // until Commit. A file system without modes (vfat, some FUSE mounts) refuses the
+    // change, which is no reason to refuse the save.
+    struct stat created{};
+    m_newFileMode = ::fstat(fd, &created) == 0 ? created.st_mode & 07777 : 0644;
+    ::fchmod(fd, 0600);
     m_pFile = ::fdopen(fd, "wb");
     if (!m_pFile) {
         ::close(fd);
@@ -96,12 +116,15 @@ bool CAtomicFile::Commit()
     if (!m_pFile)
         return false;
     bool ok = !m_failed && std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
+    // A replaced file keeps its owner and mode where the file system allows it.
     struct stat old{};
-    if (ok && ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
-        ::fchown(::fileno(m_pFile), old.st_uid, old.st_gid) != 0) {
-        // Not allowed to give the file back to its owner: it stays ours, as any save would.
+    const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (ok && replacing && ::fchown(::fileno(m_pFile), old.st_uid, old.st_gid) != 0) {
+        // Not ours to give back to its owner: it stays ours, as any save would.
     }
-    ok = ok && ::fchmod(::fileno(m_pFile), NewFileMode(m_target)) == 0;
+    if (ok && ::fchmod(::fileno(m_pFile), replacing ? old.st_mode & 07777 : m_newFileMode) != 0) {
+        // No modes here (vfat, some FUSE mounts): the content is what the user saves.
+    }
     ok = ok && ::fsync(::fileno(m_pFile)) == 0;
     ok = (std::fclose(m_pFile) == 0) && ok;
     m_pFile = nullptr;

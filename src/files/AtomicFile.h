@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <sys/types.h>
 #include <string>
 
 namespace ravelin {
@@ -38,6 +39,7 @@ private:
     std::FILE* m_pFile = nullptr;
     std::string m_target;
     std::string m_temp;
+    mode_t m_newFileMode = 0644; // what the temporary file got when it was created
     bool m_failed = false;
 };
 

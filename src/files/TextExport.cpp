@@ -1,12 +1,10 @@
 #include "files/TextExport.h"
 
 #include "engine/Commands.h"
+#include "engine/NumberFormat.h"
 #include "engine/RavelinDoc.h"
 #include "files/AtomicFile.h"
 #include "files/UserPrompts.h"
-
-#include <algorithm>
-#include <cstdio>
 
 namespace ravelin {
 
@@ -37,15 +35,6 @@ constexpr Labels kShiftJisLabels = {
     "\x8D\x86",
 };
 
-template <typename... Args>
-void AppendFormat(std::string& out, const char* format, Args... args)
-{
-    char line[128];
-    const int n = std::snprintf(line, sizeof line, format, args...);
-    if (n > 0)
-        out.append(line, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
-}
-
 } // namespace
 
 std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol)
@@ -57,7 +46,9 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     out += l.coefHead;
     out += eol;
     for (int k = 0; k < DEMO_TAPS; ++k) {
-        AppendFormat(out, "%8d  %10.5f", k, doc.m_h[k]);
+        AppendInt(out, k, 8); // "%8d  %10.5f"
+        out += "  ";
+        AppendFixed(out, doc.m_h[k], 10, 5);
         out += eol;
     }
     out += eol;
@@ -66,7 +57,7 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     out += l.resultHead;
     out += eol;
     for (int i = 0; i < DEMO_STEPS; ++i) {
-        AppendFormat(out, "%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]);
+        AppendListingRow(out, i - 1, doc.m_in[i], doc.m_out[i]);
         out += eol;
     }
     return out;

@@ -2,6 +2,7 @@
 
 #include "control/CommandStrings.h"
 #include "engine/Commands.h"
+#include "engine/NumberFormat.h"
 #include "engine/RavelinDoc.h"
 #include "view/Resources.h"
 
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace ravelin {
 
@@ -77,9 +79,10 @@ void CopyBitmap(QPainter& p, int x, int y, const QImage& bitmap)
     p.drawImage(QRectF(x, y, bitmap.width(), bitmap.height()), blocks);
 }
 
+// A box's value, "%6.3f" whatever the user's locale.
 QString Value(double v)
 {
-    return QString::asprintf("%6.3f", v);
+    return QString::fromLatin1(FormatFixed(v, 6, 3));
 }
 
 // What a freshly made drawing target holds: black hairline pen, black text on
@@ -187,14 +190,19 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
     TextOut(p, 610, 219, Value(output));
 
     // 7. The time of the current output.
-    if (step >= 1)
-        TextOut(p, 378, 153, QStringLiteral("時刻：") + QString::asprintf("%2d", step - 2));
+    if (step >= 1) {
+        std::string time;
+        AppendInt(time, step - 2, 2);
+        TextOut(p, 378, 153, QStringLiteral("時刻：") + QString::fromLatin1(time));
+    }
 
     // 8. The listing: one row per step done.
     TextOut(p, 125, 170, QStringLiteral("時刻　入力信号　出力信号"));
-    for (int i = 0; i <= step - 1 && i < DEMO_STEPS; ++i)
-        TextOut(p, 125, 182 + kCellHeight * i,
-                QString::asprintf("%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]));
+    for (int i = 0; i <= step - 1 && i < DEMO_STEPS; ++i) {
+        std::string row;
+        AppendListingRow(row, i - 1, doc.m_in[i], doc.m_out[i]);
+        TextOut(p, 125, 182 + kCellHeight * i, QString::fromLatin1(row));
+    }
 
     // 9. The caller's font again.
     p.setFont(previousFont);

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace ravelin {
 namespace {
@@ -26,11 +28,14 @@ struct Outcome {
 };
 
 // Runs a shell command line in dir. $CLI is the tool (a hang ends after 20 s); nobody
-// runs a command as that user, so that permission bits apply even to root.
-Outcome Shell(const std::string& dir, const std::string& line)
+// runs a command as that user, so that permission bits apply even to root; $UNSHARE
+// starts a command in a private mount namespace.
+Outcome Shell(const std::string& dir, const std::string& line, const std::string& cli = RAVELIN_CLI,
+              const std::string& unshare = "unshare -m")
 {
     const TempDir streams;
-    const std::string script = "cd " + dir + " && export CLI='timeout 20 " RAVELIN_CLI "' && "
+    const std::string script = "cd " + dir + " && export CLI='timeout 20 " + cli +
+                               "' UNSHARE='" + unshare + "' && "
                                "nobody() { if [ $(id -u) = 0 ]; then setpriv --reuid=65534 "
                                "--regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " + line;
     const int raw = std::system(("(" + script + ") >" + streams / "out" + " 2>" + streams / "err" +
@@ -113,6 +118,22 @@ TEST_F(Cli, FilterAndDemo)
         EXPECT_EQ(Tool(args + " >/dev/full").err, "ravelin-cli: can't write the standard output\n");
 }
 
+// A comma-decimal locale changes no byte of what the tool writes.
+TEST_F(Cli, OutputIgnoresTheLocale)
+{
+    if (Shell(dir.Path(), "env LC_ALL=de_DE.UTF-8 printf '%.1f' 0,5").out != "0,5")
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)";
+    WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
+    for (const std::string args :
+         {"demo --preset echo5", "demo --preset 2 -o r.txt && cat r.txt", "presets",
+          "filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav && cat u.wav"}) {
+        const Outcome c = Shell(dir.Path(), "export LC_ALL=C; $CLI " + args);
+        const Outcome de = Shell(dir.Path(), "export LC_ALL=de_DE.UTF-8; $CLI " + args);
+        EXPECT_EQ(std::tuple(de.status, de.out, de.err), std::tuple(0, c.out, std::string()))
+            << args;
+    }
+}
+
 std::string Err(const char* what, const std::string& path)
 {
     return std::string("error .... ") + what + " the file [" + path + "]\n";
@@ -120,78 +141,159 @@ std::string Err(const char* what, const std::string& path)
 const char* const kOpen = "can't open";
 const char* const kWrong = "found wrong WAVE format in";
 
+// What a fault needs beyond an ordinary user's rights.
+enum class Need { Nothing, OtherUser, PrivateMount };
+
 // Each fault is a setup and a command line, run in a fresh folder that holds in.wav
 // (40 KB), out.wav (an existing file) and the inputs below. The command must exit 1
 // with just its message on stderr (or succeed where none is given) and leave the
 // folder as the setup left it.
-TEST(CliFault, FaultsLoseNothing)
+struct Fault {
+    std::string name, setup, command, err;
+    Need need = Need::Nothing;
+};
+
+void PrintTo(const Fault& f, std::ostream* os)
 {
-    std::vector<std::tuple<std::string, std::string, std::string>> faults = {
+    *os << f.name;
+}
+
+std::vector<Fault> Faults()
+{
+    std::vector<Fault> faults = {
         // Inputs, refused at once: never a hang, never an endless read.
-        {"", "$CLI filter missing.wav out.wav", Err(kOpen, "missing.wav")},
-        {"mkdir dir", "$CLI filter dir out.wav", Err(kOpen, "dir")},
-        {"mkfifo fifo", "$CLI filter fifo out.wav", Err(kOpen, "fifo")},
-        {"mkfifo fifo", "exec 3<>fifo && $CLI filter fifo out.wav", Err(kOpen, "fifo")},
-        {"", "$CLI filter /dev/zero out.wav", Err(kOpen, "/dev/zero")},
-        {"", "$CLI filter /dev/null out.wav", Err(kOpen, "/dev/null")},
-        {"ln -s /dev/zero zero.wav", "$CLI filter zero.wav out.wav", Err(kOpen, "zero.wav")},
-        {"chmod 200 in.wav", "nobody $CLI filter in.wav out.wav", Err(kOpen, "in.wav")},
-        {": >e.wav", "$CLI filter e.wav out.wav", Err(kWrong, "e.wav")},
-        {"printf X | dd of=in.wav bs=1 seek=3 conv=notrunc", "$CLI filter in.wav out.wav",
-         Err(kWrong, "in.wav")}, // RIFX
-        {"", "$CLI filter align0.wav out.wav", Err(kWrong, "align0.wav")},
-        {"", "$CLI filter align4.wav out.wav", Err(kWrong, "align4.wav")},
-        {"", "$CLI filter stereo.wav out.wav",
+        {"MissingInput", "", "$CLI filter missing.wav out.wav", Err(kOpen, "missing.wav")},
+        {"FolderInput", "mkdir dir", "$CLI filter dir out.wav", Err(kOpen, "dir")},
+        {"FifoInput", "mkfifo fifo", "$CLI filter fifo out.wav", Err(kOpen, "fifo")},
+        {"OpenFifoInput", "mkfifo fifo", "exec 3<>fifo && $CLI filter fifo out.wav",
+         Err(kOpen, "fifo")},
+        {"DevZeroInput", "", "$CLI filter /dev/zero out.wav", Err(kOpen, "/dev/zero")},
+        {"DevNullInput", "", "$CLI filter /dev/null out.wav", Err(kOpen, "/dev/null")},
+        {"LinkToDevZeroInput", "ln -s /dev/zero zero.wav", "$CLI filter zero.wav out.wav",
+         Err(kOpen, "zero.wav")},
+        {"UnreadableInput", "chmod 200 in.wav", "nobody $CLI filter in.wav out.wav",
+         Err(kOpen, "in.wav"), Need::OtherUser},
+        {"EmptyInput", ": >e.wav", "$CLI filter e.wav out.wav", Err(kWrong, "e.wav")},
+        {"RifxInput", "printf X | dd of=in.wav bs=1 seek=3 conv=notrunc",
+         "$CLI filter in.wav out.wav", Err(kWrong, "in.wav")},
+        {"BlockAlignZero", "", "$CLI filter align0.wav out.wav", Err(kWrong, "align0.wav")},
+        {"BlockAlignFour", "", "$CLI filter align4.wav out.wav", Err(kWrong, "align4.wav")},
+        {"StereoInput", "", "$CLI filter stereo.wav out.wav",
          "ファイル名: stereo.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 2\n"
          "サンプリング周波数: 8000\n量子化ビット数: 16\nサンプル数: 2\n"
          "モノラルでないため扱えません\n"},
-        {"", "$CLI filter 24.wav out.wav",
+        {"TwentyFourBitInput", "", "$CLI filter 24.wav out.wav",
          "ファイル名: 24.wav\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
          "サンプリング周波数: 8000\n量子化ビット数: 24\nサンプル数: 3\n"
          "サンプルビット数が8あるいは16でないため扱えません\n"},
         // Declares almost 4 GiB over 11 bytes: the five samples present are filtered, in
         // memory that follows the file, not the header.
-        {"", std::string(kAddressSanitizer ? "" : "ulimit -v 500000; ") +
-                 "$CLI filter huge.wav x.wav >/dev/null && cmp x.wav five.wav && rm x.wav", ""},
+        {"HugeDeclaredSize", "",
+         std::string(kAddressSanitizer ? "" : "ulimit -v 500000; ") +
+             "$CLI filter huge.wav x.wav >/dev/null && cmp x.wav five.wav && rm x.wav",
+         ""},
         // A full disk, outside the process: the existing file stays, no temporary file.
-        {"mkdir disk",
-         "unshare -m sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep >disk/o; "
+        {"FullDisk", "mkdir disk",
+         "$UNSHARE sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep >disk/o; "
          "$CLI filter in.wav disk/o; s=$?; ls -A disk >&2; cat disk/o >&2; exit $s'",
-         Err("can't write", "disk/o") + "o\nkeep\n"}};
+         Err("can't write", "disk/o") + "o\nkeep\n", Need::PrivateMount}};
     // Outputs, for the file run and the text export alike.
     const char* lock = "mkdir locked && cp in.wav locked && chmod 666 locked/* && chmod 555 locked";
-    for (const auto& [setup, prefix, out, what] :
-         {std::tuple("", "ulimit -f 1;", "out.wav", "can't write"),
-          {"", "ulimit -f 1;", "in.wav", "can't write"}, {lock, "nobody", "locked/in.wav", kOpen},
-          {lock, "cd locked && nobody", "in.wav", kOpen}, {"mkdir dir", "", "dir", kOpen},
-          {"mkdir dir", "", "dir/", kOpen}, {"mkfifo fifo", "", "fifo", kOpen},
-          {"mkfifo fifo && ln -s fifo link", "", "link", kOpen},
-          {"ln -s nowhere/x.wav link", "", "link", kOpen}, {"", "", "no/out.wav", kOpen}}) {
-        for (const char* command : {" $CLI filter in.wav ", " $CLI demo -o "})
-            faults.emplace_back(setup, (std::string(prefix) += command) += out, Err(what, out));
+    for (const auto& [name, setup, prefix, out, what] :
+         {std::tuple("SizeLimitOverNew", "", "ulimit -f 1;", "out.wav", "can't write"),
+          {"SizeLimitOverInput", "", "ulimit -f 1;", "in.wav", "can't write"},
+          {"LockedFolder", lock, "nobody", "locked/in.wav", kOpen},
+          {"LockedWorkingFolder", lock, "cd locked && nobody", "in.wav", kOpen},
+          {"Folder", "mkdir dir", "", "dir", kOpen},
+          {"FolderWithSlash", "mkdir dir", "", "dir/", kOpen},
+          {"Fifo", "mkfifo fifo", "", "fifo", kOpen},
+          {"LinkToFifo", "mkfifo fifo && ln -s fifo link", "", "link", kOpen},
+          {"DanglingLink", "ln -s nowhere/x.wav link", "", "link", kOpen},
+          {"MissingFolder", "", "", "no/out.wav", kOpen}}) {
+        const Need need = std::string_view(prefix).find("nobody") != std::string_view::npos
+                              ? Need::OtherUser
+                              : Need::Nothing;
+        for (const auto& [tool, command] :
+             {std::pair("FileRunOutput", " $CLI filter in.wav "), {"ExportOutput", " $CLI demo -o "}})
+            faults.push_back({std::string(tool) + name, setup,
+                              (std::string(prefix) += command) += out, Err(what, out), need});
     }
+    return faults;
+}
+
+class CliFault : public testing::TestWithParam<Fault> {
+protected:
+    // A message's first line, for a skip reason.
+    static std::string Line(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+    // Runs the fault as another user: as root, nobody gets a copy of the tool in a
+    // folder it can reach, since the build folder may be private. Empty with the
+    // reason in why when the machine does not allow it.
+    std::string ToolForOtherUser(std::string& why)
+    {
+        if (::geteuid() != 0)
+            return RAVELIN_CLI; // "nobody" runs the command as this user
+        fs::copy_file(RAVELIN_CLI, m_tool / "ravelin-cli");
+        fs::permissions(m_tool / "ravelin-cli", fs::perms(0755));
+        const Outcome probe = Shell(m_tool.Path(), "nobody test -x ravelin-cli");
+        if (probe.status != 0) {
+            why = "running as the user nobody is not possible here (" +
+                  (probe.err.empty() ? "it cannot reach " + m_tool.Path() : Line(probe.err)) + ")";
+            return {};
+        }
+        return m_tool / "ravelin-cli";
+    }
+
+    // The command that gives a private mount namespace where a tmpfs may be mounted:
+    // root's own, else one in a user namespace. Empty with the reason when neither works.
+    static std::string PrivateMount(std::string& why)
+    {
+        const TempDir probe;
+        for (const char* unshare : {"unshare -m", "unshare -r -m"}) {
+            const Outcome o = Shell(probe.Path(), std::string(unshare) +
+                                                      " sh -c 'mkdir m && mount -t tmpfs none m'");
+            if (o.status == 0)
+                return unshare;
+            why = Line(o.err);
+        }
+        why = "a private tmpfs mount needs CAP_SYS_ADMIN or user namespaces (" + why + ")";
+        return {};
+    }
+
+    const TempDir m_tool;
+};
+
+TEST_P(CliFault, LosesNothing)
+{
+    const Fault& f = GetParam();
+    std::string cli = RAVELIN_CLI, unshare = "unshare -m", why;
+    if (f.need == Need::OtherUser && (cli = ToolForOtherUser(why)).empty())
+        GTEST_SKIP() << why;
+    if (f.need == Need::PrivateMount && (unshare = PrivateMount(why)).empty())
+        GTEST_SKIP() << why;
 
     Bytes huge = MakeWav({}, Samples16({10, 20, 30, 40, 50}), 0xFFFFFFFEu);
     huge.push_back(0x55);
-    for (const auto& [setup, command, err] : faults) {
-        const TempDir dir;
-        for (const auto& [name, wav] : {std::pair("in.wav", MakeWav({}, Bytes(40000, 7))),
-                                        {"out.wav", Bytes{'k', 'e', 'e', 'p'}}, {"huge.wav", huge},
-                                        {"five.wav", MakeWav({}, Samples16({10, 20, 30, 40, 50}))},
-                                        {"align0.wav", MakeWav({1, 1, 8000, 16, 0}, Bytes(8))},
-                                        {"align4.wav", MakeWav({1, 1, 8000, 16, 4}, Bytes(8))},
-                                        {"stereo.wav", MakeWav({1, 2, 8000, 16}, Bytes(8))},
-                                        {"24.wav", MakeWav({1, 1, 8000, 24}, Bytes(9))}})
-            WriteFile(dir / name, wav);
-        ASSERT_EQ(Shell(dir.Path(), setup.empty() ? "true" : setup).status, 0) << setup;
-        const auto before = Snapshot(dir.Path());
-        const Outcome o = Shell(dir.Path(), command);
-        if (o.status == 77) // a private tmpfs needs CAP_SYS_ADMIN; the file-size limit stays
-            continue;
-        EXPECT_EQ(std::tuple(o.status, o.err), std::tuple(err.empty() ? 0 : 1, err)) << command;
-        EXPECT_EQ(Snapshot(dir.Path()), before) << command;
-    }
+    const TempDir dir;
+    for (const auto& [name, wav] : {std::pair("in.wav", MakeWav({}, Bytes(40000, 7))),
+                                    {"out.wav", Bytes{'k', 'e', 'e', 'p'}}, {"huge.wav", huge},
+                                    {"five.wav", MakeWav({}, Samples16({10, 20, 30, 40, 50}))},
+                                    {"align0.wav", MakeWav({1, 1, 8000, 16, 0}, Bytes(8))},
+                                    {"align4.wav", MakeWav({1, 1, 8000, 16, 4}, Bytes(8))},
+                                    {"stereo.wav", MakeWav({1, 2, 8000, 16}, Bytes(8))},
+                                    {"24.wav", MakeWav({1, 1, 8000, 24}, Bytes(9))}})
+        WriteFile(dir / name, wav);
+    ASSERT_EQ(Shell(dir.Path(), f.setup.empty() ? "true" : f.setup).status, 0) << f.setup;
+    const auto before = Snapshot(dir.Path());
+    const Outcome o = Shell(dir.Path(), f.command, cli, unshare);
+    if (o.status == 77)
+        GTEST_SKIP() << "the private tmpfs could not be mounted: " << o.err;
+    EXPECT_EQ(std::tuple(o.status, o.err), std::tuple(f.err.empty() ? 0 : 1, f.err)) << f.command;
+    EXPECT_EQ(Snapshot(dir.Path()), before) << f.command;
 }
+
+INSTANTIATE_TEST_SUITE_P(, CliFault, testing::ValuesIn(Faults()),
+                         [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
 
 } // namespace
 } // namespace ravelin

@@ -18,6 +18,26 @@
 #include <tuple>
 
 namespace ravelin {
+
+const char* SimdName(CStreamFilter::Simd simd)
+{
+    switch (simd) {
+    case CStreamFilter::Simd::Baseline:
+        return "Baseline";
+    case CStreamFilter::Simd::Avx2:
+        return "Avx2";
+    case CStreamFilter::Simd::Avx512:
+        return "Avx512";
+    }
+    return "Unknown";
+}
+
+// Names the instruction set in test names and messages.
+void PrintTo(CStreamFilter::Simd simd, std::ostream* os)
+{
+    *os << SimdName(simd);
+}
+
 namespace {
 
 using Signal = std::vector<double>;
@@ -110,10 +130,24 @@ Signal InBlocks(CStreamFilter& f, const Signal& x, std::mt19937_64& rng, std::si
     return y;
 }
 
-// Process against the naive filter, then the block operation on every instruction set
-// the processor has, on 1, 2 and changing thread counts, apart and in place.
-TEST(StreamFilterBlock, MatchesProcessBitForBit)
+// One instruction set of the block operation; one the processor lacks is reported as
+// skipped, by name.
+class StreamFilterBlockSimd : public testing::TestWithParam<Simd> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() > CStreamFilter::BestSimd())
+            GTEST_SKIP() << "this processor lacks the " << SimdName(GetParam())
+                         << " instruction set (the best it has is "
+                         << SimdName(CStreamFilter::BestSimd()) << ")";
+    }
+};
+
+// Process against the naive filter, then the block operation on the instruction set
+// on 1, 2 and changing thread counts, apart and in place.
+TEST_P(StreamFilterBlockSimd, MatchesProcessBitForBit)
 {
+    const Simd simd = GetParam();
     std::mt19937_64 rng(1);
     std::vector<std::pair<std::size_t, double>> filters; // taps, share of zero taps
     for (std::size_t n = 1; n <= 40; ++n)
@@ -125,23 +159,25 @@ TEST(StreamFilterBlock, MatchesProcessBitForBit)
         const Signal x = Random(taps < 100 ? 1000 : taps + 4300, 0.1, 32768.0, rng);
         const Signal expected = PerSample(*Filter(h), x);
         ASSERT_EQ(Diff(Naive(h, x), expected), "") << taps << " taps: Process itself";
-        for (Simd simd : {Simd::Baseline, Simd::Avx2, Simd::Avx512})
-            for (int threads : {1, 2, 0})
-                for (bool inPlace : {false, true}) {
-                    if (simd > CStreamFilter::BestSimd())
-                        continue;
-                    const auto f = Filter(h);
-                    f->LimitSimd(simd);
-                    f->SetThreads(threads);
-                    const std::size_t longest = taps < 100 ? 150 : 6000;
-                    const Signal y = InBlocks(*f, x, rng, longest, inPlace, threads == 0);
-                    EXPECT_EQ(Diff(expected, y), "")
-                        << taps << " taps, zeros " << zeros << ", instruction set "
-                        << static_cast<int>(simd) << ", threads " << threads << ", in place "
-                        << inPlace;
-                }
+        for (int threads : {1, 2, 0})
+            for (bool inPlace : {false, true}) {
+                const auto f = Filter(h);
+                f->LimitSimd(simd);
+                f->SetThreads(threads);
+                const std::size_t longest = taps < 100 ? 150 : 6000;
+                const Signal y = InBlocks(*f, x, rng, longest, inPlace, threads == 0);
+                EXPECT_EQ(Diff(expected, y), "")
+                    << taps << " taps, zeros " << zeros << ", threads " << threads
+                    << ", in place " << inPlace;
+            }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(, StreamFilterBlockSimd,
+                         testing::Values(Simd::Baseline, Simd::Avx2, Simd::Avx512),
+                         [](const testing::TestParamInfo<Simd>& info) {
+                             return std::string(SimdName(info.param));
+                         });
 
 // A zero tap may be skipped only while its product is a zero that cannot change the
 // sum: an infinite input makes it NaN, and rounding downward +0.0 + -0.0 is -0.0.

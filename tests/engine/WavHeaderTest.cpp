@@ -66,6 +66,8 @@ TEST(WavHeader, AcceptedAndRefusedLayouts)
         {"data before fmt", Build({{"data", {}}, Fmt(16)}), false},
         {"no fmt", Patched(plain, 12, "fmx "), false},
         {"fmt of 14 bytes", Build({Fmt(14)}), false},
+        // Its pad byte makes 16 bytes to read, but the chunk says 15: still too short.
+        {"fmt of 15 bytes with pad", Build({Fmt(15)}), false},
         {"odd chunk without pad", Build({Fmt(16), {"JUNK", odd}}, false), false},
         // The size plus its pad byte was once added in 32 bits: 0xFFFFFFFF + 1 wrapped to
         // 0, the chunk was skipped as empty and the "data" behind it accepted.

@@ -6,9 +6,12 @@
 #include "app/SettingsLocation.h"
 
 #include <QAction>
+#include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
+#include <clocale>
 #include <memory>
+#include <string>
 
 // Settings go to a test folder, never the user's, and start empty.
 inline void IsolateSettings()
@@ -47,3 +50,25 @@ inline QAction* Action(const QWidget* frame, const char* name)
         qFatal("no action %s", name);
     return action;
 }
+
+// Under a comma-decimal locale for the C library and Qt alike, restored at the end.
+class CommaLocale {
+public:
+    CommaLocale()
+    {
+        const char* current = std::setlocale(LC_ALL, nullptr);
+        m_previous = current ? current : "C";
+        m_active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+    ~CommaLocale()
+    {
+        std::setlocale(LC_ALL, m_previous.c_str());
+        QLocale::setDefault(QLocale::c());
+    }
+    bool Active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};

@@ -1,17 +1,21 @@
-// The diagram as the view shows it and as it prints: boxes, lines and the
-// listing's rows at known steps, on screen and on a PDF page at five times scale.
+// The diagram as the view shows it and as it prints: boxes, lines, and every string
+// with its place at known steps, on screen and on a PDF page at five times scale.
 
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
 #include "engine/Commands.h"
 #include "view/RavelinView.h"
 
+#include <QPaintEngine>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
+
+#include <set>
 
 using namespace ravelin;
 
@@ -43,9 +47,9 @@ const QPoint kLines[] = {
 };
 
 // Checks a picture of the diagram drawn at scale device pixels per unit: the boxes'
-// colours at the units' centres, the lines (one device pixel, at the unit's first
-// pixel row or column) and the listing's rows, one for each step done.
-void CheckDiagram(const QImage& img, int scale, int steps)
+// colours at the units' centres and the lines (one device pixel, at the unit's first
+// pixel row or column). The strings are checked where they are painted.
+void CheckDiagram(const QImage& img, int scale)
 {
     const auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 128; };
     for (const auto& [at, colour] : kBoxes)
@@ -55,13 +59,154 @@ void CheckDiagram(const QImage& img, int scale, int steps)
         QVERIFY2(dark(x, y) || dark(x - 1, y) || dark(x + 1, y) || dark(x, y - 1) || dark(x, y + 1),
                  qPrintable(QStringLiteral("line at %1,%2").arg(at.x()).arg(at.y())));
     }
-    int rows = 0;
-    for (int row = 0; row <= DEMO_STEPS; ++row)
-        for (int y = scale * (182 + 12 * row); y < scale * (194 + 12 * row); ++y)
-            for (int x = scale * 125; x < scale * 275; ++x)
-                if (dark(x, y))
-                    rows = row + 1;
-    QCOMPARE(rows, steps);
+}
+
+// A paint device that keeps every string drawn on it with the device point of its
+// baseline's start; everything else is dropped.
+class TextRecorder : public QPaintDevice {
+public:
+    explicit TextRecorder(int dpi) : m_dpi(dpi) {}
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+    struct Text {
+        QPointF at;
+        QString text;
+    };
+    const std::vector<Text>& Texts() const { return m_engine.texts; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth:
+            return 5 * 800;
+        case PdmHeight:
+            return 5 * 480;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return m_dpi;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return QPaintDevice::metric(m);
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& state) override
+        {
+            if (state.state() & DirtyTransform)
+                transform = state.transform();
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
+        {
+        }
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        // Qt splits a string into runs by script; a run that starts where the last
+        // ended on its baseline belongs to the same string.
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            const QPointF at = transform.map(p);
+            if (!texts.empty() && std::abs(texts.back().at.y() - at.y()) < 0.01 &&
+                std::abs(runEnd - at.x()) < 0.01)
+                texts.back().text += item.text();
+            else
+                texts.push_back({at, item.text()});
+            runEnd = transform.map(p + QPointF(item.width(), 0)).x();
+        }
+        Type type() const override { return User; }
+
+        QTransform transform;
+        std::vector<Text> texts;
+        double runEnd = 0;
+    };
+    mutable Engine m_engine;
+    int m_dpi;
+};
+
+QString Fixed(double v)
+{
+    return QString::asprintf("%6.3f", v);
+}
+
+// Every string the diagram must show for doc, as "x,y text" with (x, y) the top-left
+// corner of its 12-unit cell, in the diagram's units.
+std::multiset<QString> ExpectedTexts(const CRavelinDoc& doc)
+{
+    std::multiset<QString> texts;
+    const auto add = [&](int x, int y, const QString& text) {
+        texts.insert(QStringLiteral("%1,%2 %3").arg(x).arg(y).arg(text));
+    };
+    add(400, 300, QStringLiteral("FIRディジタルフィルタアニメーション"));
+    add(78, 35, QStringLiteral("シフトレジスタ→"));
+    add(78, 110, QStringLiteral("タップ係数"));
+    add(8, 80, QStringLiteral("入力信号"));
+    add(688, 150, QStringLiteral("出力信号"));
+    for (int j = 0; j < 9; ++j) {
+        add(160 + 60 * j, 132, QStringLiteral("+"));
+        add(158 + 60 * j, 118, QStringLiteral("+"));
+    }
+    add(400, 245, QStringLiteral("入力信号"));
+    add(600, 245, QStringLiteral("出力信号"));
+    add(495, 212, QStringLiteral("FIR デジタル"));
+    add(502, 224, QStringLiteral("フィルタ"));
+    for (int k = 0; k < 10; ++k) {
+        add(88 + 60 * k, 54, Fixed(doc.m_x[k]));
+        add(88 + 60 * k, 89, Fixed(doc.m_h[k]));
+    }
+    const double output = doc.m_nStep >= 1 ? doc.m_out[doc.m_nStep - 1] : 0.0;
+    add(18, 54, Fixed(doc.m_x[0]));
+    add(410, 219, Fixed(doc.m_x[0]));
+    add(698, 124, Fixed(output));
+    add(610, 219, Fixed(output));
+    if (doc.m_nStep >= 1)
+        add(378, 153, QStringLiteral("時刻：") + QString::asprintf("%2d", doc.m_nStep - 2));
+    add(125, 170, QStringLiteral("時刻　入力信号　出力信号"));
+    for (int i = 0; i < doc.m_nStep; ++i)
+        add(125, 182 + 12 * i,
+            QString::asprintf("%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]));
+    return texts;
+}
+
+// The strings painted, in the same form. Each baseline must sit the same distance below
+// its cell's top, which the fixed label "入力信号" at (8, 80) gives.
+std::multiset<QString> PaintedTexts(const TextRecorder& recorder, double scale)
+{
+    double baseline = -1;
+    for (const auto& t : recorder.Texts())
+        if (t.text == QStringLiteral("入力信号") && qRound(t.at.x() / scale) == 8)
+            baseline = t.at.y() / scale - 80;
+    std::multiset<QString> texts;
+    for (const auto& t : recorder.Texts()) {
+        const double x = t.at.x() / scale, top = t.at.y() / scale - baseline;
+        // Off the unit grid means drawn somewhere the cells are not.
+        const bool onGrid = std::abs(x - qRound(x)) < 0.01 && std::abs(top - qRound(top)) < 0.01;
+        texts.insert(QStringLiteral("%1,%2 %3")
+                         .arg(onGrid ? QString::number(qRound(x)) : QString::number(x))
+                         .arg(onGrid ? QString::number(qRound(top)) : QString::number(top))
+                         .arg(t.text));
+    }
+    if (baseline < 0 || baseline > 12)
+        texts.insert(QStringLiteral("baseline outside the cell: %1").arg(baseline));
+    return texts;
+}
+
+QString Show(const std::multiset<QString>& texts)
+{
+    QStringList lines(texts.begin(), texts.end());
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -89,15 +234,61 @@ class TestDiagram : public QObject {
             doc.Advance();
         CRavelinView view(doc);
         view.resize(800, 480);
-        CheckDiagram(view.grab().toImage().convertToFormat(QImage::Format_RGB32), 1, steps);
+        CheckDiagram(view.grab().toImage().convertToFormat(QImage::Format_RGB32), 1);
+    }
+
+    // The words and numbers a student reads, and where: every string at its cell,
+    // on screen (one device pixel a unit) and on a page (five units a unit), under a
+    // comma-decimal locale, which must change nothing.
+    void paintsEveryStringAtItsCell_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::newRow("fresh") << 0;
+        QTest::newRow("first step") << 1;
+        QTest::newRow("second step") << 2;
+        QTest::newRow("ninth step") << 9;
+        QTest::newRow("complete") << DEMO_STEPS;
+    }
+
+    void paintsEveryStringAtItsCell()
+    {
+        QFETCH(int, steps);
+        const CommaLocale comma;
+        if (!comma.Active())
+            QSKIP("the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)");
+        CRavelinDoc doc;
+        doc.m_nFilterPreset = FILTER_ECHO5;
+        for (int i = 0; i < steps; ++i)
+            doc.Advance();
+        CRavelinView view(doc);
+        const std::multiset<QString> expected = ExpectedTexts(doc);
+        if (steps == 2) { // the first sample, as a student reads it
+            QVERIFY(expected.count(QStringLiteral("88,54  1.000")) == 1);
+            QVERIFY(expected.count(QStringLiteral("125,194    0     1.000     0.800")) == 1);
+            QVERIFY(expected.count(QStringLiteral("378,153 時刻： 0")) == 1);
+        }
+        for (const bool printing : {false, true}) {
+            TextRecorder recorder(printing ? CRavelinView::kPrintResolution : 96);
+            {
+                QPainter painter(&recorder);
+                view.OnDraw(painter, printing);
+            }
+            const auto painted =
+                PaintedTexts(recorder, printing ? CRavelinView::kPrintScale : 1);
+            QVERIFY2(painted == expected,
+                     qPrintable((printing ? QStringLiteral("printed:\n") : QStringLiteral("on screen:\n")) +
+                                Show(painted) + QStringLiteral("\n--- expected:\n") +
+                                Show(expected)));
+        }
     }
 
     void printsOneLandscapePageAtFiveTimesScale()
     {
         const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
-        if (pdfinfo.isEmpty() || pdftoppm.isEmpty())
-            QSKIP("poppler-utils (pdfinfo, pdftoppm) are needed to read the page back");
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        // poppler-utils is a requirement of the test build.
+        QVERIFY(!pdfinfo.isEmpty() && !pdftoppm.isEmpty() && !pdftotext.isEmpty());
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const std::unique_ptr<CMainFrame> frame = ShowMainFrame();
@@ -136,10 +327,41 @@ class TestDiagram : public QObject {
         const QImage page = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
         QVERIFY(!page.isNull());
         const int s = CRavelinView::kPrintScale;
-        CheckDiagram(page, s, 9);
+        CheckDiagram(page, s);
         // Nothing right of the diagram: it is not fitted to the paper.
         for (int y = 0; y < 430; y += 5)
             QCOMPARE(page.pixelColor(s * 760, s * y), QColor(Qt::white));
+
+        // The page's words as a PDF reader finds them: each number of the listing and
+        // of the register at its place, to a unit across and a quarter cell down.
+        QProcess words;
+        words.start(pdftotext, {"-bbox", pdf, "-"});
+        QVERIFY(words.waitForFinished(20000));
+        const double unitsPerPoint = printer.resolution() / 72.0 / s;
+        std::vector<std::tuple<double, double, QString>> found; // x, top, word in units
+        const QRegularExpression word(QStringLiteral(
+            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+        for (const auto& m : word.globalMatch(QString::fromUtf8(words.readAllStandardOutput())))
+            found.emplace_back(m.captured(1).toDouble() * unitsPerPoint - double(o.x()) / s,
+                               m.captured(2).toDouble() * unitsPerPoint - double(o.y()) / s,
+                               m.captured(3));
+        const CRavelinDoc& doc = frame->document();
+        const double advance = QFontMetricsF(CRavelinView::DiagramFont(QFont())).horizontalAdvance(QLatin1Char('0'));
+        const auto expectWords = [&](int x, int top, const QString& text) {
+            for (const auto& m : QRegularExpression(QStringLiteral("\\S+")).globalMatch(text)) {
+                const double wx = x + advance * m.capturedStart();
+                const bool there = std::any_of(found.begin(), found.end(), [&](const auto& f) {
+                    return std::get<2>(f) == m.captured() && std::abs(std::get<0>(f) - wx) <= 1 &&
+                           std::abs(std::get<1>(f) - top) <= 3;
+                });
+                QVERIFY2(there, qPrintable(QStringLiteral("%1 at %2,%3").arg(m.captured()).arg(wx).arg(top)));
+            }
+        };
+        for (int k = 0; k < 10; ++k)
+            expectWords(88 + 60 * k, 54, Fixed(doc.m_x[k]));
+        for (int i = 0; i < 9; ++i)
+            expectWords(125, 182 + 12 * i,
+                        QString::asprintf("%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]));
     }
 };
 

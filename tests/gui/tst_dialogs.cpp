@@ -8,6 +8,7 @@
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -166,6 +167,32 @@ class TestDialogs : public QObject {
         QCOMPARE(dlg.m_dCoef[0], 0.5);
     }
 
+    // Under a comma-decimal locale the fields show and take the same numbers as anywhere.
+    void fieldsIgnoreACommaDecimalLocale()
+    {
+        const CommaLocale comma;
+        if (!comma.Active())
+            QSKIP("the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)");
+        CSettingsDlg dlg;
+        dlg.m_dCoef[2] = -1.25e-7;
+        Open(dlg, CSettingsDlg::kUserFilter, CSettingsDlg::kFileDataInput);
+        QCOMPARE(Field(&dlg, "coef0")->text(), QStringLiteral("0.5"));
+        QCOMPARE(Field(&dlg, "coef2")->text(), QStringLiteral("-1.25e-07"));
+        QCOMPARE(Field(&dlg, "tap1")->text(), QStringLiteral("100"));
+        QString shown;
+        ModalDriver driver(ModalDriver::On<QMessageBox>([&](QMessageBox* box) {
+            shown = box->text();
+            ModalDriver::Press(QMessageBox::Ok)(box);
+        }));
+        TypeInto(Field(&dlg, "coef1"), QStringLiteral("2.5"));
+        ClickOk(&dlg);
+        QCOMPARE(shown, QStringLiteral("-2 から 2 までの数値を入力してください。"));
+        TypeInto(Field(&dlg, "coef1"), QStringLiteral("-0.125"));
+        ClickOk(&dlg);
+        QTRY_COMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.m_dCoef[1], -0.125);
+    }
+
     void cancelAfterEditsLeavesTheDocumentAsItWas()
     {
         CRavelinDoc doc;
@@ -210,6 +237,36 @@ class TestDialogs : public QObject {
         QCOMPARE(doc.m_nRunMode, RUN_IDLE);
         for (double y : doc.m_out)
             QCOMPARE(y, 0.0);
+    }
+
+    // Both dialogs are laid out in 9-point IPA P Gothic, every control inside the
+    // dialog, and the About icon shown whole.
+    void dialogsUseTheJapaneseGothicAndHoldEveryControl()
+    {
+        CSettingsDlg settings;
+        CAboutDlg about;
+        for (QDialog* dlg : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&about)}) {
+            dlg->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dlg));
+            QCOMPARE(QFontInfo(dlg->font()).family(), QStringLiteral("IPAPGothic"));
+            QCOMPARE(dlg->font().pointSize(), 9);
+            for (QWidget* w : dlg->findChildren<QWidget*>()) {
+                if (!w->isVisible() || w->isWindow())
+                    continue;
+                QCOMPARE(QFontInfo(w->font()).family(), QStringLiteral("IPAPGothic"));
+                const QRect inDialog(w->mapTo(dlg, QPoint(0, 0)), w->size());
+                QVERIFY2(dlg->rect().contains(inDialog), qPrintable(w->objectName()));
+            }
+        }
+        auto* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
+        const QSize side = icon->pixmap().deviceIndependentSize().toSize();
+        QVERIFY(!side.isEmpty());
+        QVERIFY2(icon->contentsRect().width() >= side.width() &&
+                     icon->contentsRect().height() >= side.height(),
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                                .arg(side.width()).arg(side.height())
+                                .arg(icon->contentsRect().width())
+                                .arg(icon->contentsRect().height())));
     }
 
     void aboutTextIsFixedAndReadOnly()
