@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+namespace ravelin {
+
 namespace {
 
 // Template geometry in dialog units: x, y, width, height.
@@ -103,7 +105,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     label->setObjectName(QStringLiteral("explanationLabel"));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    CDialogUnits du(font());
+    DialogUnits du(font());
     du.FitWidth(version->sizeHint().width(), kOk.x() - kVersion.x() - 4);
     // The icon is shown whole: the scale grows until its box holds it both ways.
     du.FitWidth(iconSide, kIcon.width());
@@ -136,3 +138,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     setTabOrder(ok, explanation);
     ok->setFocus();
 }
+
+} // namespace ravelin

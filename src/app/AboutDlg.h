@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+namespace ravelin {
+
 // "ﾊﾞｰｼﾞｮﾝ情報(Ravelin)": the program's name, version and its only help text.
 class CAboutDlg : public QDialog {
     Q_OBJECT
@@ -18,3 +20,5 @@ class CAboutDlg : public QDialog {
 
     QString m_strExplanation;
 };
+
+} // namespace ravelin

@@ -8,7 +8,7 @@ namespace ravelin {
 // The most-recent-file list of the File menu: newest first, at most kMaxFiles
 // entries, kept in the per-user settings of the program (SettingsLocation.h) under
 // the group "Recent File List", keys File1..File4.
-class CRecentFileList {
+class RecentFileList {
 public:
     static constexpr int kMaxFiles = 4;
 

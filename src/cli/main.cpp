@@ -69,7 +69,7 @@ std::string FilterHelp()
            "whole file was written; INPUT.wav itself may be the output). Prints the input's\n"
            "header information, and how many samples were clipped and where the first was.\n"
            "\n"
-           "  --preset P         filter preset, number 0.." + std::to_string(FILTER_COUNT - 1) +
+           "  --preset P         filter preset, number 0.." + std::to_string(kFilterCount - 1) +
            " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
            "); see 'presets'\n"
            "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
@@ -215,7 +215,7 @@ void PrintMessage(std::ostream& out, const std::string& text)
 int RunFilter(ArgReader& args)
 {
     CRavelinDoc doc;
-    doc.m_nInputPreset = INPUT_FILE;
+    doc.m_nInputPreset = kInputFile;
     std::vector<std::string_view> positional;
     while (!args.Done()) {
         const std::string_view arg = args.Next();
@@ -256,7 +256,7 @@ int RunFilter(ArgReader& args)
         std::cerr << filerun::kFilterMemory;
         return kExitFailed;
     }
-    CWavInput input;
+    WavInput input;
     if (!input.Open(std::string(positional[0]))) {
         PrintMessage(std::cerr, input.Error());
         return kExitFailed;
@@ -310,7 +310,7 @@ int RunDemo(ArgReader& args)
                   << " with inputs 0.." << kDemoInputCount - 1 << ")\n";
         return kExitFailed;
     }
-    for (int i = 0; i < DEMO_STEPS; ++i)
+    for (int i = 0; i < kDemoSteps; ++i)
         doc.Advance();
     if (!outPath) {
         std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");

@@ -6,6 +6,8 @@
 
 #include <QFont>
 
+namespace ravelin {
+
 // The dialogs' face, which their templates' units are measured in: a 9-point
 // proportional Japanese gothic (IPA P Gothic, else a similar face), the rest of
 // base's attributes kept.
@@ -15,9 +17,9 @@ QFont DialogFont(const QFont& base);
 // the font's average character width, one unit down an eighth of its line height.
 // The scale may be widened so that every caption fits where the template puts it,
 // since the template was drawn for a different font than the one we run with.
-class CDialogUnits {
+class DialogUnits {
   public:
-    explicit CDialogUnits(const QFont& font);
+    explicit DialogUnits(const QFont& font);
 
     // Widens the scale, if need be, so that `pixels` fit into `units`.
     void FitWidth(int pixels, int units);
@@ -35,3 +37,5 @@ class CDialogUnits {
     double m_sx = 1.5;
     double m_sy = 1.5;
 };
+
+} // namespace ravelin

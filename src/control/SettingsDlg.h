@@ -13,8 +13,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace ravelin {
+
 class CRavelinDoc;
-}
 
 // The "動作の設定" dialog: the filter preset, the input preset and the three taps of
 // the user filter. The caller sets the public members, runs exec() and reads them
@@ -25,11 +25,9 @@ class CSettingsDlg : public QDialog {
   public:
     // From the engine's preset table: the demonstration presets come first, the
     // file-only ones after them in a frame of their own.
-    static constexpr int kFilterCount = ravelin::FILTER_COUNT;
-    static constexpr int kInputCount = ravelin::INPUT_COUNT;
-    static constexpr int kUserFilter = ravelin::FILTER_USER3;
+    static constexpr int kUserFilter = ravelin::kFilterUser3;
     static constexpr int kFirstFileFilter = ravelin::kDemoFilterCount;
-    static constexpr int kFileDataInput = ravelin::INPUT_FILE;
+    static constexpr int kFileDataInput = ravelin::kInputFile;
     static constexpr int kTapMin = ravelin::kUserTapMin;
     static constexpr int kTapMax = ravelin::kUserTapMax;
     static constexpr double kCoefMin = ravelin::kUserCoefMin;
@@ -64,23 +62,25 @@ class CSettingsDlg : public QDialog {
     // Shows the validation message, then hands the field to the user to correct.
     void Fail(QLineEdit* field, const QString& message);
 
-    QPushButton* m_pOk = nullptr;
-    QPushButton* m_pCancel = nullptr;
-    QGroupBox* m_pFilterBox = nullptr;
-    QGroupBox* m_pFileFilterBox = nullptr;
-    QGroupBox* m_pInputBox = nullptr;
-    QGroupBox* m_pFileInputBox = nullptr;
-    QButtonGroup* m_pFilterGroup = nullptr;
-    QButtonGroup* m_pInputGroup = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QGroupBox* m_filterBox = nullptr;
+    QGroupBox* m_fileFilterBox = nullptr;
+    QGroupBox* m_inputBox = nullptr;
+    QGroupBox* m_fileInputBox = nullptr;
+    QButtonGroup* m_filterGroup = nullptr;
+    QButtonGroup* m_inputGroup = nullptr;
     std::array<QRadioButton*, kFilterCount> m_filterButtons{};
     std::array<QRadioButton*, kInputCount> m_inputButtons{};
     std::array<QLineEdit*, 3> m_tapEdits{};
     std::array<QLineEdit*, 3> m_coefEdits{};
-    QLabel* m_pTapHeading = nullptr;
-    QLabel* m_pCoefHeading = nullptr;
+    QLabel* m_tapHeading = nullptr;
+    QLabel* m_coefHeading = nullptr;
 };
 
 // The settings command: copies the document's presets into the dialog, runs it, and
 // only on OK hands the values back through CRavelinDoc::ApplySettings, which restarts
 // the demonstration (stopping a running animation). Returns true on OK.
 bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent);
+
+} // namespace ravelin

@@ -6,9 +6,9 @@ namespace ravelin {
 
 std::vector<double> FilterTaps(int preset, const UserTaps& user)
 {
-    if (preset < 0 || preset >= FILTER_COUNT)
+    if (preset < 0 || preset >= kFilterCount)
         return {};
-    if (preset != FILTER_USER3) {
+    if (preset != kFilterUser3) {
         const std::span<const double> taps = kFilterPresets[preset].taps;
         return {taps.begin(), taps.end()};
     }

@@ -16,30 +16,30 @@ namespace ravelin {
 
 // Filter presets: the position of the button in the settings dialog's filter group.
 enum FilterPreset : int {
-    FILTER_NONE = -1,
-    FILTER_PASS = 0,
-    FILTER_DELAY5,
-    FILTER_ECHO5,
-    FILTER_MA5,
-    FILTER_LAG1,
-    FILTER_LAG2,
-    FILTER_DELAY1023, // file run only from here on
-    FILTER_ECHO1023,
-    FILTER_LPF4,
-    FILTER_LPF8,
-    FILTER_LPF20,
-    FILTER_USER3,
-    FILTER_COUNT
+    kFilterNone = -1,
+    kFilterPass = 0,
+    kFilterDelay5,
+    kFilterEcho5,
+    kFilterMa5,
+    kFilterLag1,
+    kFilterLag2,
+    kFilterDelay1023, // file run only from here on
+    kFilterEcho1023,
+    kFilterLpf4,
+    kFilterLpf8,
+    kFilterLpf20,
+    kFilterUser3,
+    kFilterCount
 };
 
 // Input presets: the position of the button in the dialog's input group.
 enum InputPreset : int {
-    INPUT_NONE = -1,
-    INPUT_IMPULSE = 0,
-    INPUT_IMPULSE2,
-    INPUT_TEST,
-    INPUT_FILE, // file run only
-    INPUT_COUNT
+    kInputNone = -1,
+    kInputImpulse = 0,
+    kInputImpulse2,
+    kInputTest,
+    kInputFile, // file run only
+    kInputCount
 };
 
 struct FilterPresetInfo {
@@ -82,7 +82,7 @@ inline constexpr std::array<double, 4> kImpulse2{1.0, 0, 0, 1.0};
 inline constexpr std::array<double, 7> kTestSignal{1.0, -0.5, 0, 1.0, -0.5, 0, 0.25};
 } // namespace presetdata
 
-inline constexpr std::array<FilterPresetInfo, FILTER_COUNT> kFilterPresets = {{
+inline constexpr std::array<FilterPresetInfo, kFilterCount> kFilterPresets = {{
     {"pass", "通過δ(t)", presetdata::kPass, true},
     {"delay5", "ディレイδ(t-5)", presetdata::kDelay5, true},
     {"echo5", "エコー0.8δ(t)+0.2δ(t-5)", presetdata::kEcho5, true},
@@ -97,7 +97,7 @@ inline constexpr std::array<FilterPresetInfo, FILTER_COUNT> kFilterPresets = {{
     {"user3", "ユーザ設定３タップ係数フィルタ", {}, false},
 }};
 
-inline constexpr std::array<InputPresetInfo, INPUT_COUNT> kInputPresets = {{
+inline constexpr std::array<InputPresetInfo, kInputCount> kInputPresets = {{
     {"impulse", "単位インパルス関数", presetdata::kImpulse, true},
     {"impulse2", "２×単位インパルス関数", presetdata::kImpulse2, true},
     {"test", "単純テスト信号", presetdata::kTestSignal, true},
@@ -106,12 +106,12 @@ inline constexpr std::array<InputPresetInfo, INPUT_COUNT> kInputPresets = {{
 
 constexpr bool IsDemoFilter(int preset)
 {
-    return preset >= 0 && preset < FILTER_COUNT && kFilterPresets[preset].demo;
+    return preset >= 0 && preset < kFilterCount && kFilterPresets[preset].demo;
 }
 
 constexpr bool IsDemoInput(int preset)
 {
-    return preset >= 0 && preset < INPUT_COUNT && kInputPresets[preset].demo;
+    return preset >= 0 && preset < kInputCount && kInputPresets[preset].demo;
 }
 
 // The settings dialog groups the demonstration presets first and the file-only ones
@@ -129,19 +129,19 @@ inline constexpr int kDemoInputCount = CountDemo(kInputPresets);
 namespace presetdata {
 constexpr bool Consistent()
 {
-    for (int i = 0; i < FILTER_COUNT; ++i) {
+    for (int i = 0; i < kFilterCount; ++i) {
         const FilterPresetInfo& p = kFilterPresets[i];
-        if (p.demo != (i < kDemoFilterCount) || (p.demo && p.taps.size() > std::size_t{DEMO_TAPS}) ||
-            (p.taps.empty() != (i == FILTER_USER3)))
+        if (p.demo != (i < kDemoFilterCount) || (p.demo && p.taps.size() > std::size_t{kDemoTaps}) ||
+            (p.taps.empty() != (i == kFilterUser3)))
             return false;
     }
-    for (int i = 0; i < INPUT_COUNT; ++i) {
+    for (int i = 0; i < kInputCount; ++i) {
         const InputPresetInfo& p = kInputPresets[i];
         if (p.demo != (i < kDemoInputCount) || p.demo != !p.samples.empty() ||
-            p.samples.size() > std::size_t{DEMO_STEPS - 1}) // times 0 .. 18
+            p.samples.size() > std::size_t{kDemoSteps - 1}) // times 0 .. 18
             return false;
     }
-    return kDemoInputCount == INPUT_FILE;
+    return kDemoInputCount == kInputFile;
 }
 // The animation has ten taps and twenty steps: what it shows must fit.
 static_assert(Consistent(), "demonstration presets first, fitting the animation");

@@ -23,10 +23,10 @@ void CRavelinDoc::Reset()
     m_x.fill(0.0);
     m_nStep = 0;
     m_nTaps = 0;
-    m_nRunMode = RUN_IDLE;
-    m_nInterval = INTERVAL_NORMAL;
-    if (m_pListener)
-        m_pListener->UpdateAllViews();
+    m_nRunMode = kRunIdle;
+    m_nInterval = kIntervalNormal;
+    if (m_listener)
+        m_listener->UpdateAllViews();
 }
 
 double CRavelinDoc::Step(double x)
@@ -48,7 +48,7 @@ void CRavelinDoc::Advance()
     if (m_nStep == 0) {
         ApplyDemoFilterPreset();
         ApplyDemoInputPreset();
-    } else if (m_nStep >= DEMO_STEPS) {
+    } else if (m_nStep >= kDemoSteps) {
         return;
     }
     m_out[m_nStep] = Step(m_in[m_nStep]);
@@ -57,7 +57,7 @@ void CRavelinDoc::Advance()
 
 void CRavelinDoc::Flush()
 {
-    for (int i = 0; i < DEMO_TAPS; ++i)
+    for (int i = 0; i < kDemoTaps; ++i)
         Step(0.0);
 }
 
@@ -67,7 +67,7 @@ void CRavelinDoc::ApplyDemoFilterPreset()
         return;
     const std::span<const double> taps = kFilterPresets[m_nFilterPreset].taps;
     std::copy(taps.begin(), taps.end(), m_h.begin());
-    m_nTaps = DEMO_TAPS;
+    m_nTaps = kDemoTaps;
 }
 
 void CRavelinDoc::ApplyDemoInputPreset()
@@ -82,7 +82,7 @@ void CRavelinDoc::ApplyDemoInputPreset()
 bool CRavelinDoc::LoadFilePreset()
 {
     // An unknown preset leaves the filter as it was.
-    if (m_nFilterPreset < 0 || m_nFilterPreset >= FILTER_COUNT)
+    if (m_nFilterPreset < 0 || m_nFilterPreset >= kFilterCount)
         return true;
     const std::vector<double> taps = FilterTaps(m_nFilterPreset, UserFilter());
     if (!m_filter.SetLength(static_cast<int>(taps.size())))
@@ -105,19 +105,19 @@ SettingsValues CRavelinDoc::Settings() const
 
 void CRavelinDoc::ApplySettings(const SettingsValues& values)
 {
-    m_nFilterPreset = values.nFilter;
-    m_nInputPreset = values.nInput;
-    m_dUserCoef = values.dCoef;
-    m_nUserTap = values.nTap;
+    m_nFilterPreset = values.filter;
+    m_nInputPreset = values.input;
+    m_dUserCoef = values.coef;
+    m_nUserTap = values.tap;
     m_nStep = 0;
-    m_nRunMode = RUN_IDLE;
+    m_nRunMode = kRunIdle;
     Reset();
 }
 
 void CRavelinDoc::PostDrawDiagram()
 {
-    if (m_pListener)
-        m_pListener->PostDrawDiagram();
+    if (m_listener)
+        m_listener->PostDrawDiagram();
 }
 
 } // namespace ravelin

@@ -20,10 +20,10 @@ public:
 
 // The eight values the settings dialog edits.
 struct SettingsValues {
-    int nFilter = -1;
-    int nInput = -1;
-    std::array<double, 3> dCoef{};
-    std::array<int, 3> nTap{};
+    int filter = -1;
+    int input = -1;
+    std::array<double, 3> coef{};
+    std::array<int, 3> tap{};
 };
 
 // Everything the program computes: the ten-tap demonstration, the presets chosen in
@@ -35,7 +35,7 @@ public:
 
     CRavelinDoc();
 
-    void SetListener(IDocListener* listener) { m_pListener = listener; }
+    void SetListener(IDocListener* listener) { m_listener = listener; }
 
     // Clears the four arrays, the step count and the run mode, sets the normal
     // interval and asks every view to repaint. Presets and m_filter are kept.
@@ -81,10 +81,10 @@ public:
     std::array<double, kArraySize> m_in{};
     std::array<double, kArraySize> m_out{};
     int m_nStep = 0;
-    // The settings dialog's choices, the run mode (RUN_IDLE .. RUN_FILE) and the
+    // The settings dialog's choices, the run mode (kRunIdle .. kRunFile) and the
     // animation interval in milliseconds.
-    int m_nFilterPreset = FILTER_PASS;
-    int m_nInputPreset = INPUT_TEST;
+    int m_nFilterPreset = kFilterPass;
+    int m_nInputPreset = kInputTest;
     int m_nRunMode = 0;
     int m_nInterval = 500;
     // The user three-tap filter, within kUserTapMin.. and kUserCoefMin.. (Presets.h).
@@ -94,7 +94,7 @@ public:
     CStreamFilter m_filter;
 
 private:
-    IDocListener* m_pListener = nullptr;
+    IDocListener* m_listener = nullptr;
 };
 
 } // namespace ravelin

@@ -50,12 +50,12 @@ int CreateUnique(const std::string& prefix, std::string& path)
 
 } // namespace
 
-CAtomicFile::~CAtomicFile()
+AtomicFile::~AtomicFile()
 {
     Discard();
 }
 
-bool CAtomicFile::Open(const std::string& targetPath)
+bool AtomicFile::Open(const std::string& targetPath)
 {
     Discard();
     m_failed = false;
@@ -92,8 +92,8 @@ bool CAtomicFile::Open(const std::string& targetPath)
     struct stat created{};
     m_newFileMode = ::fstat(fd, &created) == 0 ? created.st_mode & 07777 : 0644;
     ::fchmod(fd, 0600);
-    m_pFile = ::fdopen(fd, "wb");
-    if (!m_pFile) {
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) {
         ::close(fd);
         ::unlink(m_temp.c_str());
         m_temp.clear();
@@ -102,32 +102,32 @@ bool CAtomicFile::Open(const std::string& targetPath)
     return true;
 }
 
-bool CAtomicFile::Write(const void* data, std::size_t size)
+bool AtomicFile::Write(const void* data, std::size_t size)
 {
-    if (!m_pFile || m_failed)
+    if (!m_file || m_failed)
         return false;
-    if (size > 0 && std::fwrite(data, 1, size, m_pFile) != size)
+    if (size > 0 && std::fwrite(data, 1, size, m_file) != size)
         m_failed = true;
     return !m_failed;
 }
 
-bool CAtomicFile::Commit()
+bool AtomicFile::Commit()
 {
-    if (!m_pFile)
+    if (!m_file)
         return false;
-    bool ok = !m_failed && std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
+    bool ok = !m_failed && std::fflush(m_file) == 0 && !std::ferror(m_file);
     // A replaced file keeps its owner and mode where the file system allows it.
     struct stat old{};
     const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    if (ok && replacing && ::fchown(::fileno(m_pFile), old.st_uid, old.st_gid) != 0) {
+    if (ok && replacing && ::fchown(::fileno(m_file), old.st_uid, old.st_gid) != 0) {
         // Not ours to give back to its owner: it stays ours, as any save would.
     }
-    if (ok && ::fchmod(::fileno(m_pFile), replacing ? old.st_mode & 07777 : m_newFileMode) != 0) {
+    if (ok && ::fchmod(::fileno(m_file), replacing ? old.st_mode & 07777 : m_newFileMode) != 0) {
         // No modes here (vfat, some FUSE mounts): the content is what the user saves.
     }
-    ok = ok && ::fsync(::fileno(m_pFile)) == 0;
-    ok = (std::fclose(m_pFile) == 0) && ok;
-    m_pFile = nullptr;
+    ok = ok && ::fsync(::fileno(m_file)) == 0;
+    ok = (std::fclose(m_file) == 0) && ok;
+    m_file = nullptr;
     ok = ok && std::rename(m_temp.c_str(), m_target.c_str()) == 0;
     if (!ok) {
         ::unlink(m_temp.c_str());
@@ -145,11 +145,11 @@ bool CAtomicFile::Commit()
     return true;
 }
 
-void CAtomicFile::Discard()
+void AtomicFile::Discard()
 {
-    if (m_pFile) {
-        std::fclose(m_pFile);
-        m_pFile = nullptr;
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
     }
     if (!m_temp.empty()) {
         ::unlink(m_temp.c_str());

@@ -42,8 +42,8 @@ std::string CantWrite(const std::string& path)
 // Sets the run mode for the duration of the run and back to idle on every path.
 class RunModeScope {
 public:
-    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = RUN_FILE; }
-    ~RunModeScope() { m_doc.m_nRunMode = RUN_IDLE; }
+    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = kRunFile; }
+    ~RunModeScope() { m_doc.m_nRunMode = kRunIdle; }
     RunModeScope(const RunModeScope&) = delete;
     RunModeScope& operator=(const RunModeScope&) = delete;
 
@@ -51,7 +51,7 @@ private:
     CRavelinDoc& m_doc;
 };
 
-std::string InformationText(const std::string& path, const CWavHeader& h, std::uint32_t count)
+std::string InformationText(const std::string& path, const WavHeader& h, std::uint32_t count)
 {
     std::string text;
     text += "ファイル名: " + path + "\n";
@@ -73,7 +73,7 @@ std::string InformationText(const std::string& path, const CWavHeader& h, std::u
 class BlockPipeline {
 public:
     BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
-                  CAtomicFile& output)
+                  AtomicFile& output)
         : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
           m_blocks(static_cast<std::size_t>((bytes + blockBytes - 1) / blockBytes)),
           m_output(output)
@@ -263,7 +263,7 @@ private:
     const std::uint64_t m_bytes;
     const std::size_t m_blockBytes;
     const std::size_t m_blocks;
-    CAtomicFile& m_output;
+    AtomicFile& m_output;
     std::vector<std::uint8_t> m_slots;
     std::size_t m_handed = 0;     // the caller's side only
     std::uint64_t m_unsynced = 0; // the writing side only
@@ -311,30 +311,30 @@ static_assert(std::endian::native == std::endian::little,
 
 } // namespace
 
-CWavInput::CWavInput() = default;
-CWavInput::~CWavInput() = default;
+WavInput::WavInput() = default;
+WavInput::~WavInput() = default;
 
-int CWavInput::FileDescriptor() const
+int WavInput::FileDescriptor() const
 {
-    return m_pFile ? ::fileno(m_pFile.get()) : -1;
+    return m_file ? ::fileno(m_file.get()) : -1;
 }
 
-bool CWavInput::Refuse(std::string message)
+bool WavInput::Refuse(std::string message)
 {
-    m_pFile.reset();
+    m_file.reset();
     m_error = std::move(message);
     return false;
 }
 
-bool CWavInput::Open(const std::string& path)
+bool WavInput::Open(const std::string& path)
 {
-    m_pFile.reset();
+    m_file.reset();
     m_path = path;
-    m_header = CWavHeader();
+    m_header = WavHeader();
     m_information.clear();
     m_error.clear();
-    m_nBytesPerSample = 0;
-    m_nDataStart = m_nDataBytes = 0;
+    m_bytesPerSample = 0;
+    m_dataStart = m_dataBytes = 0;
 
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -347,7 +347,7 @@ bool CWavInput::Open(const std::string& path)
         ::close(fd);
         return Refuse(CantOpen(path));
     }
-    m_pFile.reset(f);
+    m_file.reset(f);
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
 
     if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
@@ -360,8 +360,8 @@ bool CWavInput::Open(const std::string& path)
     const int bits = m_header.BitsPerSample();
     if (bits != 8 && bits != 16)
         return Refuse(m_information + "サンプルビット数が8あるいは16でないため扱えません");
-    m_nBytesPerSample = bits / 8;
-    if (m_header.BlockAlign() != m_nBytesPerSample)
+    m_bytesPerSample = bits / 8;
+    if (m_header.BlockAlign() != m_bytesPerSample)
         return Refuse(WrongFormat(path));
 
     // Only the bytes really present count, in whole samples, and no more than an output
@@ -371,14 +371,14 @@ bool CWavInput::Open(const std::string& path)
     const long here = std::ftell(f);
     if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
         return Refuse(CantOpen(path));
-    m_nDataStart = static_cast<std::uint64_t>(here);
-    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_nDataStart);
+    m_dataStart = static_cast<std::uint64_t>(here);
+    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
     bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
-    m_nDataBytes = bytes - bytes % static_cast<std::uint64_t>(m_nBytesPerSample);
+    m_dataBytes = bytes - bytes % static_cast<std::uint64_t>(m_bytesPerSample);
     return true;
 }
 
-FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input,
                              const std::string& outputPath, const RunProgress& progress)
 {
     FileRunOutcome outcome;
@@ -396,12 +396,12 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
     const std::uint64_t bytes = input.DataBytes();
     const std::uint64_t total = bytes / static_cast<std::uint64_t>(width);
 
-    CAtomicFile output;
+    AtomicFile output;
     if (!output.Open(outputPath))
         return fail(RunResult::Failed, CantOpen(outputPath));
     // Whole blocks go straight to the system, without a copy through the stream's buffer.
     std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
-    CWavHeader header = input.Header();
+    WavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
     if (!header.WriteWavHeader(output.Stream()))
         return fail(RunResult::Failed, CantWrite(outputPath));
@@ -448,7 +448,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
                              const std::string& outputPath, const RunProgress& progress)
 {
-    CWavInput input;
+    WavInput input;
     if (!input.Open(inputPath)) {
         FileRunOutcome outcome;
         outcome.result = RunResult::Refused;
@@ -496,7 +496,7 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
         return RunResult::Cancelled;
     told.inputPath = *chosen;
 
-    CWavInput input;
+    WavInput input;
     if (!input.Open(*chosen)) {
         prompts.ShowMessage(input.Error(), "", MessageIcon::Error);
         return RunResult::Refused;

@@ -37,12 +37,12 @@ using RunProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>
 
 // A WAV file opened for the file run, its header read and checked. The run reads the
 // file it opened, whatever happens to the name afterwards.
-class CWavInput {
+class WavInput {
 public:
-    CWavInput();
-    ~CWavInput();
-    CWavInput(const CWavInput&) = delete;
-    CWavInput& operator=(const CWavInput&) = delete;
+    WavInput();
+    ~WavInput();
+    WavInput(const WavInput&) = delete;
+    WavInput& operator=(const WavInput&) = delete;
 
     // Opens a regular file (anything else is refused at once, so a FIFO cannot hang
     // the run) and reads its header. False when it cannot be filtered: Error() then
@@ -51,18 +51,18 @@ public:
     bool Open(const std::string& path);
 
     const std::string& Path() const { return m_path; }
-    const CWavHeader& Header() const { return m_header; }
+    const WavHeader& Header() const { return m_header; }
     // The text of the information box, one "\n"-ended line per field.
     const std::string& Information() const { return m_information; }
     const std::string& Error() const { return m_error; }
 
     // 1 or 2.
-    int BytesPerSample() const { return m_nBytesPerSample; }
+    int BytesPerSample() const { return m_bytesPerSample; }
     // Where the first sample byte is and how many sample bytes the run reads: the
     // declared size, cut to what the file held when it was opened, to whole samples
     // and to what an output header can declare.
-    std::uint64_t DataStart() const { return m_nDataStart; }
-    std::uint64_t DataBytes() const { return m_nDataBytes; }
+    std::uint64_t DataStart() const { return m_dataStart; }
+    std::uint64_t DataBytes() const { return m_dataBytes; }
     int FileDescriptor() const;
 
 private:
@@ -71,14 +71,14 @@ private:
     };
     bool Refuse(std::string message);
 
-    std::unique_ptr<std::FILE, FileCloser> m_pFile;
+    std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_path;
-    CWavHeader m_header;
+    WavHeader m_header;
     std::string m_information;
     std::string m_error;
-    int m_nBytesPerSample = 0;
-    std::uint64_t m_nDataStart = 0;
-    std::uint64_t m_nDataBytes = 0;
+    int m_bytesPerSample = 0;
+    std::uint64_t m_dataStart = 0;
+    std::uint64_t m_dataBytes = 0;
 };
 
 // How a streaming run ended.
@@ -96,7 +96,7 @@ struct FileRunOutcome {
 // the output). A file cut short while it is read, a read error, a full disk or a
 // cancel leave any existing output untouched and no temporary file. The filter keeps
 // its state between calls.
-FileRunOutcome FilterWavFile(CStreamFilter& filter, CWavInput& input,
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input,
                              const std::string& outputPath, const RunProgress& progress = {});
 
 // The same after opening inputPath; a refused input gives Refused with its message.
@@ -115,7 +115,7 @@ struct FileRunReport {
 
 // The ID_RUN_FILE command: loads the chosen preset into doc.m_filter, asks for the
 // input, shows its header information, asks for the output and writes the filtered
-// WAV file. Sets doc.m_nRunMode to RUN_FILE for its duration and back to RUN_IDLE
+// WAV file. Sets doc.m_nRunMode to kRunFile for its duration and back to kRunIdle
 // on every path.
 RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report = nullptr);
 

@@ -102,7 +102,7 @@ namespace {
 
 using namespace test;
 
-class AtomicFile : public testing::Test {
+class AtomicOutput : public testing::Test {
 protected:
     void SetUp() override { WriteFile(target, {'o', 'l', 'd'}); }
     void TearDown() override { g_seams = Seams(); }
@@ -111,7 +111,7 @@ protected:
     bool Save()
     {
         g_seams.armed = true;
-        CAtomicFile file;
+        AtomicFile file;
         const bool committed = file.Open(target) && file.Write("new", 3) && file.Commit();
         g_seams.armed = false;
         return committed;
@@ -121,7 +121,7 @@ protected:
     const std::string target = dir / "out.txt";
 };
 
-TEST_F(AtomicFile, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt)
+TEST_F(AtomicOutput, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt)
 {
     std::vector<std::string> seen;
     g_seams.onFileSync = [&](int fd) {
@@ -133,7 +133,7 @@ TEST_F(AtomicFile, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt)
     EXPECT_EQ(dir.List(), std::vector<std::string>{"out.txt"});
 }
 
-TEST_F(AtomicFile, AFailingSyncFailsTheSaveAndLeavesTheTarget)
+TEST_F(AtomicOutput, AFailingSyncFailsTheSaveAndLeavesTheTarget)
 {
     g_seams.failSync = EIO;
     EXPECT_FALSE(Save());
@@ -143,7 +143,7 @@ TEST_F(AtomicFile, AFailingSyncFailsTheSaveAndLeavesTheTarget)
 
 // A new file gets the mode the umask gives any new file, a replaced one keeps its own;
 // neither is learnt by changing the umask, which Qt's threads may rely on meanwhile.
-TEST_F(AtomicFile, ModesWithoutTouchingTheUmask)
+TEST_F(AtomicOutput, ModesWithoutTouchingTheUmask)
 {
     const mode_t previous = ::umask(027);
     ::chmod(target.c_str(), 0604);
@@ -151,7 +151,7 @@ TEST_F(AtomicFile, ModesWithoutTouchingTheUmask)
     const std::string fresh = dir / "fresh.txt";
     {
         g_seams.armed = true;
-        CAtomicFile file;
+        AtomicFile file;
         EXPECT_TRUE(file.Open(fresh) && file.Commit());
         g_seams.armed = false;
     }
@@ -166,7 +166,7 @@ TEST_F(AtomicFile, ModesWithoutTouchingTheUmask)
 }
 
 // vfat and some FUSE mounts refuse modes and owners: the content is still saved.
-TEST_F(AtomicFile, RefusedModesAndOwnersDoNotFailTheSave)
+TEST_F(AtomicOutput, RefusedModesAndOwnersDoNotFailTheSave)
 {
     g_seams.failModes = EPERM;
     EXPECT_TRUE(Save());

@@ -20,7 +20,7 @@ using namespace test;
 RunResult FileRun(ScriptedPrompts& p, const std::string& in, const std::string& out, double k = 1)
 {
     CRavelinDoc doc;
-    doc.m_nFilterPreset = FILTER_USER3;
+    doc.m_nFilterPreset = kFilterUser3;
     doc.m_nUserTap = {0, 0, 0};
     doc.m_dUserCoef = {0.0, 0.0, k};
     p.openPath = in;
@@ -103,7 +103,7 @@ TEST(FileRun, CancelsWriteNothing)
     const TempDir dir;
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2, 3})));
     CRavelinDoc doc;
-    doc.m_nFilterPreset = FILTER_LPF4;
+    doc.m_nFilterPreset = kFilterLpf4;
     ScriptedPrompts p;
     EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no input chosen
     EXPECT_EQ(doc.m_filter.Length(), 511);                  // but the preset is loaded
@@ -122,7 +122,7 @@ TEST(FileRun, CancelsWriteNothing)
 // sample range, so that both the state and the clamping are seen at every seam.
 void LoadSeamFilter(CRavelinDoc& doc)
 {
-    doc.m_nFilterPreset = FILTER_USER3;
+    doc.m_nFilterPreset = kFilterUser3;
     doc.m_nUserTap = {0, 3, 700};
     doc.m_dUserCoef = {1.25, -0.75, 0.5};
     ASSERT_TRUE(doc.LoadFilePreset());
@@ -207,7 +207,7 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
     ClipFigures clip;
     const Bytes expected = MakeWav({}, PlainLoop(data, 2, clip));
     CRavelinDoc doc;
-    doc.m_nInputPreset = INPUT_FILE;
+    doc.m_nInputPreset = kInputFile;
     LoadSeamFilter(doc);
     ScriptedPrompts p;
     p.openPath = p.savePath = in;
@@ -326,13 +326,13 @@ TEST(TextExport, ExactBytesOfTwoPairs)
 {
     const TempDir dir;
     const std::string path = dir / "result";
-    EXPECT_EQ(WriteTextExport(Finished(FILTER_PASS, INPUT_IMPULSE), path), "");
+    EXPECT_EQ(WriteTextExport(Finished(kFilterPass, kInputImpulse), path), "");
     EXPECT_EQ(ReadText(path), ExportFile({{0, "1.00000"}}, {{0, "     1.000     1.000"}}));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"result"}); // no extension added
 
     ScriptedPrompts p; // through the command, over the existing file
     p.savePath = path;
-    EXPECT_EQ(RunTextExport(Finished(FILTER_ECHO5, INPUT_TEST), p), RunResult::Done);
+    EXPECT_EQ(RunTextExport(Finished(kFilterEcho5, kInputTest), p), RunResult::Done);
     EXPECT_EQ(p.shown, "");
     EXPECT_EQ(p.titles, std::vector<std::string>{"アニメーション結果の*.txtへの保存"});
     const char* one = "     1.000     0.800";
@@ -344,7 +344,7 @@ TEST(TextExport, ExactBytesOfTwoPairs)
                                           {11, "     0.000     0.050"}}));
 
     // The console form: UTF-8 and LF.
-    const Finished echo(FILTER_ECHO5, INPUT_TEST);
+    const Finished echo(kFilterEcho5, kInputTest);
     const std::string text = FormatTextExport(echo, TextEncoding::Utf8, "\n");
     EXPECT_TRUE(text.starts_with("タップ係数\n係数番号　タップ係数\n       0     0.80000\n"));
     EXPECT_NE(text.find("\n\nアニメーションの結果\n時刻　入力信号　出力信号\n  -1"), text.npos);

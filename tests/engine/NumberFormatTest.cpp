@@ -63,7 +63,7 @@ TEST(NumberFormat, MatchesPrintfInTheCLocale)
 
 TEST(NumberFormat, TextExportIgnoresACommaDecimalLocale)
 {
-    const Finished doc(FILTER_ECHO5, INPUT_TEST);
+    const Finished doc(kFilterEcho5, kInputTest);
     const std::string file = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
     const std::string console = FormatTextExport(doc, TextEncoding::Utf8, "\n");
     const ScopedLocale german("de_DE.UTF-8");

@@ -69,22 +69,22 @@ TEST(PresetTable, MatchesTheWrittenValues)
         EXPECT_EQ(Shape(FilterTaps(p)), expected[p]) << kFilterPresets[p].name;
     // The low-pass tables have a generator and a test of their own.
     for (const auto& [preset, length, centre] :
-         {std::tuple(FILTER_LPF4, 511u, 0.25), {FILTER_LPF8, 495u, 0.125},
-          {FILTER_LPF20, 479u, 0.05}}) {
+         {std::tuple(kFilterLpf4, 511u, 0.25), {kFilterLpf8, 495u, 0.125},
+          {kFilterLpf20, 479u, 0.05}}) {
         const Signal h = FilterTaps(preset);
         EXPECT_EQ(std::pair(h.size(), h[h.size() / 2]), std::pair(std::size_t{length}, centre));
     }
 
-    EXPECT_EQ(Signal(kInputPresets[INPUT_IMPULSE].samples.begin(),
-                     kInputPresets[INPUT_IMPULSE].samples.end()),
+    EXPECT_EQ(Signal(kInputPresets[kInputImpulse].samples.begin(),
+                     kInputPresets[kInputImpulse].samples.end()),
               (Signal{1.0}));
-    EXPECT_EQ(Signal(kInputPresets[INPUT_IMPULSE2].samples.begin(),
-                     kInputPresets[INPUT_IMPULSE2].samples.end()),
+    EXPECT_EQ(Signal(kInputPresets[kInputImpulse2].samples.begin(),
+                     kInputPresets[kInputImpulse2].samples.end()),
               (Signal{1.0, 0, 0, 1.0}));
-    EXPECT_EQ(Signal(kInputPresets[INPUT_TEST].samples.begin(),
-                     kInputPresets[INPUT_TEST].samples.end()),
+    EXPECT_EQ(Signal(kInputPresets[kInputTest].samples.begin(),
+                     kInputPresets[kInputTest].samples.end()),
               (Signal{1.0, -0.5, 0, 1.0, -0.5, 0, 0.25}));
-    EXPECT_TRUE(kInputPresets[INPUT_FILE].samples.empty());
+    EXPECT_TRUE(kInputPresets[kInputFile].samples.empty());
 
     const UserTaps user;
     EXPECT_EQ(std::tuple(user.tap, user.coef, kUserTapMin, kUserTapMax, kUserCoefMin, kUserCoefMax),
@@ -104,11 +104,11 @@ TEST(PresetTable, LookupsAndUserTaps)
               (std::vector{true, false, false, true, false, false}));
 
     // As long as the highest tap with a coefficient; a later entry for a tap wins.
-    EXPECT_EQ(FilterTaps(FILTER_USER3, {{3, 0, 3}, {1.0, 0.5, -2.0}}),
+    EXPECT_EQ(FilterTaps(kFilterUser3, {{3, 0, 3}, {1.0, 0.5, -2.0}}),
               (Signal{0.5, 0, 0, -2.0}));
-    EXPECT_EQ(FilterTaps(FILTER_USER3, {{9, 2, 0}, {0.0, -0.0, 0.0}}), (Signal{0.0}));
-    EXPECT_EQ(FilterTaps(FILTER_USER3), (Signal{0.5, 0.25, 0.5 / 3}));
-    EXPECT_TRUE(FilterTaps(FILTER_COUNT).empty() && FilterTaps(FILTER_NONE).empty());
+    EXPECT_EQ(FilterTaps(kFilterUser3, {{9, 2, 0}, {0.0, -0.0, 0.0}}), (Signal{0.0}));
+    EXPECT_EQ(FilterTaps(kFilterUser3), (Signal{0.5, 0.25, 0.5 / 3}));
+    EXPECT_TRUE(FilterTaps(kFilterCount).empty() && FilterTaps(kFilterNone).empty());
 }
 
 } // namespace

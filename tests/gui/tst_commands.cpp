@@ -74,10 +74,10 @@ class TestCommands : public QObject {
     void fastAnimationRunsToTheEndAndStops()
     {
         Act("actionTbFast")->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, DEMO_STEPS, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, kDemoSteps, 10000);
         // Only the armed timer can bring another step: once it is idle, nothing comes.
         QTRY_VERIFY_WITH_TIMEOUT(!View()->IsAnimTimerArmed(), 10000);
-        QCOMPARE(Doc().m_nStep, DEMO_STEPS);
+        QCOMPARE(Doc().m_nStep, kDemoSteps);
         QVERIFY(Act("actionRunAnimate")->isChecked());
         QVERIFY(Act("actionFileSave")->isEnabled());
     }
@@ -103,9 +103,9 @@ class TestCommands : public QObject {
         });
         Act("actionSettings")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(driver.seenClass(), QStringLiteral("CSettingsDlg"));
+        QCOMPARE(driver.seenClass(), QStringLiteral("ravelin::CSettingsDlg"));
         // Closing the box changed nothing: the animation runs on to its end.
-        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, DEMO_STEPS, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, kDemoSteps, 10000);
     }
 
     void confirmedSettingsStopTheAnimation()
@@ -114,7 +114,7 @@ class TestCommands : public QObject {
         ConfirmSettings(Doc(), Doc().m_nFilterPreset, Doc().m_nInputPreset);
         QTRY_VERIFY_WITH_TIMEOUT(!View()->IsAnimTimerArmed(), 10000);
         QCOMPARE(Doc().m_nStep, 0);
-        QCOMPARE(Doc().m_nRunMode, RUN_IDLE);
+        QCOMPARE(Doc().m_nRunMode, kRunIdle);
         QVERIFY(!Act("actionRunAnimate")->isChecked());
     }
 };

@@ -222,14 +222,14 @@ class TestDiagram : public QObject {
         QTest::addColumn<int>("steps");
         QTest::newRow("fresh") << 0;
         QTest::newRow("first step") << 1;
-        QTest::newRow("complete") << DEMO_STEPS;
+        QTest::newRow("complete") << kDemoSteps;
     }
 
     void viewShowsTheDiagram()
     {
         QFETCH(int, steps);
         CRavelinDoc doc;
-        doc.m_nFilterPreset = FILTER_ECHO5;
+        doc.m_nFilterPreset = kFilterEcho5;
         for (int i = 0; i < steps; ++i)
             doc.Advance();
         CRavelinView view(doc);
@@ -247,7 +247,7 @@ class TestDiagram : public QObject {
         QTest::newRow("first step") << 1;
         QTest::newRow("second step") << 2;
         QTest::newRow("ninth step") << 9;
-        QTest::newRow("complete") << DEMO_STEPS;
+        QTest::newRow("complete") << kDemoSteps;
     }
 
     void paintsEveryStringAtItsCell()
@@ -257,7 +257,7 @@ class TestDiagram : public QObject {
         if (!comma.Active())
             QSKIP("the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)");
         CRavelinDoc doc;
-        doc.m_nFilterPreset = FILTER_ECHO5;
+        doc.m_nFilterPreset = kFilterEcho5;
         for (int i = 0; i < steps; ++i)
             doc.Advance();
         CRavelinView view(doc);

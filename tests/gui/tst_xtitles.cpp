@@ -78,7 +78,7 @@ class TestXTitles : public QObject {
             Action(frame, "actionFileOpen")->trigger();
             QVERIFY(driver.done());
         }
-        CQtUserPrompts prompts(frame);
+        QtUserPrompts prompts(frame);
         for (const auto& [caption, icon] :
              {std::pair("", MessageIcon::Error), {"入力ファイル情報", MessageIcon::None},
               {"/tmp/out.wav", MessageIcon::None}}) {
