@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AboutDlg.h"
+#include "app/FilterDock.h"
 #include "app/LockKeys.h"
 #include "control/CommandStrings.h"
 #include "control/QtUserPrompts.h"
@@ -9,11 +10,13 @@
 #include "engine/RunCommands.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
+#include "files/WavSamples.h"
 #include "view/RavelinView.h"
 #include "view/Resources.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -65,6 +68,44 @@ bool IsLockKey(int key)
     }
 }
 
+// Passes every question and message on, remembering the paths the user chose.
+class CPathRecorder : public IUserPrompts {
+public:
+    explicit CPathRecorder(IUserPrompts& inner) : m_inner(inner) {}
+
+    std::optional<std::string> AskOpenPath(const std::string& title,
+                                           const std::string& filter) override
+    {
+        auto path = m_inner.AskOpenPath(title, filter);
+        m_openPath = path.value_or(std::string());
+        return path;
+    }
+    std::optional<std::string> AskSavePath(const std::string& title,
+                                           const std::string& filter) override
+    {
+        auto path = m_inner.AskSavePath(title, filter);
+        m_savePath = path.value_or(std::string());
+        return path;
+    }
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override
+    {
+        m_inner.ShowMessage(text, caption, icon);
+    }
+    bool Progress(std::uint64_t done, std::uint64_t total) override
+    {
+        return m_inner.Progress(done, total);
+    }
+
+    const std::string& OpenPath() const { return m_openPath; }
+    const std::string& SavePath() const { return m_savePath; }
+
+private:
+    IUserPrompts& m_inner;
+    std::string m_openPath;
+    std::string m_savePath;
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent)
@@ -89,6 +130,7 @@ CMainFrame::CMainFrame(QWidget* parent)
 
     CreateActions();
     CreateStatusBar();
+    CreateFilterDock();
 
     m_recentFiles.Load();
     SetDocumentPath(QString());
@@ -241,6 +283,14 @@ void CMainFrame::CreateActions()
     viewMenu->setObjectName(QStringLiteral("menuView"));
     viewMenu->addAction(m_pActionViewToolBar);
     viewMenu->addAction(m_pActionViewStatusBar);
+    // Not a command of the document: the dock's own toggle.
+    m_pActionViewFilterPanel = new QAction(QStringLiteral("ﾌｨﾙﾀ特性(&F)"), this);
+    m_pActionViewFilterPanel->setObjectName(QStringLiteral("actionViewFilterPanel"));
+    m_pActionViewFilterPanel->setStatusTip(
+        QStringLiteral("ﾌｨﾙﾀ特性と波形の表示/非表示を切り替えます"));
+    m_pActionViewFilterPanel->setCheckable(true);
+    m_pActionViewFilterPanel->setIconVisibleInMenu(false);
+    viewMenu->addAction(m_pActionViewFilterPanel);
 
     QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     helpMenu->setObjectName(QStringLiteral("menuHelp"));
@@ -273,6 +323,32 @@ void CMainFrame::CreateActions()
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
     // Hidden or shown by any means (the View menu, the bars' context menu).
     connect(m_pToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::CreateFilterDock()
+{
+    m_pFilterDock = new CFilterDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pFilterDock);
+    m_pFilterDock->SetSettings(m_doc.Settings());
+    // Hidden until the user asks for it; then as it was when the program last ended.
+    m_pFilterDock->setVisible(CFilterDock::LoadShown());
+    connect(m_pActionViewFilterPanel, &QAction::triggered, this, [this] {
+        m_pFilterDock->setVisible(m_pFilterDock->isHidden());
+        UpdateCommandUI();
+    });
+    // Shown or hidden by any means (the menu, its close button, a finished run). Only
+    // while the window is up: closing the window hides the dock too.
+    connect(m_pFilterDock, &QDockWidget::visibilityChanged, this, [this] {
+        if (isVisible())
+            CFilterDock::SaveShown(!m_pFilterDock->isHidden());
+        UpdateCommandUI();
+    });
+    connect(this, &CMainFrame::fileRunStarted, m_pFilterDock, &CFilterDock::StopPlayback);
+    connect(this, &CMainFrame::fileRunFinished, this,
+            [this](const QString& inputPath, const QString& outputPath) {
+                m_pFilterDock->ShowRun(inputPath, outputPath);
+                m_pFilterDock->show();
+            });
 }
 
 void CMainFrame::CreateStatusBar()
@@ -361,6 +437,8 @@ void CMainFrame::UpdateCommandUI()
     m_commandUi.Refresh(m_doc);
     m_pActionViewToolBar->setChecked(!m_pToolBar->isHidden());
     m_pActionViewStatusBar->setChecked(!statusBar()->isHidden());
+    if (m_pFilterDock)
+        m_pActionViewFilterPanel->setChecked(!m_pFilterDock->isHidden());
     UpdateRecentFileMenu();
 }
 
@@ -391,6 +469,8 @@ void CMainFrame::UpdateRecentFileMenu()
 void CMainFrame::UpdateAllViews()
 {
     m_pView->update();
+    if (m_pFilterDock)
+        m_pFilterDock->SetSettings(m_doc.Settings());
     UpdateCommandUI();
 }
 
@@ -498,9 +578,19 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::OnRunFile()
 {
-    CQtUserPrompts prompts(this);
+    CQtUserPrompts dialogs(this);
+    CPathRecorder prompts(dialogs);
+    emit fileRunStarted();
     UpdateCommandUI(); // the run mode is 3 while the file dialogs are up
-    RunFileFilter(m_doc, prompts);
+    const RunResult result = RunFileFilter(m_doc, prompts);
+    // The frequency axis follows the last WAV file opened, whatever became of the run.
+    if (!prompts.OpenPath().empty()) {
+        if (const int rate = ReadWavSampleRate(prompts.OpenPath()); rate > 0)
+            m_pFilterDock->SetSampleRate(rate);
+    }
+    if (result == RunResult::Done)
+        emit fileRunFinished(QString::fromStdString(prompts.OpenPath()),
+                             QString::fromStdString(prompts.SavePath()));
 }
 
 void CMainFrame::OnFileSave()
@@ -521,6 +611,12 @@ void CMainFrame::UpdateLockIndicators()
     }};
     for (std::size_t i = 0; i < lit.size(); ++i)
         m_indicatorPanes[i]->setText(lit[i].first ? QString::fromUtf8(lit[i].second) : QString());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    m_pFilterDock->StopPlayback();
+    QMainWindow::closeEvent(event);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)

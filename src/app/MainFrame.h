@@ -16,6 +16,7 @@ class QToolBar;
 
 namespace ravelin {
 
+class CFilterDock;
 class CRavelinView;
 
 // The main window: menu bar, toolbar, status bar and the single view of the
@@ -69,8 +70,17 @@ public:
     void UpdateAllViews() override;
     void PostDrawDiagram() override;
 
+    // The dock with the filter's responses and the last run's waveforms.
+    CFilterDock* filterDock() const { return m_pFilterDock; }
+
+signals:
+    // Around every file run; finished only when the output was written.
+    void fileRunStarted();
+    void fileRunFinished(const QString& inputPath, const QString& outputPath);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
@@ -78,6 +88,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    void CreateFilterDock();
     void InitPrinter();
 
     void SetDocumentPath(const QString& path);
@@ -102,6 +113,8 @@ private:
 
     QAction* m_pActionViewToolBar = nullptr;
     QAction* m_pActionViewStatusBar = nullptr;
+    QAction* m_pActionViewFilterPanel = nullptr;
+    CFilterDock* m_pFilterDock = nullptr;
     std::array<QAction*, CRecentFileList::kMaxFiles> m_mruActions{};
 };
 

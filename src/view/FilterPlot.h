@@ -1,0 +1,71 @@
+#pragma once
+
+#include "engine/FilterResponse.h"
+
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+namespace ravelin {
+
+// The impulse response h[n] as a stem plot (left) and the magnitude response |H(f)|
+// in dB from 0 to half the sample rate (right). The response is computed once per
+// change of the taps, when the widget is first painted, and kept. A pointer over
+// either plot reads out the value under it.
+class CFilterPlot : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CFilterPlot(QWidget* parent = nullptr);
+
+    // Taps equal to the current ones change nothing (the response is kept).
+    void SetTaps(std::vector<double> taps);
+    const std::vector<double>& Taps() const { return m_taps; }
+
+    // Hz per sample of the frequency axis; 0 shows cycles per sample.
+    void SetSampleRate(int hz);
+    int SampleRate() const { return m_nSampleRate; }
+
+    // The response of the current taps (computed now if it is due).
+    const FrequencyResponse& Response();
+    // How many times the response has been computed (for tests of the cache).
+    int Computations() const { return m_nComputations; }
+
+    // Geometry of the two plot areas at the widget's current size, and where a
+    // value lands in them.
+    QRect ImpulseRect() const;
+    QRect MagnitudeRect() const;
+    double XForTap(double n) const;
+    double YForTap(double value) const;
+    double XForFrequency(double cyclesPerSample) const;
+    double YForDb(double db);
+    // The pointer's read-out, empty while the pointer is over neither plot.
+    QString Readout() const { return m_strReadout; }
+
+    QSize sizeHint() const override { return {720, 260}; }
+    QSize minimumSizeHint() const override { return {360, 180}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void PaintImpulse(QPainter& p, const QRect& area);
+    void PaintMagnitude(QPainter& p, const QRect& area);
+    void UpdateReadout(const QPoint& at);
+    // The dB range shown: at least 10 dB above the peak in steps of 10, 90 dB tall.
+    double TopDb();
+    std::pair<double, double> TapRange() const;
+
+    std::vector<double> m_taps;
+    FrequencyResponse m_response;
+    bool m_bDirty = true;
+    int m_nComputations = 0;
+    int m_nSampleRate = 0;
+    std::optional<QPoint> m_pointer;
+    QString m_strReadout;
+};
+
+} // namespace ravelin
