@@ -69,9 +69,10 @@ FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int poi
 
 int ResponsePointsFor(std::size_t taps)
 {
-    // About eight points per ripple of the longest delay, 2049 .. 65537 points.
-    std::size_t points = 2048;
-    while (points < 8 * taps && points < 65536)
+    // About eight points per ripple of the longest delay, 2001 .. 64001 points; steps
+    // of 1/4000 cycle put the nulls at round fractions of the rate on a point.
+    std::size_t points = 2000;
+    while (points < 8 * taps && points < 64000)
         points *= 2;
     return static_cast<int>(points + 1);
 }
