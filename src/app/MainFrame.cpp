@@ -25,8 +25,11 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace ravelin {
 
@@ -332,23 +335,52 @@ void CMainFrame::CreateFilterDock()
     m_pFilterDock->SetSettings(m_doc.Settings());
     // Hidden until the user asks for it; then as it was when the program last ended.
     m_pFilterDock->setVisible(CFilterDock::LoadShown());
-    connect(m_pActionViewFilterPanel, &QAction::triggered, this, [this] {
-        m_pFilterDock->setVisible(m_pFilterDock->isHidden());
-        UpdateCommandUI();
-    });
+    connect(m_pActionViewFilterPanel, &QAction::triggered, this,
+            [this] { ShowFilterDock(m_pFilterDock->isHidden()); });
     // Shown or hidden by any means (the menu, its close button, a finished run). Only
     // while the window is up: closing the window hides the dock too.
     connect(m_pFilterDock, &QDockWidget::visibilityChanged, this, [this] {
-        if (isVisible())
+        if (isVisible()) {
             CFilterDock::SaveShown(!m_pFilterDock->isHidden());
+            // Gone by the menu or its close button: the window gives back what it grew.
+            if (m_pFilterDock->isHidden() && m_nDockGrowth > 0) {
+                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+                    resize(width(), height() - m_nDockGrowth);
+                m_nDockGrowth = 0;
+            }
+        }
         UpdateCommandUI();
     });
     connect(this, &CMainFrame::fileRunStarted, m_pFilterDock, &CFilterDock::StopPlayback);
     connect(this, &CMainFrame::fileRunFinished, this,
             [this](const QString& inputPath, const QString& outputPath) {
                 m_pFilterDock->ShowRun(inputPath, outputPath);
-                m_pFilterDock->show();
+                ShowFilterDock(true);
             });
+}
+
+void CMainFrame::ShowFilterDock(bool show)
+{
+    if (show == !m_pFilterDock->isHidden())
+        return;
+    // The window grows by the dock's height (within the screen) so that the diagram
+    // keeps its room, and gives it back when the dock goes.
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                        m_pFilterDock->isFloating() == false &&
+                        dockWidgetArea(m_pFilterDock) != Qt::LeftDockWidgetArea &&
+                        dockWidgetArea(m_pFilterDock) != Qt::RightDockWidgetArea;
+    m_pFilterDock->setVisible(show);
+    if (normal && isVisible()) {
+        if (show) {
+            const int room = screen() ? screen()->availableGeometry().height() -
+                                            (frameGeometry().height() - height())
+                                      : height();
+            const int grown = std::min(height() + m_pFilterDock->sizeHint().height(), room);
+            m_nDockGrowth = std::max(0, grown - height());
+            resize(width(), height() + m_nDockGrowth);
+        }
+    }
+    UpdateCommandUI();
 }
 
 void CMainFrame::CreateStatusBar()

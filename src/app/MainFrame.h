@@ -89,6 +89,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void CreateFilterDock();
+    void ShowFilterDock(bool show);
     void InitPrinter();
 
     void SetDocumentPath(const QString& path);
@@ -115,6 +116,7 @@ private:
     QAction* m_pActionViewStatusBar = nullptr;
     QAction* m_pActionViewFilterPanel = nullptr;
     CFilterDock* m_pFilterDock = nullptr;
+    int m_nDockGrowth = 0; // pixels the window grew when the dock was shown
     std::array<QAction*, CRecentFileList::kMaxFiles> m_mruActions{};
 };
 

@@ -97,6 +97,7 @@ int main(int argc, char* argv[])
     QTemporaryDir scratch;
     bool ok = scratch.isValid();
 
+    IsolateSettings(); // a first start, whatever an earlier run left behind
     CRavelinApp program;
     if (!program.InitInstance({QStringLiteral("ravelin")}))
         return 1;
@@ -120,6 +121,8 @@ int main(int argc, char* argv[])
     }));
     Action(frame, "actionSettings")->trigger();
     ok = ok && settings.done();
+    if (!ok)
+        return 1;
 
     // 3. The filter dock, the pointer at the cut-off frequency.
     Action(frame, "actionViewFilterPanel")->trigger();
@@ -130,6 +133,8 @@ int main(int argc, char* argv[])
     QTest::mouseMove(plot, QPoint(int(plot->XForFrequency(0.125)), plot->MagnitudeRect().center().y()));
     WaitFor([plot] { return !plot->Readout().isEmpty(); }, 2000);
     ok = Save(frame, out.filePath(QStringLiteral("filter-panel.png"))) && ok;
+    if (!ok)
+        return 1;
 
     // 4. A file run through the 1/4 low-pass filter, then its waveforms, output playing.
     QFile input(scratch.filePath(QStringLiteral("tones.wav")));

@@ -17,6 +17,7 @@
 #include <QMediaDevices>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -149,8 +150,16 @@ class TestFilterPanel : public QObject {
         QAction* item = Action(frame.get(), "actionViewFilterPanel");
         CFilterDock* dock = frame->filterDock();
         QVERIFY(!dock->isVisible() && !item->isChecked()); // hidden at first start
+        // The window grows to make room for the dock (within the screen) and gives it back.
+        const int before = frame->height();
         item->trigger();
         QVERIFY(dock->isVisible() && item->isChecked());
+        QTRY_VERIFY(frame->height() > before);
+        QVERIFY(frame->frameGeometry().height() <= frame->screen()->availableGeometry().height());
+        item->trigger();
+        QVERIFY(!dock->isVisible() && !item->isChecked());
+        QTRY_COMPARE(frame->height(), before);
+        item->trigger();
         // Closing the window hides the dock as well; the next start shows it again.
         frame->close();
         frame.reset();
