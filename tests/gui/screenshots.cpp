@@ -126,7 +126,6 @@ int main(int argc, char* argv[])
 
     // 3. The filter dock, the pointer at the cut-off frequency.
     Action(frame, "actionViewFilterPanel")->trigger();
-    frame->resize(frame->width(), frame->height() + 300);
     CFilterPlot* plot = frame->filterDock()->Plot();
     ok = ok && WaitFor([plot] { return plot->isVisible() && plot->Computations() > 0; });
     QTest::qWait(200);
