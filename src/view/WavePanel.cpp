@@ -85,6 +85,7 @@ void CWavePanel::ShowEmpty(const QString& note)
     m_nCue = 0;
     for (int i = 0; i < 2; ++i) {
         m_views[i]->SetSignal(nullptr, 0, -32768, 32767);
+        m_summaries[i].Build({}); // holds no view of samples about to be replaced
         m_labels[i]->setText(i == Input ? QStringLiteral("入力") : QStringLiteral("出力"));
     }
     m_pNote->setText(note);
