@@ -333,8 +333,12 @@ void CMainFrame::CreateFilterDock()
     m_pFilterDock = new CFilterDock(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pFilterDock);
     m_pFilterDock->SetSettings(m_doc.Settings());
-    // Hidden until the user asks for it; then as it was when the program last ended.
-    m_pFilterDock->setVisible(CFilterDock::LoadShown());
+    // Hidden until the user asks for it; then as it was when the program last ended,
+    // the window tall enough for the diagram and the dock together (within the screen).
+    const bool shown = CFilterDock::LoadShown();
+    m_pFilterDock->setVisible(shown);
+    if (shown && screen())
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
     connect(m_pActionViewFilterPanel, &QAction::triggered, this,
             [this] { ShowFilterDock(m_pFilterDock->isHidden()); });
     // Shown or hidden by any means (the menu, its close button, a finished run). Only
