@@ -26,7 +26,10 @@ void BM_Response(benchmark::State& state)
     state.counters["taps"] = double(taps.size());
     state.counters["points"] = points;
 }
-BENCHMARK(BM_Response)->Arg(FILTER_LPF4)->Arg(FILTER_ECHO1023)->Arg(FILTER_USER3)
+BENCHMARK(BM_Response)
+    ->Arg(FILTER_LPF4)
+    ->Arg(FILTER_ECHO1023)
+    ->Arg(FILTER_USER3)
     ->Unit(benchmark::kMillisecond);
 
 std::vector<std::int16_t> HourOfAudio()

@@ -22,8 +22,7 @@ constexpr const char* kShownKey = "Views/FilterPanel";
 
 } // namespace
 
-CFilterDock::CFilterDock(QWidget* parent)
-    : QDockWidget(QStringLiteral("フィルタ特性"), parent)
+CFilterDock::CFilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィルタ特性"), parent)
 {
     setObjectName(QStringLiteral("filterDock"));
     m_pTabs = new QTabWidget(this);

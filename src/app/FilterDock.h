@@ -17,7 +17,7 @@ class CWavePanel;
 class CFilterDock : public QDockWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit CFilterDock(QWidget* parent = nullptr);
 
     // Follows the document's settings; the response is computed again only when the
@@ -37,7 +37,7 @@ public:
     static bool LoadShown();
     static void SaveShown(bool shown);
 
-private:
+  private:
     QTabWidget* m_pTabs = nullptr;
     QLabel* m_pCaption = nullptr;
     CFilterPlot* m_pPlot = nullptr;

@@ -33,8 +33,8 @@ FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int poi
     const std::uint64_t period = 2 * (count - 1);
     std::vector<double> cosTable(period), sinTable(period);
     for (std::uint64_t m = 0; m < period; ++m) {
-        const double angle = std::numbers::pi * static_cast<double>(m) /
-                             static_cast<double>(count - 1);
+        const double angle =
+            std::numbers::pi * static_cast<double>(m) / static_cast<double>(count - 1);
         cosTable[m] = std::cos(angle);
         sinTable[m] = std::sin(angle);
     }

@@ -11,7 +11,7 @@ namespace ravelin {
 // drawing an overview one pixel column at a time: levels of blocks 32 times coarser
 // each, so a query touches a few dozen entries however long the range.
 class CWaveSummary {
-public:
+  public:
     struct Range {
         std::int16_t lo = 0;
         std::int16_t hi = 0;
@@ -30,7 +30,7 @@ public:
     // Over samples [begin, end), clipped to the signal; empty when nothing is left.
     Range Query(std::size_t begin, std::size_t end) const;
 
-private:
+  private:
     struct Node {
         std::int16_t lo;
         std::int16_t hi;

@@ -5,7 +5,6 @@
 #include <QAudioSink>
 #include <QBuffer>
 #include <QMediaDevices>
-
 #include <bit>
 
 namespace ravelin {
@@ -16,7 +15,7 @@ namespace {
 static_assert(std::endian::native == std::endian::little);
 
 class CSystemAudioOutput : public IAudioOutput {
-public:
+  public:
     ~CSystemAudioOutput() override { Stop(); }
 
     QString Start(std::span<const std::int16_t> samples, int rate) override
@@ -30,7 +29,8 @@ public:
         format.setChannelCount(1);
         format.setSampleFormat(QAudioFormat::Int16);
         if (!device.isFormatSupported(format))
-            return QStringLiteral("音声出力装置がこの形式（%1 Hz、16 ビット、モノラル）を再生できません。")
+            return QStringLiteral(
+                       "音声出力装置がこの形式（%1 Hz、16 ビット、モノラル）を再生できません。")
                 .arg(rate);
         m_nRate = rate;
         m_data = QByteArray::fromRawData(reinterpret_cast<const char*>(samples.data()),
@@ -80,7 +80,7 @@ public:
         return {};
     }
 
-private:
+  private:
     std::unique_ptr<QAudioSink> m_pSink;
     QByteArray m_data;
     QBuffer m_buffer;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -11,7 +10,7 @@ namespace ravelin {
 // Where the waveform panel sends sound: the sound card through Qt Multimedia, or in
 // the tests a recorder. One signal at a time.
 class IAudioOutput {
-public:
+  public:
     virtual ~IAudioOutput() = default;
 
     // Starts playing mono signed 16-bit samples at rate Hz; the samples must stay

@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
 
@@ -37,8 +36,7 @@ QString Number(double v, int precision = 4)
 
 } // namespace
 
-CFilterPlot::CFilterPlot(QWidget* parent)
-    : QWidget(parent)
+CFilterPlot::CFilterPlot(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -220,8 +218,8 @@ void CFilterPlot::PaintImpulse(QPainter& p, const QRect& area)
     } else {
         std::vector<double> colLo(std::size_t(columns), 0.0), colHi(std::size_t(columns), 0.0);
         for (std::size_t n = 0; n < count; ++n) {
-            const auto c = std::min<std::size_t>(std::size_t(columns) - 1,
-                                                 n * std::size_t(columns) / count);
+            const auto c =
+                std::min<std::size_t>(std::size_t(columns) - 1, n * std::size_t(columns) / count);
             colLo[c] = std::min(colLo[c], m_taps[n]);
             colHi[c] = std::max(colHi[c], m_taps[n]);
         }
@@ -272,8 +270,9 @@ void CFilterPlot::PaintMagnitude(QPainter& p, const QRect& area)
     }
     p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
                Qt::AlignHCenter,
-               m_nSampleRate > 0 ? QStringLiteral("周波数 [Hz]（%1 Hz でサンプリング）").arg(m_nSampleRate)
-                                 : QStringLiteral("周波数 [サイクル/サンプル]"));
+               m_nSampleRate > 0
+                   ? QStringLiteral("周波数 [Hz]（%1 Hz でサンプリング）").arg(m_nSampleRate)
+                   : QStringLiteral("周波数 [サイクル/サンプル]"));
     p.setPen(palette().text().color());
     p.drawRect(area.adjusted(0, 0, -1, -1));
 
@@ -328,16 +327,16 @@ void CFilterPlot::UpdateReadout(const QPoint& at)
         const double f = std::clamp(double(at.x() - mag.left()) / mag.width() * 0.5, 0.0, 0.5);
         const auto k = std::size_t(std::lround(f / 0.5 * double(resp.frequency.size() - 1)));
         const double db = resp.magnitudeDb[k];
-        const QString freq = m_nSampleRate > 0
-                                 ? Number(resp.frequency[k] * m_nSampleRate, 6) + QStringLiteral(" Hz")
-                                 : Number(resp.frequency[k], 4) + QStringLiteral(" サイクル/サンプル");
+        const QString freq =
+            m_nSampleRate > 0 ? Number(resp.frequency[k] * m_nSampleRate, 6) + QStringLiteral(" Hz")
+                              : Number(resp.frequency[k], 4) + QStringLiteral(" サイクル/サンプル");
         const QString gain = db <= kFloorDb ? QStringLiteral("-∞ dB")
                                             : QString::number(db, 'f', 2) + QStringLiteral(" dB");
         text = freq + QStringLiteral("  ") + gain;
     } else if (imp.contains(at) && !m_taps.empty()) {
         const double count = double(m_taps.size());
-        const auto n = std::size_t(std::clamp(double(at.x() - imp.left()) / imp.width() * count, 0.0,
-                                              count - 1));
+        const auto n = std::size_t(
+            std::clamp(double(at.x() - imp.left()) / imp.width() * count, 0.0, count - 1));
         text = QStringLiteral("h[%1] = %2").arg(n).arg(Number(m_taps[n], 6));
     }
     m_strReadout = text;

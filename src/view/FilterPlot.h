@@ -3,7 +3,6 @@
 #include "engine/FilterResponse.h"
 
 #include <QWidget>
-
 #include <optional>
 #include <vector>
 
@@ -16,7 +15,7 @@ namespace ravelin {
 class CFilterPlot : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit CFilterPlot(QWidget* parent = nullptr);
 
     // Taps equal to the current ones change nothing (the response is kept).
@@ -46,12 +45,12 @@ public:
     QSize sizeHint() const override { return {720, 260}; }
     QSize minimumSizeHint() const override { return {360, 180}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     void PaintImpulse(QPainter& p, const QRect& area);
     void PaintMagnitude(QPainter& p, const QRect& area);
     void UpdateReadout(const QPoint& at);

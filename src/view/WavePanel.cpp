@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
-
 #include <algorithm>
 
 namespace ravelin {
@@ -29,13 +28,12 @@ QString Describe(const QString& role, const QString& path, const WavSamples& s)
 
 } // namespace
 
-CWavePanel::CWavePanel(QWidget* parent)
-    : QWidget(parent)
-    , m_pOutput(MakeSystemAudioOutput())
+CWavePanel::CWavePanel(QWidget* parent) : QWidget(parent), m_pOutput(MakeSystemAudioOutput())
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
-    m_pNote = new QLabel(QStringLiteral("ファイル実行のあと、入力と出力の波形をここに表示します。"), this);
+    m_pNote = new QLabel(QStringLiteral("ファイル実行のあと、入力と出力の波形をここに表示します。"),
+                         this);
     m_pNote->setObjectName(QStringLiteral("waveNote"));
     grid->addWidget(m_pNote, 0, 0, 1, 3);
     const std::array<const char*, 2> names{"Input", "Output"};

@@ -6,7 +6,6 @@
 
 #include <QTimer>
 #include <QWidget>
-
 #include <array>
 #include <memory>
 
@@ -24,7 +23,7 @@ class CWaveView;
 class CWavePanel : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     enum Signal { Input = 0, Output = 1 };
 
     explicit CWavePanel(QWidget* parent = nullptr);
@@ -52,7 +51,7 @@ public:
     QPushButton* PlayButton(Signal which) const { return m_playButtons[which]; }
     QPushButton* StopButton(Signal which) const { return m_stopButtons[which]; }
 
-private:
+  private:
     void Poll();
     void Seek(Signal which, std::int64_t sample);
     void UpdateButtons();

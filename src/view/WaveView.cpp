@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -16,8 +15,7 @@ const QColor kPosition(0, 150, 0);
 
 } // namespace
 
-CWaveView::CWaveView(QWidget* parent)
-    : QWidget(parent)
+CWaveView::CWaveView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -56,7 +54,8 @@ int CWaveView::XForSample(std::int64_t sample) const
 int CWaveView::YForValue(double value) const
 {
     const QRect r = PlotRect();
-    return r.bottom() - int(std::lround((value - m_nLo) / double(m_nHi - m_nLo) * (r.height() - 1)));
+    return r.bottom() -
+           int(std::lround((value - m_nLo) / double(m_nHi - m_nLo) * (r.height() - 1)));
 }
 
 void CWaveView::paintEvent(QPaintEvent*)

@@ -13,7 +13,7 @@ namespace ravelin {
 class CWaveView : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit CWaveView(QWidget* parent = nullptr);
 
     // summary may be null (nothing to show). span: the samples across the whole width,
@@ -31,15 +31,15 @@ public:
     QSize sizeHint() const override { return {600, 90}; }
     QSize minimumSizeHint() const override { return {200, 50}; }
 
-signals:
+  signals:
     // The user clicked at this sample.
     void clicked(std::int64_t sample);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     const CWaveSummary* m_pSummary = nullptr;
     std::size_t m_nSpan = 0;
     int m_nLo = -32768;

@@ -1,16 +1,14 @@
 // The filter's frequency response against closed forms, the presets' taps as a file
 // run loads them, and the waveform summary and sample reader behind the views.
 #include "TestSupport.h"
-
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "engine/WaveSummary.h"
 #include "files/WavSamples.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <complex>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <random>
 
@@ -76,14 +74,14 @@ TEST(FilterResponse, EchoesMatchTheirClosedForms)
 {
     const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(FILTER_ECHO5)), 257);
     for (std::size_t k = 0; k < r.frequency.size(); ++k) {
-        const std::complex<double> h =
-            0.8 + 0.2 * std::polar(1.0, -2 * pi * r.frequency[k] * 5);
+        const std::complex<double> h = 0.8 + 0.2 * std::polar(1.0, -2 * pi * r.frequency[k] * 5);
         EXPECT_NEAR(r.magnitudeDb[k], Db(std::abs(h)), 1e-9) << k;
         EXPECT_NEAR(r.phase[k], std::arg(h), 1e-9) << k;
     }
     // The long echo: 0.9 + 0.2 e^(-j 2 pi f 1023) swings between 1.1 and 0.7.
     const auto longEcho = FilePresetTaps(Preset(FILTER_ECHO1023));
-    const FrequencyResponse l = ComputeFrequencyResponse(longEcho, ResponsePointsFor(longEcho.size()));
+    const FrequencyResponse l =
+        ComputeFrequencyResponse(longEcho, ResponsePointsFor(longEcho.size()));
     EXPECT_GE(l.frequency.size(), 8 * longEcho.size());
     for (std::size_t k = 0; k < l.frequency.size(); k += 97) {
         const std::complex<double> h = 0.9 + 0.2 * std::polar(1.0, -2 * pi * l.frequency[k] * 1023);
@@ -94,8 +92,8 @@ TEST(FilterResponse, EchoesMatchTheirClosedForms)
 TEST(FilterResponse, LowPassPresetsCutOffWhereTheirNamesSay)
 {
     // Cut-off r times the Nyquist frequency, i.e. r / 2 cycles per sample.
-    for (const auto& [preset, ratio] : {std::pair(FILTER_LPF4, 1.0 / 4), {FILTER_LPF8, 1.0 / 8},
-                                        {FILTER_LPF20, 1.0 / 20}}) {
+    for (const auto& [preset, ratio] :
+         {std::pair(FILTER_LPF4, 1.0 / 4), {FILTER_LPF8, 1.0 / 8}, {FILTER_LPF20, 1.0 / 20}}) {
         const auto taps = FilePresetTaps(Preset(preset));
         const FrequencyResponse r = ComputeFrequencyResponse(taps, 4001);
         const double cutoff = ratio / 2;

@@ -19,7 +19,6 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -61,7 +60,8 @@ QByteArray SignalWav()
     b += "RIFF";
     put(36 + 2 * count, 4);
     b += "WAVEfmt ";
-    for (auto [v, n] : {std::pair(16, 4), {1, 2}, {1, 2}, {rate, 4}, {2 * rate, 4}, {2, 2}, {16, 2}})
+    for (auto [v, n] :
+         {std::pair(16, 4), {1, 2}, {1, 2}, {rate, 4}, {2 * rate, 4}, {2, 2}, {16, 2}})
         put(quint32(v), n);
     b += "data";
     put(2 * count, 4);
@@ -129,7 +129,8 @@ int main(int argc, char* argv[])
     CFilterPlot* plot = frame->filterDock()->Plot();
     ok = ok && WaitFor([plot] { return plot->isVisible() && plot->Computations() > 0; });
     QTest::qWait(200);
-    QTest::mouseMove(plot, QPoint(int(plot->XForFrequency(0.125)), plot->MagnitudeRect().center().y()));
+    QTest::mouseMove(plot,
+                     QPoint(int(plot->XForFrequency(0.125)), plot->MagnitudeRect().center().y()));
     WaitFor([plot] { return !plot->Readout().isEmpty(); }, 2000);
     ok = Save(frame, out.filePath(QStringLiteral("filter-panel.png"))) && ok;
     if (!ok)

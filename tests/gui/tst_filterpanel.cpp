@@ -11,9 +11,9 @@
 #include "view/WavePanel.h"
 #include "view/WaveView.h"
 
+#include <QAudioDevice>
 #include <QImage>
 #include <QLabel>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QPushButton>
 #include <QRadioButton>
@@ -110,8 +110,7 @@ bool IsRed(QRgb c)
 }
 
 // The rows of column x whose pixel passes test, top to bottom.
-template <class F>
-std::vector<int> Rows(const QImage& image, int x, const QRect& within, F test)
+template <class F> std::vector<int> Rows(const QImage& image, int x, const QRect& within, F test)
 {
     std::vector<int> rows;
     for (int y = within.top(); y <= within.bottom(); ++y)
@@ -240,7 +239,9 @@ class TestFilterPanel : public QObject {
         QVERIFY(!stem.empty());
         QVERIFY(std::abs(stem.front() - plot.YForTap(1.0)) <= 3);
         QVERIFY(std::abs(stem.back() - plot.YForTap(0.0)) <= 3);
-        QVERIFY(Rows(image, int(plot.XForTap(2)), imp.adjusted(0, 1, 0, -int(imp.bottom() - plot.YForTap(0.0)) - 3), IsBlue).empty());
+        QVERIFY(Rows(image, int(plot.XForTap(2)),
+                     imp.adjusted(0, 1, 0, -int(imp.bottom() - plot.YForTap(0.0)) - 3), IsBlue)
+                    .empty());
 
         // The pointer reads out frequency and gain: Hz once a file has given a rate.
         plot.show();
@@ -343,6 +344,15 @@ class TestFilterPanel : public QObject {
         log->playing = false;
         QTRY_COMPARE(panel->Playing(), -1);
         QVERIFY(panel->PlayButton(CWavePanel::Output)->isEnabled());
+
+        // A click on a waveform cues the next playback there.
+        CWaveView* inView = panel->View(CWavePanel::Input);
+        QTest::mouseClick(inView, Qt::LeftButton, {}, QPoint(inView->XForSample(2000), 10));
+        QVERIFY(std::abs(inView->Position() - 2000) <= 4000 / inView->width() + 1);
+        QTest::mouseClick(panel->PlayButton(CWavePanel::Input), Qt::LeftButton);
+        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(inView->Position()));
+        QTest::mouseClick(panel->StopButton(CWavePanel::Input), Qt::LeftButton);
+        QVERIFY(!log->playing);
 
         // A new run stops playback before its first dialog.
         QTest::mouseClick(panel->PlayButton(CWavePanel::Input), Qt::LeftButton);
