@@ -17,8 +17,8 @@ void BM_Response(benchmark::State& state)
 {
     CRavelinDoc doc;
     SettingsValues s = doc.Settings();
-    s.nFilter = int(state.range(0));
-    s.nTap = {0, 4096, 8192};
+    s.filter = int(state.range(0));
+    s.tap = {0, 4096, 8192};
     const std::vector<double> taps = FilePresetTaps(s);
     const int points = ResponsePointsFor(taps.size());
     for (auto _ : state)
@@ -27,9 +27,9 @@ void BM_Response(benchmark::State& state)
     state.counters["points"] = points;
 }
 BENCHMARK(BM_Response)
-    ->Arg(FILTER_LPF4)
-    ->Arg(FILTER_ECHO1023)
-    ->Arg(FILTER_USER3)
+    ->Arg(kFilterLpf4)
+    ->Arg(kFilterEcho1023)
+    ->Arg(kFilterUser3)
     ->Unit(benchmark::kMillisecond);
 
 std::vector<std::int16_t> HourOfAudio()

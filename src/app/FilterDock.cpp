@@ -47,8 +47,8 @@ CFilterDock::CFilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィ�
 
 void CFilterDock::SetSettings(const SettingsValues& settings)
 {
-    if (settings.nFilter >= 0 && settings.nFilter < int(kFilterPresets.size())) {
-        const std::string_view caption = kFilterPresets[std::size_t(settings.nFilter)].caption;
+    if (settings.filter >= 0 && settings.filter < int(kFilterPresets.size())) {
+        const std::string_view caption = kFilterPresets[std::size_t(settings.filter)].caption;
         m_pCaption->setText(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
     } else {
         m_pCaption->setText(QStringLiteral("フィルタが選ばれていません"));

@@ -12,9 +12,9 @@ std::vector<double> FilePresetTaps(const SettingsValues& settings)
     // A scratch document loads the preset the way a file run does, so that the two
     // can never disagree.
     CRavelinDoc scratch;
-    scratch.m_nFilterPreset = settings.nFilter;
-    scratch.m_nUserTap = settings.nTap;
-    scratch.m_dUserCoef = settings.dCoef;
+    scratch.m_nFilterPreset = settings.filter;
+    scratch.m_nUserTap = settings.tap;
+    scratch.m_dUserCoef = settings.coef;
     std::vector<double> taps;
     if (!scratch.LoadFilePreset())
         return taps;

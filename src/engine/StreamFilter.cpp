@@ -40,20 +40,20 @@ constexpr std::size_t kAlignment = 64; // a cache line, and the widest vector
 
 // An owned, cache-line aligned array that reports allocation failure instead of
 // throwing. Grows only; the contents are not kept when it grows.
-template <typename T> class CAlignedArray {
+template <typename T> class AlignedArray {
   public:
-    CAlignedArray() = default;
-    CAlignedArray(const CAlignedArray&) = delete;
-    CAlignedArray& operator=(const CAlignedArray&) = delete;
-    ~CAlignedArray() { std::free(m_p); }
+    AlignedArray() = default;
+    AlignedArray(const AlignedArray&) = delete;
+    AlignedArray& operator=(const AlignedArray&) = delete;
+    ~AlignedArray() { std::free(m_p); }
 
     bool Reserve(std::size_t n)
     {
-        if (n <= m_nCapacity && m_p)
+        if (n <= m_capacity && m_p)
             return true;
         std::free(m_p);
         m_p = nullptr;
-        m_nCapacity = 0;
+        m_capacity = 0;
         if (n > (SIZE_MAX - kAlignment) / sizeof(T))
             return false;
         const std::size_t bytes =
@@ -61,14 +61,14 @@ template <typename T> class CAlignedArray {
         m_p = static_cast<T*>(std::aligned_alloc(kAlignment, bytes));
         if (!m_p)
             return false;
-        m_nCapacity = n;
+        m_capacity = n;
         return true;
     }
     T* Data() const { return m_p; }
 
   private:
     T* m_p = nullptr;
-    std::size_t m_nCapacity = 0;
+    std::size_t m_capacity = 0;
 };
 
 // Below this many taps a block is computed straight from the linear window; from it
@@ -127,9 +127,9 @@ void CopyStream(double* dst, std::size_t from, std::size_t count, const double* 
 // Working memory of the block operation, kept between blocks, and its helper threads.
 struct CStreamFilter::BlockWork {
     struct Worker {
-        CAlignedArray<double> window; // N values before the chunk, then its inputs
-        CAlignedArray<double> rows;   // interleaved inputs of the dense kernel
-        CAlignedArray<double> acc;    // interleaved outputs of the dense kernel
+        AlignedArray<double> window; // N values before the chunk, then its inputs
+        AlignedArray<double> rows;   // interleaved inputs of the dense kernel
+        AlignedArray<double> acc;    // interleaved outputs of the dense kernel
     };
 
     // One ProcessBlock call. Its outputs are cut into units, [u * unitLength, ...),
@@ -174,13 +174,13 @@ struct CStreamFilter::BlockWork {
     void HelperLoop(int index);
     void Run(Task& task);
 
-    CAlignedArray<int> backAll;     // N - 1 - k for every tap k
-    CAlignedArray<int> backNonZero; // the same for taps with a non-zero coefficient
-    CAlignedArray<double> coefNonZero;
+    AlignedArray<int> backAll;     // N - 1 - k for every tap k
+    AlignedArray<int> backNonZero; // the same for taps with a non-zero coefficient
+    AlignedArray<double> coefNonZero;
     int countNonZero = 0;
-    CAlignedArray<double> carry;     // the N values before the block, oldest first
-    CAlignedArray<double> after;     // the N values before the next block
-    CAlignedArray<double> snapshots; // see Task
+    AlignedArray<double> carry;     // the N values before the block, oldest first
+    AlignedArray<double> after;     // the N values before the next block
+    AlignedArray<double> snapshots; // see Task
     Worker workers[kMaxThreads];
 
     // Helper threads, started on the first block that wants them, waiting for tasks.
@@ -338,11 +338,11 @@ CStreamFilter::~CStreamFilter() = default;
 
 void CStreamFilter::Release()
 {
-    m_pCoef.reset();
-    m_pDelay.reset();
-    m_nLength = 0;
-    m_nPos = 0;
-    m_bTapsChanged = true;
+    m_coef.reset();
+    m_delay.reset();
+    m_length = 0;
+    m_pos = 0;
+    m_tapsChanged = true;
 }
 
 int CStreamFilter::SetLength(int n)
@@ -355,35 +355,35 @@ int CStreamFilter::SetLength(int n)
     std::unique_ptr<double[]> delay(new (std::nothrow) double[size]());
     if (n > 0 && (!coef || !delay))
         return 0;
-    m_pCoef = std::move(coef);
-    m_pDelay = std::move(delay);
-    m_nLength = n;
+    m_coef = std::move(coef);
+    m_delay = std::move(delay);
+    m_length = n;
     return 1;
 }
 
 int CStreamFilter::SetCoef(int i, double value)
 {
-    if (i < 0 || i >= m_nLength)
+    if (i < 0 || i >= m_length)
         return 0;
-    m_pCoef[i] = value;
-    m_bTapsChanged = true;
+    m_coef[i] = value;
+    m_tapsChanged = true;
     return 1;
 }
 
 double CStreamFilter::Process(double x)
 {
-    if (m_nLength < 1)
+    if (m_length < 1)
         return 0.0;
-    m_pDelay[m_nPos] = x;
+    m_delay[m_pos] = x;
     double sum = 0.0;
-    int q = m_nPos;
-    for (int k = 0; k < m_nLength; ++k) {
-        sum += m_pDelay[q] * m_pCoef[k];
-        if (++q == m_nLength)
+    int q = m_pos;
+    for (int k = 0; k < m_length; ++k) {
+        sum += m_delay[q] * m_coef[k];
+        if (++q == m_length)
             q = 0;
     }
-    if (--m_nPos < 0)
-        m_nPos = m_nLength - 1;
+    if (--m_pos < 0)
+        m_pos = m_length - 1;
     return sum;
 }
 
@@ -407,29 +407,29 @@ CStreamFilter::Simd CStreamFilter::BestSimd()
 
 CStreamFilter::Simd CStreamFilter::ActiveSimd() const
 {
-    return std::min(m_eSimdLimit, BestSimd());
+    return std::min(m_simdLimit, BestSimd());
 }
 
 bool CStreamFilter::PrepareTaps()
 {
-    BlockWork& b = *m_pBlock;
-    if (!m_bTapsChanged)
+    BlockWork& b = *m_block;
+    if (!m_tapsChanged)
         return true;
-    const auto N = static_cast<std::size_t>(m_nLength);
+    const auto N = static_cast<std::size_t>(m_length);
     if (!b.backAll.Reserve(N) || !b.backNonZero.Reserve(N) || !b.coefNonZero.Reserve(N))
         return false;
     int count = 0;
-    for (int k = 0; k < m_nLength; ++k) {
-        const int back = m_nLength - 1 - k;
+    for (int k = 0; k < m_length; ++k) {
+        const int back = m_length - 1 - k;
         b.backAll.Data()[k] = back;
-        if (m_pCoef[k] != 0.0) { // false for -0.0 too
+        if (m_coef[k] != 0.0) { // false for -0.0 too
             b.backNonZero.Data()[count] = back;
-            b.coefNonZero.Data()[count] = m_pCoef[k];
+            b.coefNonZero.Data()[count] = m_coef[k];
             ++count;
         }
     }
     b.countNonZero = count;
-    m_bTapsChanged = false;
+    m_tapsChanged = false;
     return true;
 }
 
@@ -437,19 +437,19 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
 {
     if (n == 0)
         return;
-    if (m_nLength < 1) {
+    if (m_length < 1) {
         std::fill(out, out + n, 0.0);
         return;
     }
-    const auto N = static_cast<std::size_t>(m_nLength);
+    const auto N = static_cast<std::size_t>(m_length);
     const fir::KernelSet& kernels = KernelsFor(ActiveSimd());
     const auto W = static_cast<std::size_t>(kernels.lanes);
     const auto J = static_cast<std::size_t>(kernels.rowTile);
 
-    if (!m_pBlock)
-        m_pBlock.reset(new (std::nothrow) BlockWork);
-    const bool ready = m_pBlock && PrepareTaps();
-    BlockWork* const b = m_pBlock.get();
+    if (!m_block)
+        m_block.reset(new (std::nothrow) BlockWork);
+    const bool ready = m_block && PrepareTaps();
+    BlockWork* const b = m_block.get();
 
     BlockWork::Task t;
     t.kernels = &kernels;
@@ -458,7 +458,7 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     t.n = n;
     t.N = N;
     t.skipZeros = std::fegetround() == FE_TONEAREST;
-    const int count = t.skipZeros && ready ? b->countNonZero : m_nLength;
+    const int count = t.skipZeros && ready ? b->countNonZero : m_length;
     t.dense = count >= kDenseMinTaps;
     const auto inAddr = reinterpret_cast<std::uintptr_t>(in);
     const auto outAddr = reinterpret_cast<std::uintptr_t>(out);
@@ -466,9 +466,9 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
 
     // Threads: as asked, or by the amount of work.
     std::size_t threads = 1;
-    if (m_nThreads > 0) {
+    if (m_threads > 0) {
         threads = std::min(
-            {static_cast<std::size_t>(m_nThreads), n, static_cast<std::size_t>(kMaxThreads)});
+            {static_cast<std::size_t>(m_threads), n, static_cast<std::size_t>(kMaxThreads)});
     } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count) &&
                n >= 2 * kMinThreadSamples) {
         const unsigned hw = std::thread::hardware_concurrency();
@@ -480,7 +480,7 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     t.chunk = t.dense ? RoundUp(std::max(kDenseRows, N), J) * W : std::max(kLinearChunk, 2 * N);
     if (threads > 1 && !t.aliased) {
         // Several units per thread, so that the threads finish together.
-        const std::size_t least = m_nThreads > 0 ? 1 : kMinThreadSamples;
+        const std::size_t least = m_threads > 0 ? 1 : kMinThreadSamples;
         t.chunk = std::min(t.chunk, std::max(least, (n + 4 * threads - 1) / (4 * threads)));
     }
     t.unitLength = t.aliased ? (n + threads - 1) / threads : t.chunk;
@@ -505,10 +505,10 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     }
 
     // The N values before the block, oldest first, from the circular delay line.
-    const auto p = static_cast<std::size_t>(m_nPos);
+    const auto p = static_cast<std::size_t>(m_pos);
     double* const carry = b->carry.Data();
     for (std::size_t i = 0, q = p; i < N; ++i) {
-        carry[i] = m_pDelay[q];
+        carry[i] = m_delay[q];
         q = q == 0 ? N - 1 : q - 1;
     }
 
@@ -519,7 +519,7 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     CopyStream(b->after.Data(), n, N, carry, N, in);
 
     t.backAll = b->backAll.Data();
-    t.coefAll = m_pCoef.get();
+    t.coefAll = m_coef.get();
     t.backNonZero = b->backNonZero.Data();
     t.coefNonZero = b->coefNonZero.Data();
     t.countNonZero = b->countNonZero;
@@ -530,10 +530,10 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     b->Run(t);
 
     // Leave the delay line as n calls of Process would have.
-    m_nPos = static_cast<int>((p + N - n % N) % N);
+    m_pos = static_cast<int>((p + N - n % N) % N);
     const double* after = b->after.Data();
-    for (std::size_t i = 0, q = static_cast<std::size_t>(m_nPos); i < N; ++i) {
-        m_pDelay[q] = after[i];
+    for (std::size_t i = 0, q = static_cast<std::size_t>(m_pos); i < N; ++i) {
+        m_delay[q] = after[i];
         q = q == 0 ? N - 1 : q - 1;
     }
 }

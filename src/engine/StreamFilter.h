@@ -49,8 +49,8 @@ class CStreamFilter {
                                std::int32_t lo, std::int32_t hi,
                                std::size_t* firstClamped = nullptr);
 
-    int Length() const { return m_nLength; }
-    double Coef(int i) const { return (i >= 0 && i < m_nLength) ? m_pCoef[i] : 0.0; }
+    int Length() const { return m_length; }
+    double Coef(int i) const { return (i >= 0 && i < m_length) ? m_coef[i] : 0.0; }
 
     // Instruction sets the block operation can use, narrowest first.
     enum class Simd { Baseline, Avx2, Avx512 };
@@ -58,7 +58,7 @@ class CStreamFilter {
     static Simd BestSimd();
     // Caps the instruction set of this filter's block operation (no cap by default);
     // for comparisons and benchmarks, as every choice gives the same results.
-    void LimitSimd(Simd level) { m_eSimdLimit = level; }
+    void LimitSimd(Simd level) { m_simdLimit = level; }
     // What ProcessBlock uses: the cap, narrowed to what the processor supports.
     Simd ActiveSimd() const;
 
@@ -67,8 +67,8 @@ class CStreamFilter {
     // block is split among min(n, block length, kMaxThreads) threads. The results
     // are the same in every case.
     static constexpr int kMaxThreads = 8;
-    void SetThreads(int n) { m_nThreads = n < 0 ? 0 : n; }
-    int Threads() const { return m_nThreads; }
+    void SetThreads(int n) { m_threads = n < 0 ? 0 : n; }
+    int Threads() const { return m_threads; }
 
   private:
     struct BlockWork;
@@ -76,16 +76,16 @@ class CStreamFilter {
     void Release();
     bool PrepareTaps();
 
-    std::unique_ptr<double[]> m_pCoef;
-    std::unique_ptr<double[]> m_pDelay;
-    int m_nLength = 0;
-    int m_nPos = 0; // slot of the next input sample; moves backwards
+    std::unique_ptr<double[]> m_coef;
+    std::unique_ptr<double[]> m_delay;
+    int m_length = 0;
+    int m_pos = 0; // slot of the next input sample; moves backwards
 
     // Working memory of ProcessBlock; created on first use, kept for the next block.
-    std::unique_ptr<BlockWork> m_pBlock;
-    bool m_bTapsChanged = true; // the block operation's tap lists must be rebuilt
-    int m_nThreads = 0;
-    Simd m_eSimdLimit = Simd::Avx512;
+    std::unique_ptr<BlockWork> m_block;
+    bool m_tapsChanged = true; // the block operation's tap lists must be rebuilt
+    int m_threads = 0;
+    Simd m_simdLimit = Simd::Avx512;
 };
 
 } // namespace ravelin

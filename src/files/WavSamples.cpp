@@ -23,7 +23,7 @@ WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return WavReadResult::CantOpen;
-    CWavHeader header;
+    WavHeader header;
     if (header.ReadWavHeader(file.get()) != 0 || header.Channels() != 1 ||
         (header.BitsPerSample() != 8 && header.BitsPerSample() != 16) ||
         header.BlockAlign() != header.BitsPerSample() / 8 || header.SampleRate() <= 0)
@@ -69,7 +69,7 @@ WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
 int ReadWavSampleRate(const std::string& path)
 {
     FilePtr file(std::fopen(path.c_str(), "rb"));
-    CWavHeader header;
+    WavHeader header;
     if (!file || header.ReadWavHeader(file.get()) != 0)
         return 0;
     return header.SampleRate() > 0 ? header.SampleRate() : 0;

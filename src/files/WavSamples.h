@@ -17,7 +17,7 @@ struct WavSamples {
 
 enum class WavReadResult { Ok, CantOpen, WrongFormat, OutOfMemory };
 
-// Reads the header with CWavHeader and then the samples that are present, in whole
+// Reads the header with WavHeader and then the samples that are present, in whole
 // samples, at most as many as the header declares.
 WavReadResult ReadWavSamples(const std::string& path, WavSamples& out);
 

@@ -22,7 +22,7 @@ SettingsValues Preset(int filter)
 {
     CRavelinDoc doc;
     SettingsValues s = doc.Settings();
-    s.nFilter = filter;
+    s.filter = filter;
     return s;
 }
 
@@ -40,7 +40,7 @@ double GainAt(const FrequencyResponse& r, double f)
 
 TEST(FilterResponse, DelayIsFlatWithLinearPhase)
 {
-    const auto taps = FilePresetTaps(Preset(FILTER_DELAY5));
+    const auto taps = FilePresetTaps(Preset(kFilterDelay5));
     ASSERT_EQ(taps.size(), 6u);
     const FrequencyResponse r = ComputeFrequencyResponse(taps, 101);
     ASSERT_EQ(r.frequency.size(), 101u);
@@ -56,7 +56,7 @@ TEST(FilterResponse, DelayIsFlatWithLinearPhase)
 TEST(FilterResponse, MovingAverageHasNullsAtFifthsOfTheRate)
 {
     // 1001 points: f = 0.2 and 0.4 fall on points 400 and 800.
-    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(FILTER_MA5)), 1001);
+    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(kFilterMa5)), 1001);
     for (std::size_t k = 1; k < r.frequency.size(); ++k) {
         const double f = r.frequency[k];
         const double closed = std::abs(std::sin(5 * pi * f) / (5 * std::sin(pi * f)));
@@ -72,14 +72,14 @@ TEST(FilterResponse, MovingAverageHasNullsAtFifthsOfTheRate)
 
 TEST(FilterResponse, EchoesMatchTheirClosedForms)
 {
-    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(FILTER_ECHO5)), 257);
+    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(kFilterEcho5)), 257);
     for (std::size_t k = 0; k < r.frequency.size(); ++k) {
         const std::complex<double> h = 0.8 + 0.2 * std::polar(1.0, -2 * pi * r.frequency[k] * 5);
         EXPECT_NEAR(r.magnitudeDb[k], Db(std::abs(h)), 1e-9) << k;
         EXPECT_NEAR(r.phase[k], std::arg(h), 1e-9) << k;
     }
     // The long echo: 0.9 + 0.2 e^(-j 2 pi f 1023) swings between 1.1 and 0.7.
-    const auto longEcho = FilePresetTaps(Preset(FILTER_ECHO1023));
+    const auto longEcho = FilePresetTaps(Preset(kFilterEcho1023));
     const FrequencyResponse l =
         ComputeFrequencyResponse(longEcho, ResponsePointsFor(longEcho.size()));
     EXPECT_GE(l.frequency.size(), 8 * longEcho.size());
@@ -93,7 +93,7 @@ TEST(FilterResponse, LowPassPresetsCutOffWhereTheirNamesSay)
 {
     // Cut-off r times the Nyquist frequency, i.e. r / 2 cycles per sample.
     for (const auto& [preset, ratio] :
-         {std::pair(FILTER_LPF4, 1.0 / 4), {FILTER_LPF8, 1.0 / 8}, {FILTER_LPF20, 1.0 / 20}}) {
+         {std::pair(kFilterLpf4, 1.0 / 4), {kFilterLpf8, 1.0 / 8}, {kFilterLpf20, 1.0 / 20}}) {
         const auto taps = FilePresetTaps(Preset(preset));
         const FrequencyResponse r = ComputeFrequencyResponse(taps, 4001);
         const double cutoff = ratio / 2;
@@ -110,7 +110,7 @@ TEST(FilterResponse, LowPassPresetsCutOffWhereTheirNamesSay)
 
 TEST(FilterResponse, PresetTapsAreThoseOfTheFileRun)
 {
-    for (int p = 0; p < FILTER_COUNT; ++p) {
+    for (int p = 0; p < kFilterCount; ++p) {
         CRavelinDoc doc;
         doc.m_nFilterPreset = p;
         ASSERT_TRUE(doc.LoadFilePreset());
@@ -120,16 +120,16 @@ TEST(FilterResponse, PresetTapsAreThoseOfTheFileRun)
             EXPECT_EQ(taps[i], doc.m_filter.Coef(static_cast<int>(i))) << p << " " << i;
     }
     // The user's three taps, up to the longest filter; an unchosen preset has none.
-    SettingsValues user = Preset(FILTER_USER3);
-    user.nTap = {0, 4096, 8192};
-    user.dCoef = {0.5, -1.0, 0.25};
+    SettingsValues user = Preset(kFilterUser3);
+    user.tap = {0, 4096, 8192};
+    user.coef = {0.5, -1.0, 0.25};
     const auto taps = FilePresetTaps(user);
     ASSERT_EQ(taps.size(), 8193u);
     EXPECT_EQ(taps[4096], -1.0);
     EXPECT_EQ(taps[8192], 0.25);
     const FrequencyResponse r = ComputeFrequencyResponse(taps, ResponsePointsFor(taps.size()));
     EXPECT_NEAR(r.magnitudeDb[0], Db(0.25), 1e-9);
-    EXPECT_TRUE(FilePresetTaps(Preset(FILTER_NONE)).empty());
+    EXPECT_TRUE(FilePresetTaps(Preset(kFilterNone)).empty());
     EXPECT_EQ(ComputeFrequencyResponse({}, 2).magnitudeDb[1], kFloorDb);
 }
 

@@ -193,7 +193,7 @@ class TestFilterPanel : public QObject {
         }));
         Action(frame.get(), "actionSettings")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(frame->document().m_nFilterPreset, int(FILTER_LPF4));
+        QCOMPARE(frame->document().m_nFilterPreset, int(kFilterLpf4));
         QCOMPARE(plot->Taps().size(), std::size_t(511));
         auto* caption = frame->filterDock()->findChild<QLabel*>(QStringLiteral("filterCaption"));
         QCOMPARE(caption->text(), QStringLiteral("低域通過フィルタ1/4"));
@@ -212,7 +212,7 @@ class TestFilterPanel : public QObject {
         plot.resize(720, 260);
         CRavelinDoc doc;
         SettingsValues s = doc.Settings();
-        s.nFilter = FILTER_MA5;
+        s.filter = kFilterMa5;
         plot.SetTaps(FilePresetTaps(s));
         QImage image = Paint(&plot);
         const QRect mag = plot.MagnitudeRect();
@@ -230,7 +230,7 @@ class TestFilterPanel : public QObject {
         QVERIFY(!between.empty() && between.back() < mag.bottom() - 20);
 
         // The delay's one stem at n = 5, from zero to one; nothing at n = 2.
-        s.nFilter = FILTER_DELAY5;
+        s.filter = kFilterDelay5;
         plot.SetTaps(FilePresetTaps(s));
         image = Paint(&plot);
         const QRect imp = plot.ImpulseRect();
@@ -263,8 +263,8 @@ class TestFilterPanel : public QObject {
         plot.resize(720, 260);
         CRavelinDoc doc;
         SettingsValues s = doc.Settings();
-        s.nFilter = FILTER_USER3;
-        s.nTap = {0, 4000, 8192};
+        s.filter = kFilterUser3;
+        s.tap = {0, 4000, 8192};
         plot.SetTaps(FilePresetTaps(s));
         QCOMPARE(plot.Computations(), 0); // not before it is seen
         const QImage image = Paint(&plot);
@@ -288,10 +288,10 @@ class TestFilterPanel : public QObject {
         const QString inPath = Write(QStringLiteral("in.wav"), MakeWav(in));
         const QString outPath = m_dir.filePath(QStringLiteral("out.wav"));
         SettingsValues s = frame->document().Settings();
-        s.nFilter = FILTER_USER3;
-        s.nTap = {0, 1, 2};
-        s.dCoef = {2.0, 0.0, 0.0};
-        s.nInput = INPUT_FILE;
+        s.filter = kFilterUser3;
+        s.tap = {0, 1, 2};
+        s.coef = {2.0, 0.0, 0.0};
+        s.input = kInputFile;
         frame->document().ApplySettings(s);
 
         QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
