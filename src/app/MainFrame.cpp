@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AboutDlg.h"
+#include "app/FilterDock.h"
 #include "app/LockKeys.h"
 #include "control/CommandStrings.h"
 #include "control/QtUserPrompts.h"
@@ -9,11 +10,13 @@
 #include "engine/RunCommands.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
+#include "files/WavSamples.h"
 #include "view/RavelinView.h"
 #include "view/Resources.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -22,8 +25,11 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace ravelin {
 
@@ -89,6 +95,7 @@ CMainFrame::CMainFrame(QWidget* parent)
 
     CreateActions();
     CreateStatusBar();
+    CreateFilterDock();
 
     m_recentFiles.Load();
     SetDocumentPath(QString());
@@ -241,6 +248,14 @@ void CMainFrame::CreateActions()
     viewMenu->setObjectName(QStringLiteral("menuView"));
     viewMenu->addAction(m_actionViewToolBar);
     viewMenu->addAction(m_actionViewStatusBar);
+    // Not a command of the document: the dock's own toggle.
+    m_actionViewFilterPanel = new QAction(QStringLiteral("ﾌｨﾙﾀ特性(&F)"), this);
+    m_actionViewFilterPanel->setObjectName(QStringLiteral("actionViewFilterPanel"));
+    m_actionViewFilterPanel->setStatusTip(
+        QStringLiteral("ﾌｨﾙﾀ特性と波形の表示/非表示を切り替えます"));
+    m_actionViewFilterPanel->setCheckable(true);
+    m_actionViewFilterPanel->setIconVisibleInMenu(false);
+    viewMenu->addAction(m_actionViewFilterPanel);
 
     QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     helpMenu->setObjectName(QStringLiteral("menuHelp"));
@@ -273,6 +288,65 @@ void CMainFrame::CreateActions()
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
     // Hidden or shown by any means (the View menu, the bars' context menu).
     connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::CreateFilterDock()
+{
+    m_filterDock = new FilterDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_filterDock);
+    m_filterDock->SetSettings(m_doc.Settings());
+    // Hidden until the user asks for it; then as it was when the program last ended,
+    // the window tall enough for the diagram and the dock together (within the screen).
+    const bool shown = FilterDock::LoadShown();
+    m_filterDock->setVisible(shown);
+    if (shown && screen())
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
+    connect(m_actionViewFilterPanel, &QAction::triggered, this,
+            [this] { ShowFilterDock(m_filterDock->isHidden()); });
+    // Shown or hidden by any means (the menu, its close button, a finished run). Only
+    // while the window is up: closing the window hides the dock too.
+    connect(m_filterDock, &QDockWidget::visibilityChanged, this, [this] {
+        if (isVisible()) {
+            FilterDock::SaveShown(!m_filterDock->isHidden());
+            // Gone by the menu or its close button: the window gives back what it grew.
+            if (m_filterDock->isHidden() && m_dockGrowth > 0) {
+                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+                    resize(width(), height() - m_dockGrowth);
+                m_dockGrowth = 0;
+            }
+        }
+        UpdateCommandUI();
+    });
+    connect(this, &CMainFrame::fileRunStarted, m_filterDock, &FilterDock::StopPlayback);
+    connect(this, &CMainFrame::fileRunFinished, this,
+            [this](const QString& inputPath, const QString& outputPath) {
+                m_filterDock->ShowRun(inputPath, outputPath);
+                ShowFilterDock(true);
+            });
+}
+
+void CMainFrame::ShowFilterDock(bool show)
+{
+    if (show == !m_filterDock->isHidden())
+        return;
+    // The window grows by the dock's height (within the screen) so that the diagram
+    // keeps its room, and gives it back when the dock goes.
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                        m_filterDock->isFloating() == false &&
+                        dockWidgetArea(m_filterDock) != Qt::LeftDockWidgetArea &&
+                        dockWidgetArea(m_filterDock) != Qt::RightDockWidgetArea;
+    m_filterDock->setVisible(show);
+    if (normal && isVisible()) {
+        if (show) {
+            const int room = screen() ? screen()->availableGeometry().height() -
+                                            (frameGeometry().height() - height())
+                                      : height();
+            const int grown = std::min(height() + m_filterDock->sizeHint().height(), room);
+            m_dockGrowth = std::max(0, grown - height());
+            resize(width(), height() + m_dockGrowth);
+        }
+    }
+    UpdateCommandUI();
 }
 
 void CMainFrame::CreateStatusBar()
@@ -361,6 +435,8 @@ void CMainFrame::UpdateCommandUI()
     m_commandUi.Refresh(m_doc);
     m_actionViewToolBar->setChecked(!m_wndToolBar->isHidden());
     m_actionViewStatusBar->setChecked(!statusBar()->isHidden());
+    if (m_filterDock)
+        m_actionViewFilterPanel->setChecked(!m_filterDock->isHidden());
     UpdateRecentFileMenu();
 }
 
@@ -391,6 +467,8 @@ void CMainFrame::UpdateRecentFileMenu()
 void CMainFrame::UpdateAllViews()
 {
     m_view->update();
+    if (m_filterDock)
+        m_filterDock->SetSettings(m_doc.Settings());
     UpdateCommandUI();
 }
 
@@ -507,6 +585,11 @@ void CMainFrame::OnRunFile()
     FileRunReport report;
     const RunResult result = RunFileFilter(m_doc, prompts, &report);
     UpdateCommandUI();
+    // The frequency axis follows the last WAV file opened, whatever became of the run.
+    if (!report.inputPath.empty()) {
+        if (const int rate = ReadWavSampleRate(report.inputPath); rate > 0)
+            m_filterDock->SetSampleRate(rate);
+    }
     if (result == RunResult::Done)
         emit fileRunFinished(QString::fromStdString(report.inputPath),
                              QString::fromStdString(report.outputPath));
@@ -530,6 +613,12 @@ void CMainFrame::UpdateLockIndicators()
     }};
     for (std::size_t i = 0; i < lit.size(); ++i)
         m_indicatorPanes[i]->setText(lit[i].first ? QString::fromUtf8(lit[i].second) : QString());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    m_filterDock->StopPlayback();
+    QMainWindow::closeEvent(event);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)

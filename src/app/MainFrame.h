@@ -16,6 +16,7 @@ class QToolBar;
 
 namespace ravelin {
 
+class FilterDock;
 class CRavelinView;
 
 // The main window: menu bar, toolbar, status bar and the single view of the
@@ -70,6 +71,9 @@ public:
     void UpdateAllViews() override;
     void PostDrawDiagram() override;
 
+    // The dock with the filter's responses and the last run's waveforms.
+    FilterDock* filterDock() const { return m_filterDock; }
+
 signals:
     // A file run command began: its first dialog is about to show.
     void fileRunStarted();
@@ -78,11 +82,14 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
     void CreateActions();
     void CreateStatusBar();
+    void CreateFilterDock();
+    void ShowFilterDock(bool show);
     void InitPrinter();
 
     void SetDocumentPath(const QString& path);
@@ -107,6 +114,9 @@ private:
 
     QAction* m_actionViewToolBar = nullptr;
     QAction* m_actionViewStatusBar = nullptr;
+    QAction* m_actionViewFilterPanel = nullptr;
+    FilterDock* m_filterDock = nullptr;
+    int m_dockGrowth = 0; // pixels the window grew when the dock was shown
     std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 

@@ -1,5 +1,6 @@
 // ravelin-cli: the filter engine for scripts and batch work.
 #include "engine/Commands.h"
+#include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
 #include "files/FileRun.h"
@@ -32,6 +33,7 @@ constexpr const char* kMainHelp =
     "  filter    filter a mono 8/16-bit WAV file into another WAV file\n"
     "  demo      run the 20 steps of the ten-tap demonstration and print the table\n"
     "  presets   list the filter and input presets\n"
+    "  response  print a filter's magnitude and phase response as CSV\n"
     "\n"
     "Options:\n"
     "  --help     show this help (also after a command)\n"
@@ -105,6 +107,26 @@ constexpr const char* kPresetsHelp =
     "Usage: ravelin-cli presets\n"
     "\n"
     "Lists the filter presets and the input presets: number, name and caption.\n";
+
+std::string ResponseHelp()
+{
+    return "Usage: ravelin-cli response [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2]\n"
+           "                            [--rate HZ] [--points N]\n"
+           "\n"
+           "Prints the frequency response of the filter a file run would use, as CSV with a\n"
+           "header line: frequency, magnitude in dB (at least -300) and phase in radians\n"
+           "(-pi..pi), at N evenly spaced frequencies from 0 to half the sample rate.\n"
+           "\n"
+           "  --preset P         filter preset, number 0.." + std::to_string(kFilterCount - 1) +
+           " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
+           "); see 'presets'\n"
+           "  --taps T0,T1,T2    tap numbers of the user three-tap filter, as for 'filter'\n"
+           "  --coefs C0,C1,C2   its coefficients, as for 'filter'\n"
+           "  --rate HZ          sample rate: frequencies in Hz (default: cycles per sample)\n"
+           "  --points N         number of frequencies, 2..1048577 (default 513)\n"
+           "\n"
+           "Exit status: 0 printed; 2 usage error.\n";
+}
 
 class UsageError {
 public:
@@ -212,6 +234,32 @@ void PrintMessage(std::ostream& out, const std::string& text)
     out.flush();
 }
 
+// --preset, --taps and --coefs, the file-mode filter of the commands that take one.
+// False when arg is none of them.
+bool ParseFilterOption(std::string_view arg, ArgReader& args, CRavelinDoc& doc,
+                       const std::string& command)
+{
+    if (ArgReader::Is(arg, "--preset")) {
+        const auto v = args.Value(arg, "--preset");
+        doc.m_nFilterPreset = FindFilterPreset(v);
+        if (doc.m_nFilterPreset < 0)
+            throw UsageError("unknown filter preset '" + std::string(v) + "'", command);
+    } else if (ArgReader::Is(arg, "--taps")) {
+        doc.m_nUserTap = ParseTriple<int>(
+            args.Value(arg, "--taps"), "--taps", "tap number",
+            "an integer from " + Number(kUserTapMin) + " to " + Number(kUserTapMax),
+            kUserTapMin, kUserTapMax);
+    } else if (ArgReader::Is(arg, "--coefs")) {
+        doc.m_dUserCoef = ParseTriple<double>(
+            args.Value(arg, "--coefs"), "--coefs", "coefficient",
+            "a number from " + Number(kUserCoefMin) + " to " + Number(kUserCoefMax),
+            kUserCoefMin, kUserCoefMax);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 int RunFilter(ArgReader& args)
 {
     CRavelinDoc doc;
@@ -223,21 +271,7 @@ int RunFilter(ArgReader& args)
             std::cout << FilterHelp();
             return kExitOk;
         }
-        if (ArgReader::Is(arg, "--preset")) {
-            const auto v = args.Value(arg, "--preset");
-            doc.m_nFilterPreset = FindFilterPreset(v);
-            if (doc.m_nFilterPreset < 0)
-                throw UsageError("unknown filter preset '" + std::string(v) + "'", "filter");
-        } else if (ArgReader::Is(arg, "--taps")) {
-            doc.m_nUserTap = ParseTriple<int>(
-                args.Value(arg, "--taps"), "--taps", "tap number",
-                "an integer from " + Number(kUserTapMin) + " to " + Number(kUserTapMax),
-                kUserTapMin, kUserTapMax);
-        } else if (ArgReader::Is(arg, "--coefs")) {
-            doc.m_dUserCoef = ParseTriple<double>(
-                args.Value(arg, "--coefs"), "--coefs", "coefficient",
-                "a number from " + Number(kUserCoefMin) + " to " + Number(kUserCoefMax),
-                kUserCoefMin, kUserCoefMax);
+        if (ParseFilterOption(arg, args, doc, "filter")) {
         } else if (arg.starts_with("-") && arg.size() > 1) {
             throw UsageError("unknown option '" + std::string(arg) + "'", "filter");
         } else {
@@ -349,6 +383,61 @@ int RunPresets(ArgReader& args)
     return kExitOk;
 }
 
+// Appends value in the shortest form that reads back exactly, whatever the locale.
+void AppendNumber(std::string& line, double value)
+{
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    line.append(buffer, ec == std::errc() ? end : buffer);
+}
+
+int RunResponse(ArgReader& args)
+{
+    CRavelinDoc doc;
+    std::optional<double> rate;
+    int points = 513;
+    while (!args.Done()) {
+        const std::string_view arg = args.Next();
+        if (arg == "--help" || arg == "-h") {
+            std::cout << ResponseHelp();
+            return kExitOk;
+        }
+        if (ParseFilterOption(arg, args, doc, "response")) {
+        } else if (ArgReader::Is(arg, "--rate")) {
+            const auto v = args.Value(arg, "--rate");
+            rate = ParseNumber<double>(v);
+            if (!rate || !(*rate > 0.0 && *rate <= 1e9))
+                throw UsageError("sample rate '" + std::string(v) +
+                                     "' is not a number above 0 and at most 1e9",
+                                 "response");
+        } else if (ArgReader::Is(arg, "--points")) {
+            const auto v = args.Value(arg, "--points");
+            const auto n = ParseNumber<int>(v);
+            if (!n || *n < 2 || *n > 1048577)
+                throw UsageError("points '" + std::string(v) + "' is not an integer from 2 to 1048577",
+                                 "response");
+            points = *n;
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            throw UsageError("unknown option '" + std::string(arg) + "'", "response");
+        } else {
+            throw UsageError("unexpected argument '" + std::string(arg) + "'", "response");
+        }
+    }
+    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(doc.Settings()), points);
+    std::string text = rate ? "frequency_hz,magnitude_db,phase_rad\n"
+                            : "frequency_cycles_per_sample,magnitude_db,phase_rad\n";
+    for (std::size_t k = 0; k < r.frequency.size(); ++k) {
+        AppendNumber(text, rate ? r.frequency[k] * *rate : r.frequency[k]);
+        text += ',';
+        AppendNumber(text, r.magnitudeDb[k]);
+        text += ',';
+        AppendNumber(text, r.phase[k]);
+        text += '\n';
+    }
+    std::cout << text;
+    return kExitOk;
+}
+
 // Text that never reached standard output (a full disk, a closed pipe end) is a
 // failure too, not a silent success.
 int CheckStdout(int status)
@@ -382,6 +471,8 @@ int Run(std::span<char*> all)
             return RunDemo(args);
         if (command == "presets")
             return RunPresets(args);
+        if (command == "response")
+            return RunResponse(args);
         throw UsageError("unknown command '" + std::string(command) + "'", "");
     } catch (const UsageError& e) {
         return e.Report();

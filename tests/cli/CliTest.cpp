@@ -8,6 +8,7 @@
 
 #include <string_view>
 #include <sys/wait.h>
+#include <sstream>
 #include <tuple>
 #include <unistd.h>
 
@@ -87,6 +88,43 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
             << args << ": " << o.err;
     }
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
+}
+
+// The response as CSV: the rows of the engine's figures, numbers the same in any locale.
+TEST_F(Cli, ResponseCsv)
+{
+    EXPECT_TRUE(Tool("response --help").out.starts_with("Usage: ravelin-cli response"));
+    EXPECT_NE(Tool("--help").out.find("  response  "), std::string::npos);
+    const Outcome ma = Tool("response --preset ma5 --rate=8000 --points 11");
+    EXPECT_EQ(ma.status, 0);
+    const Outcome german =
+        Shell(dir.Path(), "LC_ALL=de_DE.UTF-8 $CLI response --preset ma5 --rate 8000 --points 11");
+    EXPECT_EQ(german.out, ma.out);
+    std::istringstream lines(ma.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "frequency_hz,magnitude_db,phase_rad");
+    std::vector<std::string> rows;
+    while (std::getline(lines, line))
+        rows.push_back(line);
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_EQ(rows[0], "0,0,0");
+    EXPECT_TRUE(rows[4].starts_with("1600,-300,")) << rows[4]; // the null at fs/5
+    EXPECT_TRUE(rows[10].starts_with("4000,-13.9794")) << rows[10];
+
+    // Without a rate: cycles per sample, 513 points by default; the user's taps count.
+    const Outcome user = Tool("response --preset user3 --taps 0,5,5 --coefs 0.8,0,0.2");
+    EXPECT_TRUE(user.out.starts_with("frequency_cycles_per_sample,magnitude_db,phase_rad\n0,0,0\n"))
+        << user.out.substr(0, 80);
+    EXPECT_EQ(std::count(user.out.begin(), user.out.end(), '\n'), 514);
+    EXPECT_EQ(user.out, Tool("response --preset echo5").out);
+
+    for (const char* args : {"response --points 1", "response --rate 0", "response --rate x",
+                             "response extra", "response --preset 12"}) {
+        const Outcome bad = Tool(args);
+        EXPECT_EQ(bad.status, 2) << args;
+        EXPECT_TRUE(bad.out.empty()) << args;
+    }
 }
 
 TEST_F(Cli, FilterAndDemo)

@@ -1,0 +1,71 @@
+// What the filter panel computes: the frequency response of the longest presets (once
+// per change of the settings), and the waveform summary of an hour of 44.1 kHz audio
+// (once per run) with one overview of 1000 pixel columns (once per repaint).
+
+#include "engine/FilterResponse.h"
+#include "engine/WaveSummary.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using namespace ravelin;
+
+void BM_Response(benchmark::State& state)
+{
+    CRavelinDoc doc;
+    SettingsValues s = doc.Settings();
+    s.filter = int(state.range(0));
+    s.tap = {0, 4096, 8192};
+    const std::vector<double> taps = FilePresetTaps(s);
+    const int points = ResponsePointsFor(taps.size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ComputeFrequencyResponse(taps, points));
+    state.counters["taps"] = double(taps.size());
+    state.counters["points"] = points;
+}
+BENCHMARK(BM_Response)
+    ->Arg(kFilterLpf4)
+    ->Arg(kFilterEcho1023)
+    ->Arg(kFilterUser3)
+    ->Unit(benchmark::kMillisecond);
+
+std::vector<std::int16_t> HourOfAudio()
+{
+    std::vector<std::int16_t> samples(std::size_t{44100} * 3600);
+    std::uint32_t x = 1;
+    for (auto& s : samples) {
+        x = x * 1664525u + 1013904223u;
+        s = std::int16_t(x >> 16);
+    }
+    return samples;
+}
+
+void BM_SummaryBuild(benchmark::State& state)
+{
+    static const std::vector<std::int16_t> samples = HourOfAudio();
+    for (auto _ : state) {
+        WaveSummary summary;
+        summary.Build(samples);
+        benchmark::DoNotOptimize(summary.Size());
+    }
+}
+BENCHMARK(BM_SummaryBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Overview1000Columns(benchmark::State& state)
+{
+    static const std::vector<std::int16_t> samples = HourOfAudio();
+    WaveSummary summary;
+    summary.Build(samples);
+    const std::size_t n = samples.size();
+    for (auto _ : state)
+        for (std::size_t c = 0; c < 1000; ++c)
+            benchmark::DoNotOptimize(summary.Query(c * n / 1000, (c + 1) * n / 1000));
+}
+BENCHMARK(BM_Overview1000Columns)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

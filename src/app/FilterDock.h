@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/RavelinDoc.h"
+
+#include <QDockWidget>
+
+class QLabel;
+class QTabWidget;
+
+namespace ravelin {
+
+class FilterPlot;
+class WavePanel;
+
+// The dock beside the diagram: the chosen filter's impulse and magnitude responses,
+// and the waveforms of the last file run with their play buttons, on two tabs.
+class FilterDock : public QDockWidget {
+    Q_OBJECT
+
+  public:
+    explicit FilterDock(QWidget* parent = nullptr);
+
+    // Follows the document's settings; the response is computed again only when the
+    // filter itself changed, and only once it is to be seen.
+    void SetSettings(const SettingsValues& settings);
+    // Hz of the last WAV file opened; 0 for none.
+    void SetSampleRate(int hz);
+    // Shows the waveforms of a finished run on their tab.
+    void ShowRun(const QString& inputPath, const QString& outputPath);
+    void StopPlayback();
+
+    FilterPlot* Plot() const { return m_plot; }
+    WavePanel* Waves() const { return m_waves; }
+    QTabWidget* Tabs() const { return m_tabs; }
+
+    // Whether the dock was shown when the program last ended (false at first start).
+    static bool LoadShown();
+    static void SaveShown(bool shown);
+
+  private:
+    QTabWidget* m_tabs = nullptr;
+    QLabel* m_caption = nullptr;
+    FilterPlot* m_plot = nullptr;
+    WavePanel* m_waves = nullptr;
+};
+
+} // namespace ravelin

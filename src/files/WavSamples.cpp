@@ -1,0 +1,78 @@
+#include "files/WavSamples.h"
+
+#include "files/WavHeader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace ravelin {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+} // namespace
+
+WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return WavReadResult::CantOpen;
+    WavHeader header;
+    if (header.ReadWavHeader(file.get()) != 0 || header.Channels() != 1 ||
+        (header.BitsPerSample() != 8 && header.BitsPerSample() != 16) ||
+        header.BlockAlign() != header.BitsPerSample() / 8 || header.SampleRate() <= 0)
+        return WavReadResult::WrongFormat;
+
+    WavSamples result;
+    result.sampleRate = header.SampleRate();
+    result.bits = header.BitsPerSample();
+    const std::size_t width = static_cast<std::size_t>(result.bits / 8);
+    std::vector<std::uint8_t> bytes;
+    try {
+        // Read in pieces: the declared size alone never sizes a buffer.
+        constexpr std::size_t kPiece = std::size_t{1} << 20;
+        std::size_t wanted = header.DataSize() - header.DataSize() % width;
+        while (wanted > 0) {
+            const std::size_t piece = std::min(kPiece, wanted);
+            const std::size_t at = bytes.size();
+            bytes.resize(at + piece);
+            const std::size_t got = std::fread(bytes.data() + at, 1, piece, file.get());
+            bytes.resize(at + got);
+            wanted -= got;
+            if (got < piece)
+                break;
+        }
+        if (std::ferror(file.get()))
+            return WavReadResult::CantOpen;
+        bytes.resize(bytes.size() - bytes.size() % width);
+        result.samples.resize(bytes.size() / width);
+    } catch (const std::bad_alloc&) {
+        return WavReadResult::OutOfMemory;
+    }
+    if (width == 2) {
+        for (std::size_t i = 0; i < result.samples.size(); ++i)
+            result.samples[i] = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    } else {
+        for (std::size_t i = 0; i < result.samples.size(); ++i)
+            result.samples[i] = static_cast<std::int16_t>(bytes[i] - 128);
+    }
+    out = std::move(result);
+    return WavReadResult::Ok;
+}
+
+int ReadWavSampleRate(const std::string& path)
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    WavHeader header;
+    if (!file || header.ReadWavHeader(file.get()) != 0)
+        return 0;
+    return header.SampleRate() > 0 ? header.SampleRate() : 0;
+}
+
+} // namespace ravelin

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ravelin {
+
+// The samples of a mono 8- or 16-bit WAV file as the file run reads them.
+struct WavSamples {
+    int sampleRate = 0;
+    int bits = 0;                      // 8 or 16
+    std::vector<std::int16_t> samples; // 8-bit files: the byte minus 128
+    std::int16_t Lo() const { return bits == 8 ? -128 : -32768; }
+    std::int16_t Hi() const { return bits == 8 ? 127 : 32767; }
+};
+
+enum class WavReadResult { Ok, CantOpen, WrongFormat, OutOfMemory };
+
+// Reads the header with WavHeader and then the samples that are present, in whole
+// samples, at most as many as the header declares.
+WavReadResult ReadWavSamples(const std::string& path, WavSamples& out);
+
+// The sample rate from the header of path; 0 when it is no WAV file or cannot be read.
+int ReadWavSampleRate(const std::string& path);
+
+} // namespace ravelin

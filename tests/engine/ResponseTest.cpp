@@ -1,0 +1,202 @@
+// The filter's frequency response against closed forms, the presets' taps as a file
+// run loads them, and the waveform summary and sample reader behind the views.
+#include "TestSupport.h"
+#include "engine/FilterResponse.h"
+#include "engine/Presets.h"
+#include "engine/WaveSummary.h"
+#include "files/WavSamples.h"
+
+#include <cmath>
+#include <complex>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <random>
+
+namespace ravelin {
+namespace {
+
+using namespace test;
+using std::numbers::pi;
+
+SettingsValues Preset(int filter)
+{
+    CRavelinDoc doc;
+    SettingsValues s = doc.Settings();
+    s.filter = filter;
+    return s;
+}
+
+double Db(double magnitude)
+{
+    return 20.0 * std::log10(magnitude);
+}
+
+// The gain at frequency f (cycles per sample) of a response with evenly spaced points.
+double GainAt(const FrequencyResponse& r, double f)
+{
+    const auto k = static_cast<std::size_t>(std::lround(f / 0.5 * double(r.frequency.size() - 1)));
+    return r.magnitudeDb[k];
+}
+
+TEST(FilterResponse, DelayIsFlatWithLinearPhase)
+{
+    const auto taps = FilePresetTaps(Preset(kFilterDelay5));
+    ASSERT_EQ(taps.size(), 6u);
+    const FrequencyResponse r = ComputeFrequencyResponse(taps, 101);
+    ASSERT_EQ(r.frequency.size(), 101u);
+    EXPECT_EQ(r.frequency.front(), 0.0);
+    EXPECT_EQ(r.frequency.back(), 0.5);
+    for (std::size_t k = 0; k < r.frequency.size(); ++k) {
+        EXPECT_NEAR(r.magnitudeDb[k], 0.0, 1e-9) << k;
+        const std::complex<double> expected = std::polar(1.0, -2 * pi * r.frequency[k] * 5);
+        EXPECT_NEAR(r.phase[k], std::arg(expected), 1e-9) << k;
+    }
+}
+
+TEST(FilterResponse, MovingAverageHasNullsAtFifthsOfTheRate)
+{
+    // 1001 points: f = 0.2 and 0.4 fall on points 400 and 800.
+    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(kFilterMa5)), 1001);
+    for (std::size_t k = 1; k < r.frequency.size(); ++k) {
+        const double f = r.frequency[k];
+        const double closed = std::abs(std::sin(5 * pi * f) / (5 * std::sin(pi * f)));
+        if (closed > 1e-6) {
+            EXPECT_NEAR(r.magnitudeDb[k], Db(closed), 1e-9) << f;
+        }
+    }
+    EXPECT_NEAR(r.magnitudeDb[0], 0.0, 1e-12);
+    EXPECT_LT(r.magnitudeDb[400], -250.0);
+    EXPECT_LT(r.magnitudeDb[800], -250.0);
+    EXPECT_GT(r.magnitudeDb[399], -60.0);
+}
+
+TEST(FilterResponse, EchoesMatchTheirClosedForms)
+{
+    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(Preset(kFilterEcho5)), 257);
+    for (std::size_t k = 0; k < r.frequency.size(); ++k) {
+        const std::complex<double> h = 0.8 + 0.2 * std::polar(1.0, -2 * pi * r.frequency[k] * 5);
+        EXPECT_NEAR(r.magnitudeDb[k], Db(std::abs(h)), 1e-9) << k;
+        EXPECT_NEAR(r.phase[k], std::arg(h), 1e-9) << k;
+    }
+    // The long echo: 0.9 + 0.2 e^(-j 2 pi f 1023) swings between 1.1 and 0.7.
+    const auto longEcho = FilePresetTaps(Preset(kFilterEcho1023));
+    const FrequencyResponse l =
+        ComputeFrequencyResponse(longEcho, ResponsePointsFor(longEcho.size()));
+    EXPECT_GE(l.frequency.size(), 8 * longEcho.size());
+    for (std::size_t k = 0; k < l.frequency.size(); k += 97) {
+        const std::complex<double> h = 0.9 + 0.2 * std::polar(1.0, -2 * pi * l.frequency[k] * 1023);
+        EXPECT_NEAR(l.magnitudeDb[k], Db(std::abs(h)), 1e-8) << k;
+    }
+}
+
+TEST(FilterResponse, LowPassPresetsCutOffWhereTheirNamesSay)
+{
+    // Cut-off r times the Nyquist frequency, i.e. r / 2 cycles per sample.
+    for (const auto& [preset, ratio] :
+         {std::pair(kFilterLpf4, 1.0 / 4), {kFilterLpf8, 1.0 / 8}, {kFilterLpf20, 1.0 / 20}}) {
+        const auto taps = FilePresetTaps(Preset(preset));
+        const FrequencyResponse r = ComputeFrequencyResponse(taps, 4001);
+        const double cutoff = ratio / 2;
+        SCOPED_TRACE(kFilterPresets[static_cast<std::size_t>(preset)].name);
+        // Pass band within the ripple of an unwindowed design, half amplitude at the
+        // cut-off, the stop band at least 18 dB down.
+        for (double f = 0; f < 0.8 * cutoff; f += cutoff / 50)
+            EXPECT_NEAR(GainAt(r, f), 0.0, 1.0) << f;
+        EXPECT_NEAR(GainAt(r, cutoff), Db(0.5), 0.6);
+        for (double f = 1.25 * cutoff; f <= 0.5; f += 0.001)
+            EXPECT_LT(GainAt(r, f), -18.0) << f;
+    }
+}
+
+TEST(FilterResponse, PresetTapsAreThoseOfTheFileRun)
+{
+    for (int p = 0; p < kFilterCount; ++p) {
+        CRavelinDoc doc;
+        doc.m_nFilterPreset = p;
+        ASSERT_TRUE(doc.LoadFilePreset());
+        const auto taps = FilePresetTaps(doc.Settings());
+        ASSERT_EQ(taps.size(), static_cast<std::size_t>(doc.m_filter.Length())) << p;
+        for (std::size_t i = 0; i < taps.size(); ++i)
+            EXPECT_EQ(taps[i], doc.m_filter.Coef(static_cast<int>(i))) << p << " " << i;
+    }
+    // The user's three taps, up to the longest filter; an unchosen preset has none.
+    SettingsValues user = Preset(kFilterUser3);
+    user.tap = {0, 4096, 8192};
+    user.coef = {0.5, -1.0, 0.25};
+    const auto taps = FilePresetTaps(user);
+    ASSERT_EQ(taps.size(), 8193u);
+    EXPECT_EQ(taps[4096], -1.0);
+    EXPECT_EQ(taps[8192], 0.25);
+    const FrequencyResponse r = ComputeFrequencyResponse(taps, ResponsePointsFor(taps.size()));
+    EXPECT_NEAR(r.magnitudeDb[0], Db(0.25), 1e-9);
+    EXPECT_TRUE(FilePresetTaps(Preset(kFilterNone)).empty());
+    EXPECT_EQ(ComputeFrequencyResponse({}, 2).magnitudeDb[1], kFloorDb);
+}
+
+TEST(WaveSummary, QueriesEqualAPlainScan)
+{
+    std::mt19937 random(7);
+    for (std::size_t length : {0u, 1u, 31u, 32u, 33u, 1024u, 40000u}) {
+        std::vector<std::int16_t> samples(length);
+        std::vector<bool> marks(length);
+        for (std::size_t i = 0; i < length; ++i) {
+            samples[i] = static_cast<std::int16_t>(random() % 65536 - 32768);
+            marks[i] = random() % 5000 == 0;
+        }
+        WaveSummary summary;
+        summary.Build(samples, &marks);
+        for (int q = 0; q < 300; ++q) {
+            std::size_t a = length ? random() % (length + 1) : 0;
+            std::size_t b = length ? random() % (length + 1) : 0;
+            if (q % 3 == 0)
+                b = length + 5; // past the end: clipped
+            if (a > b)
+                std::swap(a, b);
+            const WaveSummary::Range r = summary.Query(a, b);
+            const std::size_t end = std::min(b, length);
+            ASSERT_EQ(r.empty, a >= end) << length << " " << a << " " << b;
+            if (r.empty)
+                continue;
+            const auto [lo, hi] = std::minmax_element(samples.begin() + a, samples.begin() + end);
+            EXPECT_EQ(r.lo, *lo);
+            EXPECT_EQ(r.hi, *hi);
+            EXPECT_EQ(r.marked, std::find(marks.begin() + a, marks.begin() + end, true) !=
+                                    marks.begin() + end);
+        }
+    }
+}
+
+TEST(WaveSummary, FullScaleMarksOnlyWhatTheFilterPutThere)
+{
+    const std::vector<std::int16_t> in{32767, 0, 100, -32768, 5};
+    const std::vector<std::int16_t> out{32767, 32767, -32768, 0, -32768, -32768};
+    const std::vector<bool> marks = FullScaleMarks(in, out, -32768, 32767);
+    EXPECT_EQ(marks, (std::vector<bool>{false, true, true, false, true, false}));
+}
+
+TEST(WavSamples, ReadsBothWidthsAndRefusesTheRest)
+{
+    const TempDir dir;
+    WriteFile(dir / "16.wav", MakeWav({.rate = 44100}, Samples16({1, -2, 32767, -32768})));
+    WavSamples s;
+    ASSERT_EQ(ReadWavSamples(dir / "16.wav", s), WavReadResult::Ok);
+    EXPECT_EQ(s.sampleRate, 44100);
+    EXPECT_EQ(s.samples, (std::vector<std::int16_t>{1, -2, 32767, -32768}));
+    EXPECT_EQ(s.Hi(), 32767);
+    EXPECT_EQ(ReadWavSampleRate(dir / "16.wav"), 44100);
+
+    // 8-bit, declaring more than is there: what is present.
+    WriteFile(dir / "8.wav", MakeWav({.bits = 8}, {0, 128, 255}, 10));
+    ASSERT_EQ(ReadWavSamples(dir / "8.wav", s), WavReadResult::Ok);
+    EXPECT_EQ(s.samples, (std::vector<std::int16_t>{-128, 0, 127}));
+    EXPECT_EQ(s.Lo(), -128);
+
+    WriteFile(dir / "stereo.wav", MakeWav({.channels = 2}, Samples16({1, 2})));
+    EXPECT_EQ(ReadWavSamples(dir / "stereo.wav", s), WavReadResult::WrongFormat);
+    EXPECT_EQ(ReadWavSamples(dir / "missing.wav", s), WavReadResult::CantOpen);
+    EXPECT_EQ(ReadWavSampleRate(dir / "missing.wav"), 0);
+    EXPECT_EQ(s.samples.size(), 3u); // a refused file leaves the last samples alone
+}
+
+} // namespace
+} // namespace ravelin
