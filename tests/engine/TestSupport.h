@@ -5,6 +5,7 @@
 #include "engine/RavelinDoc.h"
 #include "files/UserPrompts.h"
 #include "files/WavHeader.h"
+#include "support/WavFiles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,50 +22,6 @@
 namespace ravelin::test {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
-
-// Appends v little-endian in n bytes, or text.
-inline void Put(Bytes& b, std::uint32_t v, int n = 4)
-{
-    for (int i = 0; i < n; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-inline void Put(Bytes& b, const std::string& text)
-{
-    for (char c : text)
-        b.push_back(static_cast<std::uint8_t>(c));
-}
-
-// The fields of a "fmt " chunk; blockAlign -1 means channels * bits / 8.
-struct Format {
-    int tag = 1, channels = 1, rate = 8000, bits = 16, blockAlign = -1;
-};
-
-// A canonical 44-byte-header WAV file; declared, when given, is the data chunk's size.
-inline Bytes MakeWav(const Format& f, const Bytes& data, std::optional<std::uint32_t> declared = {})
-{
-    const int align = f.blockAlign >= 0 ? f.blockAlign : f.channels * f.bits / 8;
-    const auto size = static_cast<std::uint32_t>(data.size());
-    Bytes b;
-    Put(b, "RIFF");
-    Put(b, 36 + size);
-    Put(b, "WAVEfmt ");
-    for (const auto& [value, n] : {std::pair(16, 4), {f.tag, 2}, {f.channels, 2}, {f.rate, 4},
-                                   {f.rate * align, 4}, {align, 2}, {f.bits, 2}})
-        Put(b, static_cast<std::uint32_t>(value), n);
-    Put(b, "data");
-    Put(b, declared.value_or(size));
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
-}
-
-inline Bytes Samples16(const std::vector<int>& samples)
-{
-    Bytes b;
-    for (int s : samples)
-        Put(b, static_cast<std::uint32_t>(s), 2);
-    return b;
-}
 
 // ReadWavHeader on bytes in memory: where the stream stands after it, -1 when refused.
 inline long ReadHeader(Bytes bytes, WavHeader& header)

@@ -4,8 +4,10 @@
 
 #include "app/MainFrame.h"
 #include "app/SettingsLocation.h"
+#include "support/WavFiles.h"
 
 #include <QAction>
+#include <QByteArray>
 #include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
@@ -72,3 +74,9 @@ private:
     std::string m_previous;
     bool m_active = false;
 };
+
+// Bytes built by the shared WAV builders, as Qt holds them.
+inline QByteArray ToQByteArray(const ravelin::test::Bytes& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}

@@ -51,29 +51,17 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000)
 // whose ringing after the low-pass filter goes past full scale (the clipped samples).
 QByteArray SignalWav()
 {
-    QByteArray b;
-    const auto put = [&b](quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
     const int rate = 8000, count = 2 * rate;
-    b += "RIFF";
-    put(36 + 2 * count, 4);
-    b += "WAVEfmt ";
-    for (auto [v, n] :
-         {std::pair(16, 4), {1, 2}, {1, 2}, {rate, 4}, {2 * rate, 4}, {2, 2}, {16, 2}})
-        put(quint32(v), n);
-    b += "data";
-    put(2 * count, 4);
+    std::vector<int> samples;
     for (int i = 0; i < count; ++i) {
         const double t = double(i) / rate;
         const double low = std::sin(2 * std::numbers::pi * 200 * t);
         const double high = std::sin(2 * std::numbers::pi * 2500 * t);
         const bool burst = i >= rate && i < rate * 7 / 5;
         const double value = burst ? (low >= 0 ? 31000 : -31000) : 9000 * (low + 0.6 * high);
-        put(quint16(qint16(std::lround(value))), 2);
+        samples.push_back(int(std::lround(value)));
     }
-    return b;
+    return ToQByteArray(ravelin::test::MonoWav(samples, 16, rate));
 }
 
 bool Save(QWidget* widget, const QString& path)

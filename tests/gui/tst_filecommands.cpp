@@ -24,27 +24,8 @@ namespace {
 // A canonical 16-bit WAV file at 8000 Hz: 44-byte header, then the samples.
 QByteArray MakeWav(int channels, const std::vector<qint16>& samples)
 {
-    QByteArray b;
-    const auto put = [&b](quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    const quint32 size = quint32(samples.size()) * 2, align = 2 * channels;
-    b += "RIFF";
-    put(36 + size, 4);
-    b += "WAVEfmt ";
-    put(16, 4);
-    put(1, 2);
-    put(channels, 2);
-    put(8000, 4);
-    put(8000 * align, 4);
-    put(align, 2);
-    put(16, 2);
-    b += "data";
-    put(size, 4);
-    for (qint16 s : samples)
-        put(quint16(s), 2);
-    return b;
+    return ToQByteArray(test::MakeWav({.channels = channels},
+                                      test::Samples16(std::vector<int>(samples.begin(), samples.end()))));
 }
 
 QByteArray ReadFile(const QString& path)

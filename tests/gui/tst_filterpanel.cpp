@@ -30,28 +30,7 @@ namespace {
 // A mono WAV file at 8000 Hz; 16-bit samples, or 8-bit ones given as -128..127.
 QByteArray MakeWav(const std::vector<int>& samples, int bits = 16)
 {
-    QByteArray b;
-    const auto put = [&b](quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    const int width = bits / 8;
-    const quint32 size = quint32(samples.size() * width);
-    b += "RIFF";
-    put(36 + size, 4);
-    b += "WAVEfmt ";
-    put(16, 4);
-    put(1, 2);
-    put(1, 2);
-    put(8000, 4);
-    put(8000 * width, 4);
-    put(width, 2);
-    put(bits, 2);
-    b += "data";
-    put(size, 4);
-    for (int s : samples)
-        put(bits == 16 ? quint32(quint16(qint16(s))) : quint32(s + 128), width);
-    return b;
+    return ToQByteArray(ravelin::test::MonoWav(samples, bits));
 }
 
 // Remembers what the panel asked of the sound output; the test plays the device.
