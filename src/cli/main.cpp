@@ -62,6 +62,14 @@ std::string PresetChoice(const auto& table, int n)
     return text;
 }
 
+// The --preset line of the commands that take a file-mode filter.
+std::string PresetOption()
+{
+    return "  --preset P         filter preset, number 0.." + std::to_string(kFilterCount - 1) +
+           " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
+           "); see 'presets'\n";
+}
+
 std::string FilterHelp()
 {
     const UserTaps user;
@@ -70,10 +78,8 @@ std::string FilterHelp()
            "Filters every sample of INPUT.wav and writes OUTPUT.wav (replaced only when the\n"
            "whole file was written; INPUT.wav itself may be the output). Prints the input's\n"
            "header information, and how many samples were clipped and where the first was.\n"
-           "\n"
-           "  --preset P         filter preset, number 0.." + std::to_string(kFilterCount - 1) +
-           " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
-           "); see 'presets'\n"
+           "\n" +
+           PresetOption() +
            "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
            Number(kUserTapMin) + ".." + Number(kUserTapMax) + " (default " + List(user.tap) + ")\n"
            "  --coefs C0,C1,C2   its coefficients, each " + Number(kUserCoefMin) + ".." +
@@ -116,10 +122,8 @@ std::string ResponseHelp()
            "Prints the frequency response of the filter a file run would use, as CSV with a\n"
            "header line: frequency, magnitude in dB (at least -300) and phase in radians\n"
            "(-pi..pi), at N evenly spaced frequencies from 0 to half the sample rate.\n"
-           "\n"
-           "  --preset P         filter preset, number 0.." + std::to_string(kFilterCount - 1) +
-           " or name (default " + std::string(kFilterPresets[CRavelinDoc().m_nFilterPreset].name) +
-           "); see 'presets'\n"
+           "\n" +
+           PresetOption() +
            "  --taps T0,T1,T2    tap numbers of the user three-tap filter, as for 'filter'\n"
            "  --coefs C0,C1,C2   its coefficients, as for 'filter'\n"
            "  --rate HZ          sample rate: frequencies in Hz (default: cycles per sample)\n"

@@ -214,43 +214,37 @@ private:
 
     void ReadLoop()
     {
-        for (std::size_t index = 0; index < m_blocks; ++index) {
-            {
-                std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_stop || index < m_written + kSlots; });
-                if (m_stop)
-                    return;
-            }
-            const bool ok = ReadBlock(index, Slot(index));
-            {
-                const std::lock_guard lock(m_mutex);
-                if (ok)
-                    m_read = index + 1;
-                else
-                    m_readFailed = true;
-            }
-            m_changed.notify_all();
-            if (!ok)
-                return;
-        }
+        StageLoop([&](std::size_t index) { return index < m_written + kSlots; },
+                  [&](std::size_t index) { return ReadBlock(index, Slot(index)); }, m_read,
+                  m_readFailed);
     }
 
     void WriteLoop()
     {
+        StageLoop([&](std::size_t index) { return index < m_filtered; },
+                  [&](std::size_t index) { return WriteBlock(index, Slot(index)); }, m_written,
+                  m_writeFailed);
+    }
+
+    // One stage's thread: each block in turn once ready says it may go, then how far
+    // the stage got (or that it failed) for the others to see.
+    template <typename Ready, typename Work>
+    void StageLoop(Ready ready, Work work, std::size_t& done, bool& failed)
+    {
         for (std::size_t index = 0; index < m_blocks; ++index) {
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_stop || index < m_filtered; });
+                m_changed.wait(lock, [&] { return m_stop || ready(index); });
                 if (m_stop)
                     return;
             }
-            const bool ok = WriteBlock(index, Slot(index));
+            const bool ok = work(index);
             {
                 const std::lock_guard lock(m_mutex);
                 if (ok)
-                    m_written = index + 1;
+                    done = index + 1;
                 else
-                    m_writeFailed = true;
+                    failed = true;
             }
             m_changed.notify_all();
             if (!ok)
