@@ -1,0 +1,270 @@
+#include "engine/FftBlock.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cfenv>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace ravelin {
+
+// Why the FFT path gives Process's outputs
+// ----------------------------------------
+// An output is g(y) = clamp(trunc(y), lo, hi) of the sequential sum y, with a clamp flag;
+// both change only at the non-zero integers of [lo - 1, hi + 1]. Let s be the exact sum,
+// v the FFT value, u = 2^-53, X = max(|lo|, |hi|) >= |every input|, S1 = sum |h[k]|,
+// S2 = sqrt(sum h[k]^2), L the FFT size (the window's 2-norm is at most sqrt(L) X).
+//  - |y - s| <= gamma_N X S1, gamma_N = N u / (1 - N u) (a dot product summed in order).
+//  - A transform's 2-norm error is at most c times its result's norm, c = log2(L) eta,
+//    eta = mu + gamma_4 (sqrt 2 + mu) <= 8u with twiddles good to mu <= u (Higham,
+//    Accuracy and Stability of Numerical Algorithms, thm. 24.2); we take log2(L) + 2
+//    stages for FFTW's real-data passes. Forward, product (error <= 3u |a||b|) with the
+//    taps' transform (itself off by c), inverse: |v - s| <= X (sqrt(L) (2c + 3u) S1 + c L S2).
+// Where v is farther than the sum of both from every jump, y is on v's side of every
+// jump and g(y) = g(v). The margin is 100 times that sum; outputs nearer than it to a
+// jump (or not finite) are recomputed with the sequential sum, in increasing tap order.
+
+namespace {
+
+constexpr double kUnit = 0x1p-53;
+constexpr double kSafety = 100.0;
+// Adding and subtracting 1.5 * 2^52 rounds to the nearest integer (to nearest, |v| < 2^51).
+constexpr double kRounder = 0x1.8p52;
+// The FFT covers at least this many times the filter's length: most of each segment
+// is then new output, and the transform still fits the caches.
+constexpr std::size_t kSizePerTap = 8;
+constexpr std::size_t kMinSize = 64;
+// Cost of one sample of an FFT segment of size L, per L log2(L) / (L - N + 1), in
+// multiply-adds of the direct kernels (measured; see the bench's fft-threshold).
+constexpr double kFftCostPerTap = 12.0;
+// Automatic threading: the block must have at least this many segments.
+constexpr std::size_t kMinThreadSegments = 4;
+
+std::mutex& PlannerMutex() // FFTW's planner is not thread-safe
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::size_t SizeFor(std::size_t N)
+{
+    std::size_t L = kMinSize;
+    while (L < kSizePerTap * N)
+        L *= 2;
+    return L;
+}
+
+std::int32_t ToSample(double v, std::int32_t lo, std::int32_t hi, bool& clamped)
+{
+    // Clamping first keeps the cast defined; for finite sums it gives the same value
+    // as truncating first. NaN clamps to lo.
+    clamped = true;
+    if (!(v > lo - 1.0))
+        return lo;
+    if (v >= hi + 1.0)
+        return hi;
+    clamped = false;
+    return static_cast<std::int32_t>(v);
+}
+
+} // namespace
+
+FftBlock::~FftBlock()
+{
+    DestroyPlans();
+}
+
+void FftBlock::DestroyPlans()
+{
+    std::lock_guard<std::mutex> lock(PlannerMutex());
+    if (m_forward)
+        fftw_destroy_plan(m_forward);
+    if (m_backward)
+        fftw_destroy_plan(m_backward);
+    m_forward = m_backward = nullptr;
+    m_size = 0;
+}
+
+bool FftBlock::Worthwhile(int nonZeroTaps, std::size_t length, std::size_t n)
+{
+    const std::size_t L = SizeFor(length);
+    const std::size_t step = L - length + 1;
+    const auto segments = static_cast<double>((n + step - 1) / step);
+    const double fft = segments * static_cast<double>(L) * std::log2(static_cast<double>(L)) *
+                       kFftCostPerTap;
+    return fft < static_cast<double>(n) * nonZeroTaps;
+}
+
+double FftBlock::Margin(std::size_t L, std::size_t N, double sumAbs, double norm2, double X)
+{
+    const double n = static_cast<double>(N), size = static_cast<double>(L);
+    const double gammaN = n * kUnit / (1.0 - n * kUnit);
+    const double c = (std::log2(size) + 2.0) * 8.0 * kUnit;
+    const double fft = X * (std::sqrt(size) * (2.0 * c + 3.0 * kUnit) * sumAbs + c * size * norm2);
+    return kSafety * (fft + gammaN * X * sumAbs);
+}
+
+bool FftBlock::Prepare(const FilterState& s, int workers)
+{
+    const std::size_t N = s.length;
+    const std::size_t L = SizeFor(N);
+    const std::size_t bins = L / 2 + 1;
+    for (int w = 0; w < workers; ++w)
+        if (!m_workers[w].real.Reserve(L) || !m_workers[w].spectrum.Reserve(2 * bins))
+            return false;
+    if (L != m_size) {
+        DestroyPlans();
+        m_tapsChanged = true;
+        if (!m_taps.Reserve(2 * bins))
+            return false;
+        double* real = m_workers[0].real.Data();
+        auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
+        std::lock_guard<std::mutex> lock(PlannerMutex());
+        // Estimated plans: measuring would cost more than a whole minute of filtering.
+        const int size = static_cast<int>(L);
+        m_forward = fftw_plan_dft_r2c_1d(size, real, spectrum, FFTW_ESTIMATE);
+        m_backward = fftw_plan_dft_c2r_1d(size, spectrum, real, FFTW_ESTIMATE);
+        if (!m_forward || !m_backward) {
+            if (m_forward)
+                fftw_destroy_plan(m_forward);
+            if (m_backward)
+                fftw_destroy_plan(m_backward);
+            m_forward = m_backward = nullptr;
+            return false;
+        }
+        m_size = L;
+    }
+    if (m_tapsChanged || m_length != N) {
+        double* real = m_workers[0].real.Data();
+        std::fill(real, real + L, 0.0);
+        double sumAbs = 0.0, sumSquares = 0.0;
+        for (std::size_t k = 0; k < N; ++k) {
+            real[k] = s.coef[k];
+            sumAbs += std::fabs(s.coef[k]);
+            sumSquares += s.coef[k] * s.coef[k];
+        }
+        fftw_execute_dft_r2c(m_forward, real, reinterpret_cast<fftw_complex*>(m_taps.Data()));
+        // 1 / L is a power of two: the scaling is exact.
+        const double scale = 1.0 / static_cast<double>(L);
+        for (std::size_t i = 0; i < 2 * bins; ++i)
+            m_taps.Data()[i] *= scale;
+        m_sumAbs = sumAbs;
+        m_norm2 = std::sqrt(sumSquares);
+        m_length = N;
+        m_tapsChanged = false;
+    }
+    return true;
+}
+
+bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out,
+                      std::size_t n, std::int32_t lo, std::int32_t hi, std::size_t* clamped,
+                      std::size_t* firstClamped, int threadsAsked, WorkerPool& pool)
+{
+    if (std::fegetround() != FE_TONEAREST || lo > hi)
+        return false;
+    const std::size_t N = s.length;
+    const double X = std::max(std::fabs(static_cast<double>(lo)), std::fabs(static_cast<double>(hi)));
+    const std::size_t L = SizeFor(N);
+    const std::size_t step = L - N + 1; // new outputs per segment
+    const std::size_t segments = (n + step - 1) / step;
+    constexpr auto kMaxWorkers = static_cast<std::size_t>(WorkerPool::kMaxWorkers);
+    std::size_t threads = 1;
+    if (threadsAsked > 0)
+        threads = std::min({static_cast<std::size_t>(threadsAsked), segments, kMaxWorkers});
+    else if (segments >= kMinThreadSegments)
+        threads = std::min({static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u)),
+                            kMaxWorkers, segments});
+    const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
+    if (!m_stream.Reserve(N + n) || !Prepare(s, workers))
+        return false;
+
+    // The stream the block sees, as doubles, checked against the bound the margin
+    // assumes; in place, the outputs overwrite the inputs, so this copy is what the
+    // segments and the rechecks read.
+    double* const stream = m_stream.Data();
+    ReadHistory(s, stream);
+    for (std::size_t i = 0; i < N; ++i)
+        if (!(std::fabs(stream[i]) <= X))
+            return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (in[i] < lo || in[i] > hi)
+            return false;
+        stream[N + i] = in[i];
+    }
+
+    const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
+    const double low = lo - 1.0, high = hi + 1.0;
+    const double* const taps = m_taps.Data();
+    const std::size_t bins = L / 2 + 1;
+    std::atomic<std::size_t> next{0};
+    for (int w = 0; w < workers; ++w)
+        m_workers[w].clamped = 0, m_workers[w].rechecked = 0;
+
+    auto body = [&](int index) {
+        Worker& w = m_workers[index];
+        double* const real = w.real.Data();
+        double* const spectrum = w.spectrum.Data();
+        for (;;) {
+            const std::size_t seg = next.fetch_add(1, std::memory_order_relaxed);
+            if (seg >= segments)
+                return;
+            // Outputs [a, a + m) see the stream values [a + 1, a + m + N).
+            const std::size_t a = seg * step;
+            const std::size_t m = std::min(step, n - a);
+            const std::size_t have = std::min(L, N + n - (a + 1));
+            std::memcpy(real, stream + a + 1, have * sizeof(double));
+            std::fill(real + have, real + L, 0.0);
+            fftw_execute_dft_r2c(m_forward, real, reinterpret_cast<fftw_complex*>(spectrum));
+            for (std::size_t i = 0; i < bins; ++i) {
+                const double xr = spectrum[2 * i], xi = spectrum[2 * i + 1];
+                const double tr = taps[2 * i], ti = taps[2 * i + 1];
+                spectrum[2 * i] = xr * tr - xi * ti;
+                spectrum[2 * i + 1] = xr * ti + xi * tr;
+            }
+            fftw_execute_dft_c2r(m_backward, reinterpret_cast<fftw_complex*>(spectrum), real);
+
+            const double* const y = real + (N - 1);
+            for (std::size_t j = 0; j < m; ++j) {
+                double v = y[j];
+                const double r = (v + kRounder) - kRounder;
+                // NaN fails every comparison and is rechecked.
+                if (!(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high)) {
+                    // The sum Process makes: from 0.0, in increasing tap order.
+                    const double* newest = stream + a + j + N;
+                    double sum = 0.0;
+                    for (std::size_t k = 0; k < N; ++k)
+                        sum += newest[-static_cast<std::ptrdiff_t>(k)] * s.coef[k];
+                    v = sum;
+                    ++w.rechecked;
+                }
+                bool wasClamped;
+                out[a + j] = ToSample(v, lo, hi, wasClamped);
+                // A worker takes its segments in increasing order.
+                if (wasClamped && w.clamped++ == 0)
+                    w.firstClamped = a + j;
+            }
+        }
+    };
+    pool.Run(workers, body);
+
+    std::size_t count = 0, first = n;
+    for (int w = 0; w < workers; ++w) {
+        count += m_workers[w].clamped;
+        if (m_workers[w].clamped > 0)
+            first = std::min(first, m_workers[w].firstClamped);
+        m_stats.rechecked += m_workers[w].rechecked;
+    }
+    *clamped = count;
+    if (count > 0 && firstClamped)
+        *firstClamped = first;
+    m_stats.samples += n;
+    m_stats.margin = margin;
+    WriteHistory(s, stream + n, n);
+    return true;
+}
+
+} // namespace ravelin
