@@ -38,9 +38,11 @@ constexpr double kRounder = 0x1.8p52;
 // is then new output, and the transform still fits the caches.
 constexpr std::size_t kSizePerTap = 8;
 constexpr std::size_t kMinSize = 64;
-// Cost of one sample of an FFT segment of size L, per L log2(L) / (L - N + 1), in
-// multiply-adds of the direct kernels (measured; see the bench's fft-threshold).
-constexpr double kFftCostPerTap = 12.0;
+// Costs in multiply-adds of the direct kernels (one per non-zero tap and output), as
+// measured by BM_PathCost (bench/BlockBench.cpp) on one core: an FFT segment of size L
+// costs about kFftCost L log2(L); a recheck kRecheckCost per tap (one dependent chain).
+constexpr double kFftCost = 8.0;
+constexpr double kRecheckCost = 15.0;
 // Automatic threading: the block must have at least this many segments.
 constexpr std::size_t kMinThreadSegments = 4;
 
@@ -71,6 +73,12 @@ std::int32_t ToSample(double v, std::int32_t lo, std::int32_t hi, bool& clamped)
     return static_cast<std::int32_t>(v);
 }
 
+// The largest magnitude of a sample in [lo, hi].
+double XOf(std::int32_t lo, std::int32_t hi)
+{
+    return std::max(std::fabs(static_cast<double>(lo)), std::fabs(static_cast<double>(hi)));
+}
+
 } // namespace
 
 FftBlock::~FftBlock()
@@ -89,13 +97,31 @@ void FftBlock::DestroyPlans()
     m_size = 0;
 }
 
-bool FftBlock::Worthwhile(int nonZeroTaps, std::size_t length, std::size_t n)
+void FftBlock::UpdateSums(const FilterState& s)
 {
-    const std::size_t L = SizeFor(length);
-    const std::size_t step = L - length + 1;
-    const auto segments = static_cast<double>((n + step - 1) / step);
-    const double fft = segments * static_cast<double>(L) * std::log2(static_cast<double>(L)) *
-                       kFftCostPerTap;
+    if (!m_sumsStale)
+        return;
+    double sumAbs = 0.0, sumSquares = 0.0;
+    for (std::size_t k = 0; k < s.length; ++k) {
+        sumAbs += std::fabs(s.coef[k]);
+        sumSquares += s.coef[k] * s.coef[k];
+    }
+    m_sumAbs = sumAbs;
+    m_norm2 = std::sqrt(sumSquares);
+    m_sumsStale = false;
+}
+
+bool FftBlock::Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, std::int32_t lo,
+                          std::int32_t hi)
+{
+    UpdateSums(s);
+    const std::size_t N = s.length, L = SizeFor(N), step = L - N + 1;
+    const auto size = static_cast<double>(L);
+    // Each output lies within the margin of a jump with a chance of about twice the margin.
+    const double recheckShare = std::min(1.0, 2.0 * Margin(L, N, m_sumAbs, m_norm2, XOf(lo, hi)));
+    const double fft =
+        static_cast<double>((n + step - 1) / step) * kFftCost * size * std::log2(size) +
+        static_cast<double>(n) * recheckShare * kRecheckCost * static_cast<double>(N);
     return fft < static_cast<double>(n) * nonZeroTaps;
 }
 
@@ -141,19 +167,12 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
     if (m_tapsChanged || m_length != N) {
         double* real = m_workers[0].real.Data();
         std::fill(real, real + L, 0.0);
-        double sumAbs = 0.0, sumSquares = 0.0;
-        for (std::size_t k = 0; k < N; ++k) {
-            real[k] = s.coef[k];
-            sumAbs += std::fabs(s.coef[k]);
-            sumSquares += s.coef[k] * s.coef[k];
-        }
+        std::copy(s.coef, s.coef + N, real);
         fftw_execute_dft_r2c(m_forward, real, reinterpret_cast<fftw_complex*>(m_taps.Data()));
         // 1 / L is a power of two: the scaling is exact.
         const double scale = 1.0 / static_cast<double>(L);
         for (std::size_t i = 0; i < 2 * bins; ++i)
             m_taps.Data()[i] *= scale;
-        m_sumAbs = sumAbs;
-        m_norm2 = std::sqrt(sumSquares);
         m_length = N;
         m_tapsChanged = false;
     }
@@ -167,7 +186,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
     if (std::fegetround() != FE_TONEAREST || lo > hi)
         return false;
     const std::size_t N = s.length;
-    const double X = std::max(std::fabs(static_cast<double>(lo)), std::fabs(static_cast<double>(hi)));
+    const double X = XOf(lo, hi);
     const std::size_t L = SizeFor(N);
     const std::size_t step = L - N + 1; // new outputs per segment
     const std::size_t segments = (n + step - 1) / step;
@@ -196,6 +215,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
         stream[N + i] = in[i];
     }
 
+    UpdateSums(s);
     const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
     const double low = lo - 1.0, high = hi + 1.0;
     const double* const taps = m_taps.Data();

@@ -25,11 +25,12 @@ class FftBlock {
     ~FftBlock();
 
     // The coefficients changed: their transform is redone before the next block.
-    void TapsChanged() { m_tapsChanged = true; }
+    void TapsChanged() { m_tapsChanged = m_sumsStale = true; }
 
-    // Whether this path beats the direct kernels on a block of n samples, for a filter
-    // of `length` taps of which nonZeroTaps are not zero.
-    static bool Worthwhile(int nonZeroTaps, std::size_t length, std::size_t n);
+    // Whether this path beats the direct kernels on a block of n samples in [lo, hi] for
+    // the taps of s, nonZeroTaps of which are not zero.
+    bool Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, std::int32_t lo,
+                    std::int32_t hi);
 
     // ProcessSamples's work (see CStreamFilter), on the state s. Returns false, having
     // changed nothing, when it cannot vouch for the result or lacks resources: the
@@ -61,6 +62,7 @@ class FftBlock {
     };
 
     bool Prepare(const FilterState& s, int workers);
+    void UpdateSums(const FilterState& s);
     void DestroyPlans();
 
     std::size_t m_size = 0;     // L, a power of two; 0 before the first plan
@@ -68,8 +70,9 @@ class FftBlock {
     fftw_plan_s* m_forward = nullptr;
     fftw_plan_s* m_backward = nullptr;
     AlignedArray<double> m_taps; // the taps' transform divided by L, interleaved complex
-    double m_sumAbs = 0.0;
+    double m_sumAbs = 0.0; // of the taps, for the margin
     double m_norm2 = 0.0;
+    bool m_sumsStale = true;
     bool m_tapsChanged = true;
     AlignedArray<double> m_stream; // the N values before the block, then its inputs
     Worker m_workers[WorkerPool::kMaxWorkers];

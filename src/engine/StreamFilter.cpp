@@ -145,7 +145,7 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
         const FilterState s = State();
         const bool fft = m_eSamplePath == SamplePath::Fft ||
                          (m_pBlock->CountTaps(s) &&
-                          FftBlock::Worthwhile(m_pBlock->NonZeroTaps(), s.length, n));
+                          m_pFft->Worthwhile(s, m_pBlock->NonZeroTaps(), n, lo, hi));
         std::size_t clamped = 0;
         m_pFft->ScaleMargin(m_dMarginScale);
         if (fft && m_pFft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_nThreads,
