@@ -28,6 +28,10 @@ class DirectBlock {
     bool Filter(const FilterState& s, const fir::KernelSet& kernels, const double* in,
                 double* out, std::size_t n, int threads, WorkerPool& pool);
 
+    // Scratch memory of n doubles for the caller, kept between calls (ProcessSamples's
+    // conversions); null when memory is short. Filter does not touch it.
+    double* Scratch(std::size_t n) { return m_scratch.Reserve(n) ? m_scratch.Data() : nullptr; }
+
   private:
     struct Task;
     struct Worker {
@@ -47,6 +51,7 @@ class DirectBlock {
     AlignedArray<double> m_after;     // the N values before the next block
     AlignedArray<double> m_snapshots; // see Task
     Worker m_workers[WorkerPool::kMaxWorkers];
+    AlignedArray<double> m_scratch;
 };
 
 } // namespace ravelin

@@ -73,6 +73,54 @@ std::int32_t ToSample(double v, std::int32_t lo, std::int32_t hi, bool& clamped)
     return static_cast<std::int32_t>(v);
 }
 
+// Two doubles side by side: every x86-64 processor has these lanes, and comparisons of
+// them give lane masks without branches.
+typedef double V2 __attribute__((vector_size(2 * sizeof(double))));
+typedef long long M2 __attribute__((vector_size(2 * sizeof(double))));
+typedef std::int32_t I2 __attribute__((vector_size(2 * sizeof(std::int32_t))));
+
+// out[j] = the FFT value y[j] clamped to [lo, hi] and truncated, and marks[j] = 1 when it
+// lies within the margin of a jump (a non-zero integer of [lo - 1, hi + 1]) or is NaN,
+// else 2 when it is clamped, else 0. Returns whether any output is marked.
+bool Convert(const double* y, std::int32_t* out, std::uint8_t* marks, std::size_t m,
+             double margin, std::int32_t lo, std::int32_t hi)
+{
+    const double low = lo - 1.0, high = hi + 1.0;
+    const V2 rounder = {kRounder, kRounder}, zero = {};
+    const V2 vMargin = {margin, margin}, vLow = {low, low}, vHigh = {high, high};
+    const V2 vLo = {double(lo), double(lo)}, vHi = {double(hi), double(hi)};
+    const M2 noSign = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
+    M2 any = {};
+    std::size_t j = 0;
+    for (; j + 2 <= m; j += 2) {
+        V2 v;
+        std::memcpy(&v, y + j, sizeof v);
+        const V2 r = (v + rounder) - rounder;
+        const V2 distance = (V2)((M2)(v - r) & noSign);
+        const M2 near = ~(distance >= vMargin) & (r != zero) & ~(r < vLow) & ~(r > vHigh);
+        const M2 clamp = ~(v > vLow) | (v >= vHigh);
+        V2 c = v < vHi ? v : vHi;
+        c = c > vLo ? c : vLo;
+        const I2 sample = __builtin_convertvector(c, I2);
+        std::memcpy(out + j, &sample, sizeof sample);
+        const M2 mark = (near & 1) | (~near & clamp & 2);
+        marks[j] = static_cast<std::uint8_t>(mark[0]);
+        marks[j + 1] = static_cast<std::uint8_t>(mark[1]);
+        any |= mark;
+    }
+    bool marked = (any[0] | any[1]) != 0;
+    for (; j < m; ++j) {
+        const double v = y[j];
+        const double r = (v + kRounder) - kRounder;
+        const bool near = !(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high);
+        const bool clamp = !(v > low) || v >= high;
+        out[j] = static_cast<std::int32_t>(v > lo ? (v < hi ? v : hi) : lo);
+        marks[j] = near ? 1 : clamp ? 2 : 0;
+        marked |= marks[j] != 0;
+    }
+    return marked;
+}
+
 // The largest magnitude of a sample in [lo, hi].
 double XOf(std::int32_t lo, std::int32_t hi)
 {
@@ -140,7 +188,8 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
     const std::size_t L = SizeFor(N);
     const std::size_t bins = L / 2 + 1;
     for (int w = 0; w < workers; ++w)
-        if (!m_workers[w].real.Reserve(L) || !m_workers[w].spectrum.Reserve(2 * bins))
+        if (!m_workers[w].real.Reserve(L) || !m_workers[w].spectrum.Reserve(2 * bins) ||
+            !m_workers[w].marks.Reserve(L))
             return false;
     if (L != m_size) {
         DestroyPlans();
@@ -217,7 +266,6 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
 
     UpdateSums(s);
     const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
-    const double low = lo - 1.0, high = hi + 1.0;
     const double* const taps = m_taps.Data();
     const std::size_t bins = L / 2 + 1;
     std::atomic<std::size_t> next{0};
@@ -247,22 +295,24 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
             }
             fftw_execute_dft_c2r(m_backward, reinterpret_cast<fftw_complex*>(spectrum), real);
 
-            const double* const y = real + (N - 1);
-            for (std::size_t j = 0; j < m; ++j) {
-                double v = y[j];
-                const double r = (v + kRounder) - kRounder;
-                // NaN fails every comparison and is rechecked.
-                if (!(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high)) {
+            // First every output from its FFT value, marking those near a jump (NaN too)
+            // and the clamped ones; then the marked ones, in order.
+            std::int32_t* const o = out + a;
+            std::uint8_t* const marks = w.marks.Data();
+            const bool any = Convert(real + (N - 1), o, marks, m, margin, lo, hi);
+            for (std::size_t j = 0; any && j < m; ++j) {
+                if (marks[j] == 0)
+                    continue;
+                bool wasClamped = true;
+                if (marks[j] == 1) {
                     // The sum Process makes: from 0.0, in increasing tap order.
                     const double* newest = stream + a + j + N;
                     double sum = 0.0;
                     for (std::size_t k = 0; k < N; ++k)
                         sum += newest[-static_cast<std::ptrdiff_t>(k)] * s.coef[k];
-                    v = sum;
+                    o[j] = ToSample(sum, lo, hi, wasClamped);
                     ++w.rechecked;
                 }
-                bool wasClamped;
-                out[a + j] = ToSample(v, lo, hi, wasClamped);
                 // A worker takes its segments in increasing order.
                 if (wasClamped && w.clamped++ == 0)
                     w.firstClamped = a + j;

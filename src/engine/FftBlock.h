@@ -56,6 +56,7 @@ class FftBlock {
     struct Worker {
         AlignedArray<double> real;     // L samples of a segment, then its convolution
         AlignedArray<double> spectrum; // L / 2 + 1 complex values, interleaved
+        AlignedArray<std::uint8_t> marks; // per output: 1 near a jump, 2 clamped
         std::size_t clamped = 0;
         std::size_t firstClamped = 0; // valid when clamped > 0
         std::uint64_t rechecked = 0;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <new>
-#include <vector>
 
 // The filter's contract lives here; the ways it is met elsewhere:
 //   DirectBlock   ProcessBlock: each output its own sequential sum, in vector lanes
@@ -163,15 +162,12 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
     // the fallback when memory is short.
     constexpr std::size_t kLongPiece = std::size_t{1} << 16;
     constexpr std::size_t kShortPiece = 1024;
-    std::vector<double> buffer;
     double stackBuffer[2 * kShortPiece];
-    std::size_t piece = kShortPiece;
-    double* x = stackBuffer;
-    try {
-        buffer.resize(2 * std::min(n, kLongPiece));
-        piece = std::min(n, kLongPiece);
-        x = buffer.data();
-    } catch (const std::bad_alloc&) {
+    std::size_t piece = std::min(n, kLongPiece);
+    double* x = EnsureWork() ? m_pBlock->Scratch(2 * piece) : nullptr;
+    if (!x) {
+        piece = kShortPiece;
+        x = stackBuffer;
     }
     double* y = x + piece;
     std::size_t clamped = 0;
