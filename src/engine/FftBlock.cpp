@@ -38,6 +38,7 @@ constexpr double kRounder = 0x1.8p52;
 // is then new output, and the transform still fits the caches.
 constexpr std::size_t kSizePerTap = 8;
 constexpr std::size_t kMinSize = 64;
+constexpr std::size_t kMaxSize = std::size_t{1} << 24;
 // Costs in multiply-adds of the direct kernels (one per non-zero tap and output), as
 // measured by BM_PathCost (bench/BlockBench.cpp) on one core: an FFT segment of size L
 // costs about kFftCost L log2(L); a recheck kRecheckCost per tap (one dependent chain).
@@ -52,8 +53,11 @@ std::mutex& PlannerMutex() // FFTW's planner is not thread-safe
     return mutex;
 }
 
+// The FFT size for N taps; 0 for filters too long for this path (beyond any preset's).
 std::size_t SizeFor(std::size_t N)
 {
+    if (N > kMaxSize / kSizePerTap)
+        return 0;
     std::size_t L = kMinSize;
     while (L < kSizePerTap * N)
         L *= 2;
@@ -162,8 +166,10 @@ void FftBlock::UpdateSums(const FilterState& s)
 bool FftBlock::Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, std::int32_t lo,
                           std::int32_t hi)
 {
-    UpdateSums(s);
     const std::size_t N = s.length, L = SizeFor(N), step = L - N + 1;
+    if (L == 0)
+        return false;
+    UpdateSums(s);
     const auto size = static_cast<double>(L);
     // Each output lies within the margin of a jump with a chance of about twice the margin.
     const double recheckShare = std::min(1.0, 2.0 * Margin(L, N, m_sumAbs, m_norm2, XOf(lo, hi)));
@@ -237,6 +243,8 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
     const std::size_t N = s.length;
     const double X = XOf(lo, hi);
     const std::size_t L = SizeFor(N);
+    if (L == 0)
+        return false;
     const std::size_t step = L - N + 1; // new outputs per segment
     const std::size_t segments = (n + step - 1) / step;
     constexpr auto kMaxWorkers = static_cast<std::size_t>(WorkerPool::kMaxWorkers);

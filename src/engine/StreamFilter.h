@@ -64,7 +64,8 @@ class CStreamFilter {
                                std::size_t* firstClamped = nullptr);
 
     // How ProcessSamples filters: by the taps and the block length (the default), or
-    // always one way, for comparisons and benchmarks; the results are the same.
+    // always one way, for comparisons, tests and benchmarks; the results are the same.
+    // Fft still stands aside for Direct where its margin would not hold.
     enum class SamplePath { Automatic, Direct, Fft };
     void ChooseSamplePath(SamplePath path) { m_eSamplePath = path; }
     // What the FFT path did since SetLength.
@@ -86,10 +87,11 @@ class CStreamFilter {
     // What ProcessBlock uses: the cap, narrowed to what the processor supports.
     Simd ActiveSimd() const;
 
-    // Threads of the block operation. 0 (the default): one for short blocks and for
-    // long ones as many as the processor has, at most kMaxThreads. n >= 1: every
-    // block is split among min(n, block length, kMaxThreads) threads. The results
-    // are the same in every case.
+    // Threads of ProcessBlock and ProcessSamples. 0 (the default): one for short blocks
+    // and for long ones as many as the processor has, at most kMaxThreads. n >= 1: every
+    // block is split among min(n, kMaxThreads) threads, fewer when it has fewer pieces
+    // (samples of ProcessBlock, FFT segments of ProcessSamples). The results are the
+    // same in every case.
     static constexpr int kMaxThreads = 8;
     void SetThreads(int n) { m_nThreads = n < 0 ? 0 : n; }
 
