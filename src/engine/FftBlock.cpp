@@ -28,9 +28,9 @@ namespace ravelin {
 // jump and g(y) = g(v). The margin is 100 times that sum; outputs nearer than it to a
 // jump (or not finite) are recomputed with the sequential sum, in increasing tap order.
 // For the low-pass presets on 16-bit samples (L = 4096) it comes to about 1e-4, 7e-5 and
-// 5e-5, about 10^6 times the largest difference seen between v and y (1.1e-10, on an
-// hour of music, full-scale square waves and clipped noise), and one output in some
-// 5000 is rechecked.
+// 5e-5, about 10^6 times the largest difference seen between v and y (1.1e-10, on a
+// minute of music and ten seconds each of full-scale square waves and clipped noise),
+// and one output in some 5000 is rechecked.
 
 namespace {
 
