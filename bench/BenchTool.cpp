@@ -220,8 +220,8 @@ int FftStats(ravelin::CRavelinDoc& doc, const std::string& in)
         return 0;
     }
     char margin[32];
-    const auto [end, ec] =
-        std::to_chars(margin, margin + sizeof margin, stats.margin, std::chars_format::scientific, 2);
+    const auto [end, ec] = std::to_chars(margin, margin + sizeof margin, stats.margin,
+                                         std::chars_format::scientific, 2);
     std::cout << stats.rechecked << " " << std::string_view(margin, end - margin) << "\n";
     return ec == std::errc() ? 0 : 1;
 }

@@ -205,7 +205,8 @@ const std::vector<std::int32_t>& PlainOutputs(int preset)
     LoadPreset(f, preset);
     std::vector<std::int32_t> y;
     for (std::int32_t v : WorkloadSamples())
-        y.push_back(static_cast<std::int32_t>(std::clamp(std::trunc(f.Process(v)), -32768.0, 32767.0)));
+        y.push_back(
+            static_cast<std::int32_t>(std::clamp(std::trunc(f.Process(v)), -32768.0, 32767.0)));
     return outputs[preset] = std::move(y);
 }
 
@@ -226,8 +227,8 @@ void BM_ProcessSamples(benchmark::State& state)
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < x.size(); i += kFileBlock)
-            f.ProcessSamples(x.data() + i, y.data() + i, std::min(kFileBlock, x.size() - i),
-                             -32768, 32767);
+            f.ProcessSamples(x.data() + i, y.data() + i, std::min(kFileBlock, x.size() - i), -32768,
+                             32767);
         benchmark::ClobberMemory();
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(took.count());
@@ -288,12 +289,12 @@ void BM_PathCost(benchmark::State& state)
         for (std::size_t i = 0; i < x.size(); i += kFileBlock)
             f.ProcessSamples(x.data() + i, y.data() + i, kFileBlock, -32768, 32767);
     const double samples = static_cast<double>(x.size()) * static_cast<double>(state.iterations());
-    state.counters["ns/sample"] =
-        benchmark::Counter(samples * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/sample"] = benchmark::Counter(
+        samples * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["nonzero"] = nonZero;
-    state.counters["ns/tap"] = benchmark::Counter(samples * std::max(nonZero, 1) * 1e-9,
-                                                  benchmark::Counter::kIsRate |
-                                                      benchmark::Counter::kInvert);
+    state.counters["ns/tap"] =
+        benchmark::Counter(samples * std::max(nonZero, 1) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void PathCostArgs(benchmark::internal::Benchmark* b)

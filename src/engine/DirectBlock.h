@@ -25,8 +25,8 @@ class DirectBlock {
     // Filters in[0, n) into out, bit for bit as Process would, and moves the delay line
     // on (see CStreamFilter::ProcessBlock). threads: as SetThreads. Returns false, having
     // changed nothing, when memory is short.
-    bool Filter(const FilterState& s, const fir::KernelSet& kernels, const double* in,
-                double* out, std::size_t n, int threads, WorkerPool& pool);
+    bool Filter(const FilterState& s, const fir::KernelSet& kernels, const double* in, double* out,
+                std::size_t n, int threads, WorkerPool& pool);
 
     // Scratch memory of n doubles for the caller, kept between calls (ProcessSamples's
     // conversions); null when memory is short. Filter does not touch it.

@@ -1,12 +1,11 @@
 #include "engine/FftBlock.h"
 
-#include <fftw3.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <fftw3.h>
 #include <mutex>
 #include <thread>
 
@@ -90,8 +89,8 @@ typedef std::int32_t I2 __attribute__((vector_size(2 * sizeof(std::int32_t))));
 // out[j] = the FFT value y[j] clamped to [lo, hi] and truncated, and marks[j] = 1 when it
 // lies within the margin of a jump (a non-zero integer of [lo - 1, hi + 1]) or is NaN,
 // else 2 when it is clamped, else 0. Returns whether any output is marked.
-bool Convert(const double* y, std::int32_t* out, std::uint8_t* marks, std::size_t m,
-             double margin, std::int32_t lo, std::int32_t hi)
+bool Convert(const double* y, std::int32_t* out, std::uint8_t* marks, std::size_t m, double margin,
+             std::int32_t lo, std::int32_t hi)
 {
     const double low = lo - 1.0, high = hi + 1.0;
     const V2 rounder = {kRounder, kRounder}, zero = {};
@@ -256,8 +255,9 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
     if (threadsAsked > 0)
         threads = std::min({static_cast<std::size_t>(threadsAsked), segments, kMaxWorkers});
     else if (segments >= kMinThreadSegments)
-        threads = std::min({static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u)),
-                            kMaxWorkers, segments});
+        threads =
+            std::min({static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u)),
+                      kMaxWorkers, segments});
     const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
     if (!m_stream.Reserve(N + n) || !Prepare(s, workers))
         return false;

@@ -39,8 +39,8 @@ class FftBlock {
     // memory is short or FFTW cannot plan. *clamped receives the number of clamped
     // outputs. threads: as CStreamFilter::SetThreads.
     bool Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out, std::size_t n,
-                std::int32_t lo, std::int32_t hi, std::size_t* clamped,
-                std::size_t* firstClamped, int threads, WorkerPool& pool);
+                std::int32_t lo, std::int32_t hi, std::size_t* clamped, std::size_t* firstClamped,
+                int threads, WorkerPool& pool);
 
     // The margin for FFT size L, N taps with sum |h| = sumAbs and sqrt(sum h^2) = norm2,
     // and inputs of magnitude at most X (see FftBlock.cpp).
@@ -54,8 +54,8 @@ class FftBlock {
 
   private:
     struct Worker {
-        AlignedArray<double> real;     // L samples of a segment, then its convolution
-        AlignedArray<double> spectrum; // L / 2 + 1 complex values, interleaved
+        AlignedArray<double> real;        // L samples of a segment, then its convolution
+        AlignedArray<double> spectrum;    // L / 2 + 1 complex values, interleaved
         AlignedArray<std::uint8_t> marks; // per output: 1 near a jump, 2 clamped
         std::size_t clamped = 0;
         std::size_t firstClamped = 0; // valid when clamped > 0
@@ -66,12 +66,12 @@ class FftBlock {
     void UpdateSums(const FilterState& s);
     void DestroyPlans();
 
-    std::size_t m_size = 0;     // L, a power of two; 0 before the first plan
-    std::size_t m_length = 0;   // N, for which the taps' transform is made
+    std::size_t m_size = 0;   // L, a power of two; 0 before the first plan
+    std::size_t m_length = 0; // N, for which the taps' transform is made
     fftw_plan_s* m_forward = nullptr;
     fftw_plan_s* m_backward = nullptr;
     AlignedArray<double> m_taps; // the taps' transform divided by L, interleaved complex
-    double m_sumAbs = 0.0; // of the taps, for the margin
+    double m_sumAbs = 0.0;       // of the taps, for the margin
     double m_norm2 = 0.0;
     bool m_sumsStale = true;
     bool m_tapsChanged = true;

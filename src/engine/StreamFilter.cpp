@@ -117,8 +117,7 @@ bool CStreamFilter::EnsureWork()
 
 FilterState CStreamFilter::State()
 {
-    return FilterState{m_pCoef.get(), m_pDelay.get(), static_cast<std::size_t>(m_nLength),
-                       &m_nPos};
+    return FilterState{m_pCoef.get(), m_pDelay.get(), static_cast<std::size_t>(m_nLength), &m_nPos};
 }
 
 void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
@@ -142,13 +141,13 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
 {
     if (n > 0 && m_nLength >= 1 && m_eSamplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
-        const bool fft = m_eSamplePath == SamplePath::Fft ||
-                         (m_pBlock->CountTaps(s) &&
-                          m_pFft->Worthwhile(s, m_pBlock->NonZeroTaps(), n, lo, hi));
+        const bool fft =
+            m_eSamplePath == SamplePath::Fft ||
+            (m_pBlock->CountTaps(s) && m_pFft->Worthwhile(s, m_pBlock->NonZeroTaps(), n, lo, hi));
         std::size_t clamped = 0;
         m_pFft->ScaleMargin(m_dMarginScale);
-        if (fft && m_pFft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_nThreads,
-                                  *m_pPool))
+        if (fft &&
+            m_pFft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_nThreads, *m_pPool))
             return clamped;
     }
     return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped);

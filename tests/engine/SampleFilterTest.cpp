@@ -5,12 +5,11 @@
 #include "engine/RavelinDoc.h"
 #include "engine/StreamFilter.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <random>
 #include <sstream>
 #include <tuple>
@@ -146,7 +145,8 @@ Edges EdgeSignal(const Taps& h, Range r, std::mt19937_64& rng)
     for (std::size_t period : {2, 3, 64, 509, 4096})
         Append(x, 5000, [&](std::size_t i) { return i % period < period / 2 ? r.lo : r.hi; });
     std::normal_distribution<double> noise(0.0, 1.2 * r.hi);
-    Append(x, 20000, [&](std::size_t) { return std::clamp(noise(rng), double(r.lo), double(r.hi)); });
+    Append(x, 20000,
+           [&](std::size_t) { return std::clamp(noise(rng), double(r.lo), double(r.hi)); });
     std::uniform_int_distribution<std::int32_t> any(r.lo, r.hi);
     Append(x, 20000, [&](std::size_t i) {
         return i % 97 == 0 ? any(rng) : i % 211 == 0 ? (i % 2 ? r.lo : r.hi) : 0;
@@ -164,7 +164,8 @@ Edges EdgeSignal(const Taps& h, Range r, std::mt19937_64& rng)
         std::size_t j = 1 + rng() % c;
         while (h[c - j] == 0.0)
             j = 1 + rng() % c;
-        const auto most = static_cast<std::uint64_t>(std::min(0.999 / std::fabs(h[c - j]), double(r.hi)));
+        const auto most =
+            static_cast<std::uint64_t>(std::min(0.999 / std::fabs(h[c - j]), double(r.hi)));
         const auto a = static_cast<std::int32_t>(1 + rng() % std::max<std::uint64_t>(most, 1));
         const std::size_t t0 = x.size();
         const std::int32_t sign = event % 2 ? 1 : -1;
@@ -265,8 +266,8 @@ TEST(SampleFilter, TooSmallMarginOrNoRecheckFails)
     const Taps lpf4 = Preset(FILTER_LPF4), dyadic = Dyadic();
     const Samples impulses = EdgeSignal(lpf4, k16, rng).x;
     const Samples loud = LoudNoise(k16, 60000, rng);
-    for (const auto& [h, x, scale] : {std::tuple(&lpf4, &impulses, 0.0),
-                                      {&dyadic, &loud, 0.0}, {&dyadic, &loud, 1e-8}}) {
+    for (const auto& [h, x, scale] :
+         {std::tuple(&lpf4, &impulses, 0.0), {&dyadic, &loud, 0.0}, {&dyadic, &loud, 1e-8}}) {
         const Result expected = Reference(*h, *x, k16);
         for (double s : {scale, 1.0}) {
             CStreamFilter f;
@@ -330,7 +331,8 @@ TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
                     want.first = want.y.size() - 1;
             }
             got.y.resize(in.size());
-            got.clamped = f.ProcessSamples(in.data(), got.y.data(), in.size(), k16.lo, k16.hi, &got.first);
+            got.clamped =
+                f.ProcessSamples(in.data(), got.y.data(), in.size(), k16.lo, k16.hi, &got.first);
             std::fesetround(FE_TONEAREST);
             EXPECT_EQ(Diff(want, got), "") << "case " << c << ", rounding mode " << mode;
             EXPECT_EQ(f.FftStats().samples, mode == FE_TONEAREST && c == 0 ? in.size() : 0u)
