@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -339,6 +340,34 @@ TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
                 << "case " << c << ", rounding mode " << mode;
         }
     }
+}
+
+// Filters on several threads at once each make their plans (FFTW's planner is not
+// thread-safe) and filter alike.
+TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
+{
+    std::mt19937_64 rng(6);
+    const Samples x = LoudNoise(k16, 30000, rng);
+    const int presets[] = {FILTER_LPF4, FILTER_LPF8, FILTER_LPF20, FILTER_LPF4};
+    std::vector<Result> expected;
+    for (int preset : presets)
+        expected.push_back(Reference(Preset(preset), x, k16));
+    std::vector<Result> got(std::size(presets));
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < std::size(presets); ++t)
+        threads.emplace_back([&, t] {
+            CRavelinDoc doc;
+            doc.m_nFilterPreset = presets[t];
+            doc.LoadFilePreset();
+            doc.m_filter.ChooseSamplePath(Path::Fft);
+            got[t].y.resize(x.size());
+            got[t].clamped = doc.m_filter.ProcessSamples(x.data(), got[t].y.data(), x.size(),
+                                                         k16.lo, k16.hi, &got[t].first);
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (std::size_t t = 0; t < std::size(presets); ++t)
+        EXPECT_EQ(Diff(expected[t], got[t]), "") << "thread " << t;
 }
 
 } // namespace
