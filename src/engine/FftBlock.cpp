@@ -84,46 +84,59 @@ typedef double V2 __attribute__((vector_size(2 * sizeof(double))));
 typedef long long M2 __attribute__((vector_size(2 * sizeof(double))));
 typedef std::int32_t I2 __attribute__((vector_size(2 * sizeof(std::int32_t))));
 
-// out[j] = the FFT value y[j] clamped to [lo, hi] and truncated, and marks[j] = 1 when it
-// lies within the margin of a jump (a non-zero integer of [lo - 1, hi + 1]) or is NaN,
-// else 2 when it is clamped, else 0. Returns whether any output is marked.
-bool Convert(const double* y, std::int32_t* out, std::uint8_t* marks, std::size_t m, double margin,
+// Outputs per flag of Convert.
+constexpr std::size_t kFlagSpan = 64;
+
+// Whether an FFT value lies within the margin of a jump (a non-zero integer of
+// [lo - 1, hi + 1]) or is NaN, and whether it is clamped; Convert's tests, one at a time.
+bool NearJump(double v, double margin, double low, double high)
+{
+    const double r = (v + kRounder) - kRounder;
+    return !(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high);
+}
+bool Clamped(double v, double low, double high)
+{
+    return !(v > low) || v >= high;
+}
+
+// out[j] = the FFT value y[j] clamped to [lo, hi] and truncated; flags[c] = whether any
+// of y[c * kFlagSpan, (c + 1) * kFlagSpan) is near a jump or clamped (see NearJump).
+void Convert(const double* y, std::int32_t* out, bool* flags, std::size_t m, double margin,
              std::int32_t lo, std::int32_t hi)
 {
+    static_assert(kFlagSpan % 2 == 0);
     const double low = lo - 1.0, high = hi + 1.0;
-    const V2 rounder = {kRounder, kRounder}, zero = {};
+    const V2 rounder = {kRounder, kRounder}, zero = {}, one = {1.0, 1.0};
     const V2 vMargin = {margin, margin}, vLow = {low, low}, vHigh = {high, high};
     const V2 vLo = {double(lo), double(lo)}, vHi = {double(hi), double(hi)};
     const M2 noSign = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
-    M2 any = {};
-    std::size_t j = 0;
-    for (; j + 2 <= m; j += 2) {
-        V2 v;
-        std::memcpy(&v, y + j, sizeof v);
-        const V2 r = (v + rounder) - rounder;
-        const V2 distance = (V2)((M2)(v - r) & noSign);
-        const M2 near = ~(distance >= vMargin) & (r != zero) & ~(r < vLow) & ~(r > vHigh);
-        const M2 clamp = ~(v > vLow) | (v >= vHigh);
-        V2 c = v < vHi ? v : vHi;
-        c = c > vLo ? c : vLo;
-        const I2 sample = __builtin_convertvector(c, I2);
-        std::memcpy(out + j, &sample, sizeof sample);
-        const M2 mark = (near & 1) | (~near & clamp & 2);
-        marks[j] = static_cast<std::uint8_t>(mark[0]);
-        marks[j + 1] = static_cast<std::uint8_t>(mark[1]);
-        any |= mark;
+    for (std::size_t from = 0; from < m; from += kFlagSpan) {
+        const std::size_t to = std::min(m, from + kFlagSpan);
+        // Counts the flagged lanes in doubles: kept as lane masks, the compiler moves
+        // them through general registers at every step.
+        V2 count = {};
+        std::size_t j = from;
+        for (; j + 2 <= to; j += 2) {
+            V2 v;
+            std::memcpy(&v, y + j, sizeof v);
+            const V2 r = (v + rounder) - rounder;
+            const V2 distance = (V2)((M2)(v - r) & noSign);
+            const M2 near = (distance < vMargin) & (r != zero) & (r >= vLow) & (r <= vHigh);
+            const M2 flag = near | (v <= vLow) | (v >= vHigh) | (v != v);
+            count += flag ? one : zero;
+            V2 c = v < vHi ? v : vHi;
+            c = c > vLo ? c : vLo;
+            const I2 sample = __builtin_convertvector(c, I2);
+            std::memcpy(out + j, &sample, sizeof sample);
+        }
+        bool flagged = count[0] + count[1] != 0.0;
+        for (; j < to; ++j) {
+            const double v = y[j];
+            flagged |= NearJump(v, margin, low, high) || Clamped(v, low, high);
+            out[j] = static_cast<std::int32_t>(v > lo ? (v < hi ? v : hi) : lo);
+        }
+        flags[from / kFlagSpan] = flagged;
     }
-    bool marked = (any[0] | any[1]) != 0;
-    for (; j < m; ++j) {
-        const double v = y[j];
-        const double r = (v + kRounder) - kRounder;
-        const bool near = !(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high);
-        const bool clamp = !(v > low) || v >= high;
-        out[j] = static_cast<std::int32_t>(v > lo ? (v < hi ? v : hi) : lo);
-        marks[j] = near ? 1 : clamp ? 2 : 0;
-        marked |= marks[j] != 0;
-    }
-    return marked;
 }
 
 // The largest magnitude of a sample in [lo, hi].
@@ -196,7 +209,7 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
     const std::size_t bins = L / 2 + 1;
     for (int w = 0; w < workers; ++w)
         if (!m_workers[w].real.Reserve(L) || !m_workers[w].spectrum.Reserve(2 * bins) ||
-            !m_workers[w].marks.Reserve(L))
+            !m_workers[w].flags.Reserve(L / kFlagSpan + 1))
             return false;
     if (L != m_size) {
         DestroyPlans();
@@ -305,27 +318,31 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
             }
             fftw_execute_dft_c2r(m_backward, reinterpret_cast<fftw_complex*>(spectrum), real);
 
-            // First every output from its FFT value, marking those near a jump (NaN too)
-            // and the clamped ones; then the marked ones, in order.
+            // First every output from its FFT value, flagging stretches with outputs near
+            // a jump (NaN too) or clamped; then those stretches, output by output.
             std::int32_t* const o = out + a;
-            std::uint8_t* const marks = w.marks.Data();
-            const bool any = Convert(real + (N - 1), o, marks, m, margin, lo, hi);
-            for (std::size_t j = 0; any && j < m; ++j) {
-                if (marks[j] == 0)
+            const double* const y = real + (N - 1);
+            bool* const flags = w.flags.Data();
+            Convert(y, o, flags, m, margin, lo, hi);
+            const double low = lo - 1.0, high = hi + 1.0;
+            for (std::size_t from = 0; from < m; from += kFlagSpan) {
+                if (!flags[from / kFlagSpan])
                     continue;
-                bool wasClamped = true;
-                if (marks[j] == 1) {
-                    // The sum Process makes: from 0.0, in increasing tap order.
-                    const double* newest = stream + a + j + N;
-                    double sum = 0.0;
-                    for (std::size_t k = 0; k < N; ++k)
-                        sum += newest[-static_cast<std::ptrdiff_t>(k)] * s.coef[k];
-                    o[j] = ToSample(sum, lo, hi, wasClamped);
-                    ++w.rechecked;
+                for (std::size_t j = from; j < std::min(m, from + kFlagSpan); ++j) {
+                    bool wasClamped = Clamped(y[j], low, high);
+                    if (NearJump(y[j], margin, low, high)) {
+                        // The sum Process makes: from 0.0, in increasing tap order.
+                        const double* newest = stream + a + j + N;
+                        double sum = 0.0;
+                        for (std::size_t k = 0; k < N; ++k)
+                            sum += newest[-static_cast<std::ptrdiff_t>(k)] * s.coef[k];
+                        o[j] = ToSample(sum, lo, hi, wasClamped);
+                        ++w.rechecked;
+                    }
+                    // A worker takes its segments in increasing order.
+                    if (wasClamped && w.clamped++ == 0)
+                        w.firstClamped = a + j;
                 }
-                // A worker takes its segments in increasing order.
-                if (wasClamped && w.clamped++ == 0)
-                    w.firstClamped = a + j;
             }
         }
     };

@@ -54,9 +54,9 @@ class FftBlock {
 
   private:
     struct Worker {
-        AlignedArray<double> real;        // L samples of a segment, then its convolution
-        AlignedArray<double> spectrum;    // L / 2 + 1 complex values, interleaved
-        AlignedArray<std::uint8_t> marks; // per output: 1 near a jump, 2 clamped
+        AlignedArray<double> real;     // L samples of a segment, then its convolution
+        AlignedArray<double> spectrum; // L / 2 + 1 complex values, interleaved
+        AlignedArray<bool> flags;      // per stretch of outputs: some need a second look
         std::size_t clamped = 0;
         std::size_t firstClamped = 0; // valid when clamped > 0
         std::uint64_t rechecked = 0;
