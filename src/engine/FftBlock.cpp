@@ -281,11 +281,14 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
     for (std::size_t i = 0; i < N; ++i)
         if (!(std::fabs(stream[i]) <= X))
             return false;
+    std::int32_t least = lo, most = hi; // without a branch, so that it runs in vector lanes
     for (std::size_t i = 0; i < n; ++i) {
-        if (in[i] < lo || in[i] > hi)
-            return false;
+        least = std::min(least, in[i]);
+        most = std::max(most, in[i]);
         stream[N + i] = in[i];
     }
+    if (least < lo || most > hi)
+        return false;
 
     UpdateSums(s);
     const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
