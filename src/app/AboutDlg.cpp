@@ -102,7 +102,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     label->setObjectName(QStringLiteral("explanationLabel"));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    CDialogUnits du(font());
+    DialogUnits du(font());
     du.FitWidth(version->sizeHint().width(), kOk.x() - kVersion.x() - 4);
     du.FitHeight(iconSide, kIcon.height());
     du.FitHeight(ok->minimumSizeHint().height(), kOk.height());

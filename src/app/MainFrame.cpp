@@ -79,12 +79,12 @@ CMainFrame::CMainFrame(QWidget* parent)
 
     InitPrinter();
 
-    m_pView = new CRavelinView(m_doc, this);
-    m_pView->setObjectName(QStringLiteral("view"));
-    m_pView->SetPrinter(m_pPrinter.get());
-    setCentralWidget(m_pView);
+    m_view = new CRavelinView(m_doc, this);
+    m_view->setObjectName(QStringLiteral("view"));
+    m_view->SetPrinter(m_printer.get());
+    setCentralWidget(m_view);
     // The tick's command is handled before the tick returns.
-    connect(m_pView, &CRavelinView::commandSent, this, &CMainFrame::OnCommand,
+    connect(m_view, &CRavelinView::commandSent, this, &CMainFrame::OnCommand,
             Qt::DirectConnection);
 
     CreateActions();
@@ -110,11 +110,11 @@ CMainFrame::~CMainFrame()
 
 void CMainFrame::InitPrinter()
 {
-    m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_pPrinter->setResolution(CRavelinView::kPrintResolution);
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_printer->setResolution(CRavelinView::kPrintResolution);
     // Landscape by default. Without any printer Qt prints to PDF, which takes the
     // same default; nothing here needs a printer to exist.
-    m_pPrinter->setPageOrientation(QPageLayout::Landscape);
+    m_printer->setPageOrientation(QPageLayout::Landscape);
 }
 
 QAction* CMainFrame::MakeAction(int id, const char* objectName, const QString& text)
@@ -159,7 +159,7 @@ void CMainFrame::CreateActions()
                                   QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
     QAction* printSetup = MakeAction(ID_FILE_PRINT_SETUP, "actionFilePrintSetup",
                                      QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
-    for (int i = 0; i < CRecentFileList::kMaxFiles; ++i) {
+    for (int i = 0; i < RecentFileList::kMaxFiles; ++i) {
         const QByteArray name = "actionFileMru" + QByteArray::number(i + 1);
         m_mruActions[i] = MakeAction(ID_FILE_MRU_FILE1 + i, name.constData(), QString());
     }
@@ -180,12 +180,12 @@ void CMainFrame::CreateActions()
     runFile->setIcon(ToolbarIcon(IMG_RUN_FILE));
 
     // View and Help.
-    m_pActionViewToolBar = MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar",
+    m_actionViewToolBar = MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar",
                                       QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
-    m_pActionViewToolBar->setCheckable(true);
-    m_pActionViewStatusBar = MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar",
+    m_actionViewToolBar->setCheckable(true);
+    m_actionViewStatusBar = MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar",
                                         QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
-    m_pActionViewStatusBar->setCheckable(true);
+    m_actionViewStatusBar->setCheckable(true);
     QAction* about = MakeAction(ID_APP_ABOUT, "actionAppAbout",
                                 QStringLiteral("Ravelinについて (&A)..."));
     about->setIcon(ToolbarIcon(IMG_ABOUT));
@@ -239,8 +239,8 @@ void CMainFrame::CreateActions()
 
     QMenu* viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
     viewMenu->setObjectName(QStringLiteral("menuView"));
-    viewMenu->addAction(m_pActionViewToolBar);
-    viewMenu->addAction(m_pActionViewStatusBar);
+    viewMenu->addAction(m_actionViewToolBar);
+    viewMenu->addAction(m_actionViewStatusBar);
 
     QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     helpMenu->setObjectName(QStringLiteral("menuHelp"));
@@ -251,28 +251,28 @@ void CMainFrame::CreateActions()
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
     // The toolbar: nine buttons in four groups.
-    m_pToolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
-    m_pToolBar->setObjectName(QStringLiteral("toolBar"));
-    m_pToolBar->setIconSize(QSize(16, 15));
-    m_pToolBar->setMovable(true);
-    m_pToolBar->setFloatable(true);
-    m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    m_pToolBar->addAction(save);
-    m_pToolBar->addSeparator();
-    m_pToolBar->addAction(print);
-    m_pToolBar->addSeparator();
-    m_pToolBar->addAction(settings);
-    m_pToolBar->addSeparator();
-    m_pToolBar->addAction(tbStep);
-    m_pToolBar->addAction(tbAnimate);
-    m_pToolBar->addAction(tbRewind);
-    m_pToolBar->addAction(tbFast);
-    m_pToolBar->addAction(runFile);
-    m_pToolBar->addSeparator();
-    m_pToolBar->addAction(about);
-    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    m_wndToolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
+    m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_wndToolBar->setIconSize(QSize(16, 15));
+    m_wndToolBar->setMovable(true);
+    m_wndToolBar->setFloatable(true);
+    m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_wndToolBar->addAction(save);
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(print);
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(settings);
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(tbStep);
+    m_wndToolBar->addAction(tbAnimate);
+    m_wndToolBar->addAction(tbRewind);
+    m_wndToolBar->addAction(tbFast);
+    m_wndToolBar->addAction(runFile);
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(about);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
     // Hidden or shown by any means (the View menu, the bars' context menu).
-    connect(m_pToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
 }
 
 void CMainFrame::CreateStatusBar()
@@ -281,9 +281,9 @@ void CMainFrame::CreateStatusBar()
     bar->setObjectName(QStringLiteral("statusBar"));
     // Prompts show as the bar's temporary message, which covers this pane; when
     // the pointer leaves an item the pane shows again.
-    m_pMessagePane = new QLabel(QString::fromUtf8(kReadyText), bar);
-    m_pMessagePane->setObjectName(QStringLiteral("paneMessage"));
-    bar->addWidget(m_pMessagePane, 1);
+    m_messagePane = new QLabel(QString::fromUtf8(kReadyText), bar);
+    m_messagePane->setObjectName(QStringLiteral("paneMessage"));
+    bar->addWidget(m_messagePane, 1);
 
     const std::array<std::pair<const char*, const char*>, 4> panes{{
         {"paneKana", kIndicatorKana},
@@ -310,7 +310,7 @@ bool CMainFrame::OnCommand(int id)
         return false;
 
     bool handled = true;
-    if (m_pView->OnCmdMsg(id)) {
+    if (m_view->OnCmdMsg(id)) {
     } else if (ExecuteRunCommand(m_doc, id)) {
     } else {
         switch (id) {
@@ -339,13 +339,13 @@ bool CMainFrame::OnCommand(int id)
             close();
             break;
         case ID_VIEW_TOOLBAR:
-            m_pToolBar->setVisible(m_pToolBar->isHidden());
+            m_wndToolBar->setVisible(m_wndToolBar->isHidden());
             break;
         case ID_VIEW_STATUS_BAR:
             statusBar()->setVisible(statusBar()->isHidden());
             break;
         default:
-            if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + CRecentFileList::kMaxFiles)
+            if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::kMaxFiles)
                 OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
             else
                 handled = false;
@@ -359,8 +359,8 @@ bool CMainFrame::OnCommand(int id)
 void CMainFrame::UpdateCommandUI()
 {
     m_commandUi.Refresh(m_doc);
-    m_pActionViewToolBar->setChecked(!m_pToolBar->isHidden());
-    m_pActionViewStatusBar->setChecked(!statusBar()->isHidden());
+    m_actionViewToolBar->setChecked(!m_wndToolBar->isHidden());
+    m_actionViewStatusBar->setChecked(!statusBar()->isHidden());
     UpdateRecentFileMenu();
 }
 
@@ -375,7 +375,7 @@ void CMainFrame::UpdateRecentFileMenu()
             m_mruActions[i]->setVisible(false);
         return;
     }
-    for (int i = 0; i < CRecentFileList::kMaxFiles; ++i) {
+    for (int i = 0; i < RecentFileList::kMaxFiles; ++i) {
         QAction* action = m_mruActions[i];
         const bool used = i < m_recentFiles.Size();
         action->setVisible(used);
@@ -390,7 +390,7 @@ void CMainFrame::UpdateRecentFileMenu()
 
 void CMainFrame::UpdateAllViews()
 {
-    m_pView->update();
+    m_view->update();
     UpdateCommandUI();
 }
 
@@ -404,16 +404,16 @@ void CMainFrame::PostDrawDiagram()
 
 QString CMainFrame::documentTitle() const
 {
-    return m_strPathName.isEmpty() ? QString::fromUtf8(kUntitled)
-                                   : QFileInfo(m_strPathName).fileName();
+    return m_pathName.isEmpty() ? QString::fromUtf8(kUntitled)
+                                   : QFileInfo(m_pathName).fileName();
 }
 
 void CMainFrame::SetDocumentPath(const QString& path)
 {
-    m_strPathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    m_pathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     setWindowTitle(documentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
     // Print jobs (and the name offered for a PDF file) carry the document's title.
-    m_pPrinter->setDocName(documentTitle());
+    m_printer->setDocName(documentTitle());
 }
 
 QString CMainFrame::CheckDocumentFile(const QString& path)
@@ -459,8 +459,8 @@ void CMainFrame::OnFileOpen()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QStringLiteral("すべてのﾌｧｲﾙ (*)"));
-    if (!m_strPathName.isEmpty())
-        dialog.setDirectory(QFileInfo(m_strPathName).absolutePath());
+    if (!m_pathName.isEmpty())
+        dialog.setDirectory(QFileInfo(m_pathName).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     OpenDocumentFile(dialog.selectedFiles().constFirst());
@@ -480,7 +480,7 @@ void CMainFrame::OnOpenRecentFile(int index)
 
 void CMainFrame::OnFilePrintSetup()
 {
-    QPageSetupDialog dialog(m_pPrinter.get(), this);
+    QPageSetupDialog dialog(m_printer.get(), this);
     dialog.exec();
 }
 
@@ -498,14 +498,14 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::OnRunFile()
 {
-    CQtUserPrompts prompts(this);
+    QtUserPrompts prompts(this);
     UpdateCommandUI(); // the run mode is 3 while the file dialogs are up
     RunFileFilter(m_doc, prompts);
 }
 
 void CMainFrame::OnFileSave()
 {
-    CQtUserPrompts prompts(this);
+    QtUserPrompts prompts(this);
     RunTextExport(m_doc, prompts);
 }
 

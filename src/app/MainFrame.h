@@ -31,11 +31,11 @@ public:
     ~CMainFrame() override;
 
     CRavelinDoc& document() { return m_doc; }
-    CRavelinView* view() const { return m_pView; }
-    QToolBar* toolBar() const { return m_pToolBar; }
+    CRavelinView* view() const { return m_view; }
+    QToolBar* toolBar() const { return m_wndToolBar; }
     // The application's printer settings: landscape until the user changes them.
-    QPrinter& printer() const { return *m_pPrinter; }
-    const CRecentFileList& recentFiles() const { return m_recentFiles; }
+    QPrinter& printer() const { return *m_printer; }
+    const RecentFileList& recentFiles() const { return m_recentFiles; }
 
     // Routes command id: the view's commands, then the document's, then the
     // frame's. A command whose rule says disabled is not carried out, whoever
@@ -49,7 +49,7 @@ public:
     // The document file: its name for the title ("無題" while there is none) and
     // its path (empty while there is none).
     QString documentTitle() const;
-    QString documentPath() const { return m_strPathName; }
+    QString documentPath() const { return m_pathName; }
 
     // Opens path as the document file: the title and the recent-file list change,
     // the document's state does not. When path cannot be read, tells the user and
@@ -90,19 +90,19 @@ private:
     void OnOpenRecentFile(int index);
 
     CRavelinDoc m_doc;
-    CCommandUi m_commandUi;
-    CRecentFileList m_recentFiles;
-    std::unique_ptr<QPrinter> m_pPrinter;
-    QString m_strPathName;
+    CommandUi m_commandUi;
+    RecentFileList m_recentFiles;
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_pathName;
 
-    CRavelinView* m_pView = nullptr;
-    QToolBar* m_pToolBar = nullptr;
-    QLabel* m_pMessagePane = nullptr;
+    CRavelinView* m_view = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QLabel* m_messagePane = nullptr;
     std::array<QLabel*, 4> m_indicatorPanes{};
 
-    QAction* m_pActionViewToolBar = nullptr;
-    QAction* m_pActionViewStatusBar = nullptr;
-    std::array<QAction*, CRecentFileList::kMaxFiles> m_mruActions{};
+    QAction* m_actionViewToolBar = nullptr;
+    QAction* m_actionViewStatusBar = nullptr;
+    std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 
 } // namespace ravelin

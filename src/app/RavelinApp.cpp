@@ -28,8 +28,8 @@ CRavelinApp::CRavelinApp() = default;
 
 CRavelinApp::~CRavelinApp()
 {
-    if (m_pTranslator)
-        QCoreApplication::removeTranslator(m_pTranslator.get());
+    if (m_translator)
+        QCoreApplication::removeTranslator(m_translator.get());
 }
 
 bool CRavelinApp::InitInstance(const QStringList& arguments)
@@ -45,12 +45,12 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
     QApplication::setWindowIcon(icon);
 
     // Everything the user reads is Japanese, Qt's own dialogs included.
-    m_pTranslator = std::make_unique<QTranslator>();
-    if (m_pTranslator->load(QStringLiteral("qtbase_ja"),
+    m_translator = std::make_unique<QTranslator>();
+    if (m_translator->load(QStringLiteral("qtbase_ja"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(m_pTranslator.get());
+        QCoreApplication::installTranslator(m_translator.get());
     else
-        m_pTranslator.reset();
+        m_translator.reset();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -62,7 +62,7 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
                                  QStringLiteral("[file]"));
     if (!parser.parse(arguments)) {
         PrintError(parser.errorText());
-        m_nExitCode = 2;
+        m_exitCode = 2;
         return false;
     }
     if (parser.isSet(help) || parser.isSet(version)) {
@@ -74,29 +74,29 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
                        .toLocal8Bit()
                        .constData(),
                    stdout);
-        m_nExitCode = 0;
+        m_exitCode = 0;
         return false;
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         PrintError(QStringLiteral("開けるファイルは１つだけです。"));
-        m_nExitCode = 2;
+        m_exitCode = 2;
         return false;
     }
 
-    m_pMainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<CMainFrame>();
     if (!files.isEmpty()) {
         const QString error = CMainFrame::CheckDocumentFile(files.constFirst());
         if (!error.isEmpty()) {
             PrintError(error);
             QMessageBox::critical(nullptr, QString::fromUtf8(kAppTitle), error);
-            m_pMainFrame.reset();
-            m_nExitCode = 1;
+            m_mainFrame.reset();
+            m_exitCode = 1;
             return false;
         }
-        m_pMainFrame->OpenDocumentFile(files.constFirst());
+        m_mainFrame->OpenDocumentFile(files.constFirst());
     }
-    m_pMainFrame->show();
+    m_mainFrame->show();
     return true;
 }
 

@@ -25,14 +25,14 @@ public:
     // at once, with ExitCode() to end with: an argument error or a file that cannot
     // be opened (the user has been told), or --help / --version (code 0).
     bool InitInstance(const QStringList& arguments);
-    int ExitCode() const { return m_nExitCode; }
+    int ExitCode() const { return m_exitCode; }
 
-    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
 
 private:
-    std::unique_ptr<QTranslator> m_pTranslator;
-    std::unique_ptr<CMainFrame> m_pMainFrame;
-    int m_nExitCode = 0;
+    std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    int m_exitCode = 0;
 };
 
 } // namespace ravelin

@@ -40,7 +40,7 @@ QString Abbreviated(const QString& path)
 
 } // namespace
 
-void CRecentFileList::Load()
+void RecentFileList::Load()
 {
     QSettings settings(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
     settings.beginGroup(QString::fromUtf8(kGroup));
@@ -52,7 +52,7 @@ void CRecentFileList::Load()
     }
 }
 
-void CRecentFileList::Add(const QString& path)
+void RecentFileList::Add(const QString& path)
 {
     const QString file = Normalised(path);
     m_files.removeAll(file);
@@ -62,7 +62,7 @@ void CRecentFileList::Add(const QString& path)
     Save();
 }
 
-void CRecentFileList::Remove(int index)
+void RecentFileList::Remove(int index)
 {
     if (index < 0 || index >= m_files.size())
         return;
@@ -70,14 +70,14 @@ void CRecentFileList::Remove(int index)
     Save();
 }
 
-QString CRecentFileList::MenuText(int index) const
+QString RecentFileList::MenuText(int index) const
 {
     QString shown = Abbreviated(m_files.value(index));
     shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
 }
 
-void CRecentFileList::Save() const
+void RecentFileList::Save() const
 {
     QSettings settings(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
     settings.beginGroup(QString::fromUtf8(kGroup));

@@ -9,7 +9,7 @@ namespace ravelin {
 // entries, kept in the per-user settings of the program (organisation
 // "Local AppWizard-Generated Applications", application "Ravelin") under the group
 // "Recent File List", keys File1..File4.
-class CRecentFileList {
+class RecentFileList {
 public:
     static constexpr int kMaxFiles = 4;
 

@@ -211,7 +211,7 @@ private:
 int RunFilter(ArgReader& args)
 {
     CRavelinDoc doc;
-    doc.m_nInputPreset = INPUT_FILE;
+    doc.m_nInputPreset = kInputFile;
     std::vector<std::string_view> positional;
     while (!args.Done()) {
         const std::string_view arg = args.Next();
@@ -221,7 +221,7 @@ int RunFilter(ArgReader& args)
         }
         if (ArgReader::Is(arg, "--preset")) {
             const auto v = args.Value(arg, "--preset");
-            const auto p = ParsePreset(v, kFilterPresets, FILTER_COUNT);
+            const auto p = ParsePreset(v, kFilterPresets, kFilterCount);
             if (!p)
                 throw UsageError("unknown filter preset '" + std::string(v) + "'", "filter");
             doc.m_nFilterPreset = *p;
@@ -264,13 +264,13 @@ int RunDemo(ArgReader& args)
         }
         if (ArgReader::Is(arg, "--preset")) {
             filterText = args.Value(arg, "--preset");
-            const auto p = ParsePreset(filterText, kFilterPresets, FILTER_COUNT);
+            const auto p = ParsePreset(filterText, kFilterPresets, kFilterCount);
             if (!p)
                 throw UsageError("unknown filter preset '" + filterText + "'", "demo");
             doc.m_nFilterPreset = *p;
         } else if (ArgReader::Is(arg, "--input")) {
             inputText = args.Value(arg, "--input");
-            const auto p = ParsePreset(inputText, kInputPresets, INPUT_COUNT);
+            const auto p = ParsePreset(inputText, kInputPresets, kInputCount);
             if (!p)
                 throw UsageError("unknown input preset '" + inputText + "'", "demo");
             doc.m_nInputPreset = *p;
@@ -289,7 +289,7 @@ int RunDemo(ArgReader& args)
                   << "' is not a demonstration pair (filters 0..5 with inputs 0..2)\n";
         return kExitFailed;
     }
-    for (int i = 0; i < DEMO_STEPS; ++i)
+    for (int i = 0; i < kDemoSteps; ++i)
         doc.Advance();
     if (!outPath) {
         std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");

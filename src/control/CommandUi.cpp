@@ -6,12 +6,12 @@
 
 namespace ravelin {
 
-void CCommandUi::Add(int id, QAction* action)
+void CommandUi::Add(int id, QAction* action)
 {
     m_actions.emplace_back(id, action);
 }
 
-void CCommandUi::Refresh(const CRavelinDoc& doc) const
+void CommandUi::Refresh(const CRavelinDoc& doc) const
 {
     for (const auto& [id, action] : m_actions) {
         if (!action)
@@ -23,7 +23,7 @@ void CCommandUi::Refresh(const CRavelinDoc& doc) const
     }
 }
 
-QList<QAction*> CCommandUi::Actions(int id) const
+QList<QAction*> CommandUi::Actions(int id) const
 {
     QList<QAction*> result;
     for (const auto& [actionId, action] : m_actions)

@@ -15,7 +15,7 @@ class CRavelinDoc;
 // Menu items and toolbar buttons that carry the document's commands, each with the
 // enable and check rule of its command. Several actions may share one command
 // (a menu item and a key, say); they always show the same state.
-class CCommandUi {
+class CommandUi {
 public:
     // Registers action under command id. The action's lifetime is its owner's;
     // a deleted action is skipped.

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-CDialogUnits::CDialogUnits(const QFont& font)
+DialogUnits::DialogUnits(const QFont& font)
 {
     // The average width is taken over the 52 Latin letters, rounded to whole pixels,
     // as the template's unit was defined.
@@ -18,34 +18,34 @@ CDialogUnits::CDialogUnits(const QFont& font)
     m_sy = height / 8.0;
 }
 
-void CDialogUnits::FitWidth(int pixels, int units)
+void DialogUnits::FitWidth(int pixels, int units)
 {
     if (units > 0)
         m_sx = std::max(m_sx, static_cast<double>(pixels) / units);
 }
 
-void CDialogUnits::FitHeight(int pixels, int units)
+void DialogUnits::FitHeight(int pixels, int units)
 {
     if (units > 0)
         m_sy = std::max(m_sy, static_cast<double>(pixels) / units);
 }
 
-int CDialogUnits::X(int units) const
+int DialogUnits::X(int units) const
 {
     return static_cast<int>(std::lround(units * m_sx));
 }
 
-int CDialogUnits::Y(int units) const
+int DialogUnits::Y(int units) const
 {
     return static_cast<int>(std::lround(units * m_sy));
 }
 
-QSize CDialogUnits::Size(int width, int height) const
+QSize DialogUnits::Size(int width, int height) const
 {
     return {X(width), Y(height)};
 }
 
-QRect CDialogUnits::Rect(int x, int y, int width, int height, QPoint origin) const
+QRect DialogUnits::Rect(int x, int y, int width, int height, QPoint origin) const
 {
     // Both edges are rounded from absolute template positions, so neighbouring
     // controls keep their gaps whatever the parent.

@@ -10,9 +10,9 @@ class QFont;
 // the font's average character width, one unit down an eighth of its line height.
 // The scale may be widened so that every caption fits where the template puts it,
 // since the template was drawn for a different font than the one we run with.
-class CDialogUnits {
+class DialogUnits {
   public:
-    explicit CDialogUnits(const QFont& font);
+    explicit DialogUnits(const QFont& font);
 
     // Widens the scale, if need be, so that `pixels` fit into `units`.
     void FitWidth(int pixels, int units);

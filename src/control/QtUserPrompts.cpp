@@ -36,7 +36,7 @@ QString& LastDirectory()
 
 void PrepareFileDialog(QFileDialog& dialog, const std::string& filter, bool native, bool save)
 {
-    dialog.setNameFilters(CQtUserPrompts::NameFilters(filter));
+    dialog.setNameFilters(QtUserPrompts::NameFilters(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog, !native);
     if (!LastDirectory().isEmpty())
         dialog.setDirectory(LastDirectory());
@@ -80,19 +80,19 @@ void WidenForCaption(QMessageBox& box)
 
 } // namespace
 
-CQtUserPrompts::CQtUserPrompts(QWidget* parent) : m_pParent(parent) {}
+QtUserPrompts::QtUserPrompts(QWidget* parent) : m_parent(parent) {}
 
-CQtUserPrompts::~CQtUserPrompts()
+QtUserPrompts::~QtUserPrompts()
 {
     EndProgress();
 }
 
-QWidget* CQtUserPrompts::Parent() const
+QWidget* QtUserPrompts::Parent() const
 {
-    return m_pParent.data();
+    return m_parent.data();
 }
 
-QStringList CQtUserPrompts::NameFilters(const std::string& filter)
+QStringList QtUserPrompts::NameFilters(const std::string& filter)
 {
     // Pairs of display name and patterns, ended by an empty name.
     const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
@@ -124,14 +124,14 @@ QStringList CQtUserPrompts::NameFilters(const std::string& filter)
     return result;
 }
 
-std::optional<std::string> CQtUserPrompts::AskOpenPath(const std::string& title,
+std::optional<std::string> QtUserPrompts::AskOpenPath(const std::string& title,
                                                        const std::string& filter)
 {
     EndProgress();
     QFileDialog dialog(Parent(), FromUtf8(title));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    PrepareFileDialog(dialog, filter, m_bNativeDialogs, false);
+    PrepareFileDialog(dialog, filter, m_nativeDialogs, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
@@ -139,7 +139,7 @@ std::optional<std::string> CQtUserPrompts::AskOpenPath(const std::string& title,
     return path.toStdString();
 }
 
-std::optional<std::string> CQtUserPrompts::AskSavePath(const std::string& title,
+std::optional<std::string> QtUserPrompts::AskSavePath(const std::string& title,
                                                        const std::string& filter)
 {
     EndProgress();
@@ -152,7 +152,7 @@ std::optional<std::string> CQtUserPrompts::AskSavePath(const std::string& title,
         // used exactly as typed.
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
         dialog.setDefaultSuffix(QString());
-        PrepareFileDialog(dialog, filter, m_bNativeDialogs, true);
+        PrepareFileDialog(dialog, filter, m_nativeDialogs, true);
         if (!proposal.isEmpty())
             dialog.selectFile(proposal);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -176,7 +176,7 @@ std::optional<std::string> CQtUserPrompts::AskSavePath(const std::string& title,
     }
 }
 
-void CQtUserPrompts::ShowMessage(const std::string& text, const std::string& caption,
+void QtUserPrompts::ShowMessage(const std::string& text, const std::string& caption,
                                  ravelin::MessageIcon icon)
 {
     EndProgress();
@@ -202,10 +202,10 @@ void CQtUserPrompts::ShowMessage(const std::string& text, const std::string& cap
     box.exec();
 }
 
-bool CQtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
+bool QtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
 {
     // A count that goes back means a new run.
-    if (!m_pProgress || done < m_nLastDone) {
+    if (!m_progress || done < m_lastDone) {
         EndProgress();
         auto* dialog =
             new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
@@ -215,36 +215,36 @@ bool CQtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
         dialog->setWindowModality(Qt::ApplicationModal);
         dialog->setAutoClose(true);
         dialog->setAutoReset(true);
-        dialog->setMinimumDuration(m_nProgressDelay);
+        dialog->setMinimumDuration(m_progressDelay);
         dialog->setValue(0); // starts the clock of the delay
-        m_pProgress = dialog;
+        m_progress = dialog;
     }
-    m_nLastDone = done;
-    if (m_pProgress->wasCanceled())
+    m_lastDone = done;
+    if (m_progress->wasCanceled())
         return false;
 
     const int value = total == 0 ? kProgressSteps
                                  : static_cast<int>(std::min(done, total) * kProgressSteps / total);
-    m_pProgress->setValue(value);
+    m_progress->setValue(value);
     // Keep every window painting. Until the modal dialog shows, clicks and keys stay
     // queued, so nothing can start another command in the middle of the run.
-    const bool shown = m_pProgress->isVisible();
+    const bool shown = m_progress->isVisible();
     QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
                                           : QEventLoop::ExcludeUserInputEvents);
-    return m_pProgress && !m_pProgress->wasCanceled();
+    return m_progress && !m_progress->wasCanceled();
 }
 
-QProgressDialog* CQtUserPrompts::ProgressDialog() const
+QProgressDialog* QtUserPrompts::ProgressDialog() const
 {
-    return m_pProgress.data();
+    return m_progress.data();
 }
 
-void CQtUserPrompts::EndProgress()
+void QtUserPrompts::EndProgress()
 {
-    if (m_pProgress) {
-        m_pProgress->hide();
-        delete m_pProgress.data();
+    if (m_progress) {
+        m_progress->hide();
+        delete m_progress.data();
     }
-    m_pProgress = nullptr;
-    m_nLastDone = 0;
+    m_progress = nullptr;
+    m_lastDone = 0;
 }

@@ -14,19 +14,19 @@ class QWidget;
 // The file commands' questions answered with Qt's dialogs: file dialogs for the
 // paths, message boxes for the messages, a progress dialog for long runs.
 // All dialogs are modal over `parent` (which may be null).
-class CQtUserPrompts : public ravelin::IUserPrompts {
+class QtUserPrompts : public ravelin::IUserPrompts {
   public:
-    explicit CQtUserPrompts(QWidget* parent = nullptr);
-    ~CQtUserPrompts() override;
+    explicit QtUserPrompts(QWidget* parent = nullptr);
+    ~QtUserPrompts() override;
 
-    CQtUserPrompts(const CQtUserPrompts&) = delete;
-    CQtUserPrompts& operator=(const CQtUserPrompts&) = delete;
+    QtUserPrompts(const QtUserPrompts&) = delete;
+    QtUserPrompts& operator=(const QtUserPrompts&) = delete;
 
     // Qt's own file dialogs instead of the desktop's, e.g. for tests that type into
     // them. Qt::AA_DontUseNativeDialogs forces the same for the whole program.
-    void SetUseNativeDialogs(bool use) { m_bNativeDialogs = use; }
+    void SetUseNativeDialogs(bool use) { m_nativeDialogs = use; }
     // How long a run must last before its progress dialog appears (default 500 ms).
-    void SetProgressDelay(int milliseconds) { m_nProgressDelay = milliseconds; }
+    void SetProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
 
     // An existing file, or nothing when the user cancels.
     std::optional<std::string> AskOpenPath(const std::string& title,
@@ -53,9 +53,9 @@ class CQtUserPrompts : public ravelin::IUserPrompts {
     void EndProgress();
     QWidget* Parent() const;
 
-    QPointer<QWidget> m_pParent;
-    bool m_bNativeDialogs = true;
-    int m_nProgressDelay = 500;
-    QPointer<QProgressDialog> m_pProgress;
-    std::uint64_t m_nLastDone = 0;
+    QPointer<QWidget> m_parent;
+    bool m_nativeDialogs = true;
+    int m_progressDelay = 500;
+    QPointer<QProgressDialog> m_progress;
+    std::uint64_t m_lastDone = 0;
 };

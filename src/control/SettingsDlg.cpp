@@ -177,63 +177,63 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
 
 void CSettingsDlg::CreateControls()
 {
-    m_pOk = new QPushButton(QStringLiteral("OK"), this);
-    m_pOk->setObjectName(QStringLiteral("ok"));
-    m_pOk->setDefault(true);
-    m_pCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    m_pCancel->setObjectName(QStringLiteral("cancel"));
-    connect(m_pOk, &QPushButton::clicked, this, &CSettingsDlg::accept);
-    connect(m_pCancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("ok"));
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    connect(m_ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
 
-    m_pFilterBox = new QGroupBox(QStringLiteral("ディジタルフィルタ係数設定"), this);
-    m_pFilterBox->setObjectName(QStringLiteral("filterBox"));
-    m_pFileFilterBox =
-        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pFilterBox);
-    m_pFileFilterBox->setObjectName(QStringLiteral("fileFilterBox"));
-    m_pInputBox = new QGroupBox(QStringLiteral("入力信号設定"), this);
-    m_pInputBox->setObjectName(QStringLiteral("inputBox"));
-    m_pFileInputBox =
-        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_pInputBox);
-    m_pFileInputBox->setObjectName(QStringLiteral("fileInputBox"));
+    m_filterBox = new QGroupBox(QStringLiteral("ディジタルフィルタ係数設定"), this);
+    m_filterBox->setObjectName(QStringLiteral("filterBox"));
+    m_fileFilterBox =
+        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_filterBox);
+    m_fileFilterBox->setObjectName(QStringLiteral("fileFilterBox"));
+    m_inputBox = new QGroupBox(QStringLiteral("入力信号設定"), this);
+    m_inputBox->setObjectName(QStringLiteral("inputBox"));
+    m_fileInputBox =
+        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_inputBox);
+    m_fileInputBox->setObjectName(QStringLiteral("fileInputBox"));
 
     // One exclusive group each across the nested frames; the id is the preset index.
-    m_pFilterGroup = new QButtonGroup(this);
+    m_filterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
-        QWidget* frame = i < kFirstFileFilter ? m_pFilterBox : m_pFileFilterBox;
+        QWidget* frame = i < kFirstFileFilter ? m_filterBox : m_fileFilterBox;
         auto* button = new QRadioButton(Caption(ravelin::kFilterPresets[i].caption), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
         // button still moves within its group by the arrow keys.
         button->setFocusPolicy(Qt::ClickFocus);
-        m_pFilterGroup->addButton(button, i);
+        m_filterGroup->addButton(button, i);
         m_filterButtons[i] = button;
     }
-    m_pInputGroup = new QButtonGroup(this);
+    m_inputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
-        QWidget* frame = i == kFileDataInput ? m_pFileInputBox : m_pInputBox;
+        QWidget* frame = i == kFileDataInput ? m_fileInputBox : m_inputBox;
         auto* button = new QRadioButton(Caption(ravelin::kInputPresets[i].caption), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
-        m_pInputGroup->addButton(button, i);
+        m_inputGroup->addButton(button, i);
         m_inputButtons[i] = button;
     }
-    connect(m_pFilterGroup, &QButtonGroup::idClicked, this, &CSettingsDlg::OnFilterClicked);
+    connect(m_filterGroup, &QButtonGroup::idClicked, this, &CSettingsDlg::OnFilterClicked);
 
-    m_pTapHeading = new QLabel(QStringLiteral("タップ番号"), m_pFileFilterBox);
-    m_pCoefHeading = new QLabel(QStringLiteral("係数"), m_pFileFilterBox);
-    for (QLabel* heading : {m_pTapHeading, m_pCoefHeading})
+    m_tapHeading = new QLabel(QStringLiteral("タップ番号"), m_fileFilterBox);
+    m_coefHeading = new QLabel(QStringLiteral("係数"), m_fileFilterBox);
+    for (QLabel* heading : {m_tapHeading, m_coefHeading})
         heading->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     for (int k = 0; k < 3; ++k) {
-        m_tapEdits[k] = new QLineEdit(m_pFileFilterBox);
+        m_tapEdits[k] = new QLineEdit(m_fileFilterBox);
         m_tapEdits[k]->setObjectName(QStringLiteral("tap%1").arg(k));
-        m_coefEdits[k] = new QLineEdit(m_pFileFilterBox);
+        m_coefEdits[k] = new QLineEdit(m_fileFilterBox);
         m_coefEdits[k]->setObjectName(QStringLiteral("coef%1").arg(k));
         for (QLineEdit* edit : {m_tapEdits[k], m_coefEdits[k]})
             edit->setAlignment(Qt::AlignCenter);
     }
 
     // Tab order: OK, Cancel, the tap column, then the coefficient column.
-    QWidget* chain[] = {m_pOk,         m_pCancel,      m_tapEdits[0],  m_tapEdits[1],
+    QWidget* chain[] = {m_ok,         m_cancel,      m_tapEdits[0],  m_tapEdits[1],
                         m_tapEdits[2], m_coefEdits[0], m_coefEdits[1], m_coefEdits[2]};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
@@ -241,7 +241,7 @@ void CSettingsDlg::CreateControls()
 
 void CSettingsDlg::PlaceControls()
 {
-    CDialogUnits du(font());
+    DialogUnits du(font());
 
     // Widen the scale until every caption fits in the room its frame leaves it.
     const auto fitCaption = [&du](QWidget* w, const Box& box, const Box& frame) {
@@ -251,29 +251,29 @@ void CSettingsDlg::PlaceControls()
         fitCaption(m_filterButtons[i], kFilters[i], FilterFrame(i));
     for (int i = 0; i < kInputCount; ++i)
         fitCaption(m_inputButtons[i], kInputs[i], InputFrame(i));
-    for (QGroupBox* box : {m_pFilterBox, m_pFileFilterBox, m_pInputBox, m_pFileInputBox}) {
+    for (QGroupBox* box : {m_filterBox, m_fileFilterBox, m_inputBox, m_fileInputBox}) {
         const QFontMetrics fm(box->font());
-        const Box& b = box == m_pFilterBox       ? kFilterBox
-                       : box == m_pFileFilterBox ? kFileFilterBox
-                       : box == m_pInputBox      ? kInputBox
+        const Box& b = box == m_filterBox       ? kFilterBox
+                       : box == m_fileFilterBox ? kFileFilterBox
+                       : box == m_inputBox      ? kInputBox
                                                  : kFileInputBox;
         du.FitWidth(fm.horizontalAdvance(box->title()) + 2 * fm.averageCharWidth() + 8, b.w);
     }
-    du.FitWidth(m_pTapHeading->sizeHint().width(), kTapEdits[0].w);
-    du.FitWidth(m_pOk->minimumSizeHint().width(), kOk.w);
-    du.FitWidth(m_pCancel->minimumSizeHint().width(), kCancel.w);
+    du.FitWidth(m_tapHeading->sizeHint().width(), kTapEdits[0].w);
+    du.FitWidth(m_ok->minimumSizeHint().width(), kOk.w);
+    du.FitWidth(m_cancel->minimumSizeHint().width(), kCancel.w);
     // Rows: a radio button may grow into the gap to the next one (13 units), a field
     // into the 16 units between its row and the next.
     du.FitHeight(m_filterButtons[0]->sizeHint().height(), 13);
     du.FitHeight(m_tapEdits[0]->minimumSizeHint().height(), 16);
-    du.FitHeight(m_pOk->minimumSizeHint().height(), 17);
+    du.FitHeight(m_ok->minimumSizeHint().height(), 17);
 
     // Qt draws a group box's frame below its title where the template's frames run
     // through it: everything inside a frame moves down by the difference, and each
     // frame grows by what its contents moved.
-    const QFontMetrics fm(m_pFileFilterBox->font());
+    const QFontMetrics fm(m_fileFilterBox->font());
     const int shift =
-        std::max(0, m_pFileFilterBox->contentsMargins().top() - 4 - (fm.height() + 1) / 2);
+        std::max(0, m_fileFilterBox->contentsMargins().top() - 4 - (fm.height() + 1) / 2);
     const auto inset = [&](const Box& frame) {
         return frame.x == kDialog.x && frame.y == kDialog.y ? 0 : shift;
     };
@@ -296,12 +296,12 @@ void CSettingsDlg::PlaceControls()
         w->setGeometry(r);
     };
 
-    place(m_pOk, kOk, kDialog);
-    place(m_pCancel, kCancel, kDialog);
-    place(m_pFilterBox, kFilterBox, kDialog, 2 * shift);
-    place(m_pFileFilterBox, kFileFilterBox, kFilterBox, shift);
-    place(m_pInputBox, kInputBox, kDialog, 2 * shift);
-    place(m_pFileInputBox, kFileInputBox, kInputBox, shift);
+    place(m_ok, kOk, kDialog);
+    place(m_cancel, kCancel, kDialog);
+    place(m_filterBox, kFilterBox, kDialog, 2 * shift);
+    place(m_fileFilterBox, kFileFilterBox, kFilterBox, shift);
+    place(m_inputBox, kInputBox, kDialog, 2 * shift);
+    place(m_fileInputBox, kFileInputBox, kInputBox, shift);
     for (int i = 0; i < kFilterCount; ++i)
         placeGrown(m_filterButtons[i], kFilters[i], FilterFrame(i));
     for (int i = 0; i < kInputCount; ++i)
@@ -315,8 +315,8 @@ void CSettingsDlg::PlaceControls()
         r.setTop(r.bottom() + 1 - height);
         label->setGeometry(r);
     };
-    placeHeading(m_pTapHeading, kTapHeading, kTapEdits[0]);
-    placeHeading(m_pCoefHeading, kCoefHeading, kCoefEdits[0]);
+    placeHeading(m_tapHeading, kTapHeading, kTapEdits[0]);
+    placeHeading(m_coefHeading, kCoefHeading, kCoefEdits[0]);
     for (int k = 0; k < 3; ++k) {
         place(m_tapEdits[k], kTapEdits[k], kFileFilterBox);
         place(m_coefEdits[k], kCoefEdits[k], kFileFilterBox);
@@ -335,8 +335,8 @@ void CSettingsDlg::showEvent(QShowEvent* event)
 
 void CSettingsDlg::LoadControls()
 {
-    CheckIndex(m_pFilterGroup, m_nFilter);
-    CheckIndex(m_pInputGroup, m_nInput);
+    CheckIndex(m_filterGroup, m_nFilter);
+    CheckIndex(m_inputGroup, m_nInput);
     for (int k = 0; k < 3; ++k) {
         m_coefEdits[k]->setText(FormatCoef(m_dCoef[k]));
         m_tapEdits[k]->setText(QString::number(m_nTap[k]));
@@ -355,7 +355,7 @@ void CSettingsDlg::paintEvent(QPaintEvent* event)
     QDialog::paintEvent(event);
     // Every paint brings the user filter's fields in line with the checked filter.
     // Setting the same state again is a no-op, so this cannot loop.
-    EnableUserFilterFields(m_pFilterGroup->checkedId() == kUserFilter);
+    EnableUserFilterFields(m_filterGroup->checkedId() == kUserFilter);
 }
 
 void CSettingsDlg::OnFilterClicked(int id)
@@ -421,8 +421,8 @@ void CSettingsDlg::accept()
         }
     }
 
-    m_nFilter = m_pFilterGroup->checkedId();
-    m_nInput = m_pInputGroup->checkedId();
+    m_nFilter = m_filterGroup->checkedId();
+    m_nInput = m_inputGroup->checkedId();
     for (int k = 0; k < 3; ++k) {
         m_dCoef[k] = coef[k];
         m_nTap[k] = tap[k];
@@ -444,21 +444,21 @@ bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent)
 {
     const ravelin::SettingsValues current = doc.Settings();
     CSettingsDlg dlg(parent);
-    dlg.m_nFilter = current.nFilter;
-    dlg.m_nInput = current.nInput;
+    dlg.m_nFilter = current.filter;
+    dlg.m_nInput = current.input;
     for (int k = 0; k < 3; ++k) {
-        dlg.m_dCoef[k] = current.dCoef[k];
-        dlg.m_nTap[k] = current.nTap[k];
+        dlg.m_dCoef[k] = current.coef[k];
+        dlg.m_nTap[k] = current.tap[k];
     }
     if (dlg.exec() != QDialog::Accepted)
         return false;
 
     ravelin::SettingsValues chosen;
-    chosen.nFilter = dlg.m_nFilter;
-    chosen.nInput = dlg.m_nInput;
+    chosen.filter = dlg.m_nFilter;
+    chosen.input = dlg.m_nInput;
     for (int k = 0; k < 3; ++k) {
-        chosen.dCoef[k] = dlg.m_dCoef[k];
-        chosen.nTap[k] = dlg.m_nTap[k];
+        chosen.coef[k] = dlg.m_dCoef[k];
+        chosen.tap[k] = dlg.m_nTap[k];
     }
     doc.ApplySettings(chosen);
     return true;

@@ -60,20 +60,20 @@ class CSettingsDlg : public QDialog {
     // Shows the validation message, then hands the field to the user to correct.
     void Fail(QLineEdit* field, const QString& message);
 
-    QPushButton* m_pOk = nullptr;
-    QPushButton* m_pCancel = nullptr;
-    QGroupBox* m_pFilterBox = nullptr;
-    QGroupBox* m_pFileFilterBox = nullptr;
-    QGroupBox* m_pInputBox = nullptr;
-    QGroupBox* m_pFileInputBox = nullptr;
-    QButtonGroup* m_pFilterGroup = nullptr;
-    QButtonGroup* m_pInputGroup = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QGroupBox* m_filterBox = nullptr;
+    QGroupBox* m_fileFilterBox = nullptr;
+    QGroupBox* m_inputBox = nullptr;
+    QGroupBox* m_fileInputBox = nullptr;
+    QButtonGroup* m_filterGroup = nullptr;
+    QButtonGroup* m_inputGroup = nullptr;
     std::array<QRadioButton*, kFilterCount> m_filterButtons{};
     std::array<QRadioButton*, kInputCount> m_inputButtons{};
     std::array<QLineEdit*, 3> m_tapEdits{};
     std::array<QLineEdit*, 3> m_coefEdits{};
-    QLabel* m_pTapHeading = nullptr;
-    QLabel* m_pCoefHeading = nullptr;
+    QLabel* m_tapHeading = nullptr;
+    QLabel* m_coefHeading = nullptr;
 };
 
 // The settings command: copies the document's presets into the dialog, runs it, and

@@ -35,18 +35,18 @@ inline constexpr int ID_VIEW_TOOLBAR = 0xE800;
 inline constexpr int ID_VIEW_STATUS_BAR = 0xE801;
 
 // Run modes held in CRavelinDoc::m_nRunMode.
-inline constexpr int RUN_IDLE = 0;
-inline constexpr int RUN_STEP = 1;
-inline constexpr int RUN_ANIMATE = 2;
-inline constexpr int RUN_FILE = 3;
+inline constexpr int kRunIdle = 0;
+inline constexpr int kRunStep = 1;
+inline constexpr int kRunAnimate = 2;
+inline constexpr int kRunFile = 3;
 
 // Animation intervals in milliseconds.
-inline constexpr int INTERVAL_NORMAL = 500;
-inline constexpr int INTERVAL_FAST = 100;
+inline constexpr int kIntervalNormal = 500;
+inline constexpr int kIntervalFast = 100;
 
 // A demonstration always runs exactly this many steps (times -1 .. 18).
-inline constexpr int DEMO_STEPS = 20;
+inline constexpr int kDemoSteps = 20;
 // Taps of the animated filter.
-inline constexpr int DEMO_TAPS = 10;
+inline constexpr int kDemoTaps = 10;
 
 } // namespace ravelin

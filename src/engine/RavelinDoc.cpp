@@ -12,9 +12,9 @@ namespace ravelin {
 CRavelinDoc::CRavelinDoc()
 {
     Reset();
-    m_nFilterPreset = FILTER_PASS;
-    m_nInputPreset = INPUT_TEST;
-    m_nRunMode = RUN_IDLE;
+    m_nFilterPreset = kFilterPass;
+    m_nInputPreset = kInputTest;
+    m_nRunMode = kRunIdle;
     m_nUserTap = {0, 1, 2};
     for (int i = 0; i < 3; ++i)
         m_dUserCoef[i] = 0.5 / (i + 1);
@@ -28,10 +28,10 @@ void CRavelinDoc::Reset()
     m_x.fill(0.0);
     m_nStep = 0;
     m_nTaps = 0;
-    m_nRunMode = RUN_IDLE;
-    m_nInterval = INTERVAL_NORMAL;
-    if (m_pListener)
-        m_pListener->UpdateAllViews();
+    m_nRunMode = kRunIdle;
+    m_nInterval = kIntervalNormal;
+    if (m_listener)
+        m_listener->UpdateAllViews();
 }
 
 double CRavelinDoc::Step(double x)
@@ -53,7 +53,7 @@ void CRavelinDoc::Advance()
     if (m_nStep == 0) {
         ApplyDemoFilterPreset();
         ApplyDemoInputPreset();
-    } else if (m_nStep >= DEMO_STEPS) {
+    } else if (m_nStep >= kDemoSteps) {
         return;
     }
     m_out[m_nStep] = Step(m_in[m_nStep]);
@@ -62,49 +62,49 @@ void CRavelinDoc::Advance()
 
 void CRavelinDoc::Flush()
 {
-    for (int i = 0; i < DEMO_TAPS; ++i)
+    for (int i = 0; i < kDemoTaps; ++i)
         Step(0.0);
 }
 
 void CRavelinDoc::ApplyDemoFilterPreset()
 {
     switch (m_nFilterPreset) {
-    case FILTER_PASS:
+    case kFilterPass:
         m_h[0] = 1.0;
         break;
-    case FILTER_DELAY5:
+    case kFilterDelay5:
         m_h[5] = 1.0;
         break;
-    case FILTER_ECHO5:
+    case kFilterEcho5:
         m_h[0] = 0.8;
         m_h[5] = 0.2;
         break;
-    case FILTER_MA5:
+    case kFilterMa5:
         std::fill_n(m_h.begin(), 5, 0.2);
         break;
-    case FILTER_LAG1:
+    case kFilterLag1:
         std::copy(kFirstOrderLag.begin(), kFirstOrderLag.end(), m_h.begin());
         break;
-    case FILTER_LAG2:
+    case kFilterLag2:
         std::copy(kSecondOrderLag.begin(), kSecondOrderLag.end(), m_h.begin());
         break;
     default:
         return;
     }
-    m_nTaps = DEMO_TAPS;
+    m_nTaps = kDemoTaps;
 }
 
 void CRavelinDoc::ApplyDemoInputPreset()
 {
     switch (m_nInputPreset) {
-    case INPUT_IMPULSE:
+    case kInputImpulse:
         m_in[1] = 1.0;
         break;
-    case INPUT_IMPULSE2:
+    case kInputImpulse2:
         m_in[1] = 1.0;
         m_in[4] = 1.0;
         break;
-    case INPUT_TEST:
+    case kInputTest:
         m_in[1] = 1.0;
         m_in[2] = -0.5;
         m_in[4] = 1.0;
@@ -133,43 +133,43 @@ bool CRavelinDoc::LoadFilePreset()
 {
     CStreamFilter& f = m_filter;
     switch (m_nFilterPreset) {
-    case FILTER_PASS:
+    case kFilterPass:
         return LoadTable(f, std::array{1.0});
-    case FILTER_DELAY5:
+    case kFilterDelay5:
         if (!f.SetLength(6))
             return false;
         f.SetCoef(5, 1.0);
         return true;
-    case FILTER_ECHO5:
+    case kFilterEcho5:
         if (!f.SetLength(6))
             return false;
         f.SetCoef(0, 0.8);
         f.SetCoef(5, 0.2);
         return true;
-    case FILTER_MA5:
+    case kFilterMa5:
         return LoadTable(f, std::array{0.2, 0.2, 0.2, 0.2, 0.2});
-    case FILTER_LAG1:
+    case kFilterLag1:
         return LoadTable(f, kFirstOrderLag);
-    case FILTER_LAG2:
+    case kFilterLag2:
         return LoadTable(f, kSecondOrderLag);
-    case FILTER_DELAY1023:
+    case kFilterDelay1023:
         if (!f.SetLength(1024))
             return false;
         f.SetCoef(1023, 1.0);
         return true;
-    case FILTER_ECHO1023:
+    case kFilterEcho1023:
         if (!f.SetLength(1024))
             return false;
         f.SetCoef(0, 0.9);
         f.SetCoef(1023, 0.2);
         return true;
-    case FILTER_LPF4:
+    case kFilterLpf4:
         return LoadTable(f, kLowPass4);
-    case FILTER_LPF8:
+    case kFilterLpf8:
         return LoadTable(f, kLowPass8);
-    case FILTER_LPF20:
+    case kFilterLpf20:
         return LoadTable(f, kLowPass20);
-    case FILTER_USER3: {
+    case kFilterUser3: {
         // Taps whose coefficient is exactly zero count neither for the length nor
         // for the coefficients; a later entry naming the same tap wins.
         int m = 0;
@@ -190,8 +190,8 @@ bool CRavelinDoc::LoadFilePreset()
 
 bool CRavelinDoc::IsDemoPair() const
 {
-    return m_nFilterPreset >= FILTER_PASS && m_nFilterPreset <= FILTER_LAG2 &&
-           m_nInputPreset >= INPUT_IMPULSE && m_nInputPreset <= INPUT_TEST;
+    return m_nFilterPreset >= kFilterPass && m_nFilterPreset <= kFilterLag2 &&
+           m_nInputPreset >= kInputImpulse && m_nInputPreset <= kInputTest;
 }
 
 SettingsValues CRavelinDoc::Settings() const
@@ -201,19 +201,19 @@ SettingsValues CRavelinDoc::Settings() const
 
 void CRavelinDoc::ApplySettings(const SettingsValues& values)
 {
-    m_nFilterPreset = values.nFilter;
-    m_nInputPreset = values.nInput;
-    m_dUserCoef = values.dCoef;
-    m_nUserTap = values.nTap;
+    m_nFilterPreset = values.filter;
+    m_nInputPreset = values.input;
+    m_dUserCoef = values.coef;
+    m_nUserTap = values.tap;
     m_nStep = 0;
-    m_nRunMode = RUN_IDLE;
+    m_nRunMode = kRunIdle;
     Reset();
 }
 
 void CRavelinDoc::PostDrawDiagram()
 {
-    if (m_pListener)
-        m_pListener->PostDrawDiagram();
+    if (m_listener)
+        m_listener->PostDrawDiagram();
 }
 
 } // namespace ravelin

@@ -19,38 +19,38 @@ public:
 
 // The eight values the settings dialog edits.
 struct SettingsValues {
-    int nFilter = -1;
-    int nInput = -1;
-    std::array<double, 3> dCoef{};
-    std::array<int, 3> nTap{};
+    int filter = -1;
+    int input = -1;
+    std::array<double, 3> coef{};
+    std::array<int, 3> tap{};
 };
 
 // Filter presets: the position of the button in the settings dialog's filter group.
 enum FilterPreset : int {
-    FILTER_NONE = -1,
-    FILTER_PASS = 0,
-    FILTER_DELAY5,
-    FILTER_ECHO5,
-    FILTER_MA5,
-    FILTER_LAG1,
-    FILTER_LAG2,
-    FILTER_DELAY1023, // file run only from here on
-    FILTER_ECHO1023,
-    FILTER_LPF4,
-    FILTER_LPF8,
-    FILTER_LPF20,
-    FILTER_USER3,
-    FILTER_COUNT
+    kFilterNone = -1,
+    kFilterPass = 0,
+    kFilterDelay5,
+    kFilterEcho5,
+    kFilterMa5,
+    kFilterLag1,
+    kFilterLag2,
+    kFilterDelay1023, // file run only from here on
+    kFilterEcho1023,
+    kFilterLpf4,
+    kFilterLpf8,
+    kFilterLpf20,
+    kFilterUser3,
+    kFilterCount
 };
 
 // Input presets: the position of the button in the dialog's input group.
 enum InputPreset : int {
-    INPUT_NONE = -1,
-    INPUT_IMPULSE = 0,
-    INPUT_IMPULSE2,
-    INPUT_TEST,
-    INPUT_FILE, // file run only
-    INPUT_COUNT
+    kInputNone = -1,
+    kInputImpulse = 0,
+    kInputImpulse2,
+    kInputTest,
+    kInputFile, // file run only
+    kInputCount
 };
 
 // Everything the program computes: the ten-tap demonstration, the presets chosen in
@@ -62,7 +62,7 @@ public:
 
     CRavelinDoc();
 
-    void SetListener(IDocListener* listener) { m_pListener = listener; }
+    void SetListener(IDocListener* listener) { m_listener = listener; }
 
     // Clears the four arrays, the step count and the run mode, sets the normal
     // interval and asks every view to repaint. Presets and m_filter are kept.
@@ -104,8 +104,8 @@ public:
     std::array<double, kArraySize> m_in{};
     std::array<double, kArraySize> m_out{};
     int m_nStep = 0;
-    int m_nFilterPreset = FILTER_PASS;
-    int m_nInputPreset = INPUT_TEST;
+    int m_nFilterPreset = kFilterPass;
+    int m_nInputPreset = kInputTest;
     int m_nRunMode = 0;
     int m_nInterval = 500;
     std::array<int, 3> m_nUserTap{0, 1, 2};
@@ -113,7 +113,7 @@ public:
     CStreamFilter m_filter;
 
 private:
-    IDocListener* m_pListener = nullptr;
+    IDocListener* m_listener = nullptr;
 };
 
 } // namespace ravelin

@@ -9,14 +9,14 @@ namespace {
 
 void RunStep(CRavelinDoc& doc)
 {
-    doc.m_nRunMode = RUN_STEP;
+    doc.m_nRunMode = kRunStep;
     doc.Advance();
     doc.PostDrawDiagram();
 }
 
 void RunAnimate(CRavelinDoc& doc)
 {
-    doc.m_nRunMode = RUN_ANIMATE;
+    doc.m_nRunMode = kRunAnimate;
     doc.Advance();
     doc.PostDrawDiagram();
 }
@@ -34,21 +34,21 @@ bool ExecuteRunCommand(CRavelinDoc& doc, int id)
         RunAnimate(doc);
         return true;
     case ID_TB_STEP:
-        doc.m_nInterval = INTERVAL_NORMAL;
+        doc.m_nInterval = kIntervalNormal;
         RunStep(doc);
         return true;
     case ID_TB_ANIMATE:
-        doc.m_nInterval = INTERVAL_NORMAL;
+        doc.m_nInterval = kIntervalNormal;
         RunAnimate(doc);
         return true;
     case ID_TB_FAST:
-        doc.m_nInterval = INTERVAL_FAST;
+        doc.m_nInterval = kIntervalFast;
         RunAnimate(doc);
         return true;
     case ID_TB_REWIND:
         // Step 0 makes the next Advance re-apply the presets; Flush clears the register.
         doc.m_nStep = 0;
-        doc.m_nInterval = INTERVAL_NORMAL;
+        doc.m_nInterval = kIntervalNormal;
         doc.Flush();
         RunStep(doc);
         return true;
@@ -62,19 +62,19 @@ CommandState QueryCommandState(const CRavelinDoc& doc, int id)
     const bool demo = doc.IsDemoPair();
     switch (id) {
     case ID_RUN_STEP:
-        return {demo, doc.m_nRunMode == RUN_STEP};
+        return {demo, doc.m_nRunMode == kRunStep};
     case ID_RUN_ANIMATE:
-        return {demo, doc.m_nRunMode == RUN_ANIMATE};
+        return {demo, doc.m_nRunMode == kRunAnimate};
     case ID_RUN_FILE:
-        return {doc.m_nFilterPreset != FILTER_NONE && doc.m_nInputPreset == INPUT_FILE,
-                doc.m_nRunMode == RUN_FILE};
+        return {doc.m_nFilterPreset != kFilterNone && doc.m_nInputPreset == kInputFile,
+                doc.m_nRunMode == kRunFile};
     case ID_TB_STEP:
     case ID_TB_ANIMATE:
     case ID_TB_REWIND:
     case ID_TB_FAST:
         return {demo, false};
     case ID_FILE_SAVE:
-        return {demo && doc.m_nStep == DEMO_STEPS, false};
+        return {demo && doc.m_nStep == kDemoSteps, false};
     default:
         return {true, false};
     }

@@ -25,11 +25,11 @@ CStreamFilter::~CStreamFilter() = default;
 
 void CStreamFilter::Release()
 {
-    m_pCoef.reset();
-    m_pDelay.reset();
-    m_nLength = 0;
-    m_nPos = 0;
-    m_bTapsChanged = true;
+    m_coef.reset();
+    m_delay.reset();
+    m_length = 0;
+    m_pos = 0;
+    m_tapsChanged = true;
     if (m_pFft)
         m_pFft->ResetStatistics();
 }
@@ -44,35 +44,35 @@ int CStreamFilter::SetLength(int n)
     std::unique_ptr<double[]> delay(new (std::nothrow) double[size]());
     if (n > 0 && (!coef || !delay))
         return 0;
-    m_pCoef = std::move(coef);
-    m_pDelay = std::move(delay);
-    m_nLength = n;
+    m_coef = std::move(coef);
+    m_delay = std::move(delay);
+    m_length = n;
     return 1;
 }
 
 int CStreamFilter::SetCoef(int i, double value)
 {
-    if (i < 0 || i >= m_nLength)
+    if (i < 0 || i >= m_length)
         return 0;
-    m_pCoef[i] = value;
-    m_bTapsChanged = true;
+    m_coef[i] = value;
+    m_tapsChanged = true;
     return 1;
 }
 
 double CStreamFilter::Process(double x)
 {
-    if (m_nLength < 1)
+    if (m_length < 1)
         return 0.0;
-    m_pDelay[m_nPos] = x;
+    m_delay[m_pos] = x;
     double sum = 0.0;
-    int q = m_nPos;
-    for (int k = 0; k < m_nLength; ++k) {
-        sum += m_pDelay[q] * m_pCoef[k];
-        if (++q == m_nLength)
+    int q = m_pos;
+    for (int k = 0; k < m_length; ++k) {
+        sum += m_delay[q] * m_coef[k];
+        if (++q == m_length)
             q = 0;
     }
-    if (--m_nPos < 0)
-        m_nPos = m_nLength - 1;
+    if (--m_pos < 0)
+        m_pos = m_length - 1;
     return sum;
 }
 
@@ -83,7 +83,7 @@ CStreamFilter::Simd CStreamFilter::BestSimd()
 
 CStreamFilter::Simd CStreamFilter::ActiveSimd() const
 {
-    return std::min(m_eSimdLimit, BestSimd());
+    return std::min(m_simdLimit, BestSimd());
 }
 
 FftStatistics CStreamFilter::FftStats() const
@@ -99,37 +99,37 @@ void CStreamFilter::ScaleFftMargin(double factor)
 // Creates the block operations' working memory, and tells them of new coefficients.
 bool CStreamFilter::EnsureWork()
 {
-    if (!m_pBlock)
-        m_pBlock.reset(new (std::nothrow) DirectBlock);
+    if (!m_block)
+        m_block.reset(new (std::nothrow) DirectBlock);
     if (!m_pFft)
         m_pFft.reset(new (std::nothrow) FftBlock);
     if (!m_pPool)
         m_pPool.reset(new (std::nothrow) WorkerPool);
-    if (!m_pBlock || !m_pFft || !m_pPool)
+    if (!m_block || !m_pFft || !m_pPool)
         return false;
-    if (m_bTapsChanged) {
-        m_pBlock->TapsChanged();
+    if (m_tapsChanged) {
+        m_block->TapsChanged();
         m_pFft->TapsChanged();
-        m_bTapsChanged = false;
+        m_tapsChanged = false;
     }
     return true;
 }
 
 FilterState CStreamFilter::State()
 {
-    return FilterState{m_pCoef.get(), m_pDelay.get(), static_cast<std::size_t>(m_nLength), &m_nPos};
+    return FilterState{m_coef.get(), m_delay.get(), static_cast<std::size_t>(m_length), &m_pos};
 }
 
 void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
 {
     if (n == 0)
         return;
-    if (m_nLength < 1) {
+    if (m_length < 1) {
         std::fill(out, out + n, 0.0);
         return;
     }
     if (!EnsureWork() ||
-        !m_pBlock->Filter(State(), KernelsFor(ActiveSimd()), in, out, n, m_nThreads, *m_pPool)) {
+        !m_block->Filter(State(), KernelsFor(ActiveSimd()), in, out, n, m_threads, *m_pPool)) {
         for (std::size_t i = 0; i < n; ++i)
             out[i] = Process(in[i]);
     }
@@ -139,15 +139,15 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
                                           std::size_t n, std::int32_t lo, std::int32_t hi,
                                           std::size_t* firstClamped)
 {
-    if (n > 0 && m_nLength >= 1 && m_eSamplePath != SamplePath::Direct && EnsureWork()) {
+    if (n > 0 && m_length >= 1 && m_eSamplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
         const bool fft =
             m_eSamplePath == SamplePath::Fft ||
-            (m_pBlock->CountTaps(s) && m_pFft->Worthwhile(s, m_pBlock->NonZeroTaps(), n, lo, hi));
+            (m_block->CountTaps(s) && m_pFft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi));
         std::size_t clamped = 0;
         m_pFft->ScaleMargin(m_dMarginScale);
         if (fft &&
-            m_pFft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_nThreads, *m_pPool))
+            m_pFft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_threads, *m_pPool))
             return clamped;
     }
     return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped);
@@ -163,7 +163,7 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
     constexpr std::size_t kShortPiece = 1024;
     double stackBuffer[2 * kShortPiece];
     std::size_t piece = std::min(n, kLongPiece);
-    double* x = EnsureWork() ? m_pBlock->Scratch(2 * piece) : nullptr;
+    double* x = EnsureWork() ? m_block->Scratch(2 * piece) : nullptr;
     if (!x) {
         piece = kShortPiece;
         x = stackBuffer;

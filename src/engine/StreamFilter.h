@@ -74,8 +74,8 @@ class CStreamFilter {
     // which makes the results wrong near the jumps).
     void ScaleFftMargin(double factor);
 
-    int Length() const { return m_nLength; }
-    double Coef(int i) const { return (i >= 0 && i < m_nLength) ? m_pCoef[i] : 0.0; }
+    int Length() const { return m_length; }
+    double Coef(int i) const { return (i >= 0 && i < m_length) ? m_coef[i] : 0.0; }
 
     // Instruction sets the block operation can use, narrowest first.
     enum class Simd { Baseline, Avx2, Avx512 };
@@ -83,7 +83,7 @@ class CStreamFilter {
     static Simd BestSimd();
     // Caps the instruction set of this filter's block operation (no cap by default);
     // for comparisons and benchmarks, as every choice gives the same results.
-    void LimitSimd(Simd level) { m_eSimdLimit = level; }
+    void LimitSimd(Simd level) { m_simdLimit = level; }
     // What ProcessBlock uses: the cap, narrowed to what the processor supports.
     Simd ActiveSimd() const;
 
@@ -93,7 +93,7 @@ class CStreamFilter {
     // (samples of ProcessBlock, FFT segments of ProcessSamples). The results are the
     // same in every case.
     static constexpr int kMaxThreads = 8;
-    void SetThreads(int n) { m_nThreads = n < 0 ? 0 : n; }
+    void SetThreads(int n) { m_threads = n < 0 ? 0 : n; }
 
   private:
     void Release();
@@ -102,19 +102,19 @@ class CStreamFilter {
     std::size_t ProcessSamplesDirect(const std::int32_t* in, std::int32_t* out, std::size_t n,
                                      std::int32_t lo, std::int32_t hi, std::size_t* firstClamped);
 
-    std::unique_ptr<double[]> m_pCoef;
-    std::unique_ptr<double[]> m_pDelay;
-    int m_nLength = 0;
-    int m_nPos = 0; // slot of the next input sample; moves backwards
+    std::unique_ptr<double[]> m_coef;
+    std::unique_ptr<double[]> m_delay;
+    int m_length = 0;
+    int m_pos = 0; // slot of the next input sample; moves backwards
 
     // Working memory of the block operations and their threads; created on first use,
     // kept for the next block.
-    std::unique_ptr<DirectBlock> m_pBlock;
+    std::unique_ptr<DirectBlock> m_block;
     std::unique_ptr<FftBlock> m_pFft;
     std::unique_ptr<WorkerPool> m_pPool;
-    bool m_bTapsChanged = true; // the block operations must see the new coefficients
-    int m_nThreads = 0;
-    Simd m_eSimdLimit = Simd::Avx512;
+    bool m_tapsChanged = true; // the block operations must see the new coefficients
+    int m_threads = 0;
+    Simd m_simdLimit = Simd::Avx512;
     SamplePath m_eSamplePath = SamplePath::Automatic;
     double m_dMarginScale = 1.0;
 };

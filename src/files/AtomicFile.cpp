@@ -34,12 +34,12 @@ mode_t NewFileMode(const std::string& target)
 
 } // namespace
 
-CAtomicFile::~CAtomicFile()
+AtomicFile::~AtomicFile()
 {
     Discard();
 }
 
-bool CAtomicFile::Open(const std::string& targetPath)
+bool AtomicFile::Open(const std::string& targetPath)
 {
     Discard();
     m_failed = false;
@@ -72,8 +72,8 @@ bool CAtomicFile::Open(const std::string& targetPath)
     if (fd < 0)
         return false;
     m_temp = pattern;
-    m_pFile = ::fdopen(fd, "wb");
-    if (!m_pFile) {
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) {
         ::close(fd);
         ::unlink(m_temp.c_str());
         m_temp.clear();
@@ -82,29 +82,29 @@ bool CAtomicFile::Open(const std::string& targetPath)
     return true;
 }
 
-bool CAtomicFile::Write(const void* data, std::size_t size)
+bool AtomicFile::Write(const void* data, std::size_t size)
 {
-    if (!m_pFile || m_failed)
+    if (!m_file || m_failed)
         return false;
-    if (size > 0 && std::fwrite(data, 1, size, m_pFile) != size)
+    if (size > 0 && std::fwrite(data, 1, size, m_file) != size)
         m_failed = true;
     return !m_failed;
 }
 
-bool CAtomicFile::Commit()
+bool AtomicFile::Commit()
 {
-    if (!m_pFile)
+    if (!m_file)
         return false;
-    bool ok = !m_failed && std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
+    bool ok = !m_failed && std::fflush(m_file) == 0 && !std::ferror(m_file);
     struct stat old{};
     if (ok && ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
-        ::fchown(::fileno(m_pFile), old.st_uid, old.st_gid) != 0) {
+        ::fchown(::fileno(m_file), old.st_uid, old.st_gid) != 0) {
         // Not allowed to give the file back to its owner: it stays ours, as any save would.
     }
-    ok = ok && ::fchmod(::fileno(m_pFile), NewFileMode(m_target)) == 0;
-    ok = ok && ::fsync(::fileno(m_pFile)) == 0;
-    ok = (std::fclose(m_pFile) == 0) && ok;
-    m_pFile = nullptr;
+    ok = ok && ::fchmod(::fileno(m_file), NewFileMode(m_target)) == 0;
+    ok = ok && ::fsync(::fileno(m_file)) == 0;
+    ok = (std::fclose(m_file) == 0) && ok;
+    m_file = nullptr;
     ok = ok && std::rename(m_temp.c_str(), m_target.c_str()) == 0;
     if (!ok) {
         ::unlink(m_temp.c_str());
@@ -122,11 +122,11 @@ bool CAtomicFile::Commit()
     return true;
 }
 
-void CAtomicFile::Discard()
+void AtomicFile::Discard()
 {
-    if (m_pFile) {
-        std::fclose(m_pFile);
-        m_pFile = nullptr;
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
     }
     if (!m_temp.empty()) {
         ::unlink(m_temp.c_str());

@@ -9,12 +9,12 @@ namespace ravelin {
 // the data goes to a temporary file in the target's folder, which is flushed,
 // synced and renamed over the target by Commit. Until then an existing file at
 // the target stays untouched, and a destroyed, uncommitted file leaves nothing behind.
-class CAtomicFile {
+class AtomicFile {
 public:
-    CAtomicFile() = default;
-    ~CAtomicFile();
-    CAtomicFile(const CAtomicFile&) = delete;
-    CAtomicFile& operator=(const CAtomicFile&) = delete;
+    AtomicFile() = default;
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Creates the temporary file. False when the folder cannot take it, or when the
     // target exists and is not a regular file (a link is followed to the file it
@@ -22,7 +22,7 @@ public:
     bool Open(const std::string& targetPath);
 
     // The stream to write to; valid between a successful Open and Commit.
-    std::FILE* Stream() const { return m_pFile; }
+    std::FILE* Stream() const { return m_file; }
 
     // Writes all bytes; false on any short write.
     bool Write(const void* data, std::size_t size);
@@ -35,7 +35,7 @@ public:
     void Discard();
 
 private:
-    std::FILE* m_pFile = nullptr;
+    std::FILE* m_file = nullptr;
     std::string m_target;
     std::string m_temp;
     bool m_failed = false;

@@ -41,8 +41,8 @@ std::string CantWrite(const std::string& path)
 // Sets the run mode for the duration of the run and back to idle on every path.
 class RunModeScope {
 public:
-    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = RUN_FILE; }
-    ~RunModeScope() { m_doc.m_nRunMode = RUN_IDLE; }
+    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = kRunFile; }
+    ~RunModeScope() { m_doc.m_nRunMode = kRunIdle; }
     RunModeScope(const RunModeScope&) = delete;
     RunModeScope& operator=(const RunModeScope&) = delete;
 
@@ -81,7 +81,7 @@ FilePtr OpenInput(const std::string& path, std::uint64_t& fileSize)
     return FilePtr(f);
 }
 
-std::string InformationText(const std::string& path, const CWavHeader& h, std::uint32_t count)
+std::string InformationText(const std::string& path, const WavHeader& h, std::uint32_t count)
 {
     std::string text;
     text += "ファイル名: " + path + "\n";
@@ -150,7 +150,7 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts)
         return RunResult::Refused;
     }
 
-    CWavHeader header;
+    WavHeader header;
     if (header.ReadWavHeader(input.get()) != 0 || header.BlockAlign() == 0) {
         prompts.ShowMessage(WrongFormat(path), "", MessageIcon::Error);
         return RunResult::Refused;
@@ -211,7 +211,7 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts)
     if (!FilterSamples(doc.m_filter, data, bits, prompts))
         return RunResult::Cancelled;
 
-    CAtomicFile output;
+    AtomicFile output;
     if (!output.Open(path)) {
         prompts.ShowMessage(CantOpen(path), "", MessageIcon::Error);
         return RunResult::Failed;

@@ -56,7 +56,7 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     out += eol;
     out += l.coefHead;
     out += eol;
-    for (int k = 0; k < DEMO_TAPS; ++k) {
+    for (int k = 0; k < kDemoTaps; ++k) {
         AppendFormat(out, "%8d  %10.5f", k, doc.m_h[k]);
         out += eol;
     }
@@ -65,7 +65,7 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     out += eol;
     out += l.resultHead;
     out += eol;
-    for (int i = 0; i < DEMO_STEPS; ++i) {
+    for (int i = 0; i < kDemoSteps; ++i) {
         AppendFormat(out, "%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]);
         out += eol;
     }
@@ -75,7 +75,7 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
 std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path)
 {
     const std::string text = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
-    CAtomicFile file;
+    AtomicFile file;
     if (!file.Open(path))
         return "error .... can't open the file [" + path + "]\n";
     if (!file.Write(text.data(), text.size()) || !file.Commit()) {

@@ -41,7 +41,7 @@ int TagEquals(const std::uint8_t* bytes, const char* tag)
     return std::memcmp(bytes, tag, 4) == 0 ? 0 : 1;
 }
 
-CWavHeader::CWavHeader()
+WavHeader::WavHeader()
 {
     std::memcpy(&m_bytes[0], "RIFF", 4);
     std::memcpy(&m_bytes[8], "WAVE", 4);
@@ -50,23 +50,23 @@ CWavHeader::CWavHeader()
     std::memcpy(&m_bytes[36], "data", 4);
 }
 
-std::uint16_t CWavHeader::U16(std::size_t at) const
+std::uint16_t WavHeader::U16(std::size_t at) const
 {
     return static_cast<std::uint16_t>(m_bytes[at] | m_bytes[at + 1] << 8);
 }
 
-std::uint32_t CWavHeader::U32(std::size_t at) const
+std::uint32_t WavHeader::U32(std::size_t at) const
 {
     return LoadU32(&m_bytes[at]);
 }
 
-void CWavHeader::PutU32(std::size_t at, std::uint32_t v)
+void WavHeader::PutU32(std::size_t at, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         m_bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-int CWavHeader::ReadWavHeader(std::FILE* file)
+int WavHeader::ReadWavHeader(std::FILE* file)
 {
     std::uint8_t head[12];
     if (!ReadExact(file, head, sizeof head) || TagEquals(head, "RIFF") != 0 ||
@@ -104,9 +104,9 @@ int CWavHeader::ReadWavHeader(std::FILE* file)
     }
 }
 
-bool CWavHeader::WriteWavHeader(std::FILE* file) const
+bool WavHeader::WriteWavHeader(std::FILE* file) const
 {
-    CWavHeader out = *this;
+    WavHeader out = *this;
     out.PutU32(4, 36u + DataSize());
     out.PutU32(16, 16);
     std::memcpy(&out.m_bytes[0], "RIFF", 4);

@@ -8,11 +8,11 @@ namespace ravelin {
 
 // The canonical 44-byte WAV header, kept byte for byte as it is written.
 // All multi-byte fields are little-endian.
-class CWavHeader {
+class WavHeader {
 public:
     static constexpr std::size_t kSize = 44;
 
-    CWavHeader(); // "RIFF" 0 "WAVE" "fmt " 16 <zeros> "data" 0
+    WavHeader(); // "RIFF" 0 "WAVE" "fmt " 16 <zeros> "data" 0
 
     const std::array<std::uint8_t, kSize>& Bytes() const { return m_bytes; }
 

@@ -175,7 +175,7 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
     // 6. Values, 10 right of and 5 below each box's corner. Indices are bounded
     // here so that a document outside its invariants cannot make the painter
     // read past its arrays.
-    const int step = std::clamp(doc.m_nStep, 0, DEMO_STEPS);
+    const int step = std::clamp(doc.m_nStep, 0, kDemoSteps);
     const double output = step >= 1 ? doc.m_out[step - 1] : 0.0;
     for (int k = 0; k < 10; ++k) {
         TextOut(p, 88 + 60 * k, 54, Value(doc.m_x[k]));
@@ -192,7 +192,7 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
 
     // 8. The listing: one row per step done.
     TextOut(p, 125, 170, QStringLiteral("時刻　入力信号　出力信号"));
-    for (int i = 0; i <= step - 1 && i < DEMO_STEPS; ++i)
+    for (int i = 0; i <= step - 1 && i < kDemoSteps; ++i)
         TextOut(p, 125, 182 + kCellHeight * i,
                 QString::asprintf("%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]));
 
@@ -201,7 +201,7 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
 
     // 10. Keep the animation going: the next step is due one interval after this
     // paint. Stopping is the tick's business, never the painter's.
-    if (doc.m_nRunMode == RUN_ANIMATE && doc.m_nStep < DEMO_STEPS)
+    if (doc.m_nRunMode == kRunAnimate && doc.m_nStep < kDemoSteps)
         ArmAnimTimer(doc.m_nInterval);
 }
 
@@ -215,8 +215,8 @@ void CRavelinView::OnDraw(QPainter& painter, bool printing)
 void CRavelinView::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    if (m_pFrameToCopy) {
-        painter.drawPixmap(0, 0, *m_pFrameToCopy);
+    if (m_frameToCopy) {
+        painter.drawPixmap(0, 0, *m_frameToCopy);
         return;
     }
     painter.fillRect(rect(), palette().color(QPalette::Base));
@@ -238,9 +238,9 @@ void CRavelinView::OnDrawDiagram()
     }
     // One copy of the finished image: the window never shows a half-drawn diagram.
     if (isVisible()) {
-        m_pFrameToCopy = &frame;
+        m_frameToCopy = &frame;
         repaint();
-        m_pFrameToCopy = nullptr;
+        m_frameToCopy = nullptr;
     }
 }
 
@@ -263,7 +263,7 @@ void CRavelinView::OnTimer(int timerId)
         return;
     m_animTimer.stop();
     // Step or rewind meanwhile means pause; a confirmed settings dialog, stop.
-    if (m_doc.m_nRunMode == RUN_ANIMATE)
+    if (m_doc.m_nRunMode == kRunAnimate)
         emit commandSent(ID_RUN_ANIMATE);
 }
 
@@ -289,17 +289,17 @@ bool CRavelinView::OnCmdMsg(int id)
 
 void CRavelinView::OnFilePrint()
 {
-    if (!m_pPrinter)
+    if (!m_printer)
         return;
-    if (!OnPreparePrinting(*m_pPrinter))
+    if (!OnPreparePrinting(*m_printer))
         return;
-    PrintPages(*m_pPrinter);
+    PrintPages(*m_printer);
 }
 
 void CRavelinView::OnFilePrintDirect()
 {
-    if (m_pPrinter)
-        PrintPages(*m_pPrinter);
+    if (m_printer)
+        PrintPages(*m_printer);
 }
 
 bool CRavelinView::OnPreparePrinting(QPrinter& printer)
@@ -345,9 +345,9 @@ bool CRavelinView::PrintPages(QPrinter& printer)
 
 void CRavelinView::OnFilePrintPreview()
 {
-    if (!m_pPrinter)
+    if (!m_printer)
         return;
-    QPrintPreviewDialog preview(m_pPrinter, window());
+    QPrintPreviewDialog preview(m_printer, window());
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { PrintPages(*printer); });
     if (const QWidget* frame = window())

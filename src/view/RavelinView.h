@@ -33,7 +33,7 @@ public:
     CRavelinDoc& GetDocument() const { return m_doc; }
 
     // The application's printer settings, used by print and preview. Not owned.
-    void SetPrinter(QPrinter* printer) { m_pPrinter = printer; }
+    void SetPrinter(QPrinter* printer) { m_printer = printer; }
 
     // The painter: draws the whole diagram for doc onto painter in logical units
     // (origin top-left), with the target's current pen, background and font
@@ -92,11 +92,11 @@ private:
     void OnTimer(int timerId);
 
     CRavelinDoc& m_doc;
-    QPrinter* m_pPrinter = nullptr;
+    QPrinter* m_printer = nullptr;
     QBasicTimer m_animTimer;
     int m_nAnimInterval = 0;
     // Set only while OnDrawDiagram copies its finished image to the window.
-    const QPixmap* m_pFrameToCopy = nullptr;
+    const QPixmap* m_frameToCopy = nullptr;
 };
 
 } // namespace ravelin

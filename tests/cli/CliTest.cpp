@@ -97,12 +97,12 @@ TEST_F(Cli, FilterAndDemo)
     EXPECT_EQ(ReadBytes(dir / "u.wav"), MakeWav({1, 1, 22050}, Samples16({100, -400, 700, -600})));
 
     EXPECT_EQ(Tool("demo --preset ma5 --input impulse2 -o ma.txt").status, 0);
-    EXPECT_EQ(ReadText(dir / "ma.txt"), FormatTextExport(Finished(FILTER_MA5, INPUT_IMPULSE2),
+    EXPECT_EQ(ReadText(dir / "ma.txt"), FormatTextExport(Finished(kFilterMa5, kInputImpulse2),
                                                           TextEncoding::ShiftJis, "\r\n"));
     EXPECT_EQ(Tool("demo --preset 5 --input 0").out,
-              FormatTextExport(Finished(FILTER_LAG2, INPUT_IMPULSE), TextEncoding::Utf8, "\n"));
+              FormatTextExport(Finished(kFilterLag2, kInputImpulse), TextEncoding::Utf8, "\n"));
     EXPECT_EQ(Tool("demo").out,
-              FormatTextExport(Finished(FILTER_PASS, INPUT_TEST), TextEncoding::Utf8, "\n"));
+              FormatTextExport(Finished(kFilterPass, kInputTest), TextEncoding::Utf8, "\n"));
     for (const char* args : {"demo --preset lpf4 --input test", "demo --input file"}) {
         const Outcome no = Tool(args);
         EXPECT_EQ(no.status, 1) << args;

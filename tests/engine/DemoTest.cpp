@@ -44,7 +44,7 @@ TEST(Demo, EveryPairMatchesPlainConvolution)
 
 TEST(Demo, AdvanceStopsAtTwentyAndStepWithoutTapsOnlyStores)
 {
-    Finished doc(FILTER_ECHO5, INPUT_TEST);
+    Finished doc(kFilterEcho5, kInputTest);
     const auto x = doc.m_x;
     const auto out = doc.m_out;
     doc.Advance();
@@ -95,12 +95,12 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
     CRavelinDoc doc;
     Listener listener;
     doc.SetListener(&listener);
-    doc.m_nFilterPreset = FILTER_ECHO5;
+    doc.m_nFilterPreset = kFilterEcho5;
     // The toolbar sets its interval, the menu keeps the current one; each steps once.
     for (const auto& [id, mode, interval] :
-         {std::tuple(ID_TB_FAST, RUN_ANIMATE, 100), {ID_RUN_ANIMATE, RUN_ANIMATE, 100},
-          {ID_RUN_STEP, RUN_STEP, 100}, {ID_TB_ANIMATE, RUN_ANIMATE, 500},
-          {ID_TB_FAST, RUN_ANIMATE, 100}, {ID_TB_STEP, RUN_STEP, 500}}) {
+         {std::tuple(ID_TB_FAST, kRunAnimate, 100), {ID_RUN_ANIMATE, kRunAnimate, 100},
+          {ID_RUN_STEP, kRunStep, 100}, {ID_TB_ANIMATE, kRunAnimate, 500},
+          {ID_TB_FAST, kRunAnimate, 100}, {ID_TB_STEP, kRunStep, 500}}) {
         ASSERT_TRUE(ExecuteRunCommand(doc, id));
         EXPECT_EQ(std::pair(doc.m_nRunMode, doc.m_nInterval), std::pair(mode, interval)) << id;
     }
@@ -111,11 +111,11 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
         ExecuteRunCommand(doc, ID_RUN_ANIMATE);
     const auto firstRun = doc.m_out;
     ExecuteRunCommand(doc, ID_RUN_STEP); // at step 20 only the mode changes
-    EXPECT_TRUE(doc.m_nStep == 20 && doc.m_nRunMode == RUN_STEP && doc.m_out == firstRun);
+    EXPECT_TRUE(doc.m_nStep == 20 && doc.m_nRunMode == kRunStep && doc.m_out == firstRun);
 
     ExecuteRunCommand(doc, ID_TB_FAST);
     ExecuteRunCommand(doc, ID_TB_REWIND); // flushed, then time -1 (input 0) stepped in
-    EXPECT_EQ(State(doc), std::tuple(int{FILTER_ECHO5}, 2, 1, RUN_STEP, 500));
+    EXPECT_EQ(State(doc), std::tuple(int{kFilterEcho5}, 2, 1, kRunStep, 500));
     EXPECT_TRUE(std::all_of(&doc.m_x[0], &doc.m_x[10], [](double v) { return v == 0.0; }));
     EXPECT_EQ(doc.m_out[5], firstRun[5]); // old outputs stay until overwritten
     while (doc.m_nStep < 20)
@@ -125,8 +125,8 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
 
 TEST(RunCommands, EnableAndCheckRules)
 {
-    for (int filter = -1; filter < FILTER_COUNT; ++filter)
-        for (int input = -1; input < INPUT_COUNT; ++input)
+    for (int filter = -1; filter < kFilterCount; ++filter)
+        for (int input = -1; input < kInputCount; ++input)
             for (int step : {0, 19, 20})
                 for (int mode = 0; mode <= 3; ++mode) {
                     CRavelinDoc doc;

@@ -18,7 +18,7 @@ using namespace test;
 RunResult FileRun(ScriptedPrompts& p, const std::string& in, const std::string& out, double k = 1)
 {
     CRavelinDoc doc;
-    doc.m_nFilterPreset = FILTER_USER3;
+    doc.m_nFilterPreset = kFilterUser3;
     doc.m_nUserTap = {0, 0, 0};
     doc.m_dUserCoef = {0.0, 0.0, k};
     p.openPath = in;
@@ -101,7 +101,7 @@ TEST(FileRun, CancelsWriteNothing)
     const TempDir dir;
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2, 3})));
     CRavelinDoc doc;
-    doc.m_nFilterPreset = FILTER_LPF4;
+    doc.m_nFilterPreset = kFilterLpf4;
     ScriptedPrompts p;
     EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no input chosen
     EXPECT_EQ(doc.m_filter.Length(), 511);                  // but the preset is loaded
@@ -139,13 +139,13 @@ TEST(TextExport, ExactBytesOfTwoPairs)
 {
     const TempDir dir;
     const std::string path = dir / "result";
-    EXPECT_EQ(WriteTextExport(Finished(FILTER_PASS, INPUT_IMPULSE), path), "");
+    EXPECT_EQ(WriteTextExport(Finished(kFilterPass, kInputImpulse), path), "");
     EXPECT_EQ(ReadText(path), ExportFile({{0, "1.00000"}}, {{0, "     1.000     1.000"}}));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"result"}); // no extension added
 
     ScriptedPrompts p; // through the command, over the existing file
     p.savePath = path;
-    EXPECT_EQ(RunTextExport(Finished(FILTER_ECHO5, INPUT_TEST), p), RunResult::Done);
+    EXPECT_EQ(RunTextExport(Finished(kFilterEcho5, kInputTest), p), RunResult::Done);
     EXPECT_EQ(p.shown, "");
     EXPECT_EQ(p.titles, std::vector<std::string>{"アニメーション結果の*.txtへの保存"});
     const char* one = "     1.000     0.800";
@@ -157,7 +157,7 @@ TEST(TextExport, ExactBytesOfTwoPairs)
                                           {11, "     0.000     0.050"}}));
 
     // The console form: UTF-8 and LF.
-    const Finished echo(FILTER_ECHO5, INPUT_TEST);
+    const Finished echo(kFilterEcho5, kInputTest);
     const std::string text = FormatTextExport(echo, TextEncoding::Utf8, "\n");
     EXPECT_TRUE(text.starts_with("タップ係数\n係数番号　タップ係数\n       0     0.80000\n"));
     EXPECT_NE(text.find("\n\nアニメーションの結果\n時刻　入力信号　出力信号\n  -1"), text.npos);

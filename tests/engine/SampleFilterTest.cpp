@@ -186,7 +186,7 @@ Edges EdgeSignal(const Taps& h, Range r, std::mt19937_64& rng)
 TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
 {
     std::mt19937_64 rng(12);
-    for (int preset : {FILTER_LPF4, FILTER_LPF8, FILTER_LPF20}) {
+    for (int preset : {kFilterLpf4, kFilterLpf8, kFilterLpf20}) {
         const Taps h = Preset(preset);
         for (Range r : {k16, k8}) {
             const Edges edges = EdgeSignal(h, r, rng);
@@ -264,7 +264,7 @@ TEST(SampleFilter, ExactIntegersAndClampEdges)
 TEST(SampleFilter, TooSmallMarginOrNoRecheckFails)
 {
     std::mt19937_64 rng(8);
-    const Taps lpf4 = Preset(FILTER_LPF4), dyadic = Dyadic();
+    const Taps lpf4 = Preset(kFilterLpf4), dyadic = Dyadic();
     const Samples impulses = EdgeSignal(lpf4, k16, rng).x;
     const Samples loud = LoudNoise(k16, 60000, rng);
     for (const auto& [h, x, scale] :
@@ -291,14 +291,14 @@ TEST(SampleFilter, DenseFiltersTakeTheFftPath)
     std::mt19937_64 rng(2);
     const Samples x = LoudNoise(k16, 65536, rng);
     Samples y(x.size());
-    for (int preset = FILTER_PASS; preset <= FILTER_USER3; ++preset) {
+    for (int preset = kFilterPass; preset <= kFilterUser3; ++preset) {
         CRavelinDoc doc;
         doc.m_nFilterPreset = preset;
         doc.m_nUserTap = {0, 4096, 8192};
         doc.m_dUserCoef = {0.5, 0.25, 0.25};
         ASSERT_TRUE(doc.LoadFilePreset());
         doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
-        const bool lowPass = preset >= FILTER_LPF4 && preset <= FILTER_LPF20;
+        const bool lowPass = preset >= kFilterLpf4 && preset <= kFilterLpf20;
         EXPECT_EQ(doc.m_filter.FftStats().samples, lowPass ? x.size() : 0u) << "preset " << preset;
     }
 }
@@ -309,7 +309,7 @@ TEST(SampleFilter, DenseFiltersTakeTheFftPath)
 TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
 {
     std::mt19937_64 rng(4);
-    const Taps h = Preset(FILTER_LPF8);
+    const Taps h = Preset(kFilterLpf8);
     Samples x = LoudNoise(k16, 20000, rng);
     for (int mode : {FE_TONEAREST, FE_UPWARD}) {
         for (int c = 0; c < 3; ++c) {
@@ -348,7 +348,7 @@ TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
 {
     std::mt19937_64 rng(6);
     const Samples x = LoudNoise(k16, 30000, rng);
-    const int presets[] = {FILTER_LPF4, FILTER_LPF8, FILTER_LPF20, FILTER_LPF4};
+    const int presets[] = {kFilterLpf4, kFilterLpf8, kFilterLpf20, kFilterLpf4};
     std::vector<Result> expected;
     for (int preset : presets)
         expected.push_back(Reference(Preset(preset), x, k16));

@@ -222,38 +222,38 @@ Signal Sparse(std::size_t n, const std::map<std::size_t, double>& taps)
 
 TEST(FilePresets, LengthsAndTaps)
 {
-    EXPECT_EQ(Preset(FILTER_PASS), (Signal{1.0}));
-    EXPECT_EQ(Preset(FILTER_DELAY5), Sparse(6, {{5, 1.0}}));
-    EXPECT_EQ(Preset(FILTER_ECHO5), Sparse(6, {{0, 0.8}, {5, 0.2}}));
-    EXPECT_EQ(Preset(FILTER_MA5), Signal(5, 0.2));
-    for (int lag : {FILTER_LAG1, FILTER_LAG2}) { // the demonstration's taps, checked there
-        const test::Finished demo(lag, INPUT_IMPULSE);
+    EXPECT_EQ(Preset(kFilterPass), (Signal{1.0}));
+    EXPECT_EQ(Preset(kFilterDelay5), Sparse(6, {{5, 1.0}}));
+    EXPECT_EQ(Preset(kFilterEcho5), Sparse(6, {{0, 0.8}, {5, 0.2}}));
+    EXPECT_EQ(Preset(kFilterMa5), Signal(5, 0.2));
+    for (int lag : {kFilterLag1, kFilterLag2}) { // the demonstration's taps, checked there
+        const test::Finished demo(lag, kInputImpulse);
         EXPECT_EQ(Preset(lag), Signal(demo.m_h.begin(), demo.m_h.begin() + 10));
     }
-    EXPECT_EQ(Preset(FILTER_DELAY1023), Sparse(1024, {{1023, 1.0}}));
-    EXPECT_EQ(Preset(FILTER_ECHO1023), Sparse(1024, {{0, 0.9}, {1023, 0.2}}));
+    EXPECT_EQ(Preset(kFilterDelay1023), Sparse(1024, {{1023, 1.0}}));
+    EXPECT_EQ(Preset(kFilterEcho1023), Sparse(1024, {{0, 0.9}, {1023, 0.2}}));
 
     // Low-pass: symmetric about the centre r, summing as published, the example taps.
     for (const auto& [preset, length, r, sum] :
-         {std::tuple(FILTER_LPF4, 511ul, 0.25, 0.9969996), {FILTER_LPF8, 495ul, 0.125, 1.0064514},
-          {FILTER_LPF20, 479ul, 0.05, 0.9831714}}) {
+         {std::tuple(kFilterLpf4, 511ul, 0.25, 0.9969996), {kFilterLpf8, 495ul, 0.125, 1.0064514},
+          {kFilterLpf20, 479ul, 0.05, 0.9831714}}) {
         const Signal h = Preset(preset);
         ASSERT_EQ(h.size(), length);
         EXPECT_EQ(h[(length - 1) / 2], r);
         EXPECT_TRUE(std::equal(h.begin(), h.end(), h.rbegin())) << "symmetry";
         EXPECT_NEAR(std::accumulate(h.begin(), h.end(), 0.0), sum, 1e-9);
     }
-    const Signal lpf4 = Preset(FILTER_LPF4);
+    const Signal lpf4 = Preset(kFilterLpf4);
     EXPECT_EQ((Signal{lpf4[0], lpf4[1], lpf4[2], lpf4[3], lpf4[254]}),
               (Signal{-0.0008827, -0.0012532, -0.0008896, 0.0, 0.2250791}));
-    EXPECT_EQ(Preset(FILTER_LPF8)[0], 0.0004932);
-    EXPECT_EQ(Preset(FILTER_LPF20)[0], -0.0002083);
+    EXPECT_EQ(Preset(kFilterLpf8)[0], 0.0004932);
+    EXPECT_EQ(Preset(kFilterLpf20)[0], -0.0002083);
 
     // User three-tap: the length reaches the highest tap with a coefficient, a later
     // entry for the same tap wins, all-zero coefficients leave one zero tap.
-    EXPECT_EQ(Preset(FILTER_USER3, {0, 7, 3}, {0.5, 0.0, 0.25}), Sparse(4, {{0, 0.5}, {3, 0.25}}));
-    EXPECT_EQ(Preset(FILTER_USER3, {4, 4, 8192}, {1, -2, 2}), Sparse(8193, {{4, -2}, {8192, 2}}));
-    EXPECT_EQ(Preset(FILTER_USER3, {5, 6, 7}), (Signal{0.0}));
+    EXPECT_EQ(Preset(kFilterUser3, {0, 7, 3}, {0.5, 0.0, 0.25}), Sparse(4, {{0, 0.5}, {3, 0.25}}));
+    EXPECT_EQ(Preset(kFilterUser3, {4, 4, 8192}, {1, -2, 2}), Sparse(8193, {{4, -2}, {8192, 2}}));
+    EXPECT_EQ(Preset(kFilterUser3, {5, 6, 7}), (Signal{0.0}));
 }
 
 } // namespace

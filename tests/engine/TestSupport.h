@@ -67,7 +67,7 @@ inline Bytes Samples16(const std::vector<int>& samples)
 }
 
 // ReadWavHeader on bytes in memory: where the stream stands after it, -1 when refused.
-inline long ReadHeader(Bytes bytes, CWavHeader& header)
+inline long ReadHeader(Bytes bytes, WavHeader& header)
 {
     bytes.reserve(bytes.size() + 1); // fmemopen wants a buffer even for no bytes
     std::FILE* f = ::fmemopen(bytes.data(), bytes.size(), "rb");
@@ -77,7 +77,7 @@ inline long ReadHeader(Bytes bytes, CWavHeader& header)
 }
 
 // What WriteWavHeader writes; empty when it fails.
-inline Bytes WriteHeader(const CWavHeader& header)
+inline Bytes WriteHeader(const WavHeader& header)
 {
     char* buffer = nullptr;
     std::size_t size = 0;

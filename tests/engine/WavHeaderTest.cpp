@@ -77,7 +77,7 @@ TEST(WavHeader, AcceptedAndRefusedLayouts)
     Bytes canonical6 = test::MakeWav({1, 1, 22050, 16}, Bytes(6));
     canonical6.resize(44);
     for (const auto& [name, file, accepted] : cases) {
-        CWavHeader h;
+        WavHeader h;
         const long end = test::ReadHeader(file, h);
         ASSERT_EQ(end >= 0, accepted) << name;
         h.SetDataSize(6);
@@ -88,7 +88,7 @@ TEST(WavHeader, AcceptedAndRefusedLayouts)
     }
     const Bytes full = Build({Fmt(18), {"LIST", Bytes(7, 'l')}});
     for (std::size_t n = 0; n < full.size() - 4; ++n) {
-        CWavHeader h;
+        WavHeader h;
         EXPECT_EQ(test::ReadHeader(Bytes(full.begin(), full.begin() + static_cast<long>(n)), h), -1)
             << n;
     }

@@ -11,7 +11,7 @@ using test::Bytes;
 
 std::string CheckWavHeader(const std::uint8_t* data, std::size_t size)
 {
-    CWavHeader header, again;
+    WavHeader header, again;
     if (test::ReadHeader({data, data + size}, header) < 0)
         return {};
     // Written back: the canonical 44 bytes, which read back with the fields that were read.
@@ -34,7 +34,7 @@ std::string CheckFileRun(const std::uint8_t* data, std::size_t size)
     const Bytes input(data + 1, data + size);
     test::WriteFile(in, input);
     CRavelinDoc doc;
-    doc.m_nFilterPreset = (data[0] & 0x7F) % FILTER_COUNT;
+    doc.m_nFilterPreset = (data[0] & 0x7F) % kFilterCount;
     test::ScriptedPrompts prompts;
     prompts.openPath = in;
     prompts.savePath = out;

@@ -32,8 +32,8 @@ inline std::unique_ptr<ravelin::CMainFrame> ShowMainFrame()
 inline void ConfirmSettings(ravelin::CRavelinDoc& doc, int filter, int input)
 {
     ravelin::SettingsValues values = doc.Settings();
-    values.nFilter = filter;
-    values.nInput = input;
+    values.filter = filter;
+    values.input = input;
     doc.ApplySettings(values);
 }
 

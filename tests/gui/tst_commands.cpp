@@ -74,9 +74,9 @@ class TestCommands : public QObject {
     void fastAnimationRunsToTheEndAndStops()
     {
         Act("actionTbFast")->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, DEMO_STEPS, 10000);
-        QTest::qWait(3 * INTERVAL_FAST);
-        QCOMPARE(Doc().m_nStep, DEMO_STEPS);
+        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, kDemoSteps, 10000);
+        QTest::qWait(3 * kIntervalFast);
+        QCOMPARE(Doc().m_nStep, kDemoSteps);
         QVERIFY(!View()->IsAnimTimerArmed());
         QVERIFY(Act("actionRunAnimate")->isChecked());
         QVERIFY(Act("actionFileSave")->isEnabled());
@@ -87,7 +87,7 @@ class TestCommands : public QObject {
         AnimateFast();
         Act("actionTbStep")->trigger();
         const int paused = Doc().m_nStep;
-        QTest::qWait(4 * INTERVAL_FAST); // the tick still pending only stops the timer
+        QTest::qWait(4 * kIntervalFast); // the tick still pending only stops the timer
         QCOMPARE(Doc().m_nStep, paused);
         QVERIFY(!View()->IsAnimTimerArmed());
         QVERIFY(Act("actionRunStep")->isChecked());
@@ -105,16 +105,16 @@ class TestCommands : public QObject {
         QVERIFY(driver.done());
         QCOMPARE(driver.seenClass(), QStringLiteral("CSettingsDlg"));
         // Closing the box changed nothing: the animation runs on to its end.
-        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, DEMO_STEPS, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Doc().m_nStep, kDemoSteps, 10000);
     }
 
     void confirmedSettingsStopTheAnimation()
     {
         AnimateFast();
         ConfirmSettings(Doc(), Doc().m_nFilterPreset, Doc().m_nInputPreset);
-        QTest::qWait(3 * INTERVAL_FAST);
+        QTest::qWait(3 * kIntervalFast);
         QCOMPARE(Doc().m_nStep, 0);
-        QCOMPARE(Doc().m_nRunMode, RUN_IDLE);
+        QCOMPARE(Doc().m_nRunMode, kRunIdle);
         QVERIFY(!View()->IsAnimTimerArmed());
         QVERIFY(!Act("actionRunAnimate")->isChecked());
     }

@@ -56,7 +56,7 @@ void CheckDiagram(const QImage& img, int scale, int steps)
                  qPrintable(QStringLiteral("line at %1,%2").arg(at.x()).arg(at.y())));
     }
     int rows = 0;
-    for (int row = 0; row <= DEMO_STEPS; ++row)
+    for (int row = 0; row <= kDemoSteps; ++row)
         for (int y = scale * (182 + 12 * row); y < scale * (194 + 12 * row); ++y)
             for (int x = scale * 125; x < scale * 275; ++x)
                 if (dark(x, y))
@@ -77,14 +77,14 @@ class TestDiagram : public QObject {
         QTest::addColumn<int>("steps");
         QTest::newRow("fresh") << 0;
         QTest::newRow("first step") << 1;
-        QTest::newRow("complete") << DEMO_STEPS;
+        QTest::newRow("complete") << kDemoSteps;
     }
 
     void viewShowsTheDiagram()
     {
         QFETCH(int, steps);
         CRavelinDoc doc;
-        doc.m_nFilterPreset = FILTER_ECHO5;
+        doc.m_nFilterPreset = kFilterEcho5;
         for (int i = 0; i < steps; ++i)
             doc.Advance();
         CRavelinView view(doc);

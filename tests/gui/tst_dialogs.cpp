@@ -181,12 +181,12 @@ class TestDialogs : public QObject {
         QVERIFY(!RunSettingsExchange(doc, nullptr));
         QVERIFY(driver.done());
         const SettingsValues after = doc.Settings();
-        QCOMPARE(after.nFilter, before.nFilter);
-        QCOMPARE(after.nInput, before.nInput);
-        QCOMPARE(after.nTap, before.nTap);
-        QCOMPARE(after.dCoef, before.dCoef);
+        QCOMPARE(after.filter, before.filter);
+        QCOMPARE(after.input, before.input);
+        QCOMPARE(after.tap, before.tap);
+        QCOMPARE(after.coef, before.coef);
         QCOMPARE(doc.m_nStep, 3);
-        QCOMPARE(doc.m_nRunMode, RUN_ANIMATE);
+        QCOMPARE(doc.m_nRunMode, kRunAnimate);
         QVERIFY(doc.m_out == out);
     }
 
@@ -202,12 +202,12 @@ class TestDialogs : public QObject {
         }));
         QVERIFY(RunSettingsExchange(doc, nullptr));
         QVERIFY(driver.done());
-        QCOMPARE(doc.m_nFilterPreset, int(FILTER_USER3));
-        QCOMPARE(doc.m_nInputPreset, int(INPUT_FILE));
+        QCOMPARE(doc.m_nFilterPreset, int(kFilterUser3));
+        QCOMPARE(doc.m_nInputPreset, int(kInputFile));
         QCOMPARE(doc.m_nUserTap[2], 1023);
         QCOMPARE(doc.m_dUserCoef[2], -1.5);
         QCOMPARE(doc.m_nStep, 0);
-        QCOMPARE(doc.m_nRunMode, RUN_IDLE);
+        QCOMPARE(doc.m_nRunMode, kRunIdle);
         for (double y : doc.m_out)
             QCOMPARE(y, 0.0);
     }

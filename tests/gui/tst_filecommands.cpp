@@ -70,7 +70,7 @@ ModalDriver::Step Record(Shown& into)
 
 // The prompts with Qt's own dialogs, which the driver types into; the cancelling
 // kind presses the progress dialog's Cancel as soon as the user could see it.
-class Prompts : public CQtUserPrompts {
+class Prompts : public QtUserPrompts {
   public:
     explicit Prompts(bool cancelling = false) : m_cancelling(cancelling)
     {
@@ -81,7 +81,7 @@ class Prompts : public CQtUserPrompts {
     bool cancelled = false;
     bool Progress(std::uint64_t done, std::uint64_t total) override
     {
-        const bool goOn = CQtUserPrompts::Progress(done, total);
+        const bool goOn = QtUserPrompts::Progress(done, total);
         if (m_cancelling && !cancelled && ProgressDialog() && ProgressDialog()->isVisible()) {
             QTest::mouseClick(ProgressDialog()->findChild<QPushButton*>(), Qt::LeftButton);
             cancelled = true;
@@ -123,7 +123,7 @@ class TestFileCommands : public QObject {
             Write("voice.wav", MakeWav(1, {1000, -1000, 32767, -32768, 5, -5, 7, 0, 0, 0, 0, 0}));
         const QString out = m_dir.filePath(QStringLiteral("voice-delayed.wav"));
         CRavelinDoc doc;
-        ConfirmSettings(doc, FILTER_DELAY5, INPUT_TEST);
+        ConfirmSettings(doc, kFilterDelay5, kInputTest);
         Prompts prompts;
         Shown info, done;
         ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
@@ -140,7 +140,7 @@ class TestFileCommands : public QObject {
         QCOMPARE(done.text, QStringLiteral("ファイル保存が終了しました"));
         // Five samples late, the extremes unchanged.
         QCOMPARE(ReadFile(out), MakeWav(1, {0, 0, 0, 0, 0, 1000, -1000, 32767, -32768, 5, -5, 7}));
-        QCOMPARE(doc.m_nRunMode, RUN_IDLE);
+        QCOMPARE(doc.m_nRunMode, kRunIdle);
     }
 
     void refusedInputShowsAnErrorBox()
@@ -172,7 +172,7 @@ class TestFileCommands : public QObject {
         const QString out = Write("long-out.wav", "previous contents");
         const QStringList before = Listing();
         CRavelinDoc doc;
-        ConfirmSettings(doc, FILTER_LPF4, INPUT_TEST);
+        ConfirmSettings(doc, kFilterLpf4, kInputTest);
         Prompts prompts(true);
         Shown info;
         ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
@@ -187,8 +187,8 @@ class TestFileCommands : public QObject {
     void textExportWritesTheExactBytes()
     {
         CRavelinDoc doc;
-        ConfirmSettings(doc, FILTER_PASS, INPUT_IMPULSE);
-        for (int i = 0; i < DEMO_STEPS; ++i)
+        ConfirmSettings(doc, kFilterPass, kInputImpulse);
+        for (int i = 0; i < kDemoSteps; ++i)
             QVERIFY(ExecuteRunCommand(doc, ID_RUN_STEP));
         const QString path = m_dir.filePath(QStringLiteral("result")); // no extension added
         Prompts prompts;
@@ -200,7 +200,7 @@ class TestFileCommands : public QObject {
         QByteArray expected = "\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94\r\n" // タップ係数
                               "\x8C\x57\x90\x94\x94\xD4\x8D\x86\x81\x40\x83\x5E\x83\x62\x83\x76"
                               "\x8C\x57\x90\x94\r\n"; // 係数番号　タップ係数
-        for (int k = 0; k < DEMO_TAPS; ++k)
+        for (int k = 0; k < kDemoTaps; ++k)
             expected += QStringLiteral("%1  %2\r\n")
                             .arg(k, 8)
                             .arg(k ? "0.00000" : "1.00000", 10)
@@ -209,7 +209,7 @@ class TestFileCommands : public QObject {
                     "\x89\xCA\r\n" // アニメーションの結果
                     "\x8E\x9E\x8D\x8F\x81\x40\x93\xFC\x97\xCD\x90\x4D\x8D\x86\x81\x40\x8F\x6F"
                     "\x97\xCD\x90\x4D\x8D\x86\r\n"; // 時刻　入力信号　出力信号
-        for (int t = -1; t < DEMO_STEPS - 1; ++t) {
+        for (int t = -1; t < kDemoSteps - 1; ++t) {
             const char* v = t == 0 ? " 1.000" : " 0.000";
             expected += QStringLiteral("%1    %2    %3\r\n").arg(t, 4).arg(v).arg(v).toLatin1();
         }

@@ -110,7 +110,7 @@ class TestMainFrame : public QObject {
             QTest::keyClick(m_frame.get(), Qt::Key_S, Qt::ControlModifier);
             QVERIFY2(early.seenClass().isEmpty(), qPrintable(early.seenClass()));
         }
-        for (int i = 0; i < DEMO_STEPS; ++i)
+        for (int i = 0; i < kDemoSteps; ++i)
             Act("actionRunStep")->trigger();
         ModalDriver save(ModalDriver::On<QFileDialog>(&ModalDriver::Close));
         QTest::keyClick(m_frame.get(), Qt::Key_S, Qt::ControlModifier);
