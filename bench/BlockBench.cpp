@@ -5,6 +5,13 @@
 //   peak         that rate as a share of the cores' peak pair rate (PeakRate.h) for the
 //                threads the block used
 //   vs_scalar    speed-up over Process called once per sample on the same preset
+// BM_ProcessSamples runs ProcessSamples, the file run's operation, on the same minute as
+// 16-bit samples in blocks of 64 Ki, and also reports
+//   rechecked    outputs of the FFT path recomputed with the sequential sum, per minute
+//   margin       the FFT path's margin
+//   identical    1 when every output equals the plain loop's (Process, truncation, clamp)
+// BM_PathCost times both paths of ProcessSamples on random filters of several lengths
+// and densities, on one thread: the measurements behind FftBlock's kFftCostPerTap.
 
 #include "PeakRate.h"
 #include "engine/RavelinDoc.h"
@@ -16,6 +23,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -180,6 +188,125 @@ void PresetArgs(benchmark::internal::Benchmark* b)
 }
 
 BENCHMARK(BM_ProcessBlock)->Apply(PresetArgs)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+const std::vector<std::int32_t>& WorkloadSamples()
+{
+    static const std::vector<std::int32_t> samples(Workload().begin(), Workload().end());
+    return samples;
+}
+
+// The plain loop's outputs on the minute: Process per sample, truncated and clamped.
+const std::vector<std::int32_t>& PlainOutputs(int preset)
+{
+    static std::map<int, std::vector<std::int32_t>> outputs;
+    if (auto it = outputs.find(preset); it != outputs.end())
+        return it->second;
+    CStreamFilter f;
+    LoadPreset(f, preset);
+    std::vector<std::int32_t> y;
+    for (std::int32_t v : WorkloadSamples())
+        y.push_back(
+            static_cast<std::int32_t>(std::clamp(std::trunc(f.Process(v)), -32768.0, 32767.0)));
+    return outputs[preset] = std::move(y);
+}
+
+constexpr std::size_t kFileBlock = 65536;
+
+// Args: preset, path (0 automatic, 1 direct, 2 FFT), threads (0 automatic).
+void BM_ProcessSamples(benchmark::State& state)
+{
+    const int preset = static_cast<int>(state.range(0));
+    const auto path = static_cast<CStreamFilter::SamplePath>(state.range(1));
+    CStreamFilter f;
+    LoadPreset(f, preset);
+    f.ChooseSamplePath(path);
+    f.SetThreads(static_cast<int>(state.range(2)));
+    const std::vector<std::int32_t>& x = WorkloadSamples();
+    std::vector<std::int32_t> y(x.size());
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < x.size(); i += kFileBlock)
+            f.ProcessSamples(x.data() + i, y.data() + i, std::min(kFileBlock, x.size() - i), -32768,
+                             32767);
+        benchmark::ClobberMemory();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        seconds += took.count();
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    const double samples = static_cast<double>(x.size()) * iterations;
+    const ravelin::FftStatistics stats = f.FftStats();
+    state.counters["Msamples/s"] = samples / seconds * 1e-6;
+    state.counters["vs_scalar"] = samples / seconds / ScalarRate(preset);
+    state.counters["rechecked"] = static_cast<double>(stats.rechecked) / iterations;
+    state.counters["margin"] = stats.margin;
+    // A fresh filter, so that the outputs start from silence as the plain loop's do.
+    CStreamFilter g;
+    LoadPreset(g, preset);
+    g.ChooseSamplePath(path);
+    for (std::size_t i = 0; i < x.size(); i += kFileBlock)
+        g.ProcessSamples(x.data() + i, y.data() + i, std::min(kFileBlock, x.size() - i), -32768,
+                         32767);
+    state.counters["identical"] = y == PlainOutputs(preset) ? 1.0 : 0.0;
+}
+
+void SamplesArgs(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"preset", "path", "threads"});
+    for (int preset = 0; preset < 12; ++preset)
+        b->Args({preset, 0, 0});
+    for (int preset : {8, 9, 10})
+        for (int path : {1, 2})
+            for (int threads : {0, 1})
+                b->Args({preset, path, threads});
+}
+
+BENCHMARK(BM_ProcessSamples)->Apply(SamplesArgs)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// Args: taps, non-zero taps per thousand, path (1 direct, 2 FFT). One thread, 64 Ki
+// blocks; reports nanoseconds per sample and, for the direct path, per non-zero tap.
+void BM_PathCost(benchmark::State& state)
+{
+    const auto taps = static_cast<int>(state.range(0));
+    const auto perMille = static_cast<unsigned>(state.range(1));
+    CStreamFilter f;
+    f.SetLength(taps);
+    std::mt19937_64 rng(static_cast<std::uint64_t>(taps) * 1000 + perMille);
+    std::uniform_real_distribution<double> coef(-0.1, 0.1);
+    int nonZero = 0;
+    for (int k = 0; k < taps; ++k)
+        if (rng() % 1000 < perMille) {
+            f.SetCoef(k, coef(rng));
+            ++nonZero;
+        }
+    f.ChooseSamplePath(static_cast<CStreamFilter::SamplePath>(state.range(2)));
+    f.SetThreads(1);
+    const std::vector<std::int32_t>& all = WorkloadSamples();
+    const std::vector<std::int32_t> x(all.begin(), all.begin() + 16 * kFileBlock);
+    std::vector<std::int32_t> y(x.size());
+    for (auto _ : state)
+        for (std::size_t i = 0; i < x.size(); i += kFileBlock)
+            f.ProcessSamples(x.data() + i, y.data() + i, kFileBlock, -32768, 32767);
+    const double samples = static_cast<double>(x.size()) * static_cast<double>(state.iterations());
+    state.counters["ns/sample"] = benchmark::Counter(
+        samples * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["nonzero"] = nonZero;
+    state.counters["ns/tap"] =
+        benchmark::Counter(samples * std::max(nonZero, 1) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void PathCostArgs(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"taps", "permille", "path"});
+    for (int taps : {32, 64, 128, 256, 511, 1024, 2048, 4096, 8193})
+        for (int perMille : {1000, 250, 50})
+            for (int path : {1, 2})
+                b->Args({taps, perMille, path});
+}
+
+BENCHMARK(BM_PathCost)->Apply(PathCostArgs)->Unit(benchmark::kMillisecond);
 
 void BM_PeakPairRate(benchmark::State& state)
 {

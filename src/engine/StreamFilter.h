@@ -6,6 +6,18 @@
 
 namespace ravelin {
 
+class DirectBlock;
+class FftBlock;
+class WorkerPool;
+struct FilterState;
+
+// What the FFT path of CStreamFilter::ProcessSamples did since the filter's SetLength.
+struct FftStatistics {
+    std::uint64_t samples = 0;   // outputs filtered through the FFT path
+    std::uint64_t rechecked = 0; // of them, recomputed with the sequential sum
+    double margin = 0.0;         // the margin of the latest block (0 before the first)
+};
+
 // Direct-form FIR filter over a circular delay line, one sample at a time.
 // The coefficients are kept apart from the delay line: SetLength clears both,
 // SetCoef changes only a coefficient, Process changes only the delay line.
@@ -42,12 +54,25 @@ class CStreamFilter {
 
     // Filters integer samples, each within [lo, hi], and stores each output sum
     // truncated toward zero and clamped to [lo, hi]: the same values as ProcessBlock
-    // followed by that conversion, with the same state afterwards. Returns how many
-    // outputs were clamped; *firstClamped (when given and any were) receives the index
-    // of the first of them. in and out may be the same array.
+    // followed by that conversion (so as Process), with the same state afterwards.
+    // Returns how many outputs were clamped; *firstClamped (when given and any were)
+    // receives the index of the first of them. in and out may be the same array.
+    // Dense filters go through an FFT whose outputs near a jump of the conversion are
+    // recomputed exactly (FftBlock.cpp); the others through ProcessBlock.
     std::size_t ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,
                                std::int32_t lo, std::int32_t hi,
                                std::size_t* firstClamped = nullptr);
+
+    // How ProcessSamples filters: by the taps and the block length (the default), or
+    // always one way, for comparisons, tests and benchmarks; the results are the same.
+    // Fft still stands aside for Direct where its margin would not hold.
+    enum class SamplePath { Automatic, Direct, Fft };
+    void ChooseSamplePath(SamplePath path) { m_eSamplePath = path; }
+    // What the FFT path did since SetLength.
+    FftStatistics FftStats() const;
+    // For tests only: multiplies the FFT path's margin (1 by default; 0 rechecks nothing,
+    // which makes the results wrong near the jumps).
+    void ScaleFftMargin(double factor);
 
     int Length() const { return m_length; }
     double Coef(int i) const { return (i >= 0 && i < m_length) ? m_coef[i] : 0.0; }
@@ -62,30 +87,36 @@ class CStreamFilter {
     // What ProcessBlock uses: the cap, narrowed to what the processor supports.
     Simd ActiveSimd() const;
 
-    // Threads of the block operation. 0 (the default): one for short blocks and for
-    // long ones as many as the processor has, at most kMaxThreads. n >= 1: every
-    // block is split among min(n, block length, kMaxThreads) threads. The results
-    // are the same in every case.
+    // Threads of ProcessBlock and ProcessSamples. 0 (the default): one for short blocks
+    // and for long ones as many as the processor has, at most kMaxThreads. n >= 1: every
+    // block is split among min(n, kMaxThreads) threads, fewer when it has fewer pieces
+    // (samples of ProcessBlock, FFT segments of ProcessSamples). The results are the
+    // same in every case.
     static constexpr int kMaxThreads = 8;
     void SetThreads(int n) { m_threads = n < 0 ? 0 : n; }
-    int Threads() const { return m_threads; }
 
   private:
-    struct BlockWork;
-
     void Release();
-    bool PrepareTaps();
+    bool EnsureWork();
+    FilterState State();
+    std::size_t ProcessSamplesDirect(const std::int32_t* in, std::int32_t* out, std::size_t n,
+                                     std::int32_t lo, std::int32_t hi, std::size_t* firstClamped);
 
     std::unique_ptr<double[]> m_coef;
     std::unique_ptr<double[]> m_delay;
     int m_length = 0;
     int m_pos = 0; // slot of the next input sample; moves backwards
 
-    // Working memory of ProcessBlock; created on first use, kept for the next block.
-    std::unique_ptr<BlockWork> m_block;
-    bool m_tapsChanged = true; // the block operation's tap lists must be rebuilt
+    // Working memory of the block operations and their threads; created on first use,
+    // kept for the next block.
+    std::unique_ptr<DirectBlock> m_block;
+    std::unique_ptr<FftBlock> m_pFft;
+    std::unique_ptr<WorkerPool> m_pPool;
+    bool m_tapsChanged = true; // the block operations must see the new coefficients
     int m_threads = 0;
     Simd m_simdLimit = Simd::Avx512;
+    SamplePath m_eSamplePath = SamplePath::Automatic;
+    double m_dMarginScale = 1.0;
 };
 
 } // namespace ravelin

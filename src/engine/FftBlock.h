@@ -1,0 +1,84 @@
+#pragma once
+
+#include "engine/AlignedArray.h"
+#include "engine/FilterState.h"
+#include "engine/StreamFilter.h"
+#include "engine/WorkerPool.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct fftw_plan_s; // fftw3.h's plan, kept out of this header
+
+namespace ravelin {
+
+// The FFT path of CStreamFilter::ProcessSamples for dense filters: every output by
+// overlap-save FFT convolution (FFTW, double precision), then those that lie within a
+// proven margin of a place where truncation or clamping jumps recomputed with the
+// plain sequential sum, so that every output equals Process's truncated and clamped.
+// Holds the plans, the taps' transform and the working memory from block to block.
+class FftBlock {
+  public:
+    FftBlock() = default;
+    FftBlock(const FftBlock&) = delete;
+    FftBlock& operator=(const FftBlock&) = delete;
+    ~FftBlock();
+
+    // The coefficients changed: their transform is redone before the next block.
+    void TapsChanged() { m_tapsChanged = m_sumsStale = true; }
+
+    // Whether this path beats the direct kernels on a block of n samples in [lo, hi] for
+    // the taps of s, nonZeroTaps of which are not zero.
+    bool Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, std::int32_t lo,
+                    std::int32_t hi);
+
+    // ProcessSamples's work (see CStreamFilter), on the state s. Returns false, having
+    // changed nothing, when it cannot vouch for the result or lacks resources: the
+    // rounding mode is not to nearest, lo > hi, an input or a value of the delay line
+    // lies outside [-X, X] with X = max(|lo|, |hi|) (inputs outside [lo, hi] too),
+    // memory is short or FFTW cannot plan. *clamped receives the number of clamped
+    // outputs. threads: as CStreamFilter::SetThreads.
+    bool Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out, std::size_t n,
+                std::int32_t lo, std::int32_t hi, std::size_t* clamped, std::size_t* firstClamped,
+                int threads, WorkerPool& pool);
+
+    // The margin for FFT size L, N taps with sum |h| = sumAbs and sqrt(sum h^2) = norm2,
+    // and inputs of magnitude at most X (see FftBlock.cpp).
+    static double Margin(std::size_t L, std::size_t N, double sumAbs, double norm2, double X);
+
+    // For tests: multiplies the margin (1 by default; 0 rechecks nothing).
+    void ScaleMargin(double factor) { m_marginScale = factor; }
+
+    const FftStatistics& Statistics() const { return m_stats; }
+    void ResetStatistics() { m_stats = FftStatistics{}; }
+
+  private:
+    struct Worker {
+        AlignedArray<double> real;     // L samples of a segment, then its convolution
+        AlignedArray<double> spectrum; // L / 2 + 1 complex values, interleaved
+        AlignedArray<bool> flags;      // per stretch of outputs: some need a second look
+        std::size_t clamped = 0;
+        std::size_t firstClamped = 0; // valid when clamped > 0
+        std::uint64_t rechecked = 0;
+    };
+
+    bool Prepare(const FilterState& s, int workers);
+    void UpdateSums(const FilterState& s);
+    void DestroyPlans();
+
+    std::size_t m_size = 0;   // L, a power of two; 0 before the first plan
+    std::size_t m_length = 0; // N, for which the taps' transform is made
+    fftw_plan_s* m_forward = nullptr;
+    fftw_plan_s* m_backward = nullptr;
+    AlignedArray<double> m_taps; // the taps' transform divided by L, interleaved complex
+    double m_sumAbs = 0.0;       // of the taps, for the margin
+    double m_norm2 = 0.0;
+    bool m_sumsStale = true;
+    bool m_tapsChanged = true;
+    AlignedArray<double> m_stream; // the N values before the block, then its inputs
+    Worker m_workers[WorkerPool::kMaxWorkers];
+    double m_marginScale = 1.0;
+    FftStatistics m_stats;
+};
+
+} // namespace ravelin

@@ -1,0 +1,374 @@
+// ProcessSamples against Process one sample at a time, truncated and clamped: the FFT
+// path on signals built to sit on the jumps of the conversion (full scale, exact
+// integers, the clamp edges), split into blocks anywhere and in place; the choice of
+// path; the fallbacks; and proof that the recheck is what makes the FFT path exact.
+#include "engine/RavelinDoc.h"
+#include "engine/StreamFilter.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace ravelin {
+namespace {
+
+using Samples = std::vector<std::int32_t>;
+using Taps = std::vector<double>;
+using Path = CStreamFilter::SamplePath;
+
+struct Range {
+    std::int32_t lo, hi;
+};
+constexpr Range k16{-32768, 32767};
+constexpr Range k8{-128, 127};
+
+struct Result {
+    Samples y;
+    std::size_t clamped = 0;
+    std::size_t first = SIZE_MAX;
+};
+
+// Empty when equal, otherwise the first difference.
+std::string Diff(const Result& expected, const Result& actual)
+{
+    std::ostringstream s;
+    if (expected.y.size() != actual.y.size())
+        return "the lengths differ";
+    for (std::size_t i = 0; i < expected.y.size(); ++i)
+        if (expected.y[i] != actual.y[i]) {
+            s << "sample " << i << ": expected " << expected.y[i] << ", got " << actual.y[i];
+            return s.str();
+        }
+    if (expected.clamped != actual.clamped || expected.first != actual.first) {
+        s << "clamped " << actual.clamped << " from " << actual.first << ", expected "
+          << expected.clamped << " from " << expected.first;
+        return s.str();
+    }
+    return {};
+}
+
+void Load(CStreamFilter& f, const Taps& h)
+{
+    ASSERT_EQ(f.SetLength(static_cast<int>(h.size())), 1);
+    for (std::size_t k = 0; k < h.size(); ++k)
+        f.SetCoef(static_cast<int>(k), h[k]);
+}
+
+Taps Preset(int preset)
+{
+    CRavelinDoc doc;
+    doc.m_nFilterPreset = preset;
+    EXPECT_TRUE(doc.LoadFilePreset());
+    Taps h;
+    for (int k = 0; k < doc.m_filter.Length(); ++k)
+        h.push_back(doc.m_filter.Coef(k));
+    return h;
+}
+
+// Process per sample, then truncation toward zero and clamping, written out plainly.
+Result Reference(const Taps& h, const Samples& x, Range r)
+{
+    CStreamFilter f;
+    Load(f, h);
+    Result out;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double t = std::trunc(f.Process(x[i]));
+        std::int32_t s = static_cast<std::int32_t>(std::clamp(t, double(r.lo), double(r.hi)));
+        if (t < r.lo || t > r.hi) {
+            if (out.clamped++ == 0)
+                out.first = i;
+        }
+        out.y.push_back(s);
+    }
+    return out;
+}
+
+// x through ProcessSamples in blocks of random lengths up to maxBlock (empty ones too),
+// apart or in place; the last 300 samples one at a time through Process, which must
+// find the state the blocks left.
+Result InBlocks(CStreamFilter& f, const Samples& x, Range r, std::mt19937_64& rng,
+                std::size_t maxBlock, bool inPlace)
+{
+    Result out;
+    out.y = inPlace ? x : Samples(x.size(), 12345);
+    const std::size_t tail = std::min<std::size_t>(300, x.size());
+    for (std::size_t i = 0, n = 0; i < x.size() - tail; i += n) {
+        n = std::min<std::size_t>(rng() % (maxBlock + 1), x.size() - tail - i);
+        std::size_t first = 99999999;
+        const std::size_t c =
+            f.ProcessSamples(inPlace ? &out.y[i] : &x[i], &out.y[i], n, r.lo, r.hi, &first);
+        if (c > 0 && out.clamped == 0)
+            out.first = i + first;
+        out.clamped += c;
+    }
+    for (std::size_t i = x.size() - tail; i < x.size(); ++i) {
+        const double t = std::trunc(f.Process(x[i]));
+        out.y[i] = static_cast<std::int32_t>(std::clamp(t, double(r.lo), double(r.hi)));
+        if (t < r.lo || t > r.hi) {
+            if (out.clamped++ == 0)
+                out.first = i;
+        }
+    }
+    return out;
+}
+
+void Append(Samples& x, std::size_t n, auto value)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        x.push_back(static_cast<std::int32_t>(value(i)));
+}
+
+struct Edges {
+    Samples x;
+    std::vector<std::size_t> onJump; // outputs whose exact value is 1 or -1
+};
+
+// Signals on the edges, one after the other, for a symmetric filter h whose centre tap
+// times `exact` is 1: full-scale square waves of several periods (period 2 alternates lo
+// and hi every sample), clipped noise, impulses of any size up to full scale, long
+// silence, impulses of multiples of `exact`, each giving an exact integer output, and
+// three impulses -a, +-exact, a, spaced so that the outer two meet equal taps: their
+// products cancel exactly, but the centre's 1 is added between them, so the sequential
+// sum may round to just below 1 (or just above -1) and truncate to 0.
+Edges EdgeSignal(const Taps& h, Range r, std::mt19937_64& rng)
+{
+    const std::size_t N = h.size(), c = (N - 1) / 2;
+    const auto exact = static_cast<std::int32_t>(std::lround(1.0 / h[c]));
+    Edges e;
+    Samples& x = e.x;
+    for (std::size_t period : {2, 3, 64, 509, 4096})
+        Append(x, 5000, [&](std::size_t i) { return i % period < period / 2 ? r.lo : r.hi; });
+    std::normal_distribution<double> noise(0.0, 1.2 * r.hi);
+    Append(x, 20000,
+           [&](std::size_t) { return std::clamp(noise(rng), double(r.lo), double(r.hi)); });
+    std::uniform_int_distribution<std::int32_t> any(r.lo, r.hi);
+    Append(x, 20000, [&](std::size_t i) {
+        return i % 97 == 0 ? any(rng) : i % 211 == 0 ? (i % 2 ? r.lo : r.hi) : 0;
+    });
+    Append(x, 15000, [](std::size_t) { return 0; });
+    const std::size_t spacing = N + 7;
+    Append(x, 60 * spacing, [&](std::size_t i) {
+        if (i % spacing != 0)
+            return 0;
+        const std::int32_t k = static_cast<std::int32_t>(rng() % (r.hi / exact)) + 1;
+        return (i / spacing) % 2 ? k * exact : -k * exact;
+    });
+    for (int event = 0; event < 60; ++event) {
+        // |a h| < 1, so that adding 1 rounds.
+        std::size_t j = 1 + rng() % c;
+        while (h[c - j] == 0.0)
+            j = 1 + rng() % c;
+        const auto most =
+            static_cast<std::uint64_t>(std::min(0.999 / std::fabs(h[c - j]), double(r.hi)));
+        const auto a = static_cast<std::int32_t>(1 + rng() % std::max<std::uint64_t>(most, 1));
+        const std::size_t t0 = x.size();
+        const std::int32_t sign = event % 2 ? 1 : -1;
+        x.resize(t0 + 2 * N + 7, 0);
+        x[t0] = -a;
+        x[t0 + j] = sign * exact;
+        x[t0 + 2 * j] = a;
+        e.onJump.push_back(t0 + j + c);
+    }
+    Append(x, 1000, [](std::size_t) { return 0; }); // the last of them before the tail
+    return e;
+}
+
+// Every low-pass preset, 16-bit and 8-bit, on the FFT path with blocks of any length
+// (1 sample up to several segments), apart and in place, on one, two and the automatic
+// number of threads; then the automatic path on the file run's blocks.
+TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
+{
+    std::mt19937_64 rng(12);
+    for (int preset : {kFilterLpf4, kFilterLpf8, kFilterLpf20}) {
+        const Taps h = Preset(preset);
+        for (Range r : {k16, k8}) {
+            const Edges edges = EdgeSignal(h, r, rng);
+            const Samples& x = edges.x;
+            const Result expected = Reference(h, x, r);
+            ASSERT_GT(expected.clamped, 0u) << "the signal reaches the clamp edges";
+            std::size_t belowOne = 0;
+            for (std::size_t i : edges.onJump)
+                belowOne += expected.y[i] == 0;
+            ASSERT_GT(belowOne, 0u) << "the sequential sum falls short of some exact +-1";
+            ASSERT_LT(belowOne, edges.onJump.size()) << "and reaches others";
+            for (int threads : {1, 2, 0})
+                for (bool inPlace : {false, true}) {
+                    CStreamFilter f;
+                    Load(f, h);
+                    f.ChooseSamplePath(Path::Fft);
+                    f.SetThreads(threads);
+                    const std::size_t maxBlock = threads == 1 ? 3000 : 40000;
+                    EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, maxBlock, inPlace)), "")
+                        << "preset " << preset << ", range " << r.hi << ", threads " << threads
+                        << ", in place " << inPlace;
+                    const FftStatistics stats = f.FftStats();
+                    EXPECT_EQ(stats.samples, x.size() - 300);
+                    EXPECT_GE(stats.rechecked, 120u) << "every exact-integer output";
+                    EXPECT_GT(stats.margin, 0.0);
+                }
+            CStreamFilter f;
+            Load(f, h);
+            EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 70000, false)), "");
+            EXPECT_GT(f.FftStats().samples, 0u) << "dense: the FFT path by itself";
+        }
+    }
+}
+
+// Taps of 1/256: every output is a multiple of 1/256, computed exactly by the sequential
+// sum, so loud noise lands exactly on many integers, lo - 1 and hi + 1 included, while
+// the FFT's rounding errors are at their largest.
+Taps Dyadic()
+{
+    return Taps(512, 1.0 / 256.0);
+}
+
+// Noise that keeps the dyadic filter's output near hi + 1, then near lo - 1 (where the
+// clamp flag jumps), then anywhere at full scale.
+Samples LoudNoise(Range r, std::size_t n, std::mt19937_64& rng)
+{
+    Samples x;
+    const std::int32_t d = r.hi / 1000 + 3;
+    std::uniform_int_distribution<std::int32_t> aboveHi((r.hi + 1) / 2 - d, (r.hi + 1) / 2 + d),
+        belowLo((r.lo - 1) / 2 - d, (r.lo - 1) / 2 + d), any(r.lo, r.hi);
+    Append(x, n, [&](std::size_t i) {
+        const std::size_t phase = i / 5000 % 3;
+        return phase == 0 ? aboveHi(rng) : phase == 1 ? belowLo(rng) : any(rng);
+    });
+    return x;
+}
+
+TEST(SampleFilter, ExactIntegersAndClampEdges)
+{
+    std::mt19937_64 rng(5);
+    const Taps h = Dyadic();
+    for (Range r : {k16, k8}) {
+        const Samples x = LoudNoise(r, 60000, rng);
+        const Result expected = Reference(h, x, r);
+        CStreamFilter f;
+        Load(f, h);
+        f.ChooseSamplePath(Path::Fft);
+        EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 20000, true)), "") << "range " << r.hi;
+        EXPECT_GT(f.FftStats().rechecked, 0u);
+    }
+}
+
+// The seam that weakens the margin shows that these tests catch an FFT path without
+// its recheck (scale 0), or with a margin below the FFT's errors on loud signals.
+TEST(SampleFilter, TooSmallMarginOrNoRecheckFails)
+{
+    std::mt19937_64 rng(8);
+    const Taps lpf4 = Preset(kFilterLpf4), dyadic = Dyadic();
+    const Samples impulses = EdgeSignal(lpf4, k16, rng).x;
+    const Samples loud = LoudNoise(k16, 60000, rng);
+    for (const auto& [h, x, scale] :
+         {std::tuple(&lpf4, &impulses, 0.0), {&dyadic, &loud, 0.0}, {&dyadic, &loud, 1e-8}}) {
+        const Result expected = Reference(*h, *x, k16);
+        for (double s : {scale, 1.0}) {
+            CStreamFilter f;
+            Load(f, *h);
+            f.ChooseSamplePath(Path::Fft);
+            f.ScaleFftMargin(s);
+            const std::string diff = Diff(expected, InBlocks(f, *x, k16, rng, 20000, false));
+            if (s == 1.0)
+                EXPECT_EQ(diff, "") << h->size() << " taps, the margin as worked out";
+            else
+                EXPECT_NE(diff, "") << h->size() << " taps, margin scaled by " << s;
+        }
+    }
+}
+
+// The file run's blocks: the low-pass presets take the FFT path by themselves, the
+// sparse and the short ones stay on the direct kernels.
+TEST(SampleFilter, DenseFiltersTakeTheFftPath)
+{
+    std::mt19937_64 rng(2);
+    const Samples x = LoudNoise(k16, 65536, rng);
+    Samples y(x.size());
+    for (int preset = kFilterPass; preset <= kFilterUser3; ++preset) {
+        CRavelinDoc doc;
+        doc.m_nFilterPreset = preset;
+        doc.m_nUserTap = {0, 4096, 8192};
+        doc.m_dUserCoef = {0.5, 0.25, 0.25};
+        ASSERT_TRUE(doc.LoadFilePreset());
+        doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
+        const bool lowPass = preset >= kFilterLpf4 && preset <= kFilterLpf20;
+        EXPECT_EQ(doc.m_filter.FftStats().samples, lowPass ? x.size() : 0u) << "preset " << preset;
+    }
+}
+
+// The FFT path stands aside, and the direct one gives Process's results, where its margin
+// would not hold: an input outside [lo, hi], a delay line holding larger values (from
+// Process), a rounding mode other than to nearest.
+TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
+{
+    std::mt19937_64 rng(4);
+    const Taps h = Preset(kFilterLpf8);
+    Samples x = LoudNoise(k16, 20000, rng);
+    for (int mode : {FE_TONEAREST, FE_UPWARD}) {
+        for (int c = 0; c < 3; ++c) {
+            Samples in = x;
+            if (c == 1)
+                in[7777] = 40000;
+            CStreamFilter expected, f;
+            Load(expected, h);
+            Load(f, h);
+            f.ChooseSamplePath(Path::Fft);
+            if (c == 2) {
+                EXPECT_EQ(expected.Process(1e6), f.Process(1e6));
+            }
+            ASSERT_EQ(std::fesetround(mode), 0);
+            Result want, got;
+            for (std::int32_t v : in) {
+                const double t = std::trunc(expected.Process(v));
+                want.y.push_back(static_cast<std::int32_t>(std::clamp(t, -32768.0, 32767.0)));
+                if ((t < -32768 || t > 32767) && want.clamped++ == 0)
+                    want.first = want.y.size() - 1;
+            }
+            got.y.resize(in.size());
+            got.clamped =
+                f.ProcessSamples(in.data(), got.y.data(), in.size(), k16.lo, k16.hi, &got.first);
+            std::fesetround(FE_TONEAREST);
+            EXPECT_EQ(Diff(want, got), "") << "case " << c << ", rounding mode " << mode;
+            EXPECT_EQ(f.FftStats().samples, mode == FE_TONEAREST && c == 0 ? in.size() : 0u)
+                << "case " << c << ", rounding mode " << mode;
+        }
+    }
+}
+
+// Filters on several threads at once each make their plans (FFTW's planner is not
+// thread-safe) and filter alike.
+TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
+{
+    std::mt19937_64 rng(6);
+    const Samples x = LoudNoise(k16, 30000, rng);
+    const int presets[] = {kFilterLpf4, kFilterLpf8, kFilterLpf20, kFilterLpf4};
+    std::vector<Result> expected;
+    for (int preset : presets)
+        expected.push_back(Reference(Preset(preset), x, k16));
+    std::vector<Result> got(std::size(presets));
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < std::size(presets); ++t)
+        threads.emplace_back([&, t] {
+            CRavelinDoc doc;
+            doc.m_nFilterPreset = presets[t];
+            doc.LoadFilePreset();
+            doc.m_filter.ChooseSamplePath(Path::Fft);
+            got[t].y.resize(x.size());
+            got[t].clamped = doc.m_filter.ProcessSamples(x.data(), got[t].y.data(), x.size(),
+                                                         k16.lo, k16.hi, &got[t].first);
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (std::size_t t = 0; t < std::size(presets); ++t)
+        EXPECT_EQ(Diff(expected[t], got[t]), "") << "thread " << t;
+}
+
+} // namespace
+} // namespace ravelin
