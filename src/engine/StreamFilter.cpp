@@ -6,6 +6,9 @@
 #include "engine/SimdDispatch.h"
 #include "engine/WorkerPool.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <algorithm>
 #include <new>
 
@@ -153,6 +156,41 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
     return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped);
 }
 
+namespace {
+
+// out[i] = y[i] truncated toward zero and clamped to [lo, hi] (NaN to lo); returns how
+// many were clamped, those at or beyond lo - 1 or hi + 1 and NaN. SSE2's max and min
+// return their second operand for NaN, which is what the scalar form below does.
+std::size_t TruncateAndClamp(const double* y, std::int32_t* out, std::size_t m, std::int32_t lo,
+                             std::int32_t hi)
+{
+    const double low = lo, high = hi, below = lo - 1.0, above = hi + 1.0;
+    std::size_t count = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128d low2 = _mm_set1_pd(low), high2 = _mm_set1_pd(high);
+    const __m128d below2 = _mm_set1_pd(below), above2 = _mm_set1_pd(above);
+    for (; i + 2 <= m; i += 2) {
+        const __m128d v = _mm_loadu_pd(y + i);
+        const __m128d c = _mm_min_pd(_mm_max_pd(v, low2), high2);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_cvttpd_epi32(c));
+        const __m128d outside = _mm_or_pd(_mm_cmpngt_pd(v, below2), _mm_cmpge_pd(v, above2));
+        const int mask = _mm_movemask_pd(outside); // two bits; no popcnt in baseline x86-64
+        count += static_cast<std::size_t>((mask & 1) + (mask >> 1));
+    }
+#endif
+    for (; i < m; ++i) {
+        const double v = y[i];
+        double c = v > low ? v : low;
+        c = c < high ? c : high;
+        out[i] = static_cast<std::int32_t>(c);
+        count += static_cast<std::size_t>(!(v > below) || v >= above);
+    }
+    return count;
+}
+
+} // namespace
+
 std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int32_t* out,
                                                 std::size_t n, std::int32_t lo, std::int32_t hi,
                                                 std::size_t* firstClamped)
@@ -175,23 +213,20 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
         for (std::size_t i = 0; i < m; ++i)
             x[i] = in[start + i];
         ProcessBlock(x, y, m);
-        for (std::size_t i = 0; i < m; ++i) {
-            // Clamping first keeps the cast defined; for finite sums it gives the
-            // same value as truncating first. NaN clamps to lo.
-            const double v = y[i];
-            std::int32_t s;
-            if (!(v > lo - 1.0))
-                s = lo;
-            else if (v >= hi + 1.0)
-                s = hi;
-            else {
-                out[start + i] = static_cast<std::int32_t>(v);
-                continue;
+        // Clamping first keeps the cast defined; for finite sums it gives the same
+        // value as truncating first. NaN clamps to lo. The first clamped sample is
+        // looked for only in a piece that has one.
+        const double below = lo - 1.0, above = hi + 1.0;
+        const std::size_t piecesClamped = TruncateAndClamp(y, out + start, m, lo, hi);
+        if (piecesClamped && clamped == 0 && firstClamped) {
+            for (std::size_t i = 0; i < m; ++i) {
+                if (!(y[i] > below) || y[i] >= above) {
+                    *firstClamped = start + i;
+                    break;
+                }
             }
-            out[start + i] = s;
-            if (clamped++ == 0 && firstClamped)
-                *firstClamped = start + i;
         }
+        clamped += piecesClamped;
     }
     return clamped;
 }
