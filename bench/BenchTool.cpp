@@ -9,6 +9,11 @@
 //                                 and for the output bytes
 //   same-samples A B              exit 0 when the sample data of two WAV files are
 //                                 byte for byte the same
+//   plain-check [FILTER] IN OUT [WINDOWS]
+//                                 checks OUT, the file run's output for IN, against the
+//                                 plain loop: the whole file on every core (0, the
+//                                 default), or WINDOWS one-second windows spread evenly
+//                                 over it; prints "yes" or where the first difference is
 //   fft-stats [FILTER] IN         filters a 16-bit mono WAV as the file run does (blocks of
 //                                 64 Ki samples through ProcessSamples) and prints the
 //                                 outputs the FFT path rechecked and its margin, or "-"
@@ -21,6 +26,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <thread>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -222,6 +228,89 @@ int FftStats(ravelin::CRavelinDoc& doc, const std::string& in)
     return ec == std::errc() ? 0 : 1;
 }
 
+// The plain loop over samples [from, to) of x, its delay line first filled with the
+// inputs before from (a FIR filter's state is its last N inputs, so this is the state
+// the whole run has there); false at the first output that differs from expected.
+bool PlainWindow(const ravelin::SettingsValues& settings, const std::vector<std::int16_t>& x,
+                 const std::vector<std::int16_t>& expected, std::size_t from, std::size_t to,
+                 std::size_t& firstDifference)
+{
+    ravelin::CRavelinDoc doc;
+    doc.ApplySettings(settings);
+    if (!doc.LoadFilePreset())
+        return false;
+    ravelin::CStreamFilter& f = doc.m_filter;
+    const std::size_t n = static_cast<std::size_t>(f.Length());
+    for (std::size_t i = from - std::min(from, n); i < from; ++i)
+        f.Process(x[i]);
+    for (std::size_t i = from; i < to; ++i) {
+        const double t = std::trunc(f.Process(x[i]));
+        const double c = t < -32768.0 ? -32768.0 : t > 32767.0 ? 32767.0 : t;
+        if (static_cast<std::int16_t>(c) != expected[i]) {
+            firstDifference = i;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::vector<std::int16_t>> Samples16Of(const std::string& path)
+{
+    const auto b = ReadFile(path);
+    int channels = 0, bits = 0;
+    const auto data = b ? DataChunk(*b, &channels, &bits) : std::nullopt;
+    if (!data || channels != 1 || bits != 16)
+        return std::nullopt;
+    std::vector<std::int16_t> x(data->second / 2);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        x[i] = static_cast<std::int16_t>(GetLe(*b, data->first + 2 * i, 2));
+    return x;
+}
+
+int PlainCheck(ravelin::CRavelinDoc& doc, const std::string& in, const std::string& out,
+               std::size_t windows)
+{
+    const auto x = Samples16Of(in), y = Samples16Of(out);
+    if (!x || !y || x->size() != y->size()) {
+        std::cerr << "plain-check: " << in << " and " << out
+                  << " are not mono 16-bit WAV files of the same length\n";
+        return 2;
+    }
+    const std::size_t n = x->size();
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    if (windows == 0) {
+        const std::size_t parts = std::max(1u, std::thread::hardware_concurrency());
+        for (std::size_t k = 0; k < parts; ++k)
+            ranges.emplace_back(n * k / parts, n * (k + 1) / parts);
+    } else {
+        const std::size_t width = std::min<std::size_t>(44100, n);
+        for (std::size_t k = 0; k < windows; ++k) {
+            const std::size_t from = windows > 1 ? (n - width) * k / (windows - 1) : 0;
+            ranges.emplace_back(from, from + width);
+        }
+    }
+    std::vector<std::size_t> differences(ranges.size(), n);
+    std::vector<std::thread> threads;
+    const ravelin::SettingsValues settings = doc.Settings();
+    const std::size_t parallel = std::max(1u, std::thread::hardware_concurrency());
+    for (std::size_t k = 0; k < ranges.size(); k += parallel) {
+        for (std::size_t j = k; j < std::min(ranges.size(), k + parallel); ++j)
+            threads.emplace_back([&, j] {
+                PlainWindow(settings, *x, *y, ranges[j].first, ranges[j].second, differences[j]);
+            });
+        for (auto& t : threads)
+            t.join();
+        threads.clear();
+    }
+    const std::size_t first = *std::min_element(differences.begin(), differences.end());
+    if (first < n) {
+        std::cout << "NO (sample " << first << ")\n";
+        return 1;
+    }
+    std::cout << "yes\n";
+    return 0;
+}
+
 int SameSamples(const std::string& a, const std::string& b)
 {
     const auto x = ReadFile(a), y = ReadFile(b);
@@ -249,7 +338,7 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << "usage: ravelin_bench_tool wav|coefs|plain|same-samples|fft-stats ...\n";
+        std::cerr << "usage: ravelin_bench_tool wav|coefs|plain|plain-check|same-samples|fft-stats ...\n";
         return 2;
     }
     const std::string& command = args[0];
@@ -258,7 +347,8 @@ int main(int argc, char** argv)
         return MakeWorkload(tail[0], tail.size() > 1 ? std::stod(tail[1]) : 60.0);
     if (command == "same-samples" && tail.size() == 2)
         return SameSamples(tail[0], tail[1]);
-    if (command == "coefs" || command == "plain" || command == "fft-stats") {
+    if (command == "coefs" || command == "plain" || command == "fft-stats" ||
+        command == "plain-check") {
         std::vector<std::string> rest;
         ravelin::CRavelinDoc doc;
         if (!ParseFilter(tail, doc, rest)) {
@@ -271,6 +361,9 @@ int main(int argc, char** argv)
             return PlainLoop(doc, rest[0], rest[1]);
         if (command == "fft-stats" && rest.size() == 1)
             return FftStats(doc, rest[0]);
+        if (command == "plain-check" && (rest.size() == 2 || rest.size() == 3))
+            return PlainCheck(doc, rest[0], rest[1],
+                              rest.size() == 3 ? std::stoul(rest[2]) : std::size_t{0});
     }
     std::cerr << "ravelin_bench_tool: bad arguments\n";
     return 2;
