@@ -31,7 +31,8 @@ std::vector<std::int64_t> Taps(const Table& t)
     const double r = 1.0 / t.denominator;
     std::vector<std::int64_t> h(static_cast<std::size_t>(2 * t.centre + 1));
     for (int k = -t.centre; k <= t.centre; ++k) {
-        const double value = k == 0 ? r : std::sin(std::numbers::pi * r * k) / (std::numbers::pi * k);
+        const double value =
+            k == 0 ? r : std::sin(std::numbers::pi * r * k) / (std::numbers::pi * k);
         h[static_cast<std::size_t>(t.centre + k)] = std::llround(value * kScale);
     }
     return h;
@@ -66,6 +67,8 @@ std::string Generate()
            "// Written by tests/tools/LowPassTablesGen.cpp from the formula in LowPassTables.h\n"
            "// (seven decimals, half away from zero); the sums are "
         << sums << ".\n"
+        << "// Six values a row, as written; the formatter leaves generated rows alone.\n"
+        << "// clang-format off\n"
         << "namespace ravelin {\n";
     for (std::size_t i = 0; i < tables.size(); ++i) {
         out << "\nconst std::array<double, " << tables[i].size() << "> " << kTables[i].name
@@ -75,7 +78,8 @@ std::string Generate()
                 << (k % 6 == 5 || k + 1 == tables[i].size() ? ",\n" : ",");
         out << "};\n";
     }
-    out << "\n} // namespace ravelin\n";
+    out << "\n} // namespace ravelin\n"
+        << "// clang-format on\n";
     return out.str();
 }
 
@@ -97,7 +101,8 @@ int main(int argc, char* argv[])
     stored << file.rdbuf();
     if (file && stored.str() == text)
         return 0;
-    std::cerr << argv[2] << " differs from what the formula gives; regenerate it with "
-                            "ravelin_lowpass_gen > FILE\n";
+    std::cerr << argv[2]
+              << " differs from what the formula gives; regenerate it with "
+                 "ravelin_lowpass_gen > FILE\n";
     return 1;
 }
