@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <thread>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +38,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -338,7 +338,8 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << "usage: ravelin_bench_tool wav|coefs|plain|plain-check|same-samples|fft-stats ...\n";
+        std::cerr
+            << "usage: ravelin_bench_tool wav|coefs|plain|plain-check|same-samples|fft-stats ...\n";
         return 2;
     }
     const std::string& command = args[0];

@@ -53,8 +53,8 @@ bool Indicator(Display* display, const X11Functions& x, const char* name)
 
 std::optional<LockKeyStates> QueryLockKeys()
 {
-    const auto* native = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                 : nullptr;
+    const auto* native =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!native || !native->display())
         return std::nullopt;
     const X11Functions& x = X11();

@@ -28,7 +28,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
-
 #include <algorithm>
 
 namespace ravelin {
@@ -73,8 +72,7 @@ bool IsLockKey(int key)
 
 } // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
-    : QMainWindow(parent)
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
     InitResources();
     setObjectName(QStringLiteral("mainFrame"));
@@ -90,8 +88,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     m_view->SetPrinter(m_printer.get());
     setCentralWidget(m_view);
     // The tick's command is handled before the tick returns.
-    connect(m_view, &CRavelinView::commandSent, this, &CMainFrame::OnCommand,
-            Qt::DirectConnection);
+    connect(m_view, &CRavelinView::commandSent, this, &CMainFrame::OnCommand, Qt::DirectConnection);
 
     CreateActions();
     CreateStatusBar();
@@ -156,8 +153,8 @@ QAction* CMainFrame::MakeAction(int id, const char* objectName, const QString& t
 void CMainFrame::CreateActions()
 {
     // The File menu.
-    QAction* save = MakeAction(ID_FILE_SAVE, "actionFileSave",
-                               QStringLiteral("ファイルへ保存(&S)..."));
+    QAction* save =
+        MakeAction(ID_FILE_SAVE, "actionFileSave", QStringLiteral("ファイルへ保存(&S)..."));
     save->setIcon(ToolbarIcon(IMG_SAVE));
     QAction* print = MakeAction(ID_FILE_PRINT, "actionFilePrint", QStringLiteral("印刷(&P)..."));
     print->setIcon(ToolbarIcon(IMG_PRINT));
@@ -170,38 +167,37 @@ void CMainFrame::CreateActions()
         const QByteArray name = "actionFileMru" + QByteArray::number(i + 1);
         m_mruActions[i] = MakeAction(ID_FILE_MRU_FILE1 + i, name.constData(), QString());
     }
-    QAction* exit = MakeAction(ID_APP_EXIT, "actionAppExit",
-                               QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    QAction* exit = MakeAction(ID_APP_EXIT, "actionAppExit", QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
 
     // Settings and Run.
     QAction* settings = MakeAction(ID_SETTINGS, "actionSettings", QStringLiteral("動作の設定"));
     settings->setIcon(ToolbarIcon(IMG_SETTINGS));
     QAction* runStep = MakeAction(ID_RUN_STEP, "actionRunStep", QStringLiteral("こま送り"));
     runStep->setCheckable(true);
-    QAction* runAnimate = MakeAction(ID_RUN_ANIMATE, "actionRunAnimate",
-                                     QStringLiteral("アニメーション"));
+    QAction* runAnimate =
+        MakeAction(ID_RUN_ANIMATE, "actionRunAnimate", QStringLiteral("アニメーション"));
     runAnimate->setCheckable(true);
-    QAction* runFile = MakeAction(ID_RUN_FILE, "actionRunFile",
-                                  QStringLiteral("ファイル-ファイル実行 *"));
+    QAction* runFile =
+        MakeAction(ID_RUN_FILE, "actionRunFile", QStringLiteral("ファイル-ファイル実行 *"));
     runFile->setCheckable(true);
     runFile->setIcon(ToolbarIcon(IMG_RUN_FILE));
 
     // View and Help.
-    m_actionViewToolBar = MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar",
-                                      QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+    m_actionViewToolBar =
+        MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
     m_actionViewToolBar->setCheckable(true);
-    m_actionViewStatusBar = MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar",
-                                        QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
+    m_actionViewStatusBar =
+        MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar", QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
     m_actionViewStatusBar->setCheckable(true);
-    QAction* about = MakeAction(ID_APP_ABOUT, "actionAppAbout",
-                                QStringLiteral("Ravelinについて (&A)..."));
+    QAction* about =
+        MakeAction(ID_APP_ABOUT, "actionAppAbout", QStringLiteral("Ravelinについて (&A)..."));
     about->setIcon(ToolbarIcon(IMG_ABOUT));
 
     // Toolbar-only commands.
     QAction* tbStep = MakeAction(ID_TB_STEP, "actionTbStep", CommandTooltip(ID_TB_STEP));
     tbStep->setIcon(ToolbarIcon(IMG_STEP));
-    QAction* tbAnimate = MakeAction(ID_TB_ANIMATE, "actionTbAnimate",
-                                    CommandTooltip(ID_TB_ANIMATE));
+    QAction* tbAnimate =
+        MakeAction(ID_TB_ANIMATE, "actionTbAnimate", CommandTooltip(ID_TB_ANIMATE));
     tbAnimate->setIcon(ToolbarIcon(IMG_ANIMATE));
     QAction* tbRewind = MakeAction(ID_TB_REWIND, "actionTbRewind", CommandTooltip(ID_TB_REWIND));
     tbRewind->setIcon(ToolbarIcon(IMG_REWIND));
@@ -213,8 +209,8 @@ void CMainFrame::CreateActions()
     fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     QAction* fileOpen = MakeAction(ID_FILE_OPEN, "actionFileOpen", QStringLiteral("開く"));
     fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* saveKey = MakeAction(ID_FILE_SAVE, "actionFileSaveKey",
-                                  QStringLiteral("ファイルへ保存"));
+    QAction* saveKey =
+        MakeAction(ID_FILE_SAVE, "actionFileSaveKey", QStringLiteral("ファイルへ保存"));
     saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addActions({fileNew, fileOpen, saveKey});
 
@@ -371,8 +367,8 @@ void CMainFrame::CreateStatusBar()
         pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         pane->setAlignment(Qt::AlignCenter);
         // Each pane keeps the width of its text, lit or not.
-        pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(
-                                QString::fromUtf8(panes[i].second)) + 12);
+        pane->setFixedWidth(
+            pane->fontMetrics().horizontalAdvance(QString::fromUtf8(panes[i].second)) + 12);
         bar->addPermanentWidget(pane);
         m_indicatorPanes[i] = pane;
     }
@@ -476,14 +472,13 @@ void CMainFrame::PostDrawDiagram()
 {
     // Queued, never called: the step finishes first, the redraw comes from the
     // event queue (and with it the next arming of the animation timer).
-    QMetaObject::invokeMethod(this, [this] { OnCommand(ID_DRAW_DIAGRAM); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { OnCommand(ID_DRAW_DIAGRAM); }, Qt::QueuedConnection);
 }
 
 QString CMainFrame::documentTitle() const
 {
-    return m_pathName.isEmpty() ? QString::fromUtf8(kUntitled)
-                                   : QFileInfo(m_pathName).fileName();
+    return m_pathName.isEmpty() ? QString::fromUtf8(kUntitled) : QFileInfo(m_pathName).fileName();
 }
 
 void CMainFrame::SetDocumentPath(const QString& path)
@@ -505,7 +500,8 @@ QString CMainFrame::CheckDocumentFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (file.error() == QFileDevice::PermissionsError)
-            return QStringLiteral("ﾌｧｲﾙ %1 を開けません。読み取りが許可されていません。").arg(shown);
+            return QStringLiteral("ﾌｧｲﾙ %1 を開けません。読み取りが許可されていません。")
+                .arg(shown);
         return QStringLiteral("ﾌｧｲﾙ %1 を開けません。").arg(shown);
     }
     return {};

@@ -5,7 +5,6 @@
 #include "engine/RavelinDoc.h"
 
 #include <QMainWindow>
-
 #include <array>
 #include <memory>
 
@@ -27,7 +26,7 @@ class CRavelinView;
 class CMainFrame : public QMainWindow, public IDocListener {
     Q_OBJECT
 
-public:
+  public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -74,17 +73,17 @@ public:
     // The dock with the filter's responses and the last run's waveforms.
     FilterDock* filterDock() const { return m_filterDock; }
 
-signals:
+  signals:
     // A file run command began: its first dialog is about to show.
     void fileRunStarted();
     // A file run wrote outputPath from inputPath (after its completion box).
     void fileRunFinished(const QString& inputPath, const QString& outputPath);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
     void CreateActions();
     void CreateStatusBar();

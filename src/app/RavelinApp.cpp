@@ -1,9 +1,9 @@
 #include "app/RavelinApp.h"
 
+#include "Version.h"
 #include "app/MainFrame.h"
 #include "control/CommandStrings.h"
 #include "view/Resources.h"
-#include "Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,7 +11,6 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
-
 #include <cstdio>
 
 namespace ravelin {
@@ -50,7 +49,7 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
     // Everything the user reads is Japanese, Qt's own dialogs included.
     m_translator = std::make_unique<QTranslator>();
     if (m_translator->load(QStringLiteral("qtbase_ja"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(m_translator.get());
     else
         m_translator.reset();
@@ -69,11 +68,10 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
         return false;
     }
     if (parser.isSet(help) || parser.isSet(version)) {
-        std::fputs((parser.isSet(help) ? parser.helpText()
-                                       : QCoreApplication::applicationName() +
-                                             QLatin1Char(' ') +
-                                             QCoreApplication::applicationVersion() +
-                                             QLatin1Char('\n'))
+        std::fputs((parser.isSet(help)
+                        ? parser.helpText()
+                        : QCoreApplication::applicationName() + QLatin1Char(' ') +
+                              QCoreApplication::applicationVersion() + QLatin1Char('\n'))
                        .toLocal8Bit()
                        .constData(),
                    stdout);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringList>
-
 #include <memory>
 
 class QTranslator;
@@ -13,7 +12,7 @@ class CMainFrame;
 // The application: start-up and ownership of the main window. Construct it after
 // the QApplication and call InitInstance once.
 class CRavelinApp {
-public:
+  public:
     CRavelinApp();
     ~CRavelinApp();
     CRavelinApp(const CRavelinApp&) = delete;
@@ -29,7 +28,7 @@ public:
 
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
 
-private:
+  private:
     std::unique_ptr<QTranslator> m_translator;
     std::unique_ptr<CMainFrame> m_mainFrame;
     int m_exitCode = 0;

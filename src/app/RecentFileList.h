@@ -9,7 +9,7 @@ namespace ravelin {
 // entries, kept in the per-user settings of the program (SettingsLocation.h) under
 // the group "Recent File List", keys File1..File4.
 class RecentFileList {
-public:
+  public:
     static constexpr int kMaxFiles = 4;
 
     // Reads the stored list; entries beyond the fourth, empty ones and
@@ -32,7 +32,7 @@ public:
     // when long, with ampersands doubled.
     QString MenuText(int index) const;
 
-private:
+  private:
     void Save() const;
 
     QStringList m_files;

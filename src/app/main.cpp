@@ -1,7 +1,6 @@
 #include "app/RavelinApp.h"
 
 #include <QApplication>
-
 #include <csignal>
 
 int main(int argc, char* argv[])

@@ -1,11 +1,11 @@
 // ravelin-cli: the filter engine for scripts and batch work.
+#include "Version.h"
 #include "engine/Commands.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
-#include "Version.h"
 
 #include <charconv>
 #include <csignal>
@@ -47,8 +47,7 @@ std::string Number(double value)
     return std::string(text, end.ptr);
 }
 
-template <typename T>
-std::string List(const std::array<T, 3>& values)
+template <typename T> std::string List(const std::array<T, 3>& values)
 {
     return Number(values[0]) + "," + Number(values[1]) + "," + Number(values[2]);
 }
@@ -73,17 +72,19 @@ std::string PresetOption()
 std::string FilterHelp()
 {
     const UserTaps user;
-    return "Usage: ravelin-cli filter [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2] INPUT.wav OUTPUT.wav\n"
+    return "Usage: ravelin-cli filter [--preset P] [--taps T0,T1,T2] [--coefs C0,C1,C2] INPUT.wav "
+           "OUTPUT.wav\n"
            "\n"
            "Filters every sample of INPUT.wav and writes OUTPUT.wav (replaced only when the\n"
            "whole file was written; INPUT.wav itself may be the output). Prints the input's\n"
            "header information, and how many samples were clipped and where the first was.\n"
            "\n" +
-           PresetOption() +
-           "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
-           Number(kUserTapMin) + ".." + Number(kUserTapMax) + " (default " + List(user.tap) + ")\n"
-           "  --coefs C0,C1,C2   its coefficients, each " + Number(kUserCoefMin) + ".." +
-           Number(kUserCoefMax) + " (default " + List(user.coef) + ")\n"
+           PresetOption() + "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
+           Number(kUserTapMin) + ".." + Number(kUserTapMax) + " (default " + List(user.tap) +
+           ")\n"
+           "  --coefs C0,C1,C2   its coefficients, each " +
+           Number(kUserCoefMin) + ".." + Number(kUserCoefMax) + " (default " + List(user.coef) +
+           ")\n"
            "\n"
            "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
            "not a mono 8/16-bit WAV file) or output not written, with the error on stderr and\n"
@@ -99,10 +100,14 @@ std::string DemoHelp()
            "the time/input/output table (UTF-8). With -o, writes the text file the desktop\n"
            "program saves (Shift_JIS, CR LF) instead.\n"
            "\n"
-           "  --preset P   filter preset " + PresetChoice(kFilterPresets, kDemoFilterCount) +
-           " (default " + std::string(kFilterPresets[defaults.m_nFilterPreset].name) + ")\n"
-           "  --input I    input preset " + PresetChoice(kInputPresets, kDemoInputCount) +
-           " (default " + std::string(kInputPresets[defaults.m_nInputPreset].name) + ")\n"
+           "  --preset P   filter preset " +
+           PresetChoice(kFilterPresets, kDemoFilterCount) + " (default " +
+           std::string(kFilterPresets[defaults.m_nFilterPreset].name) +
+           ")\n"
+           "  --input I    input preset " +
+           PresetChoice(kInputPresets, kDemoInputCount) + " (default " +
+           std::string(kInputPresets[defaults.m_nInputPreset].name) +
+           ")\n"
            "  -o FILE      write the text file to FILE\n"
            "\n"
            "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
@@ -133,7 +138,7 @@ std::string ResponseHelp()
 }
 
 class UsageError {
-public:
+  public:
     UsageError(std::string message, std::string command)
         : m_message(std::move(message)), m_command(std::move(command))
     {
@@ -145,13 +150,12 @@ public:
         return kExitUsage;
     }
 
-private:
+  private:
     std::string m_message;
     std::string m_command;
 };
 
-template <typename T>
-std::optional<T> ParseNumber(std::string_view text)
+template <typename T> std::optional<T> ParseNumber(std::string_view text)
 {
     T value{};
     const char* end = text.data() + text.size();
@@ -198,7 +202,7 @@ std::array<T, 3> ParseTriple(std::string_view text, std::string_view option, std
 
 // Walks "--name value", "--name=value" and positional arguments of one command.
 class ArgReader {
-public:
+  public:
     ArgReader(std::span<char*> args, std::string command)
         : m_args(args), m_command(std::move(command))
     {
@@ -218,12 +222,12 @@ public:
     }
     static bool Is(std::string_view arg, std::string_view option)
     {
-        return arg == option || (arg.starts_with(option) && arg.size() > option.size() &&
-                                 arg[option.size()] == '=');
+        return arg == option ||
+               (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=');
     }
     const std::string& Command() const { return m_command; }
 
-private:
+  private:
     std::span<char*> m_args;
     std::size_t m_pos = 0;
     std::string m_command;
@@ -249,15 +253,15 @@ bool ParseFilterOption(std::string_view arg, ArgReader& args, CRavelinDoc& doc,
         if (doc.m_nFilterPreset < 0)
             throw UsageError("unknown filter preset '" + std::string(v) + "'", command);
     } else if (ArgReader::Is(arg, "--taps")) {
-        doc.m_nUserTap = ParseTriple<int>(
-            args.Value(arg, "--taps"), "--taps", "tap number",
-            "an integer from " + Number(kUserTapMin) + " to " + Number(kUserTapMax),
-            kUserTapMin, kUserTapMax);
+        doc.m_nUserTap = ParseTriple<int>(args.Value(arg, "--taps"), "--taps", "tap number",
+                                          "an integer from " + Number(kUserTapMin) + " to " +
+                                              Number(kUserTapMax),
+                                          kUserTapMin, kUserTapMax);
     } else if (ArgReader::Is(arg, "--coefs")) {
-        doc.m_dUserCoef = ParseTriple<double>(
-            args.Value(arg, "--coefs"), "--coefs", "coefficient",
-            "a number from " + Number(kUserCoefMin) + " to " + Number(kUserCoefMax),
-            kUserCoefMin, kUserCoefMax);
+        doc.m_dUserCoef = ParseTriple<double>(args.Value(arg, "--coefs"), "--coefs", "coefficient",
+                                              "a number from " + Number(kUserCoefMin) + " to " +
+                                                  Number(kUserCoefMax),
+                                              kUserCoefMin, kUserCoefMax);
     } else {
         return false;
     }
@@ -300,8 +304,7 @@ int RunFilter(ArgReader& args)
         return kExitFailed;
     }
     PrintMessage(std::cout, input.Information());
-    const FileRunOutcome outcome =
-        FilterWavFile(doc.m_filter, input, std::string(positional[1]));
+    const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]));
     if (outcome.result != RunResult::Done) {
         PrintMessage(std::cerr, outcome.message);
         return kExitFailed;
@@ -418,7 +421,8 @@ int RunResponse(ArgReader& args)
             const auto v = args.Value(arg, "--points");
             const auto n = ParseNumber<int>(v);
             if (!n || *n < 2 || *n > 1048577)
-                throw UsageError("points '" + std::string(v) + "' is not an integer from 2 to 1048577",
+                throw UsageError("points '" + std::string(v) +
+                                     "' is not an integer from 2 to 1048577",
                                  "response");
             points = *n;
         } else if (arg.starts_with("-") && arg.size() > 1) {

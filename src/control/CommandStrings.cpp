@@ -20,7 +20,8 @@ constexpr std::array kStrings{
     Entry{ID_RUN_ANIMATE, "アニメーションで動作を見せます"},
     Entry{ID_RUN_FILE, "WAVファイルを入力として，WAVファイルにフィルタ出力を書き出します\n"
                        "WAVファイルを入力として，WAVファイルにフィルタ出力を書き出します"},
-    Entry{ID_TB_STEP, "１ステップずつこま送りで動作を見せます\n１ステップずつこま送りで動作を見せます"},
+    Entry{ID_TB_STEP,
+          "１ステップずつこま送りで動作を見せます\n１ステップずつこま送りで動作を見せます"},
     Entry{ID_TB_ANIMATE, "アニメーションで動作を見せます\nアニメーションで動作を見せます"},
     Entry{ID_TB_FAST, "速送りします\n速送りします"},
     Entry{ID_TB_REWIND, "はじめに巻き戻します\nはじめに巻き戻します"},

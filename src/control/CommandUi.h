@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPointer>
-
 #include <utility>
 #include <vector>
 
@@ -15,7 +14,7 @@ class CRavelinDoc;
 // enable and check rule of its command. Several actions may share one command
 // (a menu item and a key, say); they always show the same state.
 class CommandUi {
-public:
+  public:
     // Registers action under command id. The action's lifetime is its owner's;
     // a deleted action is skipped.
     void Add(int id, QAction* action);
@@ -24,7 +23,7 @@ public:
     // the rule says, and, for checkable actions, checked as it says.
     void Refresh(const CRavelinDoc& doc) const;
 
-private:
+  private:
     std::vector<std::pair<int, QPointer<QAction>>> m_actions;
 };
 

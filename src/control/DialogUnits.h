@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QFont>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-
-#include <QFont>
 
 namespace ravelin {
 

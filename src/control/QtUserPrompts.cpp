@@ -127,7 +127,7 @@ QStringList QtUserPrompts::NameFilters(const std::string& filter)
 }
 
 std::optional<std::string> QtUserPrompts::AskOpenPath(const std::string& title,
-                                                       const std::string& filter)
+                                                      const std::string& filter)
 {
     EndProgress();
     QFileDialog dialog(Parent(), FromUtf8(title));
@@ -142,7 +142,7 @@ std::optional<std::string> QtUserPrompts::AskOpenPath(const std::string& title,
 }
 
 std::optional<std::string> QtUserPrompts::AskSavePath(const std::string& title,
-                                                       const std::string& filter)
+                                                      const std::string& filter)
 {
     EndProgress();
     QString proposal;
@@ -179,7 +179,7 @@ std::optional<std::string> QtUserPrompts::AskSavePath(const std::string& title,
 }
 
 void QtUserPrompts::ShowMessage(const std::string& text, const std::string& caption,
-                                 ravelin::MessageIcon icon)
+                                ravelin::MessageIcon icon)
 {
     EndProgress();
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;

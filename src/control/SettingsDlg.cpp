@@ -15,8 +15,8 @@
 #include <QShowEvent>
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -49,14 +49,17 @@ constexpr int kFrameInset = 4;
 // Template boxes of the radio buttons, by preset number; the captions come from the
 // engine's preset table, which the command-line tool lists too.
 constexpr Box kFilters[kFilterCount] = {
-    {19, 19, 43, 10},  {19, 33, 59, 10},   {19, 47, 89, 10},  {19, 61, 48, 10},
-    {19, 75, 57, 10},  {19, 89, 57, 10},   {19, 115, 75, 10}, {19, 128, 105, 10},
-    {19, 141, 76, 10}, {19, 154, 76, 10},  {19, 167, 79, 10}, {19, 180, 107, 10},
+    {19, 19, 43, 10},  {19, 33, 59, 10},  {19, 47, 89, 10},  {19, 61, 48, 10},
+    {19, 75, 57, 10},  {19, 89, 57, 10},  {19, 115, 75, 10}, {19, 128, 105, 10},
+    {19, 141, 76, 10}, {19, 154, 76, 10}, {19, 167, 79, 10}, {19, 180, 107, 10},
 };
 static_assert(std::size(kFilters) == ravelin::kFilterPresets.size());
 
 constexpr Box kInputs[kInputCount] = {
-    {171, 123, 75, 10}, {171, 137, 86, 10}, {171, 151, 61, 10}, {171, 189, 64, 10},
+    {171, 123, 75, 10},
+    {171, 137, 86, 10},
+    {171, 151, 61, 10},
+    {171, 189, 64, 10},
 };
 static_assert(std::size(kInputs) == ravelin::kInputPresets.size());
 
@@ -195,8 +198,7 @@ void CSettingsDlg::CreateControls()
     m_fileFilterBox->setObjectName(QStringLiteral("fileFilterBox"));
     m_inputBox = new QGroupBox(QStringLiteral("入力信号設定"), this);
     m_inputBox->setObjectName(QStringLiteral("inputBox"));
-    m_fileInputBox =
-        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_inputBox);
+    m_fileInputBox = new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_inputBox);
     m_fileInputBox->setObjectName(QStringLiteral("fileInputBox"));
 
     // One exclusive group each across the nested frames; the id is the preset index.
@@ -236,7 +238,7 @@ void CSettingsDlg::CreateControls()
     }
 
     // Tab order: OK, Cancel, the tap column, then the coefficient column.
-    QWidget* chain[] = {m_ok,         m_cancel,      m_tapEdits[0],  m_tapEdits[1],
+    QWidget* chain[] = {m_ok,          m_cancel,       m_tapEdits[0],  m_tapEdits[1],
                         m_tapEdits[2], m_coefEdits[0], m_coefEdits[1], m_coefEdits[2]};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
@@ -259,7 +261,7 @@ void CSettingsDlg::PlaceControls()
         const Box& b = box == m_filterBox       ? kFilterBox
                        : box == m_fileFilterBox ? kFileFilterBox
                        : box == m_inputBox      ? kInputBox
-                                                 : kFileInputBox;
+                                                : kFileInputBox;
         du.FitWidth(fm.horizontalAdvance(box->title()) + 2 * fm.averageCharWidth() + 8, b.w);
     }
     du.FitWidth(m_tapHeading->sizeHint().width(), kTapEdits[0].w);

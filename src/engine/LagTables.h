@@ -8,7 +8,7 @@ namespace ravelin {
 // Constants to twelve significant digits rather than computed, so that the taps the
 // animation prints and the file run uses are the same bits on every build.
 inline constexpr std::array<double, 10> kFirstOrderLag = {
-    0.893853546824,  0.443874535094,  0.220421570855,  0.109458112725,   0.0543552901601,
+    0.893853546824,  0.443874535094,  0.220421570855,   0.109458112725,   0.0543552901601,
     0.0269920382768, 0.0134038495276, 0.00665615468966, 0.00330534859865, 0.00164138753799,
 };
 

@@ -131,7 +131,8 @@ constexpr bool Consistent()
 {
     for (int i = 0; i < kFilterCount; ++i) {
         const FilterPresetInfo& p = kFilterPresets[i];
-        if (p.demo != (i < kDemoFilterCount) || (p.demo && p.taps.size() > std::size_t{kDemoTaps}) ||
+        if (p.demo != (i < kDemoFilterCount) ||
+            (p.demo && p.taps.size() > std::size_t{kDemoTaps}) ||
             (p.taps.empty() != (i == kFilterUser3)))
             return false;
     }

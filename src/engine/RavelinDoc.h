@@ -10,7 +10,7 @@ namespace ravelin {
 // What the document needs from whoever shows it. The desktop program implements it
 // with its view; the engine's tests and the command-line tool may leave it unset.
 class IDocListener {
-public:
+  public:
     virtual ~IDocListener() = default;
     // The whole document changed (Reset): every view repaints.
     virtual void UpdateAllViews() = 0;
@@ -30,7 +30,7 @@ struct SettingsValues {
 // the settings dialog, the run mode and the streaming filter of the file run.
 // Array index i of m_in and m_out stands for time i - 1.
 class CRavelinDoc {
-public:
+  public:
     static constexpr int kArraySize = 1024;
 
     CRavelinDoc();
@@ -93,7 +93,7 @@ public:
     // The file run's filter, loaded by LoadFilePreset.
     CStreamFilter m_filter;
 
-private:
+  private:
     IDocListener* m_listener = nullptr;
 };
 

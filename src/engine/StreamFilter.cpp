@@ -138,8 +138,8 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     }
 }
 
-std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* out,
-                                          std::size_t n, std::int32_t lo, std::int32_t hi,
+std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,
+                                          std::int32_t lo, std::int32_t hi,
                                           std::size_t* firstClamped)
 {
     if (n > 0 && m_length >= 1 && m_eSamplePath != SamplePath::Direct && EnsureWork()) {

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,7 +60,7 @@ bool AtomicFile::Open(const std::string& targetPath)
     Discard();
     m_failed = false;
     m_target = targetPath;
-    struct stat st{};
+    struct stat st {};
     if (::lstat(targetPath.c_str(), &st) == 0) {
         // A link is followed, so the file it names gets the new content and the link
         // stays; a link that leads nowhere is refused rather than replaced.
@@ -89,7 +89,7 @@ bool AtomicFile::Open(const std::string& targetPath)
     // The mode this new file got is the one a new target gets; the data stays private
     // until Commit. A file system without modes (vfat, some FUSE mounts) refuses the
     // change, which is no reason to refuse the save.
-    struct stat created{};
+    struct stat created {};
     m_newFileMode = ::fstat(fd, &created) == 0 ? created.st_mode & 07777 : 0644;
     ::fchmod(fd, 0600);
     m_file = ::fdopen(fd, "wb");
@@ -117,7 +117,7 @@ bool AtomicFile::Commit()
         return false;
     bool ok = !m_failed && std::fflush(m_file) == 0 && !std::ferror(m_file);
     // A replaced file keeps its owner and mode where the file system allows it.
-    struct stat old{};
+    struct stat old {};
     const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     if (ok && replacing && ::fchown(::fileno(m_file), old.st_uid, old.st_gid) != 0) {
         // Not ours to give back to its owner: it stays ours, as any save would.

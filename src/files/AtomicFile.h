@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdio>
-#include <sys/types.h>
 #include <string>
+#include <sys/types.h>
 
 namespace ravelin {
 
@@ -11,7 +11,7 @@ namespace ravelin {
 // synced and renamed over the target by Commit. Until then an existing file at
 // the target stays untouched, and a destroyed, uncommitted file leaves nothing behind.
 class AtomicFile {
-public:
+  public:
     AtomicFile() = default;
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -35,7 +35,7 @@ public:
     // Closes and removes the temporary file.
     void Discard();
 
-private:
+  private:
     std::FILE* m_file = nullptr;
     std::string m_target;
     std::string m_temp;

@@ -41,13 +41,13 @@ std::string CantWrite(const std::string& path)
 
 // Sets the run mode for the duration of the run and back to idle on every path.
 class RunModeScope {
-public:
+  public:
     explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = kRunFile; }
     ~RunModeScope() { m_doc.m_nRunMode = kRunIdle; }
     RunModeScope(const RunModeScope&) = delete;
     RunModeScope& operator=(const RunModeScope&) = delete;
 
-private:
+  private:
     CRavelinDoc& m_doc;
 };
 
@@ -71,7 +71,7 @@ std::string InformationText(const std::string& path, const WavHeader& h, std::ui
 // blocks go round kSlots buffers in file order; the bytes written are the same as
 // those of one loop doing all three, which is what runs when no thread can be had.
 class BlockPipeline {
-public:
+  public:
     BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
                   AtomicFile& output)
         : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
@@ -96,7 +96,10 @@ public:
         m_slots.resize(block);
     }
 
-    ~BlockPipeline() { Stop(); }
+    ~BlockPipeline()
+    {
+        Stop();
+    }
 
     BlockPipeline(const BlockPipeline&) = delete;
     BlockPipeline& operator=(const BlockPipeline&) = delete;
@@ -148,13 +151,16 @@ public:
         return m_writeFailed;
     }
 
-private:
+  private:
     static constexpr std::size_t kSlots = 4;
     // Written data is handed to the disk every this many bytes, so that the sync at
     // the end finds little left to do.
     static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
 
-    bool Threaded() const { return m_writer.joinable(); }
+    bool Threaded() const
+    {
+        return m_writer.joinable();
+    }
 
     void Stop()
     {
@@ -174,7 +180,10 @@ private:
         const std::uint64_t start = std::uint64_t{index} * m_blockBytes;
         return static_cast<std::size_t>(std::min<std::uint64_t>(m_blockBytes, m_bytes - start));
     }
-    std::uint8_t* Slot(std::size_t index) { return m_slots.data() + index % kSlots * m_blockBytes; }
+    std::uint8_t* Slot(std::size_t index)
+    {
+        return m_slots.data() + index % kSlots * m_blockBytes;
+    }
 
     bool ReadBlock(std::size_t index, std::uint8_t* into) const
     {
@@ -333,7 +342,7 @@ bool WavInput::Open(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return Refuse(CantOpen(path));
-    struct stat st{};
+    struct stat st {};
     const int flags = ::fcntl(fd, F_GETFL);
     std::FILE* f = nullptr;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
@@ -372,8 +381,8 @@ bool WavInput::Open(const std::string& path)
     return true;
 }
 
-FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input,
-                             const std::string& outputPath, const RunProgress& progress)
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
+                             const RunProgress& progress)
 {
     FileRunOutcome outcome;
     outcome.sampleRate = input.Header().SampleRate();
@@ -383,8 +392,8 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input,
         return outcome;
     };
     if (input.FileDescriptor() < 0)
-        return fail(RunResult::Refused, input.Error().empty() ? CantOpen(input.Path())
-                                                              : input.Error());
+        return fail(RunResult::Refused,
+                    input.Error().empty() ? CantOpen(input.Path()) : input.Error());
 
     const int width = input.BytesPerSample();
     const std::uint64_t bytes = input.DataBytes();
@@ -418,7 +427,8 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input,
                 return fail(RunResult::Refused, CantOpen(input.Path()));
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
-            const std::size_t clamped = FilterBlock(filter, block, n, width, samples.data(), &first);
+            const std::size_t clamped =
+                FilterBlock(filter, block, n, width, samples.data(), &first);
             if (clamped > 0 && outcome.clip.count == 0)
                 outcome.clip.first = done + first;
             outcome.clip.count += clamped;
@@ -502,8 +512,8 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
         return RunResult::Cancelled;
     told.outputPath = *saveAs;
 
-    const FileRunOutcome outcome =
-        FilterWavFile(doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
+    const FileRunOutcome outcome = FilterWavFile(
+        doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
             return prompts.Progress(done, total);
         });
     switch (outcome.result) {

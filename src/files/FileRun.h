@@ -38,7 +38,7 @@ using RunProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>
 // A WAV file opened for the file run, its header read and checked. The run reads the
 // file it opened, whatever happens to the name afterwards.
 class WavInput {
-public:
+  public:
     WavInput();
     ~WavInput();
     WavInput(const WavInput&) = delete;
@@ -65,7 +65,7 @@ public:
     std::uint64_t DataBytes() const { return m_dataBytes; }
     int FileDescriptor() const;
 
-private:
+  private:
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -96,8 +96,8 @@ struct FileRunOutcome {
 // the output). A file cut short while it is read, a read error, a full disk or a
 // cancel leave any existing output untouched and no temporary file. The filter keeps
 // its state between calls.
-FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input,
-                             const std::string& outputPath, const RunProgress& progress = {});
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
+                             const RunProgress& progress = {});
 
 // The same after opening inputPath; a refused input gives Refused with its message.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,

@@ -12,7 +12,7 @@ enum class MessageIcon { None, Error, Information };
 // The desktop program answers with dialogs, the command-line tool with its
 // arguments and streams, the tests with scripted answers. All texts are UTF-8.
 class IUserPrompts {
-public:
+  public:
     virtual ~IUserPrompts() = default;
 
     // filter uses the "Name(*.ext)|*.ext|...||" form. An empty result means cancelled.

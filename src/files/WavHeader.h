@@ -9,7 +9,7 @@ namespace ravelin {
 // The canonical 44-byte WAV header, kept byte for byte as it is written.
 // All multi-byte fields are little-endian.
 class WavHeader {
-public:
+  public:
     static constexpr std::size_t kSize = 44;
 
     WavHeader(); // "RIFF" 0 "WAVE" "fmt " 16 <zeros> "data" 0
@@ -38,7 +38,7 @@ public:
     // Returns false when the write failed.
     bool WriteWavHeader(std::FILE* file) const;
 
-private:
+  private:
     std::uint16_t U16(std::size_t at) const;
     std::uint32_t U32(std::size_t at) const;
     void PutU32(std::size_t at, std::uint32_t v);

@@ -74,8 +74,7 @@ class SystemAudioOutput : public IAudioOutput {
 
     QString Failure() const override
     {
-        if (m_sink && m_sink->state() == QAudio::StoppedState &&
-            m_sink->error() != QAudio::NoError)
+        if (m_sink && m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
             return QStringLiteral("音声出力装置の異常のため再生を中止しました。");
         return {};
     }

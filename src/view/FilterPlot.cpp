@@ -329,7 +329,7 @@ void FilterPlot::UpdateReadout(const QPoint& at)
         const double db = resp.magnitudeDb[k];
         const QString freq =
             m_sampleRate > 0 ? Number(resp.frequency[k] * m_sampleRate, 6) + QStringLiteral(" Hz")
-                              : Number(resp.frequency[k], 4) + QStringLiteral(" サイクル/サンプル");
+                             : Number(resp.frequency[k], 4) + QStringLiteral(" サイクル/サンプル");
         const QString gain = db <= kFloorDb ? QStringLiteral("-∞ dB")
                                             : QString::number(db, 'f', 2) + QStringLiteral(" dB");
         text = freq + QStringLiteral("  ") + gain;

@@ -15,7 +15,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTimerEvent>
-
 #include <algorithm>
 #include <array>
 #include <string>
@@ -73,9 +72,9 @@ void CopyBitmap(QPainter& p, int x, int y, const QImage& bitmap)
         p.drawImage(QPoint(x, y), bitmap);
         return;
     }
-    const QImage blocks = bitmap.scaled(qRound(bitmap.width() * t.m11()),
-                                        qRound(bitmap.height() * t.m22()),
-                                        Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage blocks =
+        bitmap.scaled(qRound(bitmap.width() * t.m11()), qRound(bitmap.height() * t.m22()),
+                      Qt::IgnoreAspectRatio, Qt::FastTransformation);
     p.drawImage(QRectF(x, y, bitmap.width(), bitmap.height()), blocks);
 }
 
@@ -98,8 +97,7 @@ void PrepareFreshContext(QPainter& p)
 
 } // namespace
 
-CRavelinView::CRavelinView(CRavelinDoc& doc, QWidget* parent)
-    : QWidget(parent), m_doc(doc)
+CRavelinView::CRavelinView(CRavelinDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc)
 {
     InitResources();
     // Every paint covers the whole client area, so Qt need not erase it first.
@@ -139,11 +137,11 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
     CopyBitmap(p, 68, 27, bmp.panel);
 
     // 2. Lines; the boxes drawn next cover them, so they show only between boxes.
-    p.drawLine(60, 60, 670, 60);   // register line
+    p.drawLine(60, 60, 670, 60);    // register line
     p.drawLine(105, 130, 715, 130); // summing line
     for (int k = 0; k < 10; ++k)
         p.drawLine(105 + 60 * k, 60, 105 + 60 * k, 130); // tap lines
-    p.drawLine(400, 225, 600, 225); // block diagram
+    p.drawLine(400, 225, 600, 225);                      // block diagram
 
     // 3. Boxes.
     for (int k = 0; k < 10; ++k)

@@ -16,7 +16,7 @@ class CRavelinDoc;
 class CRavelinView : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // Logical units from the diagram's origin to the right edge of the output box
     // and to the bottom of the listing's twentieth row.
     static constexpr int kDiagramWidth = 742;
@@ -75,16 +75,16 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+  signals:
     // A command for the main frame, to be handled before emit returns (the
     // connection must be direct): the timer's ID_RUN_ANIMATE.
     void commandSent(int id);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     void ArmAnimTimer(int interval);
     void OnTimer(int timerId);
 

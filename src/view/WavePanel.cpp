@@ -33,7 +33,7 @@ WavePanel::WavePanel(QWidget* parent) : QWidget(parent), m_output(MakeSystemAudi
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
     m_note = new QLabel(QStringLiteral("ファイル実行のあと、入力と出力の波形をここに表示します。"),
-                         this);
+                        this);
     m_note->setObjectName(QStringLiteral("waveNote"));
     grid->addWidget(m_note, 0, 0, 1, 3);
     const std::array<const char*, 2> names{"Input", "Output"};

@@ -54,8 +54,7 @@ int WaveView::XForSample(std::int64_t sample) const
 int WaveView::YForValue(double value) const
 {
     const QRect r = PlotRect();
-    return r.bottom() -
-           int(std::lround((value - m_lo) / double(m_hi - m_lo) * (r.height() - 1)));
+    return r.bottom() - int(std::lround((value - m_lo) / double(m_hi - m_lo) * (r.height() - 1)));
 }
 
 void WaveView::paintEvent(QPaintEvent*)

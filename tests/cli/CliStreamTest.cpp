@@ -1,12 +1,10 @@
 // ravelin-cli's streaming file run from outside: the clip report, an input whose size
 // cannot be confirmed, and the memory of a long run.
 #include "TestSupport.h"
-
 #include "files/FileRun.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,7 +23,7 @@ struct CliRun {
 
 // Runs ravelin-cli with args in dir, with exactly the environment strings env.
 CliRun Cli(const std::string& dir, const std::vector<std::string>& args,
-        const std::vector<std::string>& env = {})
+           const std::vector<std::string>& env = {})
 {
     const TempDir streams;
     const std::string out = streams / "out", err = streams / "err";
@@ -48,7 +46,7 @@ CliRun Cli(const std::string& dir, const std::vector<std::string>& args,
     }
     CliRun r;
     int raw = 0;
-    struct rusage usage{};
+    struct rusage usage {};
     if (pid < 0 || ::wait4(pid, &raw, 0, &usage) != pid)
         return r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -66,7 +64,7 @@ TEST(CliStream, PrintsTheClipReport)
     data[4000] = 200, data[4001] = 10, data[4005] = 150;
     WriteFile(dir / "in.wav", MakeWav({1, 1, 4000, 8}, data));
     const CliRun r = Cli(dir.Path(), {"filter", "--preset", "user3", "--taps", "0,0,0", "--coefs",
-                                   "2,2,2", "in.wav", "out.wav"});
+                                      "2,2,2", "in.wav", "out.wav"});
     EXPECT_EQ(std::tuple(r.status, r.err), std::tuple(0, std::string()));
     EXPECT_TRUE(r.out.ends_with("サンプル数: 4010\nファイル保存が終了しました\n"
                                 "クリップしたサンプル: 2 (最初は 1.000 秒)\n"))
@@ -84,7 +82,7 @@ TEST(CliStream, PrintsTheClipReport)
 // confirmed: the input is refused, nothing written.
 TEST(CliStream, RefusesAnInputWhoseSizeCannotBeConfirmed)
 {
-    struct stat st{};
+    struct stat st {};
     if (::stat("/proc/self/environ", &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0)
         GTEST_SKIP() << "no /proc/self/environ of size 0 here";
     const TempDir dir;
@@ -99,8 +97,9 @@ TEST(CliStream, RefusesAnInputWhoseSizeCannotBeConfirmed)
     }
     const CliRun r = Cli(dir.Path(), {"filter", "/proc/self/environ", "out.wav"}, env);
     EXPECT_EQ(std::tuple(r.status, r.out, r.err),
-              std::tuple(1, std::string(), std::string("error .... can't open the file "
-                                                       "[/proc/self/environ]\n")));
+              std::tuple(1, std::string(),
+                         std::string("error .... can't open the file "
+                                     "[/proc/self/environ]\n")));
     EXPECT_TRUE(dir.List().empty());
 }
 
@@ -116,7 +115,7 @@ TEST(CliStream, MemoryStaysBoundedOnALongFile)
     const std::string in = dir / "long.wav";
     WriteFile(in, MakeWav({1, 1, 44100, 16}, Samples16({1000, -1000}), kBytes));
     fs::resize_file(in, 44 + std::uint64_t{kBytes});
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(in.c_str(), &st), 0);
     if (st.st_blocks * 512 > 16 << 20)
         GTEST_SKIP() << "the temporary folder's filesystem does not keep holes";

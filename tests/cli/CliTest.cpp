@@ -1,14 +1,12 @@
 // ravelin-cli as a script uses it: exit status, stdout, stderr and files; and through
 // it the faults that the file run and the text export must survive, losing nothing.
 #include "TestSupport.h"
-
 #include "files/TextExport.h"
 
 #include <gtest/gtest.h>
-
+#include <sstream>
 #include <string_view>
 #include <sys/wait.h>
-#include <sstream>
 #include <tuple>
 #include <unistd.h>
 
@@ -35,12 +33,14 @@ Outcome Shell(const std::string& dir, const std::string& line, const std::string
               const std::string& unshare = "unshare -m")
 {
     const TempDir streams;
-    const std::string script = "cd " + dir + " && export CLI='timeout 20 " + cli +
-                               "' UNSHARE='" + unshare + "' && "
+    const std::string script = "cd " + dir + " && export CLI='timeout 20 " + cli + "' UNSHARE='" +
+                               unshare +
+                               "' && "
                                "nobody() { if [ $(id -u) = 0 ]; then setpriv --reuid=65534 "
-                               "--regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " + line;
-    const int raw = std::system(("(" + script + ") >" + streams / "out" + " 2>" + streams / "err" +
-                                 " </dev/null").c_str());
+                               "--regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " +
+                               line;
+    const int raw = std::system(
+        ("(" + script + ") >" + streams / "out" + " 2>" + streams / "err" + " </dev/null").c_str());
     const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return {status, ReadText(streams / "out"), ReadText(streams / "err")};
 }
@@ -52,7 +52,7 @@ std::string Snapshot(const std::string& dir)
 }
 
 class Cli : public testing::Test {
-protected:
+  protected:
     Outcome Tool(const std::string& args) { return Shell(dir.Path(), "$CLI " + args); }
     const TempDir dir;
 };
@@ -73,14 +73,19 @@ TEST_F(Cli, HelpVersionAndPresets)
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
-    for (const auto& [args, word] :
-         {std::pair("", "missing command"), {"bogus", "'bogus'"}, {"filter -b in.wav o", "'-b'"},
-          {"filter --preset 12 in.wav o", "'12'"}, {"filter --taps 0,1 in.wav o", "'0,1'"},
-          {"filter --taps 0,1,8193 in.wav o", "'8193'"},
-          {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
-          {"filter --coefs nan,0,0 in.wav o", "'nan'"}, {"filter in.wav o --preset", "'--preset'"},
-          {"filter in.wav", "INPUT.wav and OUTPUT.wav"}, {"filter in.wav ''", "empty file name"},
-          {"demo --input 7", "'7'"}, {"presets extra", "'extra'"}}) {
+    for (const auto& [args, word] : {std::pair("", "missing command"),
+                                     {"bogus", "'bogus'"},
+                                     {"filter -b in.wav o", "'-b'"},
+                                     {"filter --preset 12 in.wav o", "'12'"},
+                                     {"filter --taps 0,1 in.wav o", "'0,1'"},
+                                     {"filter --taps 0,1,8193 in.wav o", "'8193'"},
+                                     {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
+                                     {"filter --coefs nan,0,0 in.wav o", "'nan'"},
+                                     {"filter in.wav o --preset", "'--preset'"},
+                                     {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
+                                     {"filter in.wav ''", "empty file name"},
+                                     {"demo --input 7", "'7'"},
+                                     {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
@@ -141,7 +146,7 @@ TEST_F(Cli, FilterAndDemo)
 
     EXPECT_EQ(Tool("demo --preset ma5 --input impulse2 -o ma.txt").status, 0);
     EXPECT_EQ(ReadText(dir / "ma.txt"), FormatTextExport(Finished(kFilterMa5, kInputImpulse2),
-                                                          TextEncoding::ShiftJis, "\r\n"));
+                                                         TextEncoding::ShiftJis, "\r\n"));
     EXPECT_EQ(Tool("demo --preset 5 --input 0").out,
               FormatTextExport(Finished(kFilterLag2, kInputImpulse), TextEncoding::Utf8, "\n"));
     EXPECT_EQ(Tool("demo").out,
@@ -251,8 +256,8 @@ std::vector<Fault> Faults()
         const Need need = std::string_view(prefix).find("nobody") != std::string_view::npos
                               ? Need::OtherUser
                               : Need::Nothing;
-        for (const auto& [tool, command] :
-             {std::pair("FileRunOutput", " $CLI filter in.wav "), {"ExportOutput", " $CLI demo -o "}})
+        for (const auto& [tool, command] : {std::pair("FileRunOutput", " $CLI filter in.wav "),
+                                            {"ExportOutput", " $CLI demo -o "}})
             faults.push_back({std::string(tool) + name, setup,
                               (std::string(prefix) += command) += out, Err(what, out), need});
     }
@@ -260,7 +265,7 @@ std::vector<Fault> Faults()
 }
 
 class CliFault : public testing::TestWithParam<Fault> {
-protected:
+  protected:
     // A message's first line, for a skip reason.
     static std::string Line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
@@ -314,7 +319,8 @@ TEST_P(CliFault, LosesNothing)
     huge.push_back(0x55);
     const TempDir dir;
     for (const auto& [name, wav] : {std::pair("in.wav", MakeWav({}, Bytes(40000, 7))),
-                                    {"out.wav", Bytes{'k', 'e', 'e', 'p'}}, {"huge.wav", huge},
+                                    {"out.wav", Bytes{'k', 'e', 'e', 'p'}},
+                                    {"huge.wav", huge},
                                     {"five.wav", MakeWav({}, Samples16({10, 20, 30, 40, 50}))},
                                     {"align0.wav", MakeWav({1, 1, 8000, 16, 0}, Bytes(8))},
                                     {"align4.wav", MakeWav({1, 1, 8000, 16, 4}, Bytes(8))},

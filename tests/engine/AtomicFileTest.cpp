@@ -7,11 +7,10 @@
 
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <dlfcn.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,22 +21,21 @@ namespace {
 // What the calls below do while a test has armed them; idle, they only pass through.
 struct Seams {
     bool armed = false;
-    int failSync = 0;   // errno for a sync of a regular file, 0 to let it run
-    int failModes = 0;  // errno for fchmod and fchown
+    int failSync = 0;  // errno for a sync of a regular file, 0 to let it run
+    int failModes = 0; // errno for fchmod and fchown
     int umaskCalls = 0;
     std::function<void(int fd)> onFileSync = [](int) {}, onFolderSync = [](int) {};
 };
 Seams g_seams;
 
-template <typename F>
-F Real(const char* name)
+template <typename F> F Real(const char* name)
 {
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
 }
 
 bool IsFolder(int fd)
 {
-    struct stat st{};
+    struct stat st {};
     return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -103,7 +101,7 @@ namespace {
 using namespace test;
 
 class AtomicOutput : public testing::Test {
-protected:
+  protected:
     void SetUp() override { WriteFile(target, {'o', 'l', 'd'}); }
     void TearDown() override { g_seams = Seams(); }
 
@@ -156,7 +154,8 @@ TEST_F(AtomicOutput, ModesWithoutTouchingTheUmask)
         g_seams.armed = false;
     }
     EXPECT_EQ(::umask(previous), 027);
-    struct stat replaced{}, created{};
+    struct stat replaced {
+    }, created{};
     ASSERT_EQ(::stat(target.c_str(), &replaced), 0);
     ASSERT_EQ(::stat(fresh.c_str(), &created), 0);
     EXPECT_EQ(replaced.st_mode & 07777, 0604u);

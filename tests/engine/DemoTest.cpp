@@ -1,12 +1,11 @@
 // The ten-tap demonstration and the run commands.
+#include "TestSupport.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
-#include "TestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <gtest/gtest.h>
 #include <tuple>
 
 namespace ravelin {
@@ -18,13 +17,16 @@ using test::Finished;
 // summed the same way (from 0.0, increasing tap), so the bits must agree.
 TEST(Demo, EveryPairMatchesPlainConvolution)
 {
-    const double taps[6][10] = {
-        {1.0}, {0, 0, 0, 0, 0, 1.0}, {0.8, 0, 0, 0, 0, 0.2}, {0.2, 0.2, 0.2, 0.2, 0.2},
-        {0.893853546824, 0.443874535094, 0.220421570855, 0.109458112725, 0.0543552901601,
-         0.0269920382768, 0.0134038495276, 0.00665615468966, 0.00330534859865, 0.00164138753799},
-        {0.773205939585, 0.646019966472, 0.349084795337, 0.132356675362, 0.0245018477994,
-         -0.0121672575329, -0.0162079257203, -0.0105414474117, -0.00481064134581,
-         -0.00141984176048}};
+    const double taps[6][10] = {{1.0},
+                                {0, 0, 0, 0, 0, 1.0},
+                                {0.8, 0, 0, 0, 0, 0.2},
+                                {0.2, 0.2, 0.2, 0.2, 0.2},
+                                {0.893853546824, 0.443874535094, 0.220421570855, 0.109458112725,
+                                 0.0543552901601, 0.0269920382768, 0.0134038495276,
+                                 0.00665615468966, 0.00330534859865, 0.00164138753799},
+                                {0.773205939585, 0.646019966472, 0.349084795337, 0.132356675362,
+                                 0.0245018477994, -0.0121672575329, -0.0162079257203,
+                                 -0.0105414474117, -0.00481064134581, -0.00141984176048}};
     // Index i is time i - 1: the impulse, two impulses, the test signal.
     const double inputs[3][20] = {
         {0, 1.0}, {0, 1.0, 0, 0, 1.0}, {0, 1.0, -0.5, 0, 1.0, -0.5, 0, 0.25}};
@@ -57,7 +59,7 @@ TEST(Demo, AdvanceStopsAtTwentyAndStepWithoutTapsOnlyStores)
 }
 
 class Listener : public IDocListener {
-public:
+  public:
     int updates = 0, posts = 0;
     void UpdateAllViews() override { ++updates; }
     void PostDrawDiagram() override { ++posts; }
@@ -97,10 +99,12 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
     doc.SetListener(&listener);
     doc.m_nFilterPreset = kFilterEcho5;
     // The toolbar sets its interval, the menu keeps the current one; each steps once.
-    for (const auto& [id, mode, interval] :
-         {std::tuple(ID_TB_FAST, kRunAnimate, 100), {ID_RUN_ANIMATE, kRunAnimate, 100},
-          {ID_RUN_STEP, kRunStep, 100}, {ID_TB_ANIMATE, kRunAnimate, 500},
-          {ID_TB_FAST, kRunAnimate, 100}, {ID_TB_STEP, kRunStep, 500}}) {
+    for (const auto& [id, mode, interval] : {std::tuple(ID_TB_FAST, kRunAnimate, 100),
+                                             {ID_RUN_ANIMATE, kRunAnimate, 100},
+                                             {ID_RUN_STEP, kRunStep, 100},
+                                             {ID_TB_ANIMATE, kRunAnimate, 500},
+                                             {ID_TB_FAST, kRunAnimate, 100},
+                                             {ID_TB_STEP, kRunStep, 500}}) {
         ASSERT_TRUE(ExecuteRunCommand(doc, id));
         EXPECT_EQ(std::pair(doc.m_nRunMode, doc.m_nInterval), std::pair(mode, interval)) << id;
     }

@@ -1,15 +1,15 @@
 // The file run and the text export end to end through scripted dialogs. Their faults
 // are tested through ravelin-cli, save those that happen while a dialog is open.
 #include "files/FileRun.h"
-#include "files/TextExport.h"
-#include "TestSupport.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
+#include "files/TextExport.h"
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <map>
-#include <tuple>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace ravelin {
 namespace {
@@ -231,15 +231,16 @@ TEST(FileRunStream, ClipReportInTheCompletionText)
         WriteFile(in, wav);
         p.shown.clear();
         ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
-        EXPECT_TRUE(p.shown.ends_with(in + "|0|ファイル保存が終了しました\nクリップしたサンプル: " +
-                                      line + "\n"))
+        EXPECT_TRUE(p.shown.ends_with(
+            in + "|0|ファイル保存が終了しました\nクリップしたサンプル: " + line + "\n"))
             << p.shown;
     }
     CRavelinDoc doc; // the figures reach the caller too
     FileRunReport report;
     p.openPath = p.savePath = in;
     ASSERT_EQ(RunFileFilter(doc, p, &report), RunResult::Done);
-    EXPECT_EQ(std::tuple(report.inputPath, report.outputPath, report.clip.count), std::tuple(in, in, 0u));
+    EXPECT_EQ(std::tuple(report.inputPath, report.outputPath, report.clip.count),
+              std::tuple(in, in, 0u));
 }
 
 // The user cancels exactly once, at the third block: the run stops there, is not asked
@@ -337,11 +338,16 @@ TEST(TextExport, ExactBytesOfTwoPairs)
     EXPECT_EQ(p.titles, std::vector<std::string>{"アニメーション結果の*.txtへの保存"});
     const char* one = "     1.000     0.800";
     const char* half = "    -0.500    -0.400";
-    EXPECT_EQ(ReadText(path), ExportFile({{0, "0.80000"}, {5, "0.20000"}},
-                                         {{0, one}, {1, half}, {3, one}, {4, half},
-                                          {5, "     0.000     0.200"}, {6, "     0.250     0.100"},
-                                          {8, "     0.000     0.200"}, {9, "     0.000    -0.100"},
-                                          {11, "     0.000     0.050"}}));
+    EXPECT_EQ(ReadText(path),
+              ExportFile({{0, "0.80000"}, {5, "0.20000"}}, {{0, one},
+                                                            {1, half},
+                                                            {3, one},
+                                                            {4, half},
+                                                            {5, "     0.000     0.200"},
+                                                            {6, "     0.250     0.100"},
+                                                            {8, "     0.000     0.200"},
+                                                            {9, "     0.000    -0.100"},
+                                                            {11, "     0.000     0.050"}}));
 
     // The console form: UTF-8 and LF.
     const Finished echo(kFilterEcho5, kInputTest);

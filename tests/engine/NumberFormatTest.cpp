@@ -1,14 +1,13 @@
 // Numbers the program writes are the same bytes under any locale: the formatter against
 // the C library in the "C" locale, and the text export under a comma-decimal locale.
 #include "engine/NumberFormat.h"
-#include "files/TextExport.h"
 
 #include "TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "files/TextExport.h"
 
 #include <clocale>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 
@@ -19,7 +18,7 @@ using namespace test;
 
 // Sets LC_ALL for the test's time; Active() false when the locale is not installed.
 class ScopedLocale {
-public:
+  public:
     explicit ScopedLocale(const char* name)
     {
         const char* current = std::setlocale(LC_ALL, nullptr);
@@ -29,7 +28,7 @@ public:
     ~ScopedLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
     bool Active() const { return m_active; }
 
-private:
+  private:
     std::string m_previous;
     bool m_active = false;
 };
@@ -43,8 +42,22 @@ std::string Printf(const char* format, double v)
 
 TEST(NumberFormat, MatchesPrintfInTheCLocale)
 {
-    std::vector<double> values = {0.0, -0.0, 0.0005, -0.0005, 0.0015, 0.0025, 1.0, -1.0, 0.8,
-                                  -0.4, 0.1, 2.5e-4, 999.9995, -32768.0, 1e20, 1e300,
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.0005,
+                                  -0.0005,
+                                  0.0015,
+                                  0.0025,
+                                  1.0,
+                                  -1.0,
+                                  0.8,
+                                  -0.4,
+                                  0.1,
+                                  2.5e-4,
+                                  999.9995,
+                                  -32768.0,
+                                  1e20,
+                                  1e300,
                                   std::numeric_limits<double>::denorm_min(),
                                   std::numeric_limits<double>::max()};
     std::mt19937_64 rng(7);
@@ -58,7 +71,8 @@ TEST(NumberFormat, MatchesPrintfInTheCLocale)
     std::string row;
     AppendListingRow(row, -1, 0.5, -0.25);
     AppendInt(row, 12345, 3);
-    EXPECT_EQ(row, "  -1     0.500    -0.250" "12345");
+    EXPECT_EQ(row, "  -1     0.500    -0.250"
+                   "12345");
 }
 
 TEST(NumberFormat, TextExportIgnoresACommaDecimalLocale)

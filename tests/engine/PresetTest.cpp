@@ -2,7 +2,6 @@
 #include "engine/Presets.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 #include <tuple>
@@ -14,12 +13,12 @@ namespace {
 using Signal = std::vector<double>;
 
 // The table's values as a string of "name|caption|demo" per entry.
-template <typename Table>
-std::vector<std::string> Rows(const Table& table)
+template <typename Table> std::vector<std::string> Rows(const Table& table)
 {
     std::vector<std::string> rows;
     for (const auto& p : table)
-        rows.push_back(std::string(p.name) + "|" + std::string(p.caption) + (p.demo ? "|demo" : ""));
+        rows.push_back(std::string(p.name) + "|" + std::string(p.caption) +
+                       (p.demo ? "|demo" : ""));
     return rows;
 }
 
@@ -54,23 +53,37 @@ TEST(PresetTable, MatchesTheWrittenValues)
         {6, {{5, 1.0}}},
         {6, {{0, 0.8}, {5, 0.2}}},
         {5, {{0, 0.2}, {1, 0.2}, {2, 0.2}, {3, 0.2}, {4, 0.2}}},
-        {10, {{0, 0.893853546824}, {1, 0.443874535094}, {2, 0.220421570855},
-              {3, 0.109458112725}, {4, 0.0543552901601}, {5, 0.0269920382768},
-              {6, 0.0134038495276}, {7, 0.00665615468966}, {8, 0.00330534859865},
-              {9, 0.00164138753799}}},
-        {10, {{0, 0.773205939585}, {1, 0.646019966472}, {2, 0.349084795337},
-              {3, 0.132356675362}, {4, 0.0245018477994}, {5, -0.0121672575329},
-              {6, -0.0162079257203}, {7, -0.0105414474117}, {8, -0.00481064134581},
-              {9, -0.00141984176048}}},
+        {10,
+         {{0, 0.893853546824},
+          {1, 0.443874535094},
+          {2, 0.220421570855},
+          {3, 0.109458112725},
+          {4, 0.0543552901601},
+          {5, 0.0269920382768},
+          {6, 0.0134038495276},
+          {7, 0.00665615468966},
+          {8, 0.00330534859865},
+          {9, 0.00164138753799}}},
+        {10,
+         {{0, 0.773205939585},
+          {1, 0.646019966472},
+          {2, 0.349084795337},
+          {3, 0.132356675362},
+          {4, 0.0245018477994},
+          {5, -0.0121672575329},
+          {6, -0.0162079257203},
+          {7, -0.0105414474117},
+          {8, -0.00481064134581},
+          {9, -0.00141984176048}}},
         {1024, {{1023, 1.0}}},
         {1024, {{0, 0.9}, {1023, 0.2}}},
     };
     for (int p = 0; p < 8; ++p)
         EXPECT_EQ(Shape(FilterTaps(p)), expected[p]) << kFilterPresets[p].name;
     // The low-pass tables have a generator and a test of their own.
-    for (const auto& [preset, length, centre] :
-         {std::tuple(kFilterLpf4, 511u, 0.25), {kFilterLpf8, 495u, 0.125},
-          {kFilterLpf20, 479u, 0.05}}) {
+    for (const auto& [preset, length, centre] : {std::tuple(kFilterLpf4, 511u, 0.25),
+                                                 {kFilterLpf8, 495u, 0.125},
+                                                 {kFilterLpf20, 479u, 0.05}}) {
         const Signal h = FilterTaps(preset);
         EXPECT_EQ(std::pair(h.size(), h[h.size() / 2]), std::pair(std::size_t{length}, centre));
     }
@@ -81,9 +94,9 @@ TEST(PresetTable, MatchesTheWrittenValues)
     EXPECT_EQ(Signal(kInputPresets[kInputImpulse2].samples.begin(),
                      kInputPresets[kInputImpulse2].samples.end()),
               (Signal{1.0, 0, 0, 1.0}));
-    EXPECT_EQ(Signal(kInputPresets[kInputTest].samples.begin(),
-                     kInputPresets[kInputTest].samples.end()),
-              (Signal{1.0, -0.5, 0, 1.0, -0.5, 0, 0.25}));
+    EXPECT_EQ(
+        Signal(kInputPresets[kInputTest].samples.begin(), kInputPresets[kInputTest].samples.end()),
+        (Signal{1.0, -0.5, 0, 1.0, -0.5, 0, 0.25}));
     EXPECT_TRUE(kInputPresets[kInputFile].samples.empty());
 
     const UserTaps user;
@@ -93,9 +106,9 @@ TEST(PresetTable, MatchesTheWrittenValues)
 
 TEST(PresetTable, LookupsAndUserTaps)
 {
-    EXPECT_EQ((std::vector{FindFilterPreset("lpf20"), FindFilterPreset("10"),
-                           FindFilterPreset("0"), FindFilterPreset("12"), FindFilterPreset("-1"),
-                           FindFilterPreset(""), FindFilterPreset("Pass"), FindFilterPreset("1x")}),
+    EXPECT_EQ((std::vector{FindFilterPreset("lpf20"), FindFilterPreset("10"), FindFilterPreset("0"),
+                           FindFilterPreset("12"), FindFilterPreset("-1"), FindFilterPreset(""),
+                           FindFilterPreset("Pass"), FindFilterPreset("1x")}),
               (std::vector{10, 10, 0, -1, -1, -1, -1, -1}));
     EXPECT_EQ((std::vector{FindInputPreset("file"), FindInputPreset("2"), FindInputPreset("4")}),
               (std::vector{3, 2, -1}));
@@ -104,8 +117,7 @@ TEST(PresetTable, LookupsAndUserTaps)
               (std::vector{true, false, false, true, false, false}));
 
     // As long as the highest tap with a coefficient; a later entry for a tap wins.
-    EXPECT_EQ(FilterTaps(kFilterUser3, {{3, 0, 3}, {1.0, 0.5, -2.0}}),
-              (Signal{0.5, 0, 0, -2.0}));
+    EXPECT_EQ(FilterTaps(kFilterUser3, {{3, 0, 3}, {1.0, 0.5, -2.0}}), (Signal{0.5, 0, 0, -2.0}));
     EXPECT_EQ(FilterTaps(kFilterUser3, {{9, 2, 0}, {0.0, -0.0, 0.0}}), (Signal{0.0}));
     EXPECT_EQ(FilterTaps(kFilterUser3), (Signal{0.5, 0.25, 0.5 / 3}));
     EXPECT_TRUE(FilterTaps(kFilterCount).empty() && FilterTaps(kFilterNone).empty());

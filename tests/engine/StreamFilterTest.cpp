@@ -2,13 +2,13 @@
 // operation against Process bit for bit (whatever the split into blocks, the thread
 // count or the instruction set), and the file-mode presets.
 #include "engine/StreamFilter.h"
-#include "TestSupport.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <map>
 #include <memory>
@@ -133,7 +133,7 @@ Signal InBlocks(CStreamFilter& f, const Signal& x, std::mt19937_64& rng, std::si
 // One instruction set of the block operation; one the processor lacks is reported as
 // skipped, by name.
 class StreamFilterBlockSimd : public testing::TestWithParam<Simd> {
-protected:
+  protected:
     void SetUp() override
     {
         if (GetParam() > CStreamFilter::BestSimd())
@@ -166,9 +166,8 @@ TEST_P(StreamFilterBlockSimd, MatchesProcessBitForBit)
                 f->SetThreads(threads);
                 const std::size_t longest = taps < 100 ? 150 : 6000;
                 const Signal y = InBlocks(*f, x, rng, longest, inPlace, threads == 0);
-                EXPECT_EQ(Diff(expected, y), "")
-                    << taps << " taps, zeros " << zeros << ", threads " << threads
-                    << ", in place " << inPlace;
+                EXPECT_EQ(Diff(expected, y), "") << taps << " taps, zeros " << zeros << ", threads "
+                                                 << threads << ", in place " << inPlace;
             }
     }
 }
@@ -184,8 +183,8 @@ INSTANTIATE_TEST_SUITE_P(, StreamFilterBlockSimd,
 TEST(StreamFilterBlock, ZeroTapsCountWhereProcessCountsThem)
 {
     std::mt19937_64 rng(3);
-    const Signal taps[] = {{-0.0, 0.5, 0.0, 0.25}, Random(40, 0.3, 1.0, rng),
-                           Random(1024, 0.3, 1.0, rng)};
+    const Signal taps[] = {
+        {-0.0, 0.5, 0.0, 0.25}, Random(40, 0.3, 1.0, rng), Random(1024, 0.3, 1.0, rng)};
     for (const Signal& h : taps)
         for (int mode : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO}) {
             Signal x = Random(3 * h.size() + 3000, 0.1, 32768.0, rng);
@@ -270,9 +269,9 @@ TEST(FilePresets, LengthsAndTaps)
     EXPECT_EQ(Preset(kFilterEcho1023), Sparse(1024, {{0, 0.9}, {1023, 0.2}}));
 
     // Low-pass: symmetric about the centre r, the sums LowPassTables.cpp states, some taps.
-    for (const auto& [preset, length, r, sum] :
-         {std::tuple(kFilterLpf4, 511ul, 0.25, 0.9969996), {kFilterLpf8, 495ul, 0.125, 1.0064514},
-          {kFilterLpf20, 479ul, 0.05, 0.9831714}}) {
+    for (const auto& [preset, length, r, sum] : {std::tuple(kFilterLpf4, 511ul, 0.25, 0.9969996),
+                                                 {kFilterLpf8, 495ul, 0.125, 1.0064514},
+                                                 {kFilterLpf20, 479ul, 0.05, 0.9831714}}) {
         const Signal h = Preset(preset);
         ASSERT_EQ(h.size(), length);
         EXPECT_EQ(h[(length - 1) / 2], r);

@@ -59,15 +59,16 @@ inline Bytes ReadBytes(const fs::path& p)
 }
 inline void WriteFile(const fs::path& p, const Bytes& b)
 {
-    if (!std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                                  static_cast<std::streamsize>(b.size())))
+    if (!std::ofstream(p, std::ios::binary)
+             .write(reinterpret_cast<const char*>(b.data()),
+                    static_cast<std::streamsize>(b.size())))
         throw std::runtime_error("cannot write " + p.string());
 }
 
 // A fresh folder that others may enter (a test may drop root's privileges), removed
 // with everything in it at the end.
 class TempDir {
-public:
+  public:
     explicit TempDir(const fs::path& base = fs::temp_directory_path())
     {
         std::string pattern = (base / "ravelin-test.XXXXXX").string();
@@ -100,14 +101,14 @@ public:
         return names;
     }
 
-private:
+  private:
     std::string m_path;
 };
 
 // Answers the dialogs from a script and records their titles and, as caption|icon|text
 // lines, every message shown. The hooks run while a dialog would be open.
 class ScriptedPrompts : public IUserPrompts {
-public:
+  public:
     std::optional<std::string> openPath, savePath;
     std::function<void()> whileOpen = [] {}, whileSave = [] {};
     std::optional<std::uint64_t> cancelAt; // Progress returns false once done >= this

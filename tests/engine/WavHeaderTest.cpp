@@ -3,9 +3,8 @@
 
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <tuple>
 
 namespace ravelin {

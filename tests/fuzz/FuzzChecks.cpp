@@ -1,7 +1,7 @@
 #include "FuzzChecks.h"
 
-#include "files/FileRun.h"
 #include "TestSupport.h"
+#include "files/FileRun.h"
 
 #include <cstdio>
 

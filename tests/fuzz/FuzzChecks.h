@@ -17,8 +17,8 @@ std::string CheckWavHeader(const std::uint8_t* data, std::size_t size);
 // The whole file run on a file holding data[1..size): the preset is data[0] & 0x7F
 // modulo the number of presets, and with bit 7 set the output replaces the input.
 // It must write or refuse; a refused run leaves the input as it was and no file, a
-// written one no temporary file and a header that declares the bytes after it. The files live in a folder of the process's own
-// under $RAVELIN_FUZZ_TMP, else the system's temporary folder.
+// written one no temporary file and a header that declares the bytes after it. The files live in a
+// folder of the process's own under $RAVELIN_FUZZ_TMP, else the system's temporary folder.
 std::string CheckFileRun(const std::uint8_t* data, std::size_t size);
 
 } // namespace ravelin::fuzz

@@ -55,7 +55,7 @@ inline QAction* Action(const QWidget* frame, const char* name)
 
 // Under a comma-decimal locale for the C library and Qt alike, restored at the end.
 class CommaLocale {
-public:
+  public:
     CommaLocale()
     {
         const char* current = std::setlocale(LC_ALL, nullptr);
@@ -70,7 +70,7 @@ public:
     }
     bool Active() const { return m_active; }
 
-private:
+  private:
     std::string m_previous;
     bool m_active = false;
 };

@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
-
 #include <set>
 
 using namespace ravelin;
@@ -64,7 +63,7 @@ void CheckDiagram(const QImage& img, int scale)
 // A paint device that keeps every string drawn on it with the device point of its
 // baseline's start; everything else is dropped.
 class TextRecorder : public QPaintDevice {
-public:
+  public:
     explicit TextRecorder(int dpi) : m_dpi(dpi) {}
     QPaintEngine* paintEngine() const override { return &m_engine; }
 
@@ -74,7 +73,7 @@ public:
     };
     const std::vector<Text>& Texts() const { return m_engine.texts; }
 
-protected:
+  protected:
     int metric(PaintDeviceMetric m) const override
     {
         switch (m) {
@@ -98,7 +97,7 @@ protected:
         }
     }
 
-private:
+  private:
     struct Engine : QPaintEngine {
         Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
         bool begin(QPaintDevice*) override { return true; }
@@ -109,7 +108,8 @@ private:
                 transform = state.transform();
         }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
+        void drawImage(const QRectF&, const QImage&, const QRectF&,
+                       Qt::ImageConversionFlags) override
         {
         }
         void drawPath(const QPainterPath&) override {}
@@ -273,12 +273,12 @@ class TestDiagram : public QObject {
                 QPainter painter(&recorder);
                 view.OnDraw(painter, printing);
             }
-            const auto painted =
-                PaintedTexts(recorder, printing ? CRavelinView::kPrintScale : 1);
-            QVERIFY2(painted == expected,
-                     qPrintable((printing ? QStringLiteral("printed:\n") : QStringLiteral("on screen:\n")) +
-                                Show(painted) + QStringLiteral("\n--- expected:\n") +
-                                Show(expected)));
+            const auto painted = PaintedTexts(recorder, printing ? CRavelinView::kPrintScale : 1);
+            QVERIFY2(
+                painted == expected,
+                qPrintable(
+                    (printing ? QStringLiteral("printed:\n") : QStringLiteral("on screen:\n")) +
+                    Show(painted) + QStringLiteral("\n--- expected:\n") + Show(expected)));
         }
     }
 
@@ -339,14 +339,16 @@ class TestDiagram : public QObject {
         QVERIFY(words.waitForFinished(20000));
         const double unitsPerPoint = printer.resolution() / 72.0 / s;
         std::vector<std::tuple<double, double, QString>> found; // x, top, word in units
-        const QRegularExpression word(QStringLiteral(
-            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+        const QRegularExpression word(
+            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
+                           "yMax=\"[\\d.]+\">([^<]*)</word>"));
         for (const auto& m : word.globalMatch(QString::fromUtf8(words.readAllStandardOutput())))
             found.emplace_back(m.captured(1).toDouble() * unitsPerPoint - double(o.x()) / s,
                                m.captured(2).toDouble() * unitsPerPoint - double(o.y()) / s,
                                m.captured(3));
         const CRavelinDoc& doc = frame->document();
-        const double advance = QFontMetricsF(CRavelinView::DiagramFont(QFont())).horizontalAdvance(QLatin1Char('0'));
+        const double advance =
+            QFontMetricsF(CRavelinView::DiagramFont(QFont())).horizontalAdvance(QLatin1Char('0'));
         const auto expectWords = [&](int x, int top, const QString& text) {
             for (const auto& m : QRegularExpression(QStringLiteral("\\S+")).globalMatch(text)) {
                 const double wx = x + advance * m.capturedStart();
@@ -354,14 +356,17 @@ class TestDiagram : public QObject {
                     return std::get<2>(f) == m.captured() && std::abs(std::get<0>(f) - wx) <= 1 &&
                            std::abs(std::get<1>(f) - top) <= 3;
                 });
-                QVERIFY2(there, qPrintable(QStringLiteral("%1 at %2,%3").arg(m.captured()).arg(wx).arg(top)));
+                QVERIFY2(
+                    there,
+                    qPrintable(QStringLiteral("%1 at %2,%3").arg(m.captured()).arg(wx).arg(top)));
             }
         };
         for (int k = 0; k < 10; ++k)
             expectWords(88 + 60 * k, 54, Fixed(doc.m_x[k]));
         for (int i = 0; i < 9; ++i)
-            expectWords(125, 182 + 12 * i,
-                        QString::asprintf("%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]));
+            expectWords(
+                125, 182 + 12 * i,
+                QString::asprintf("%4d    %6.3f    %6.3f", i - 1, doc.m_in[i], doc.m_out[i]));
     }
 };
 

@@ -24,8 +24,8 @@ namespace {
 // A canonical 16-bit WAV file at 8000 Hz: 44-byte header, then the samples.
 QByteArray MakeWav(int channels, const std::vector<qint16>& samples)
 {
-    return ToQByteArray(test::MakeWav({.channels = channels},
-                                      test::Samples16(std::vector<int>(samples.begin(), samples.end()))));
+    return ToQByteArray(test::MakeWav(
+        {.channels = channels}, test::Samples16(std::vector<int>(samples.begin(), samples.end()))));
 }
 
 QByteArray ReadFile(const QString& path)
@@ -160,7 +160,8 @@ class TestFileCommands : public QObject {
         QVERIFY(!runFile->isChecked() && !step->isChecked());
         QCOMPARE(done.title, out);
         QCOMPARE(done.text,
-                 QStringLiteral("ファイル保存が終了しました\nクリップしたサンプル: 2 (最初は 0.000 秒)"));
+                 QStringLiteral(
+                     "ファイル保存が終了しました\nクリップしたサンプル: 2 (最初は 0.000 秒)"));
         QCOMPARE(ReadFile(out), MakeWav(1, {32767, -32768, 10}));
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.at(0), (QVariantList{in, out}));

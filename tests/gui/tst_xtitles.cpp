@@ -79,18 +79,17 @@ class TestXTitles : public QObject {
             QVERIFY(driver.done());
         }
         QtUserPrompts prompts(frame);
-        for (const auto& [caption, icon] :
-             {std::pair("", MessageIcon::Error), {"入力ファイル情報", MessageIcon::None},
-              {"/tmp/out.wav", MessageIcon::None}}) {
+        for (const auto& [caption, icon] : {std::pair("", MessageIcon::Error),
+                                            {"入力ファイル情報", MessageIcon::None},
+                                            {"/tmp/out.wav", MessageIcon::None}}) {
             ModalDriver driver({RecordName(names)}, 30000);
             prompts.ShowMessage("text", caption, icon);
             QVERIFY(driver.done());
         }
-        QCOMPARE(names, QStringList({QStringLiteral("動作の設定"),
-                                     QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"),
-                                     QStringLiteral("開く"), QStringLiteral("エラー"),
-                                     QStringLiteral("入力ファイル情報"),
-                                     QStringLiteral("/tmp/out.wav")}));
+        QCOMPARE(names,
+                 QStringList({QStringLiteral("動作の設定"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"),
+                              QStringLiteral("開く"), QStringLiteral("エラー"),
+                              QStringLiteral("入力ファイル情報"), QStringLiteral("/tmp/out.wav")}));
     }
 };
 

@@ -37,8 +37,13 @@ inline Bytes WavHeaderBytes(const Format& f, std::uint32_t dataSize)
     Put(b, "RIFF");
     Put(b, 36 + dataSize);
     Put(b, "WAVEfmt ");
-    for (const auto& [value, n] : {std::pair(16, 4), {f.tag, 2}, {f.channels, 2}, {f.rate, 4},
-                                   {f.rate * align, 4}, {align, 2}, {f.bits, 2}})
+    for (const auto& [value, n] : {std::pair(16, 4),
+                                   {f.tag, 2},
+                                   {f.channels, 2},
+                                   {f.rate, 4},
+                                   {f.rate * align, 4},
+                                   {align, 2},
+                                   {f.bits, 2}})
         Put(b, static_cast<std::uint32_t>(value), n);
     Put(b, "data");
     Put(b, dataSize);
@@ -72,7 +77,8 @@ inline Bytes Samples8(const std::vector<int>& samples)
 // A mono file of the given samples (-128..127 when bits is 8).
 inline Bytes MonoWav(const std::vector<int>& samples, int bits = 16, int rate = 8000)
 {
-    return MakeWav({.rate = rate, .bits = bits}, bits == 8 ? Samples8(samples) : Samples16(samples));
+    return MakeWav({.rate = rate, .bits = bits},
+                   bits == 8 ? Samples8(samples) : Samples16(samples));
 }
 
 } // namespace ravelin::test
