@@ -22,6 +22,8 @@
 
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
+#include "files/WavHeader.h"
+#include "support/WavFiles.h"
 
 #include <algorithm>
 #include <charconv>
@@ -43,88 +45,45 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ravelin::test::Bytes;
 
-void PutLe(Bytes& b, std::uint32_t v, int size)
+// Writes a mono 16-bit 44.1 kHz WAV file of the samples.
+bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& samples)
 {
-    for (int i = 0; i < size; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-Bytes Header16(std::uint32_t samples)
-{
-    Bytes h;
-    const std::uint32_t dataSize = samples * 2;
-    for (char c : std::string("RIFF"))
-        h.push_back(static_cast<std::uint8_t>(c));
-    PutLe(h, 36 + dataSize, 4);
-    for (char c : std::string("WAVEfmt "))
-        h.push_back(static_cast<std::uint8_t>(c));
-    PutLe(h, 16, 4);
-    PutLe(h, 1, 2);         // PCM
-    PutLe(h, 1, 2);         // mono
-    PutLe(h, 44100, 4);     // samples per second
-    PutLe(h, 44100 * 2, 4); // bytes per second
-    PutLe(h, 2, 2);         // block align
-    PutLe(h, 16, 2);        // bits per sample
-    for (char c : std::string("data"))
-        h.push_back(static_cast<std::uint8_t>(c));
-    PutLe(h, dataSize, 4);
-    return h;
-}
-
-bool WriteFile(const std::string& path, const Bytes& bytes)
-{
+    Bytes b = ravelin::test::WavHeaderBytes({.rate = 44100},
+                                            static_cast<std::uint32_t>(2 * samples.size()));
+    b.reserve(b.size() + 2 * samples.size());
+    for (std::int16_t s : samples)
+        ravelin::test::Put(b, static_cast<std::uint16_t>(s), 2);
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     return static_cast<bool>(f);
 }
 
-std::optional<Bytes> ReadFile(const std::string& path)
+// The samples of a mono 16-bit WAV file, read with the program's own header reader:
+// the declared data, cut to what the file holds.
+std::optional<std::vector<std::int16_t>> ReadWav16(const std::string& path)
 {
-    std::ifstream f(path, std::ios::binary);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return std::nullopt;
-    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-std::uint32_t GetLe(const Bytes& b, std::size_t at, int size)
-{
-    std::uint32_t v = 0;
-    for (int i = size - 1; i >= 0; --i)
-        v = v << 8 | b[at + static_cast<std::size_t>(i)];
-    return v;
-}
-
-// The sample bytes of a RIFF/WAVE file: the "data" chunk, cut to what the file holds.
-// Also returns the "fmt " fields channels and bits through the pointers.
-std::optional<std::pair<std::size_t, std::size_t>>
-DataChunk(const Bytes& b, int* channels = nullptr, int* bits = nullptr)
-{
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
-        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
-        return std::nullopt;
-    std::size_t at = 12;
-    while (at + 8 <= b.size()) {
-        const std::size_t size = GetLe(b, at + 4, 4);
-        if (std::memcmp(b.data() + at, "fmt ", 4) == 0 && at + 8 + 16 <= b.size()) {
-            if (channels)
-                *channels = static_cast<int>(GetLe(b, at + 8 + 2, 2));
-            if (bits)
-                *bits = static_cast<int>(GetLe(b, at + 8 + 14, 2));
-        }
-        if (std::memcmp(b.data() + at, "data", 4) == 0)
-            return std::make_pair(at + 8, std::min(size, b.size() - (at + 8)));
-        at += 8 + size + (size & 1);
+    ravelin::WavHeader h;
+    std::optional<std::vector<std::int16_t>> samples;
+    if (h.ReadWavHeader(f) == 0 && h.Channels() == 1 && h.BitsPerSample() == 16) {
+        Bytes bytes(h.DataSize());
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f) / 2 * 2);
+        samples.emplace(bytes.size() / 2);
+        for (std::size_t i = 0; i < samples->size(); ++i)
+            (*samples)[i] = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     }
-    return std::nullopt;
+    std::fclose(f);
+    return samples;
 }
 
 int MakeWorkload(const std::string& path, double seconds)
 {
     const auto n = static_cast<std::uint32_t>(seconds * 44100.0);
-    Bytes b = Header16(n);
+    std::vector<std::int16_t> samples(n);
     std::uint32_t noise = 12345;
     double phase = 0.0;
     for (std::uint32_t i = 0; i < n; ++i) {
@@ -136,9 +95,9 @@ int MakeWorkload(const std::string& path, double seconds)
                          static_cast<double>(static_cast<int>(noise >> 19) - 4096);
         const auto s =
             static_cast<std::int16_t>(std::lround(std::fmax(-32768.0, std::fmin(32767.0, v))));
-        PutLe(b, static_cast<std::uint16_t>(s), 2);
+        samples[i] = s;
     }
-    return WriteFile(path, b) ? 0 : 1;
+    return WriteWav16(path, samples) ? 0 : 1;
 }
 
 // Parses --preset, --taps, --coefs from args[from...]; the rest is returned.
@@ -180,38 +139,30 @@ int PrintCoefs(ravelin::CRavelinDoc& doc)
 
 int PlainLoop(ravelin::CRavelinDoc& doc, const std::string& in, const std::string& out)
 {
-    auto b = ReadFile(in);
-    int channels = 0, bits = 0;
-    const auto data = b ? DataChunk(*b, &channels, &bits) : std::nullopt;
-    if (!data || channels != 1 || bits != 16) {
+    const auto x = ReadWav16(in);
+    if (!x) {
         std::cerr << "plain: " << in << " is not a mono 16-bit WAV file\n";
         return 1;
     }
-    const std::size_t n = data->second / 2;
-    Bytes result = Header16(static_cast<std::uint32_t>(n));
+    std::vector<std::int16_t> result(x->size());
     ravelin::CStreamFilter& f = doc.m_filter;
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto s = static_cast<std::int16_t>(GetLe(*b, data->first + 2 * i, 2));
-        const double t = std::trunc(f.Process(s));
+    for (std::size_t i = 0; i < x->size(); ++i) {
+        const double t = std::trunc(f.Process((*x)[i]));
         const double c = t < -32768.0 ? -32768.0 : t > 32767.0 ? 32767.0 : t;
-        PutLe(result, static_cast<std::uint16_t>(static_cast<std::int16_t>(c)), 2);
+        result[i] = static_cast<std::int16_t>(c);
     }
-    return WriteFile(out, result) ? 0 : 1;
+    return WriteWav16(out, result) ? 0 : 1;
 }
 
 int FftStats(ravelin::CRavelinDoc& doc, const std::string& in)
 {
-    auto b = ReadFile(in);
-    int channels = 0, bits = 0;
-    const auto data = b ? DataChunk(*b, &channels, &bits) : std::nullopt;
-    if (!data || channels != 1 || bits != 16) {
+    const auto samples = ReadWav16(in);
+    if (!samples) {
         std::cerr << "fft-stats: " << in << " is not a mono 16-bit WAV file\n";
         return 1;
     }
-    const std::size_t n = data->second / 2;
-    std::vector<std::int32_t> x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] = static_cast<std::int16_t>(GetLe(*b, data->first + 2 * i, 2));
+    const std::size_t n = samples->size();
+    std::vector<std::int32_t> x(samples->begin(), samples->end());
     constexpr std::size_t kBlock = 65536;
     ravelin::CStreamFilter& f = doc.m_filter;
     for (std::size_t i = 0; i < n; i += kBlock)
@@ -254,23 +205,10 @@ bool PlainWindow(const ravelin::SettingsValues& settings, const std::vector<std:
     return true;
 }
 
-std::optional<std::vector<std::int16_t>> Samples16Of(const std::string& path)
-{
-    const auto b = ReadFile(path);
-    int channels = 0, bits = 0;
-    const auto data = b ? DataChunk(*b, &channels, &bits) : std::nullopt;
-    if (!data || channels != 1 || bits != 16)
-        return std::nullopt;
-    std::vector<std::int16_t> x(data->second / 2);
-    for (std::size_t i = 0; i < x.size(); ++i)
-        x[i] = static_cast<std::int16_t>(GetLe(*b, data->first + 2 * i, 2));
-    return x;
-}
-
 int PlainCheck(ravelin::CRavelinDoc& doc, const std::string& in, const std::string& out,
                std::size_t windows)
 {
-    const auto x = Samples16Of(in), y = Samples16Of(out);
+    const auto x = ReadWav16(in), y = ReadWav16(out);
     if (!x || !y || x->size() != y->size()) {
         std::cerr << "plain-check: " << in << " and " << out
                   << " are not mono 16-bit WAV files of the same length\n";
@@ -313,22 +251,20 @@ int PlainCheck(ravelin::CRavelinDoc& doc, const std::string& in, const std::stri
 
 int SameSamples(const std::string& a, const std::string& b)
 {
-    const auto x = ReadFile(a), y = ReadFile(b);
-    const auto dx = x ? DataChunk(*x) : std::nullopt;
-    const auto dy = y ? DataChunk(*y) : std::nullopt;
-    if (!dx || !dy) {
-        std::cerr << "same-samples: cannot read the sample data of both files\n";
+    const auto x = ReadWav16(a), y = ReadWav16(b);
+    if (!x || !y) {
+        std::cerr << "same-samples: cannot read the samples of both files\n";
         return 2;
     }
-    if (dx->second != dy->second) {
-        std::cout << "different lengths: " << dx->second << " and " << dy->second << " bytes\n";
+    if (x->size() != y->size()) {
+        std::cout << "different lengths: " << x->size() << " and " << y->size() << " samples\n";
         return 1;
     }
-    for (std::size_t i = 0; i < dx->second; ++i)
-        if ((*x)[dx->first + i] != (*y)[dy->first + i]) {
-            std::cout << "first difference at data byte " << i << "\n";
-            return 1;
-        }
+    const auto [p, q] = std::mismatch(x->begin(), x->end(), y->begin());
+    if (p != x->end()) {
+        std::cout << "first difference at sample " << (p - x->begin()) << "\n";
+        return 1;
+    }
     return 0;
 }
 
