@@ -9,19 +9,8 @@ namespace ravelin {
 
 std::vector<double> FilePresetTaps(const SettingsValues& settings)
 {
-    // A scratch document loads the preset the way a file run does, so that the two
-    // can never disagree.
-    CRavelinDoc scratch;
-    scratch.m_nFilterPreset = settings.filter;
-    scratch.m_nUserTap = settings.tap;
-    scratch.m_dUserCoef = settings.coef;
-    std::vector<double> taps;
-    if (!scratch.LoadFilePreset())
-        return taps;
-    taps.resize(static_cast<std::size_t>(scratch.m_filter.Length()));
-    for (std::size_t i = 0; i < taps.size(); ++i)
-        taps[i] = scratch.m_filter.Coef(static_cast<int>(i));
-    return taps;
+    // The table's taps, as the file run loads them.
+    return FilterTaps(settings.filter, {settings.tap, settings.coef});
 }
 
 FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int points)

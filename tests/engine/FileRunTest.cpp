@@ -57,22 +57,6 @@ TEST(FileRun, PassThroughIsByteIdentical)
     }
 }
 
-TEST(FileRun, ClampsAndTruncatesTowardZeroOverTheInput)
-{
-    const TempDir dir;
-    const std::string in = dir / "in.wav";
-    ScriptedPrompts p;
-    // x 1.5: 30000 -> 32767, -30000 -> -32768, 3 -> 4.5 -> 4, -3 -> -4.5 -> -4
-    WriteFile(in, MakeWav({}, Samples16({30000, -30000, 3, -3, 0})));
-    ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
-    EXPECT_EQ(ReadBytes(in), MakeWav({}, Samples16({32767, -32768, 4, -4, 0})));
-    // Eight bits around 128: 127 -> 127, -128 -> -128, 3 -> 4, -3 -> -4
-    WriteFile(in, MakeWav({1, 1, 8000, 8}, {255, 0, 131, 125, 128}));
-    ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
-    EXPECT_EQ(ReadBytes(in), MakeWav({1, 1, 8000, 8}, {255, 0, 132, 124, 128}));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
-}
-
 TEST(FileRun, ThroughALinkAndFromAReplacedInput)
 {
     const TempDir dir;

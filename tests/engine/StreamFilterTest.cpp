@@ -1,18 +1,14 @@
 // The streaming filter: Process against a deliberately naive filter, the block
 // operation against Process bit for bit (whatever the split into blocks, the thread
-// count or the instruction set), and the file-mode presets.
+// count or the instruction set).
 #include "engine/StreamFilter.h"
-
-#include "TestSupport.h"
 
 #include <cfenv>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
-#include <map>
 #include <memory>
-#include <numeric>
 #include <random>
 #include <sstream>
 #include <tuple>
@@ -231,64 +227,6 @@ TEST(StreamFilter, SetLengthSetCoefAndEmpty)
 
     EXPECT_EQ(f.SetLength(-1), 0);
     EXPECT_EQ(std::pair(f.Length(), f.Process(1.0)), std::pair(0, 0.0));
-}
-
-Signal Preset(int preset, std::array<int, 3> userTaps = {}, std::array<double, 3> userCoefs = {})
-{
-    CRavelinDoc doc;
-    doc.m_nFilterPreset = preset;
-    doc.m_nUserTap = userTaps;
-    doc.m_dUserCoef = userCoefs;
-    EXPECT_TRUE(doc.LoadFilePreset());
-    Signal h;
-    for (int k = 0; k < doc.m_filter.Length(); ++k)
-        h.push_back(doc.m_filter.Coef(k));
-    return h;
-}
-
-// n taps, zero but for the ones given.
-Signal Sparse(std::size_t n, const std::map<std::size_t, double>& taps)
-{
-    Signal h(n, 0.0);
-    for (const auto& [k, value] : taps)
-        h[k] = value;
-    return h;
-}
-
-TEST(FilePresets, LengthsAndTaps)
-{
-    EXPECT_EQ(Preset(kFilterPass), (Signal{1.0}));
-    EXPECT_EQ(Preset(kFilterDelay5), Sparse(6, {{5, 1.0}}));
-    EXPECT_EQ(Preset(kFilterEcho5), Sparse(6, {{0, 0.8}, {5, 0.2}}));
-    EXPECT_EQ(Preset(kFilterMa5), Signal(5, 0.2));
-    for (int lag : {kFilterLag1, kFilterLag2}) { // the demonstration's taps, checked there
-        const test::Finished demo(lag, kInputImpulse);
-        EXPECT_EQ(Preset(lag), Signal(demo.m_h.begin(), demo.m_h.begin() + 10));
-    }
-    EXPECT_EQ(Preset(kFilterDelay1023), Sparse(1024, {{1023, 1.0}}));
-    EXPECT_EQ(Preset(kFilterEcho1023), Sparse(1024, {{0, 0.9}, {1023, 0.2}}));
-
-    // Low-pass: symmetric about the centre r, the sums LowPassTables.cpp states, some taps.
-    for (const auto& [preset, length, r, sum] : {std::tuple(kFilterLpf4, 511ul, 0.25, 0.9969996),
-                                                 {kFilterLpf8, 495ul, 0.125, 1.0064514},
-                                                 {kFilterLpf20, 479ul, 0.05, 0.9831714}}) {
-        const Signal h = Preset(preset);
-        ASSERT_EQ(h.size(), length);
-        EXPECT_EQ(h[(length - 1) / 2], r);
-        EXPECT_TRUE(std::equal(h.begin(), h.end(), h.rbegin())) << "symmetry";
-        EXPECT_NEAR(std::accumulate(h.begin(), h.end(), 0.0), sum, 1e-9);
-    }
-    const Signal lpf4 = Preset(kFilterLpf4);
-    EXPECT_EQ((Signal{lpf4[0], lpf4[1], lpf4[2], lpf4[3], lpf4[254]}),
-              (Signal{-0.0008827, -0.0012532, -0.0008896, 0.0, 0.2250791}));
-    EXPECT_EQ(Preset(kFilterLpf8)[0], 0.0004932);
-    EXPECT_EQ(Preset(kFilterLpf20)[0], -0.0002083);
-
-    // User three-tap: the length reaches the highest tap with a coefficient, a later
-    // entry for the same tap wins, all-zero coefficients leave one zero tap.
-    EXPECT_EQ(Preset(kFilterUser3, {0, 7, 3}, {0.5, 0.0, 0.25}), Sparse(4, {{0, 0.5}, {3, 0.25}}));
-    EXPECT_EQ(Preset(kFilterUser3, {4, 4, 8192}, {1, -2, 2}), Sparse(8193, {{4, -2}, {8192, 2}}));
-    EXPECT_EQ(Preset(kFilterUser3, {5, 6, 7}), (Signal{0.0}));
 }
 
 } // namespace
