@@ -61,32 +61,24 @@ void Load(CStreamFilter& f, const Taps& h)
         f.SetCoef(static_cast<int>(k), h[k]);
 }
 
-Taps Preset(int preset)
+// Output i from the sum y: truncated toward zero and clamped, written out plainly.
+void Convert(double y, Range r, std::size_t i, Result& out)
 {
-    CRavelinDoc doc;
-    doc.m_nFilterPreset = preset;
-    EXPECT_TRUE(doc.LoadFilePreset());
-    Taps h;
-    for (int k = 0; k < doc.m_filter.Length(); ++k)
-        h.push_back(doc.m_filter.Coef(k));
-    return h;
+    const double t = std::trunc(y);
+    out.y[i] = static_cast<std::int32_t>(std::clamp(t, double(r.lo), double(r.hi)));
+    if ((t < r.lo || t > r.hi) && out.clamped++ == 0)
+        out.first = i;
 }
 
-// Process per sample, then truncation toward zero and clamping, written out plainly.
+// Process per sample, then truncation toward zero and clamping.
 Result Reference(const Taps& h, const Samples& x, Range r)
 {
     CStreamFilter f;
     Load(f, h);
     Result out;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        const double t = std::trunc(f.Process(x[i]));
-        std::int32_t s = static_cast<std::int32_t>(std::clamp(t, double(r.lo), double(r.hi)));
-        if (t < r.lo || t > r.hi) {
-            if (out.clamped++ == 0)
-                out.first = i;
-        }
-        out.y.push_back(s);
-    }
+    out.y.resize(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        Convert(f.Process(x[i]), r, i, out);
     return out;
 }
 
@@ -108,14 +100,8 @@ Result InBlocks(CStreamFilter& f, const Samples& x, Range r, std::mt19937_64& rn
             out.first = i + first;
         out.clamped += c;
     }
-    for (std::size_t i = x.size() - tail; i < x.size(); ++i) {
-        const double t = std::trunc(f.Process(x[i]));
-        out.y[i] = static_cast<std::int32_t>(std::clamp(t, double(r.lo), double(r.hi)));
-        if (t < r.lo || t > r.hi) {
-            if (out.clamped++ == 0)
-                out.first = i;
-        }
-    }
+    for (std::size_t i = x.size() - tail; i < x.size(); ++i)
+        Convert(f.Process(x[i]), r, i, out);
     return out;
 }
 
@@ -187,7 +173,7 @@ TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
 {
     std::mt19937_64 rng(12);
     for (int preset : {kFilterLpf4, kFilterLpf8, kFilterLpf20}) {
-        const Taps h = Preset(preset);
+        const Taps h = FilterTaps(preset);
         for (Range r : {k16, k8}) {
             const Edges edges = EdgeSignal(h, r, rng);
             const Samples& x = edges.x;
@@ -264,7 +250,7 @@ TEST(SampleFilter, ExactIntegersAndClampEdges)
 TEST(SampleFilter, TooSmallMarginOrNoRecheckFails)
 {
     std::mt19937_64 rng(8);
-    const Taps lpf4 = Preset(kFilterLpf4), dyadic = Dyadic();
+    const Taps lpf4 = FilterTaps(kFilterLpf4), dyadic = Dyadic();
     const Samples impulses = EdgeSignal(lpf4, k16, rng).x;
     const Samples loud = LoudNoise(k16, 60000, rng);
     for (const auto& [h, x, scale] :
@@ -309,7 +295,7 @@ TEST(SampleFilter, DenseFiltersTakeTheFftPath)
 TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
 {
     std::mt19937_64 rng(4);
-    const Taps h = Preset(kFilterLpf8);
+    const Taps h = FilterTaps(kFilterLpf8);
     Samples x = LoudNoise(k16, 20000, rng);
     for (int mode : {FE_TONEAREST, FE_UPWARD}) {
         for (int c = 0; c < 3; ++c) {
@@ -351,7 +337,7 @@ TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
     const int presets[] = {kFilterLpf4, kFilterLpf8, kFilterLpf20, kFilterLpf4};
     std::vector<Result> expected;
     for (int preset : presets)
-        expected.push_back(Reference(Preset(preset), x, k16));
+        expected.push_back(Reference(FilterTaps(preset), x, k16));
     std::vector<Result> got(std::size(presets));
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < std::size(presets); ++t)
