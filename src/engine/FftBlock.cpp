@@ -26,6 +26,10 @@ namespace ravelin {
 // Where v is farther than the sum of both from every jump, y is on v's side of every
 // jump and g(y) = g(v). The margin is 100 times that sum; outputs nearer than it to a
 // jump (or not finite) are recomputed with the sequential sum, in increasing tap order.
+// Below half a unit only the integer nearest to v can lie within the margin, so that
+// one test finds them all, outside [lo - 1, hi + 1] too; a margin of half a unit or
+// more (huge or non-finite taps, sums that may overflow) leaves the block to the
+// direct path, as does a range where 0 is a jump (lo = 1 or hi = -1).
 // For the low-pass presets on 16-bit samples (L = 4096) it comes to about 1e-4, 7e-5 and
 // 5e-5, about 10^6 times the largest difference seen between v and y (1.1e-10, on a
 // minute of music and ten seconds each of full-scale square waves and clipped noise),
@@ -87,12 +91,14 @@ typedef std::int32_t I2 __attribute__((vector_size(2 * sizeof(std::int32_t))));
 // Outputs per flag of Convert.
 constexpr std::size_t kFlagSpan = 64;
 
-// Whether an FFT value lies within the margin of a jump (a non-zero integer of
-// [lo - 1, hi + 1]) or is NaN, and whether it is clamped; Convert's tests, one at a time.
+// Whether an FFT value lies within the margin (below 0.5) of a jump (a non-zero integer
+// of [lo - 1, hi + 1]) or is not finite, and whether it is clamped; Convert's tests, one
+// at a time.
 bool NearJump(double v, double margin, double low, double high)
 {
     const double r = (v + kRounder) - kRounder;
-    return !(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high);
+    return (!(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high)) ||
+           !std::isfinite(v);
 }
 bool Clamped(double v, double low, double high)
 {
@@ -252,7 +258,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
                       std::size_t n, std::int32_t lo, std::int32_t hi, std::size_t* clamped,
                       std::size_t* firstClamped, int threadsAsked, WorkerPool& pool)
 {
-    if (std::fegetround() != FE_TONEAREST || lo > hi)
+    if (std::fegetround() != FE_TONEAREST || lo > hi || lo == 1 || hi == -1)
         return false;
     const std::size_t N = s.length;
     const double X = XOf(lo, hi);
@@ -292,6 +298,8 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
 
     UpdateSums(s);
     const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
+    if (!(margin < 0.5))
+        return false;
     const double* const taps = m_taps.Data();
     const std::size_t bins = L / 2 + 1;
     std::atomic<std::size_t> next{0};

@@ -34,10 +34,10 @@ class FftBlock {
 
     // ProcessSamples's work (see CStreamFilter), on the state s. Returns false, having
     // changed nothing, when it cannot vouch for the result or lacks resources: the
-    // rounding mode is not to nearest, lo > hi, an input or a value of the delay line
-    // lies outside [-X, X] with X = max(|lo|, |hi|) (inputs outside [lo, hi] too),
-    // memory is short or FFTW cannot plan. *clamped receives the number of clamped
-    // outputs. threads: as CStreamFilter::SetThreads.
+    // rounding mode is not to nearest, lo > hi, lo = 1 or hi = -1, an input or a value of
+    // the delay line lies outside [-X, X] with X = max(|lo|, |hi|) (inputs outside
+    // [lo, hi] too), the margin is 0.5 or more, memory is short or FFTW cannot plan. *clamped
+    // receives the number of clamped outputs. threads: as CStreamFilter::SetThreads.
     bool Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out, std::size_t n,
                 std::int32_t lo, std::int32_t hi, std::size_t* clamped, std::size_t* firstClamped,
                 int threads, WorkerPool& pool);

@@ -157,8 +157,12 @@ TEST_F(Cli, FilterAndDemo)
         EXPECT_NE(no.err.find("is not a demonstration pair"), std::string::npos) << no.err;
     }
     // Text that never reached standard output is a failure, not a silent success.
-    for (const std::string args : {"presets", "demo", "filter in.wav x.wav"})
-        EXPECT_EQ(Tool(args + " >/dev/full").err, "ravelin-cli: can't write the standard output\n");
+    for (const std::string args : {"presets", "demo", "filter in.wav x.wav"}) {
+        const Outcome full = Tool(args + " >/dev/full");
+        EXPECT_EQ(std::pair(full.status, full.err),
+                  std::pair(1, std::string("ravelin-cli: can't write the standard output\n")))
+            << args;
+    }
 }
 
 // A comma-decimal locale changes no byte of what the tool writes.

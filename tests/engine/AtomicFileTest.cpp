@@ -164,6 +164,23 @@ TEST_F(AtomicOutput, ModesWithoutTouchingTheUmask)
     EXPECT_EQ(ReadText(target), "new");
 }
 
+// Names as long as the file system allows (255 bytes), in ASCII and in UTF-8, new and
+// replaced: the temporary name beside them must fit too.
+TEST_F(AtomicOutput, TheLongestLegalNamesAreSaved)
+{
+    std::string japanese;
+    for (int i = 0; i < 85; ++i)
+        japanese += "あ";
+    for (const std::string& name : {std::string(251, 'n') + ".wav", japanese})
+        for (const std::string content : {"one", "two"}) {
+            AtomicFile file;
+            EXPECT_TRUE(file.Open(dir / name) && file.Write(content.data(), 3) && file.Commit())
+                << name;
+            EXPECT_EQ(ReadText(dir / name), content) << name;
+        }
+    EXPECT_EQ(dir.List().size(), 3u); // out.txt and the two names, nothing beside them
+}
+
 // vfat and some FUSE mounts refuse modes and owners: the content is still saved.
 TEST_F(AtomicOutput, RefusedModesAndOwnersDoNotFailTheSave)
 {

@@ -95,9 +95,11 @@ TEST(FileRun, CancelsWriteNothing)
     EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // no output chosen
     const std::string info = p.shown;
     p.savePath = dir / "out.wav";
-    p.cancelAt = 0;
-    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // the progress
-    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info);
+    for (const std::uint64_t at : {0, 3}) { // the progress, at the start and at the end
+        p.cancelAt = at;
+        EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled) << at;
+    }
+    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info + info);
     EXPECT_EQ(doc.m_nRunMode, 0);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
@@ -162,7 +164,8 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
     const std::string in = dir / "in.wav", out = dir / "out.wav";
     constexpr std::size_t B = kFileRunBlock;
     for (const int width : {1, 2}) {
-        for (const std::size_t n : {std::size_t{0}, std::size_t{1}, B - 1, B, B + 1, 3 * B + 5}) {
+        // Up to more blocks than the reader's ring of buffers holds, threads on.
+        for (const std::size_t n : {std::size_t{0}, std::size_t{1}, B - 1, B, B + 1, 6 * B + 5}) {
             // 16 bits with an odd byte at the end (declared and present): it is dropped.
             for (const bool oddByte : {false, true}) {
                 if (oddByte && width == 1)
@@ -174,6 +177,7 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
                 WriteFile(in, MakeWav(format, data));
                 CRavelinDoc doc;
                 LoadSeamFilter(doc);
+                doc.m_filter.SetThreads(2);
                 const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out);
                 ClipFigures clip;
                 const Bytes expected = PlainLoop(data, width, clip);
@@ -205,13 +209,19 @@ TEST(FileRunStream, ClipReportInTheCompletionText)
     const TempDir dir;
     const std::string in = dir / "in.wav";
     ScriptedPrompts p;
-    // x 1.5 at 1000 Hz: samples 2 and 2003 clip in 16 bits, 1 and 2 in 8 bits.
-    Bytes wide = Samples16(std::vector<int>(2500, 0));
-    wide[4] = 0x00, wide[5] = 0x60, wide[4006] = 0x00, wide[4007] = 0xA0;
+    // x 1.5: in 16 bits at 1000 Hz, samples 2B + 2 and 2B + 2003 clip; in 8 bits, 1 and 2
+    // of a short file, B + 1 and B + 2 of a long one. The first after block 0 is counted
+    // from the start of the file.
+    constexpr std::size_t B = kFileRunBlock;
+    Bytes wide = Samples16(std::vector<int>(2 * B + 2500, 0));
+    wide[4 * B + 4] = 0x00, wide[4 * B + 5] = 0x60, wide[4 * B + 4006] = 0x00,
+                 wide[4 * B + 4007] = 0xA0;
+    Bytes narrow(B + 5, 128);
+    narrow[B + 1] = 0, narrow[B + 2] = 255, narrow[B + 3] = 140;
     for (const auto& [wav, line] :
-         {std::pair(MakeWav({1, 1, 1000, 16}, wide), "2 (最初は 0.002 秒)"),
+         {std::pair(MakeWav({1, 1, 1000, 16}, wide), "2 (最初は 131.074 秒)"),
           {MakeWav({1, 1, 8000, 8}, {128, 0, 255, 140}), "2 (最初は 0.000 秒)"},
-          {MakeWav({1, 1, 0, 8}, {128, 0, 255, 140}), "2 (最初は サンプル番号 1)"}}) {
+          {MakeWav({1, 1, 0, 8}, narrow), "2 (最初は サンプル番号 65537)"}}) {
         WriteFile(in, wav);
         p.shown.clear();
         ASSERT_EQ(FileRun(p, in, in, 1.5), RunResult::Done);
@@ -227,25 +237,36 @@ TEST(FileRunStream, ClipReportInTheCompletionText)
               std::tuple(in, in, 0u));
 }
 
-// The user cancels exactly once, at the third block: the run stops there, is not asked
-// again, shows nothing more and writes nothing.
-TEST(FileRunStream, ACancelTakenOnce)
+// Progress counts samples, whatever their width: before each block and at the end. The
+// user who cancels exactly once, at the third block, stops the run there; it is not
+// asked again, shows nothing more and writes nothing.
+TEST(FileRunStream, ProgressInSamplesAndACancelTakenOnce)
 {
+    using Asked = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
     struct CancelOnce : ScriptedPrompts {
-        std::vector<std::uint64_t> asked;
-        bool Progress(std::uint64_t done, std::uint64_t) override
+        Asked asked;
+        std::size_t cancelAtCall = 0; // 0: never
+        bool Progress(std::uint64_t done, std::uint64_t total) override
         {
-            asked.push_back(done);
-            return asked.size() != 3;
+            asked.emplace_back(done, total);
+            return asked.size() != cancelAtCall;
         }
     };
     const TempDir dir;
     const std::string in = dir / "in.wav", out = dir / "out.wav";
-    WriteFile(in, MakeWav({}, Swinging(5 * kFileRunBlock, 2)));
+    constexpr std::uint64_t B = kFileRunBlock, T = 2 * B + 7;
+    for (const int bits : {8, 16}) {
+        WriteFile(in, MakeWav({.bits = bits}, Swinging(T, bits / 8)));
+        CancelOnce all;
+        EXPECT_EQ(FileRun(all, in, out), RunResult::Done);
+        EXPECT_EQ(all.asked, (Asked{{0, T}, {B, T}, {2 * B, T}, {T, T}})) << bits << " bits";
+    }
+    WriteFile(in, MakeWav({}, Swinging(5 * B, 2)));
     WriteFile(out, {'k', 'e', 'e', 'p'});
     CancelOnce p;
+    p.cancelAtCall = 3;
     EXPECT_EQ(FileRun(p, in, out), RunResult::Cancelled);
-    EXPECT_EQ(p.asked, (std::vector<std::uint64_t>{0, kFileRunBlock, 2 * kFileRunBlock}));
+    EXPECT_EQ(p.asked, (Asked{{0, 5 * B}, {B, 5 * B}, {2 * B, 5 * B}}));
     EXPECT_TRUE(p.shown.starts_with("入力ファイル情報|0|") && p.shown.find("終了") == p.shown.npos);
     EXPECT_EQ(ReadText(out), "keep");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));

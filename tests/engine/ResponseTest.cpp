@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <numbers>
 #include <random>
+#include <tuple>
 
 namespace ravelin {
 namespace {
@@ -133,6 +134,25 @@ TEST(FilterResponse, PresetTapsAreThoseOfTheFileRun)
     EXPECT_EQ(ComputeFrequencyResponse({}, 2).magnitudeDb[1], kFloorDb);
 }
 
+// Min, max and mark of [a, b) by a plain scan, against the summary's query.
+void ExpectPlainScan(const WaveSummary& summary, const std::vector<std::int16_t>& samples,
+                     const std::vector<bool>& marks, std::size_t a, std::size_t b)
+{
+    const WaveSummary::Range r = summary.Query(a, b);
+    const std::size_t end = std::min(b, samples.size());
+    ASSERT_EQ(r.empty, a >= end) << a << " " << b;
+    if (r.empty)
+        return;
+    const auto [lo, hi] = std::minmax_element(samples.begin() + a, samples.begin() + end);
+    const bool marked =
+        std::find(marks.begin() + a, marks.begin() + end, true) != marks.begin() + end;
+    EXPECT_EQ(std::tuple(r.lo, r.hi, r.marked), std::tuple(*lo, *hi, marked))
+        << samples.size() << " samples, [" << a << ", " << b << ")";
+}
+
+// Random ranges of signals of many lengths; then, around the boundaries of the first
+// two levels of blocks and the end, every short window with the loudest sample, the
+// quietest and the one mark placed at each offset.
 TEST(WaveSummary, QueriesEqualAPlainScan)
 {
     std::mt19937 random(7);
@@ -147,21 +167,25 @@ TEST(WaveSummary, QueriesEqualAPlainScan)
         summary.Build(samples, &marks);
         for (int q = 0; q < 300; ++q) {
             std::size_t a = length ? random() % (length + 1) : 0;
-            std::size_t b = length ? random() % (length + 1) : 0;
-            if (q % 3 == 0)
-                b = length + 5; // past the end: clipped
-            if (a > b)
-                std::swap(a, b);
-            const WaveSummary::Range r = summary.Query(a, b);
-            const std::size_t end = std::min(b, length);
-            ASSERT_EQ(r.empty, a >= end) << length << " " << a << " " << b;
-            if (r.empty)
-                continue;
-            const auto [lo, hi] = std::minmax_element(samples.begin() + a, samples.begin() + end);
-            EXPECT_EQ(r.lo, *lo);
-            EXPECT_EQ(r.hi, *hi);
-            EXPECT_EQ(r.marked, std::find(marks.begin() + a, marks.begin() + end, true) !=
-                                    marks.begin() + end);
+            std::size_t b = q % 3 == 0 ? length + 5 : length ? random() % (length + 1) : 0;
+            ExpectPlainScan(summary, samples, marks, std::min(a, b), std::max(a, b));
+        }
+    }
+    constexpr std::size_t F = WaveSummary::kFanOut, length = 3 * F * F + 40;
+    for (const std::size_t boundary : {F, 2 * F, F * F, 2 * F * F, 3 * F * F}) {
+        for (std::size_t at = boundary - 34; at < boundary + 34; ++at) {
+            std::vector<std::int16_t> samples(length);
+            for (std::size_t i = 0; i < length; ++i)
+                samples[i] = static_cast<std::int16_t>(random() % 201 - 100);
+            std::vector<bool> marks(length, false);
+            samples[at] = 30000;
+            samples[2 * boundary - at - 1] = -30000; // the mirror image across the boundary
+            marks[at] = true;
+            WaveSummary summary;
+            summary.Build(samples, &marks);
+            for (std::size_t a = boundary - 35; a <= boundary + 35; ++a)
+                for (std::size_t b = a; b <= boundary + 35; ++b)
+                    ExpectPlainScan(summary, samples, marks, a, b);
         }
     }
 }

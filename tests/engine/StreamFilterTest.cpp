@@ -6,10 +6,14 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -138,6 +142,38 @@ class StreamFilterBlockSimd : public testing::TestWithParam<Simd> {
                          << SimdName(CStreamFilter::BestSimd()) << ")";
     }
 };
+
+// The widest instruction set that the processor and the system report, found apart from
+// the program's own detection: the kernel lists in /proc/cpuinfo only what it saves.
+std::optional<Simd> ReportedSimd()
+{
+#if defined(__x86_64__)
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);)
+        if (line.starts_with("flags")) {
+            std::istringstream words(line.substr(line.find(':') + 1));
+            const std::set<std::string> flags{std::istream_iterator<std::string>(words), {}};
+            return flags.contains("avx512f") ? Simd::Avx512
+                   : flags.contains("avx2")  ? Simd::Avx2
+                                             : Simd::Baseline;
+        }
+    return std::nullopt;
+#else
+    return Simd::Baseline;
+#endif
+}
+
+TEST(StreamFilterBlock, UsesTheWidestInstructionSetReported)
+{
+    const std::optional<Simd> reported = ReportedSimd();
+    if (!reported)
+        GTEST_SKIP() << "/proc/cpuinfo lists no processor flags";
+    EXPECT_EQ(CStreamFilter::BestSimd(), *reported);
+    CStreamFilter f;
+    EXPECT_EQ(f.ActiveSimd(), *reported); // no cap by default
+    f.LimitSimd(Simd::Avx2);
+    EXPECT_EQ(f.ActiveSimd(), std::min(Simd::Avx2, *reported));
+}
 
 // Process against the naive filter, then the block operation on the instruction set
 // on 1, 2 and changing thread counts, apart and in place.

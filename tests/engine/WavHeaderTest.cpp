@@ -49,6 +49,7 @@ Bytes Patched(Bytes b, std::size_t at, const char* four)
 TEST(WavHeader, AcceptedAndRefusedLayouts)
 {
     const Bytes plain = Build({Fmt(16)}), list(26, 'L'), odd(5, 'o');
+    const Bytes stereo = test::WavHeaderBytes({1, 2, 8000, 8}, 0);
     const std::tuple<const char*, Bytes, bool> cases[] = {
         {"canonical", kCanonical, true},
         {"LIST chunk", Build({Fmt(16), {"LIST", list}}), true},
@@ -59,6 +60,9 @@ TEST(WavHeader, AcceptedAndRefusedLayouts)
         {"40-byte fmt", Build({Fmt(40)}), true},
         {"odd fmt with pad", Build({Fmt(17)}), true},
         {"chunks longer than the scratch", Build({Fmt(300), {"LIST", Bytes(1000, 'x')}}), true},
+        // The first "fmt " chunk holds; a second, here 8-bit stereo, is skipped.
+        {"two fmt", Build({Fmt(16), {"fmt ", Bytes(stereo.begin() + 20, stereo.begin() + 36)}}),
+         true},
         {"RIFX", Patched(plain, 0, "RIFX"), false},
         {"riff", Patched(plain, 0, "riff"), false},
         {"WAVf", Patched(plain, 8, "WAVf"), false},

@@ -234,6 +234,11 @@ class TestFilterPanel : public QObject {
         QTRY_VERIFY(plot.Readout().contains(QStringLiteral(" Hz ")));
         QVERIFY(plot.Readout().startsWith(QStringLiteral("20")));
         QVERIFY(plot.Readout().endsWith(QStringLiteral("0.00 dB")));
+        // At a null of the response (a difference filter at 0 Hz) the gain has no finite
+        // figure.
+        plot.SetTaps({1.0, -1.0});
+        QTest::mouseMove(&plot, QPoint(mag.left(), mag.center().y()));
+        QTRY_VERIFY(plot.Readout().endsWith(QStringLiteral("∞ dB")));
     }
 
     void longUserFilterIsComputedOnce()
@@ -329,8 +334,14 @@ class TestFilterPanel : public QObject {
         QTest::mouseClick(inView, Qt::LeftButton, {}, QPoint(inView->XForSample(2000), 10));
         QVERIFY(std::abs(inView->Position() - 2000) <= 4000 / inView->width() + 1);
         QTest::mouseClick(panel->PlayButton(WavePanel::Input), Qt::LeftButton);
-        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(inView->Position()));
-        QTest::mouseClick(panel->StopButton(WavePanel::Input), Qt::LeftButton);
+        const std::int64_t cue = inView->Position();
+        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(cue));
+        // Switched after a cue, the output carries on where the input had got to.
+        log->played = 500;
+        QTRY_COMPARE(inView->Position(), cue + 500);
+        QTest::mouseClick(panel->PlayButton(WavePanel::Output), Qt::LeftButton);
+        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(cue + 500));
+        QTest::mouseClick(panel->StopButton(WavePanel::Output), Qt::LeftButton);
         QVERIFY(!log->playing);
 
         // A new run stops playback before its first dialog.
@@ -345,6 +356,30 @@ class TestFilterPanel : public QObject {
         QCOMPARE(panel->Playing(), -1);
         QCOMPARE(finished.count(), 1); // cancelled: no new waveforms
         QCOMPARE(started.count(), 2);
+        QCOMPARE(dock->Plot()->SampleRate(), 8000); // no file opened: the last one's rate
+
+        // Once a file is opened, the frequency axis takes its rate whether the run is then
+        // cancelled (at the save dialog) or refused (not mono).
+        const QString at11025 =
+            Write(QStringLiteral("11025.wav"), ToQByteArray(test::MonoWav({1, 2, 3}, 16, 11025)));
+        const QString stereo = Write(QStringLiteral("stereo.wav"),
+                                     ToQByteArray(test::MakeWav({1, 2, 22050}, test::Bytes(8))));
+        {
+            ModalDriver driver{ModalDriver::TypeFileName(at11025),
+                               ModalDriver::Press(QMessageBox::Ok),
+                               ModalDriver::On<QFileDialog>(&ModalDriver::Close)};
+            Action(frame.get(), "actionRunFile")->trigger();
+            QVERIFY(driver.done());
+            QCOMPARE(dock->Plot()->SampleRate(), 11025);
+        }
+        {
+            ModalDriver driver{ModalDriver::TypeFileName(stereo),
+                               ModalDriver::Press(QMessageBox::Ok)};
+            Action(frame.get(), "actionRunFile")->trigger();
+            QVERIFY(driver.done());
+            QCOMPARE(dock->Plot()->SampleRate(), 22050);
+        }
+        QCOMPARE(finished.count(), 1);
 
         // Closing the window stops it too.
         QTest::mouseClick(panel->PlayButton(WavePanel::Output), Qt::LeftButton);
