@@ -216,6 +216,19 @@ class TestFileCommands : public QObject {
         QCOMPARE(Listing(), before); // no temporary file left either
     }
 
+    // The dialog shows the share of the samples done.
+    void progressShowsTheShareDone()
+    {
+        Prompts prompts;
+        QVERIFY(prompts.Progress(0, 400000));
+        const QProgressDialog* dialog = prompts.ProgressDialog();
+        QVERIFY(dialog);
+        for (const std::uint64_t done : {100000, 300000}) {
+            QVERIFY(prompts.Progress(done, 400000));
+            QCOMPARE(dialog->value(), int(done * std::uint64_t(dialog->maximum()) / 400000));
+        }
+    }
+
     void textExportWritesTheExactBytes()
     {
         CRavelinDoc doc;
