@@ -264,10 +264,10 @@ TEST(SampleFilter, ExactAtTheJumpsOnlyWithTheWorkedOutMargin)
     }
 }
 
-// Sums that overflow to +-inf, come out NaN, or carry a margin of half a unit or more:
-// the forced FFT path clamps exactly as Process's sums say, through a recheck or by
-// standing aside for the direct path.
-TEST(SampleFilter, HugeAndNonFiniteSumsMatchProcess)
+// Sums that overflow to +-inf, come out NaN, or carry a margin of half a unit or more,
+// and a range whose clamp flag jumps at 0: the forced FFT path clamps exactly as
+// Process's sums say, through a recheck or by standing aside for the direct path.
+TEST(SampleFilter, HugeNonFiniteAndOddRangesMatchProcess)
 {
     std::mt19937_64 rng(9);
     Taps huge(512);
@@ -309,6 +309,26 @@ TEST(SampleFilter, HugeAndNonFiniteSumsMatchProcess)
     f.ChooseSamplePath(Path::Fft);
     EXPECT_EQ(Diff(expected, InBlocks(f, x, wide, rng, 20000, false)), "");
     EXPECT_EQ(f.FftStats().samples, 0u);
+
+    // Samples of [1, 100], where 0 is a jump of the clamp flag and sums of alternating
+    // taps land on it exactly: the FFT path gives the direct path's outputs.
+    Taps alternating(512);
+    for (std::size_t k = 0; k < alternating.size(); ++k)
+        alternating[k] = k % 2 ? -1.0 / 256 : 1.0 / 256;
+    Samples positive(40000);
+    for (std::size_t i = 0; i < positive.size(); ++i)
+        positive[i] = i / 3000 % 2 ? 1 + static_cast<std::int32_t>(rng() % 100) : 50;
+    Result byPath[2];
+    for (Path path : {Path::Direct, Path::Fft}) {
+        CStreamFilter g;
+        Load(g, alternating);
+        g.ChooseSamplePath(path);
+        Result& r = byPath[path == Path::Fft];
+        r.y.resize(positive.size());
+        r.clamped =
+            g.ProcessSamples(positive.data(), r.y.data(), positive.size(), 1, 100, &r.first);
+    }
+    EXPECT_EQ(Diff(byPath[0], byPath[1]), "");
 }
 
 // The first clamped output of a long block lies far from its start, in a later piece of
