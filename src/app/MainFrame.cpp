@@ -8,11 +8,10 @@
 #include "control/SettingsDlg.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
-#include "files/FileRun.h"
-#include "files/TextExport.h"
 #include "files/WavSamples.h"
 #include "view/RavelinView.h"
 #include "view/Resources.h"
+#include "words/FileCommands.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,6 +6,7 @@
 #include "engine/RavelinDoc.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
+#include "words/Words.h"
 
 #include <charconv>
 #include <csignal>

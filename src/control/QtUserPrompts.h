@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/UserPrompts.h"
+#include "words/UserPrompts.h"
 
 #include <QPointer>
 #include <QStringList>

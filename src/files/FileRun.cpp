@@ -1,10 +1,8 @@
 #include "files/FileRun.h"
 
-#include "engine/Commands.h"
 #include "engine/RavelinDoc.h"
 #include "files/AtomicFile.h"
 #include "files/BlockPipeline.h"
-#include "files/UserPrompts.h"
 
 #include <algorithm>
 #include <bit>
@@ -34,18 +32,6 @@ std::string CantWrite(const std::string& path)
 {
     return "error .... can't write the file [" + path + "]\n";
 }
-
-// Sets the run mode for the duration of the run and back to idle on every path.
-class RunModeScope {
-  public:
-    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = kRunFile; }
-    ~RunModeScope() { m_doc.m_nRunMode = kRunIdle; }
-    RunModeScope(const RunModeScope&) = delete;
-    RunModeScope& operator=(const RunModeScope&) = delete;
-
-  private:
-    CRavelinDoc& m_doc;
-};
 
 std::string InformationText(const std::string& path, const WavHeader& h, std::uint32_t count)
 {
@@ -239,75 +225,6 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
         return outcome;
     }
     return FilterWavFile(filter, input, outputPath, progress);
-}
-
-std::string CompletionText(const FileRunOutcome& outcome)
-{
-    std::string text = filerun::kDoneText;
-    if (outcome.clip.count == 0)
-        return text;
-    // Where the first clamped sample lies, in seconds to the millisecond (cut, not
-    // rounded, so the time never lies past the sample); by its number when the header
-    // gives no usable rate. Integers only: the same text under every locale.
-    std::string where;
-    if (outcome.sampleRate > 0) {
-        const std::uint64_t ms =
-            outcome.clip.first * 1000u / static_cast<std::uint64_t>(outcome.sampleRate);
-        std::string frac = std::to_string(ms % 1000);
-        frac.insert(0, 3 - frac.size(), '0');
-        where = std::to_string(ms / 1000) + "." + frac + " 秒";
-    } else {
-        where = "サンプル番号 " + std::to_string(outcome.clip.first);
-    }
-    return text + "\nクリップしたサンプル: " + std::to_string(outcome.clip.count) + " (最初は " +
-           where + ")";
-}
-
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report)
-{
-    RunModeScope mode(doc);
-    FileRunReport ignored;
-    FileRunReport& told = report ? *report : ignored;
-    told = {};
-    if (!doc.LoadFilePreset()) {
-        prompts.ShowMessage(filerun::kFilterMemory, "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-
-    const auto chosen = prompts.AskOpenPath(filerun::kOpenTitle, filerun::kFilter);
-    if (!chosen || chosen->empty())
-        return RunResult::Cancelled;
-    told.inputPath = *chosen;
-
-    WavInput input;
-    if (!input.Open(*chosen)) {
-        prompts.ShowMessage(input.Error(), "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-    prompts.ShowMessage(input.Information(), filerun::kInfoCaption, MessageIcon::None);
-
-    const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
-    if (!saveAs || saveAs->empty())
-        return RunResult::Cancelled;
-    told.outputPath = *saveAs;
-
-    const FileRunOutcome outcome = FilterWavFile(
-        doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
-            return prompts.Progress(done, total);
-        });
-    switch (outcome.result) {
-    case RunResult::Done:
-        told.clip = outcome.clip;
-        prompts.ShowMessage(CompletionText(outcome), *saveAs, MessageIcon::None);
-        break;
-    case RunResult::Refused:
-    case RunResult::Failed:
-        prompts.ShowMessage(outcome.message, "", MessageIcon::Error);
-        break;
-    case RunResult::Cancelled:
-        break;
-    }
-    return outcome.result;
 }
 
 } // namespace ravelin

@@ -10,9 +10,7 @@
 
 namespace ravelin {
 
-class CRavelinDoc;
 class CStreamFilter;
-class IUserPrompts;
 
 // How a file run or a text export ended; the prompts have already told the user.
 enum class RunResult {
@@ -102,31 +100,5 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 // The same after opening inputPath; a refused input gives Refused with its message.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
                              const std::string& outputPath, const RunProgress& progress = {});
-
-// The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
-// by a line saying how many and where the first was.
-std::string CompletionText(const FileRunOutcome& outcome);
-
-// What the file run tells its caller besides the result.
-struct FileRunReport {
-    std::string inputPath, outputPath; // as chosen; empty when not chosen
-    ClipFigures clip;                  // Done: what was clamped
-};
-
-// The ID_RUN_FILE command: loads the chosen preset into doc.m_filter, asks for the
-// input, shows its header information, asks for the output and writes the filtered
-// WAV file. Sets doc.m_nRunMode to kRunFile for its duration and back to kRunIdle
-// on every path.
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report = nullptr);
-
-// The texts the run shows, for the callers that word their own dialogs.
-namespace filerun {
-inline constexpr const char* kOpenTitle = "モノラル*.wavの読み込み";
-inline constexpr const char* kSaveTitle = "*.wavへの保存";
-inline constexpr const char* kFilter = "wav Files(*.wav)|*.wav|All Files(*.*)|*.*||";
-inline constexpr const char* kInfoCaption = "入力ファイル情報";
-inline constexpr const char* kDoneText = "ファイル保存が終了しました";
-inline constexpr const char* kFilterMemory = "error .... can't allocate memory for the filter\n";
-} // namespace filerun
 
 } // namespace ravelin

@@ -4,7 +4,6 @@
 #include "engine/NumberFormat.h"
 #include "engine/RavelinDoc.h"
 #include "files/AtomicFile.h"
-#include "files/UserPrompts.h"
 
 namespace ravelin {
 
@@ -74,19 +73,6 @@ std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path)
         return "error .... can't write the file [" + path + "]\n";
     }
     return {};
-}
-
-RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)
-{
-    const auto path = prompts.AskSavePath(textexport::kSaveTitle, textexport::kFilter);
-    if (!path || path->empty())
-        return RunResult::Cancelled;
-    const std::string error = WriteTextExport(doc, *path);
-    if (!error.empty()) {
-        prompts.ShowMessage(error, "", MessageIcon::Error);
-        return RunResult::Failed;
-    }
-    return RunResult::Done;
 }
 
 } // namespace ravelin

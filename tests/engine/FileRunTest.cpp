@@ -4,6 +4,8 @@
 
 #include "TestSupport.h"
 #include "files/TextExport.h"
+#include "words/FileCommands.h"
+#include "words/Words.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

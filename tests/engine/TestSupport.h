@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/RavelinDoc.h"
-#include "files/UserPrompts.h"
+#include "words/UserPrompts.h"
 #include "files/WavHeader.h"
 #include "support/WavFiles.h"
 

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "files/FileRun.h"
+#include "words/FileCommands.h"
 
 #include <cstdio>
 

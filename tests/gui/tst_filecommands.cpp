@@ -6,8 +6,7 @@
 #include "control/QtUserPrompts.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
-#include "files/FileRun.h"
-#include "files/TextExport.h"
+#include "words/FileCommands.h"
 
 #include <QDir>
 #include <QProgressDialog>
