@@ -301,13 +301,13 @@ int RunFilter(ArgReader& args)
     }
     WavInput input;
     if (!input.Open(std::string(positional[0]))) {
-        PrintMessage(std::cerr, input.Error());
+        PrintMessage(std::cerr, FaultText(input.Fault(), input.Path(), input.Header()));
         return kExitFailed;
     }
-    PrintMessage(std::cout, input.Information());
+    PrintMessage(std::cout, InformationText(input.Path(), input.Header()));
     const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]));
     if (outcome.result != RunResult::Done) {
-        PrintMessage(std::cerr, outcome.message);
+        PrintMessage(std::cerr, FaultText(outcome.fault, outcome.faultPath, outcome.input));
         return kExitFailed;
     }
     PrintMessage(std::cout, CompletionText(outcome));
@@ -358,9 +358,9 @@ int RunDemo(ArgReader& args)
         std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
         return kExitOk;
     }
-    const std::string error = WriteTextExport(doc, *outPath);
-    if (!error.empty()) {
-        std::cerr << error;
+    const FileFault fault = WriteTextExport(doc, *outPath);
+    if (fault != FileFault::None) {
+        std::cerr << FaultText(fault, *outPath);
         return kExitFailed;
     }
     return kExitOk;

@@ -18,35 +18,6 @@ namespace ravelin {
 
 namespace {
 
-std::string CantOpen(const std::string& path)
-{
-    return "error .... can't open the file [" + path + "]\n";
-}
-
-std::string WrongFormat(const std::string& path)
-{
-    return "error .... found wrong WAVE format in the file [" + path + "]\n";
-}
-
-std::string CantWrite(const std::string& path)
-{
-    return "error .... can't write the file [" + path + "]\n";
-}
-
-std::string InformationText(const std::string& path, const WavHeader& h, std::uint32_t count)
-{
-    std::string text;
-    text += "ファイル名: " + path + "\n";
-    text += "フォーマットID: " + std::to_string(h.FormatTag()) + "\n";
-    if (h.FormatTag() == 1)
-        text += "リニアPCM形式\n";
-    text += "チャネル数: " + std::to_string(h.Channels()) + "\n";
-    text += "サンプリング周波数: " + std::to_string(h.SampleRate()) + "\n";
-    text += "量子化ビット数: " + std::to_string(h.BitsPerSample()) + "\n";
-    text += "サンプル数: " + std::to_string(count) + "\n";
-    return text;
-}
-
 // Filters n samples of the given width in place; the samples become int32 on the way
 // in and back after the filter, which truncates and clamps them.
 std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t n, int width,
@@ -87,10 +58,10 @@ int WavInput::FileDescriptor() const
     return m_file ? ::fileno(m_file.get()) : -1;
 }
 
-bool WavInput::Refuse(std::string message)
+bool WavInput::Refuse(FileFault fault)
 {
     m_file.reset();
-    m_error = std::move(message);
+    m_fault = fault;
     return false;
 }
 
@@ -99,38 +70,34 @@ bool WavInput::Open(const std::string& path)
     m_file.reset();
     m_path = path;
     m_header = WavHeader();
-    m_information.clear();
-    m_error.clear();
+    m_fault = FileFault::None;
     m_bytesPerSample = 0;
     m_dataStart = m_dataBytes = 0;
 
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return Refuse(CantOpen(path));
+        return Refuse(FileFault::CantOpen);
     struct stat st {};
     const int flags = ::fcntl(fd, F_GETFL);
     std::FILE* f = nullptr;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb"))) {
         ::close(fd);
-        return Refuse(CantOpen(path));
+        return Refuse(FileFault::CantOpen);
     }
     m_file.reset(f);
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
 
     if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
-        return Refuse(WrongFormat(path));
-    const std::uint32_t declaredCount =
-        m_header.DataSize() / static_cast<std::uint16_t>(m_header.BlockAlign());
-    m_information = InformationText(path, m_header, declaredCount);
+        return Refuse(FileFault::WrongFormat);
     if (m_header.Channels() != 1)
-        return Refuse(m_information + "モノラルでないため扱えません");
+        return Refuse(FileFault::NotMono);
     const int bits = m_header.BitsPerSample();
     if (bits != 8 && bits != 16)
-        return Refuse(m_information + "サンプルビット数が8あるいは16でないため扱えません");
+        return Refuse(FileFault::NotEightOrSixteenBits);
     m_bytesPerSample = bits / 8;
     if (m_header.BlockAlign() != m_bytesPerSample)
-        return Refuse(WrongFormat(path));
+        return Refuse(FileFault::WrongFormat);
 
     // Only the bytes really present count, in whole samples, and no more than an output
     // header can declare. A start the file's size does not cover (the file grew while
@@ -138,7 +105,7 @@ bool WavInput::Open(const std::string& path)
     // sample: the file cannot be read as it was.
     const long here = std::ftell(f);
     if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
-        return Refuse(CantOpen(path));
+        return Refuse(FileFault::CantOpen);
     m_dataStart = static_cast<std::uint64_t>(here);
     std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
     bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
@@ -150,15 +117,17 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
                              const RunProgress& progress)
 {
     FileRunOutcome outcome;
-    outcome.sampleRate = input.Header().SampleRate();
-    const auto fail = [&outcome](RunResult result, std::string message) {
+    outcome.input = input.Header();
+    const auto fail = [&outcome](RunResult result, FileFault fault, const std::string& path) {
         outcome.result = result;
-        outcome.message = std::move(message);
+        outcome.fault = fault;
+        outcome.faultPath = path;
         return outcome;
     };
     if (input.FileDescriptor() < 0)
         return fail(RunResult::Refused,
-                    input.Error().empty() ? CantOpen(input.Path()) : input.Error());
+                    input.Fault() == FileFault::None ? FileFault::CantOpen : input.Fault(),
+                    input.Path());
 
     const int width = input.BytesPerSample();
     const std::uint64_t bytes = input.DataBytes();
@@ -166,13 +135,13 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 
     AtomicFile output;
     if (!output.Open(outputPath))
-        return fail(RunResult::Failed, CantOpen(outputPath));
+        return fail(RunResult::Failed, FileFault::CantOpen, outputPath);
     // Whole blocks go straight to the system, without a copy through the stream's buffer.
     std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
     WavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
     if (!header.WriteWavHeader(output.Stream()))
-        return fail(RunResult::Failed, CantWrite(outputPath));
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
 
     try {
         std::vector<std::int32_t> samples(
@@ -181,15 +150,15 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
                                kFileRunBlock * static_cast<std::size_t>(width), output);
         for (std::uint64_t done = 0; done < total;) {
             if (progress && !progress(done, total))
-                return fail(RunResult::Cancelled, "");
+                return fail(RunResult::Cancelled, FileFault::None, "");
             std::size_t size = 0;
             std::uint8_t* block = pipeline.Next(size);
             if (!block && pipeline.WriteFailed())
-                return fail(RunResult::Failed, CantWrite(outputPath));
+                return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
-                return fail(RunResult::Refused, CantOpen(input.Path()));
+                return fail(RunResult::Refused, FileFault::CantOpen, input.Path());
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
@@ -200,15 +169,14 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             done += n;
         }
         if (!pipeline.Finish())
-            return fail(RunResult::Failed, CantWrite(outputPath));
+            return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
     } catch (const std::bad_alloc&) {
-        return fail(RunResult::Failed,
-                    "error .... can't allocate memory for the file [" + input.Path() + "]\n");
+        return fail(RunResult::Failed, FileFault::NoMemory, input.Path());
     }
     if (progress && !progress(total, total))
-        return fail(RunResult::Cancelled, "");
+        return fail(RunResult::Cancelled, FileFault::None, "");
     if (!output.Commit())
-        return fail(RunResult::Failed, CantWrite(outputPath));
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
     outcome.result = RunResult::Done;
     outcome.samples = total;
     return outcome;
@@ -221,7 +189,9 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
     if (!input.Open(inputPath)) {
         FileRunOutcome outcome;
         outcome.result = RunResult::Refused;
-        outcome.message = input.Error();
+        outcome.fault = input.Fault();
+        outcome.faultPath = inputPath;
+        outcome.input = input.Header();
         return outcome;
     }
     return FilterWavFile(filter, input, outputPath, progress);

@@ -20,6 +20,17 @@ enum class RunResult {
     Failed,    // the output could not be written; any existing file is untouched
 };
 
+// Why a file could not be used, for the caller to put into words.
+enum class FileFault {
+    None,
+    CantOpen,              // not opened or not read to its end, or no regular file
+    WrongFormat,           // no WAV header the run can read
+    NotMono,               // a WAV file of more than one channel
+    NotEightOrSixteenBits, // a mono WAV file of another sample width
+    CantWrite,             // the output could not be written
+    NoMemory,              // the run's buffers could not be had
+};
+
 // Samples per block of the streaming run: what it reads, filters and writes at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
 
@@ -43,16 +54,14 @@ class WavInput {
     WavInput& operator=(const WavInput&) = delete;
 
     // Opens a regular file (anything else is refused at once, so a FIFO cannot hang
-    // the run) and reads its header. False when it cannot be filtered: Error() then
-    // holds the message to show, which for a file of the wrong channel count or
-    // sample width includes the information text.
+    // the run) and reads its header. False when it cannot be filtered: Fault() then
+    // says why, and for a file of the wrong channel count or sample width Header()
+    // holds the fields read.
     bool Open(const std::string& path);
 
     const std::string& Path() const { return m_path; }
     const WavHeader& Header() const { return m_header; }
-    // The text of the information box, one "\n"-ended line per field.
-    const std::string& Information() const { return m_information; }
-    const std::string& Error() const { return m_error; }
+    FileFault Fault() const { return m_fault; }
 
     // 1 or 2.
     int BytesPerSample() const { return m_bytesPerSample; }
@@ -67,13 +76,12 @@ class WavInput {
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
-    bool Refuse(std::string message);
+    bool Refuse(FileFault fault);
 
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_path;
     WavHeader m_header;
-    std::string m_information;
-    std::string m_error;
+    FileFault m_fault = FileFault::None;
     int m_bytesPerSample = 0;
     std::uint64_t m_dataStart = 0;
     std::uint64_t m_dataBytes = 0;
@@ -82,10 +90,11 @@ class WavInput {
 // How a streaming run ended.
 struct FileRunOutcome {
     RunResult result = RunResult::Failed;
-    std::string message;         // Refused, Failed: the error text to show
-    std::uint64_t samples = 0;   // samples written (Done)
-    ClipFigures clip;            // Done: what was clamped
-    std::int32_t sampleRate = 0; // of the input, for the clip report
+    FileFault fault = FileFault::None; // Refused, Failed: why
+    std::string faultPath;             // Refused, Failed: the file concerned
+    std::uint64_t samples = 0;         // samples written (Done)
+    ClipFigures clip;                  // Done: what was clamped
+    WavHeader input;                   // the input's fields: the clip report's rate
 };
 
 // Filters the samples of an opened input into a WAV file at outputPath with the same
@@ -97,7 +106,7 @@ struct FileRunOutcome {
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress = {});
 
-// The same after opening inputPath; a refused input gives Refused with its message.
+// The same after opening inputPath; a refused input gives Refused with its fault.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
                              const std::string& outputPath, const RunProgress& progress = {});
 

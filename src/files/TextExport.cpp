@@ -62,17 +62,17 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     return out;
 }
 
-std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path)
+FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path)
 {
     const std::string text = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
     AtomicFile file;
     if (!file.Open(path))
-        return "error .... can't open the file [" + path + "]\n";
+        return FileFault::CantOpen;
     if (!file.Write(text.data(), text.size()) || !file.Commit()) {
         file.Discard();
-        return "error .... can't write the file [" + path + "]\n";
+        return FileFault::CantWrite;
     }
-    return {};
+    return FileFault::None;
 }
 
 } // namespace ravelin

@@ -15,7 +15,8 @@ enum class TextEncoding { ShiftJis, Utf8 };
 std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol);
 
 // Writes the file form to path through a temporary file and an atomic rename.
-// On failure returns the message to show (empty on success); nothing is left behind.
-std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path);
+// Returns FileFault::None when written, CantOpen or CantWrite otherwise; a failure leaves
+// nothing behind.
+FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path);
 
 } // namespace ravelin

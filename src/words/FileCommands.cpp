@@ -42,10 +42,12 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
 
     WavInput input;
     if (!input.Open(*chosen)) {
-        prompts.ShowMessage(input.Error(), "", MessageIcon::Error);
+        prompts.ShowMessage(FaultText(input.Fault(), input.Path(), input.Header()), "",
+                            MessageIcon::Error);
         return RunResult::Refused;
     }
-    prompts.ShowMessage(input.Information(), filerun::kInfoCaption, MessageIcon::None);
+    prompts.ShowMessage(InformationText(input.Path(), input.Header()), filerun::kInfoCaption,
+                        MessageIcon::None);
 
     const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
     if (!saveAs || saveAs->empty())
@@ -63,7 +65,8 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
         break;
     case RunResult::Refused:
     case RunResult::Failed:
-        prompts.ShowMessage(outcome.message, "", MessageIcon::Error);
+        prompts.ShowMessage(FaultText(outcome.fault, outcome.faultPath, outcome.input), "",
+                            MessageIcon::Error);
         break;
     case RunResult::Cancelled:
         break;
@@ -76,9 +79,9 @@ RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)
     const auto path = prompts.AskSavePath(textexport::kSaveTitle, textexport::kFilter);
     if (!path || path->empty())
         return RunResult::Cancelled;
-    const std::string error = WriteTextExport(doc, *path);
-    if (!error.empty()) {
-        prompts.ShowMessage(error, "", MessageIcon::Error);
+    const FileFault fault = WriteTextExport(doc, *path);
+    if (fault != FileFault::None) {
+        prompts.ShowMessage(FaultText(fault, *path), "", MessageIcon::Error);
         return RunResult::Failed;
     }
     return RunResult::Done;

@@ -6,6 +6,13 @@
 
 namespace ravelin {
 
+// The information box: the input's path and header fields, one "\n"-ended line each.
+std::string InformationText(const std::string& path, const WavHeader& header);
+
+// The error message of a fault concerning path. A refused channel count or sample
+// width is told after the information text of header.
+std::string FaultText(FileFault fault, const std::string& path, const WavHeader& header = {});
+
 // The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
 // by a line saying how many and where the first was.
 std::string CompletionText(const FileRunOutcome& outcome);

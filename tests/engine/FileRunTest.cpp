@@ -179,7 +179,7 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
                 const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out);
                 ClipFigures clip;
                 const Bytes expected = PlainLoop(data, width, clip);
-                ASSERT_EQ(o.result, RunResult::Done) << o.message;
+                ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
                 EXPECT_EQ(ReadBytes(out), MakeWav(format, expected)) << width << " " << n;
                 EXPECT_EQ(o.samples, n);
                 EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
@@ -269,7 +269,7 @@ TEST(FileRunStream, FaultsDuringTheRun)
         return true;
     };
     FileRunOutcome o = FilterWavFile(doc.m_filter, in, out, cut);
-    EXPECT_EQ(std::tuple(o.result, o.message),
+    EXPECT_EQ(std::tuple(o.result, FaultText(o.fault, o.faultPath)),
               std::tuple(RunResult::Refused, "error .... can't open the file [" + in + "]\n"));
     EXPECT_EQ(ReadText(out), "keep");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
@@ -284,7 +284,7 @@ TEST(FileRunStream, FaultsDuringTheRun)
         return true;
     };
     o = FilterWavFile(doc.m_filter, in, out, replace);
-    EXPECT_EQ(std::tuple(o.result, o.message),
+    EXPECT_EQ(std::tuple(o.result, FaultText(o.fault, o.faultPath)),
               std::tuple(RunResult::Failed, "error .... can't write the file [" + out + "]\n"));
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
     EXPECT_EQ(ReadText(dir / "out.wav/inside"), "k");
@@ -313,7 +313,7 @@ TEST(TextExport, ExactBytesOfTwoPairs)
 {
     const TempDir dir;
     const std::string path = dir / "result";
-    EXPECT_EQ(WriteTextExport(Finished(kFilterPass, kInputImpulse), path), "");
+    EXPECT_EQ(WriteTextExport(Finished(kFilterPass, kInputImpulse), path), FileFault::None);
     EXPECT_EQ(ReadText(path), ExportFile({{0, "1.00000"}}, {{0, "     1.000     1.000"}}));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"result"}); // no extension added
 
