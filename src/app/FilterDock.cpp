@@ -4,6 +4,7 @@
 #include "engine/Presets.h"
 #include "view/FilterPlot.h"
 #include "view/WavePanel.h"
+#include "words/Words.h"
 
 #include <QLabel>
 #include <QSettings>
@@ -48,7 +49,7 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
 void FilterDock::SetSettings(const SettingsValues& settings)
 {
     if (settings.filter >= 0 && settings.filter < int(kFilterPresets.size())) {
-        const std::string_view caption = kFilterPresets[std::size_t(settings.filter)].caption;
+        const std::string_view caption = kFilterCaptions[std::size_t(settings.filter)];
         m_caption->setText(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
     } else {
         m_caption->setText(QStringLiteral("フィルタが選ばれていません"));

@@ -377,17 +377,17 @@ int RunPresets(ArgReader& args)
         throw UsageError("unexpected argument '" + std::string(arg) + "'", "presets");
     }
     // "   8  lpf4       低域通過フィルタ1/4": number, name, caption.
-    const auto list = [](const auto& table) {
+    const auto list = [](const auto& table, const auto& captions) {
         for (std::size_t i = 0; i < table.size(); ++i) {
             char line[64];
             std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(table[i].name).c_str());
-            std::cout << line << table[i].caption << '\n';
+            std::cout << line << captions[i] << '\n';
         }
     };
     std::cout << "filter presets:\n";
-    list(kFilterPresets);
+    list(kFilterPresets, kFilterCaptions);
     std::cout << "input presets:\n";
-    list(kInputPresets);
+    list(kInputPresets, kInputCaptions);
     return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include "control/DialogUnits.h"
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
+#include "words/Words.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -205,7 +206,7 @@ void CSettingsDlg::CreateControls()
     m_filterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
         QWidget* frame = ravelin::IsDemoFilter(i) ? m_filterBox : m_fileFilterBox;
-        auto* button = new QRadioButton(Caption(ravelin::kFilterPresets[i].caption), frame);
+        auto* button = new QRadioButton(Caption(kFilterCaptions[i]), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
         // button still moves within its group by the arrow keys.
@@ -216,7 +217,7 @@ void CSettingsDlg::CreateControls()
     m_inputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
         QWidget* frame = ravelin::IsDemoInput(i) ? m_inputBox : m_fileInputBox;
-        auto* button = new QRadioButton(Caption(ravelin::kInputPresets[i].caption), frame);
+        auto* button = new QRadioButton(Caption(kInputCaptions[i]), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
         m_inputGroup->addButton(button, i);

@@ -1,10 +1,35 @@
 #pragma once
 
+#include "engine/Presets.h"
 #include "files/FileRun.h"
 
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace ravelin {
+
+// The settings dialog's caption of each preset, in the presets' order.
+inline constexpr std::array<std::string_view, kFilterCount> kFilterCaptions = {
+    "通過δ(t)",
+    "ディレイδ(t-5)",
+    "エコー0.8δ(t)+0.2δ(t-5)",
+    "移動平均５",
+    "一次遅れ要素",
+    "二次遅れ要素",
+    "ディレイδ(t-1023) *",
+    "エコー0.9δ(t)+0.2δ(t-1023) *",
+    "低域通過フィルタ1/4",
+    "低域通過フィルタ1/8",
+    "低域通過フィルタ1/20",
+    "ユーザ設定３タップ係数フィルタ",
+};
+inline constexpr std::array<std::string_view, kInputCount> kInputCaptions = {
+    "単位インパルス関数",
+    "２×単位インパルス関数",
+    "単純テスト信号",
+    "ファイルデータ *",
+};
 
 // The information box: the input's path and header fields, one "\n"-ended line each.
 std::string InformationText(const std::string& path, const WavHeader& header);
