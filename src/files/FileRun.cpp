@@ -7,11 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <fcntl.h>
-#include <limits>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace ravelin {
@@ -49,69 +45,6 @@ static_assert(std::endian::native == std::endian::little,
               "the 16-bit samples are copied as they lie in the file");
 
 } // namespace
-
-WavInput::WavInput() = default;
-WavInput::~WavInput() = default;
-
-int WavInput::FileDescriptor() const
-{
-    return m_file ? ::fileno(m_file.get()) : -1;
-}
-
-bool WavInput::Refuse(FileFault fault)
-{
-    m_file.reset();
-    m_fault = fault;
-    return false;
-}
-
-bool WavInput::Open(const std::string& path)
-{
-    m_file.reset();
-    m_path = path;
-    m_header = WavHeader();
-    m_fault = FileFault::None;
-    m_bytesPerSample = 0;
-    m_dataStart = m_dataBytes = 0;
-
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Refuse(FileFault::CantOpen);
-    struct stat st {};
-    const int flags = ::fcntl(fd, F_GETFL);
-    std::FILE* f = nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb"))) {
-        ::close(fd);
-        return Refuse(FileFault::CantOpen);
-    }
-    m_file.reset(f);
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
-
-    if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
-        return Refuse(FileFault::WrongFormat);
-    if (m_header.Channels() != 1)
-        return Refuse(FileFault::NotMono);
-    const int bits = m_header.BitsPerSample();
-    if (bits != 8 && bits != 16)
-        return Refuse(FileFault::NotEightOrSixteenBits);
-    m_bytesPerSample = bits / 8;
-    if (m_header.BlockAlign() != m_bytesPerSample)
-        return Refuse(FileFault::WrongFormat);
-
-    // Only the bytes really present count, in whole samples, and no more than an output
-    // header can declare. A start the file's size does not cover (the file grew while
-    // its header was read, or is one whose size the system does not know) confirms no
-    // sample: the file cannot be read as it was.
-    const long here = std::ftell(f);
-    if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
-        return Refuse(FileFault::CantOpen);
-    m_dataStart = static_cast<std::uint64_t>(here);
-    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
-    bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
-    m_dataBytes = bytes - bytes % static_cast<std::uint64_t>(m_bytesPerSample);
-    return true;
-}
 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress)
