@@ -3,10 +3,9 @@
 #include "engine/RavelinDoc.h"
 #include "files/AtomicFile.h"
 #include "files/BlockPipeline.h"
+#include "files/SampleCodec.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -19,30 +18,13 @@ namespace {
 std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t n, int width,
                         std::int32_t* samples, std::size_t* firstClamped)
 {
-    if (width == 2) {
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint16_t v;
-            std::memcpy(&v, bytes + 2 * i, 2);
-            samples[i] = static_cast<std::int16_t>(v);
-        }
-        const std::size_t clamped =
-            filter.ProcessSamples(samples, samples, n, -32768, 32767, firstClamped);
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto v = static_cast<std::uint16_t>(samples[i]);
-            std::memcpy(bytes + 2 * i, &v, 2);
-        }
-        return clamped;
-    }
-    for (std::size_t i = 0; i < n; ++i)
-        samples[i] = static_cast<std::int32_t>(bytes[i]) - 128;
-    const std::size_t clamped = filter.ProcessSamples(samples, samples, n, -128, 127, firstClamped);
-    for (std::size_t i = 0; i < n; ++i)
-        bytes[i] = static_cast<std::uint8_t>(samples[i] + 128);
+    DecodeSamples(bytes, n, width, samples);
+    const SampleRange range = SampleRangeOf(width);
+    const std::size_t clamped =
+        filter.ProcessSamples(samples, samples, n, range.lo, range.hi, firstClamped);
+    EncodeSamples(samples, n, width, bytes);
     return clamped;
 }
-
-static_assert(std::endian::native == std::endian::little,
-              "the 16-bit samples are copied as they lie in the file");
 
 } // namespace
 

@@ -120,6 +120,18 @@ bool WavHeader::WriteWavHeader(std::FILE* file) const
     return std::fwrite(out.m_bytes.data(), 1, kSize, file) == kSize;
 }
 
+FileFault CheckSampleFormat(const WavHeader& header)
+{
+    if (header.Channels() != 1)
+        return FileFault::NotMono;
+    const int bits = header.BitsPerSample();
+    if (bits != 8 && bits != 16)
+        return FileFault::NotEightOrSixteenBits;
+    if (header.BlockAlign() != bits / 8)
+        return FileFault::WrongFormat;
+    return FileFault::None;
+}
+
 WavInput::WavInput() = default;
 WavInput::~WavInput() = default;
 
@@ -160,14 +172,9 @@ bool WavInput::Open(const std::string& path)
 
     if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
         return Refuse(FileFault::WrongFormat);
-    if (m_header.Channels() != 1)
-        return Refuse(FileFault::NotMono);
-    const int bits = m_header.BitsPerSample();
-    if (bits != 8 && bits != 16)
-        return Refuse(FileFault::NotEightOrSixteenBits);
-    m_bytesPerSample = bits / 8;
-    if (m_header.BlockAlign() != m_bytesPerSample)
-        return Refuse(FileFault::WrongFormat);
+    if (const FileFault fault = CheckSampleFormat(m_header); fault != FileFault::None)
+        return Refuse(fault);
+    m_bytesPerSample = m_header.BitsPerSample() / 8;
 
     // Only the bytes really present count, in whole samples, and no more than an output
     // header can declare. A start the file's size does not cover (the file grew while

@@ -8,6 +8,17 @@
 
 namespace ravelin {
 
+// Why a file could not be used, for the caller to put into words.
+enum class FileFault {
+    None,
+    CantOpen,              // not opened or not read to its end, or no regular file
+    WrongFormat,           // no WAV header the run can read
+    NotMono,               // a WAV file of more than one channel
+    NotEightOrSixteenBits, // a mono WAV file of another sample width
+    CantWrite,             // the output could not be written
+    NoMemory,              // the run's buffers could not be had
+};
+
 // The canonical 44-byte WAV header, kept byte for byte as it is written.
 // All multi-byte fields are little-endian.
 class WavHeader {
@@ -48,19 +59,14 @@ class WavHeader {
     std::array<std::uint8_t, kSize> m_bytes{};
 };
 
+// The one rule for the samples the program reads: one channel of 8 or 16 bits, one
+// sample to a block. The format tag is not looked at: any is read as linear PCM.
+// FileFault::None when the header passes, else NotMono, NotEightOrSixteenBits or
+// WrongFormat, in that order.
+FileFault CheckSampleFormat(const WavHeader& header);
+
 // 0 when the first four bytes equal the four-character tag exactly, 1 otherwise.
 int TagEquals(const std::uint8_t* bytes, const char* tag);
-
-// Why a file could not be used, for the caller to put into words.
-enum class FileFault {
-    None,
-    CantOpen,              // not opened or not read to its end, or no regular file
-    WrongFormat,           // no WAV header the run can read
-    NotMono,               // a WAV file of more than one channel
-    NotEightOrSixteenBits, // a mono WAV file of another sample width
-    CantWrite,             // the output could not be written
-    NoMemory,              // the run's buffers could not be had
-};
 
 // A WAV file opened for the file run, its header read and checked. The run reads the
 // file it opened, whatever happens to the name afterwards.

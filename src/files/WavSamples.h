@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/SampleCodec.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,8 +13,8 @@ struct WavSamples {
     int sampleRate = 0;
     int bits = 0;                      // 8 or 16
     std::vector<std::int16_t> samples; // 8-bit files: the byte minus 128
-    std::int16_t Lo() const { return bits == 8 ? -128 : -32768; }
-    std::int16_t Hi() const { return bits == 8 ? 127 : 32767; }
+    std::int16_t Lo() const { return static_cast<std::int16_t>(SampleRangeOf(bits / 8).lo); }
+    std::int16_t Hi() const { return static_cast<std::int16_t>(SampleRangeOf(bits / 8).hi); }
 };
 
 enum class WavReadResult { Ok, CantOpen, WrongFormat, OutOfMemory };
