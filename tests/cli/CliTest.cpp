@@ -1,7 +1,7 @@
 // ravelin-cli as a script uses it: exit status, stdout, stderr and files; and through
 // it the faults that the file run and the text export must survive, losing nothing.
-#include "TestSupport.h"
 #include "files/TextExport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

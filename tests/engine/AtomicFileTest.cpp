@@ -5,7 +5,7 @@
 // by defining them here: the program's objects link against these first.
 #include "files/AtomicFile.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <cerrno>
 #include <dlfcn.h>

@@ -1,7 +1,7 @@
 // The ten-tap demonstration and the run commands.
-#include "TestSupport.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
+#include "support/TestSupport.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 // are tested through ravelin-cli, save those that happen while a dialog is open.
 #include "files/FileRun.h"
 
-#include "TestSupport.h"
 #include "files/TextExport.h"
+#include "support/TestSupport.h"
 #include "words/FileCommands.h"
 #include "words/Words.h"
 

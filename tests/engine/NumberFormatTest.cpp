@@ -2,8 +2,8 @@
 // the C library in the "C" locale, and the text export under a comma-decimal locale.
 #include "engine/NumberFormat.h"
 
-#include "TestSupport.h"
 #include "files/TextExport.h"
+#include "support/TestSupport.h"
 
 #include <clocale>
 #include <cmath>
