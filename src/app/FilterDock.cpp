@@ -1,5 +1,6 @@
 #include "app/FilterDock.h"
 
+#include "app/SettingsLocation.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "view/FilterPlot.h"
@@ -7,17 +8,12 @@
 #include "words/Words.h"
 
 #include <QLabel>
-#include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace ravelin {
 
 namespace {
-
-// The same settings store as the recent-file list.
-constexpr const char* kOrganisation = "Local AppWizard-Generated Applications";
-constexpr const char* kApplication = "Ravelin";
 
 constexpr const char* kShownKey = "Views/FilterPanel";
 
@@ -75,13 +71,13 @@ void FilterDock::StopPlayback()
 
 bool FilterDock::LoadShown()
 {
-    QSettings store(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
+    QSettings store = OpenSettings();
     return store.value(QString::fromLatin1(kShownKey), false).toBool();
 }
 
 void FilterDock::SaveShown(bool shown)
 {
-    QSettings store(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
+    QSettings store = OpenSettings();
     store.setValue(QString::fromLatin1(kShownKey), shown);
 }
 

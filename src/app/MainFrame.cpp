@@ -75,10 +75,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
     InitResources();
     setObjectName(QStringLiteral("mainFrame"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/res/ravelin-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/res/ravelin-32.png"), QSize(32, 32));
-    setWindowIcon(icon);
+    setWindowIcon(AppIcon());
 
     InitPrinter();
 

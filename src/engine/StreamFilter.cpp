@@ -184,7 +184,7 @@ std::size_t TruncateAndClamp(const double* y, std::int32_t* out, std::size_t m, 
         double c = v > low ? v : low;
         c = c < high ? c : high;
         out[i] = static_cast<std::int32_t>(c);
-        count += static_cast<std::size_t>(!(v > below) || v >= above);
+        count += static_cast<std::size_t>(IsClamped(v, below, above));
     }
     return count;
 }
@@ -220,7 +220,7 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
         const std::size_t piecesClamped = TruncateAndClamp(y, out + start, m, lo, hi);
         if (piecesClamped && clamped == 0 && firstClamped) {
             for (std::size_t i = 0; i < m; ++i) {
-                if (!(y[i] > below) || y[i] >= above) {
+                if (IsClamped(y[i], below, above)) {
                     *firstClamped = start + i;
                     break;
                 }

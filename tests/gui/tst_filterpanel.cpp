@@ -290,9 +290,9 @@ class TestFilterPanel : public QObject {
         QCOMPARE(dock->Tabs()->currentWidget(), panel);
         QCOMPARE(dock->Plot()->SampleRate(), 8000);
         QVERIFY(panel->HasRun());
-        QCOMPARE(panel->ClippedCount(), std::size_t(2000));
+        QCOMPARE(panel->FullScaleCount(), std::size_t(2000));
 
-        // The output's clip marks over the loud half only; its waveform spans the scale.
+        // The output's full-scale marks over the loud half only; its waveform spans the scale.
         WaveView* outView = panel->View(WavePanel::Output);
         outView->resize(400, 80);
         const QImage image = Paint(outView);
