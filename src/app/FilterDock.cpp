@@ -8,8 +8,11 @@
 #include "words/Words.h"
 
 #include <QLabel>
+#include <QMainWindow>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ravelin {
 
@@ -51,6 +54,38 @@ void FilterDock::SetSettings(const SettingsValues& settings)
         m_caption->setText(QStringLiteral("フィルタが選ばれていません"));
     }
     m_plot->SetTaps(FilePresetTaps(settings));
+}
+
+bool FilterDock::ShowIn(QMainWindow& window, bool show)
+{
+    if (show == !isHidden())
+        return false;
+    const bool normal = !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                        isFloating() == false &&
+                        window.dockWidgetArea(this) != Qt::LeftDockWidgetArea &&
+                        window.dockWidgetArea(this) != Qt::RightDockWidgetArea;
+    setVisible(show);
+    if (normal && window.isVisible()) {
+        if (show) {
+            const int height = window.height();
+            const int room = window.screen() ? window.screen()->availableGeometry().height() -
+                                                   (window.frameGeometry().height() - height)
+                                             : height;
+            const int grown = std::min(height + sizeHint().height(), room);
+            m_growth = std::max(0, grown - height);
+            window.resize(window.width(), height + m_growth);
+        }
+    }
+    return true;
+}
+
+void FilterDock::GiveBackGrowth(QMainWindow& window)
+{
+    if (m_growth <= 0)
+        return;
+    if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        window.resize(window.width(), window.height() - m_growth);
+    m_growth = 0;
 }
 
 void FilterDock::SetSampleRate(int hz)

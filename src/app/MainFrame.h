@@ -16,6 +16,7 @@ class QToolBar;
 namespace ravelin {
 
 class FilterDock;
+class LockIndicators;
 class CRavelinView;
 
 // The main window: menu bar, toolbar, status bar and the single view of the
@@ -80,12 +81,13 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void fileRunFinished(const QString& inputPath, const QString& outputPath);
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
     void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
     void CreateStatusBar();
     void CreateFilterDock();
     void ShowFilterDock(bool show);
@@ -93,7 +95,6 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
     void SetDocumentPath(const QString& path);
     void UpdateRecentFileMenu();
-    void UpdateLockIndicators();
 
     void OnFileNew();
     void OnFileOpen();
@@ -109,13 +110,30 @@ class CMainFrame : public QMainWindow, public IDocListener {
     CRavelinView* m_view = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_messagePane = nullptr;
-    std::array<QLabel*, 4> m_indicatorPanes{};
+    LockIndicators* m_lockIndicators = nullptr;
 
+    // The actions that the menus and the toolbar share, made by CreateActions.
+    struct Actions {
+        QAction* save = nullptr;
+        QAction* print = nullptr;
+        QAction* preview = nullptr;
+        QAction* printSetup = nullptr;
+        QAction* exit = nullptr;
+        QAction* settings = nullptr;
+        QAction* runStep = nullptr;
+        QAction* runAnimate = nullptr;
+        QAction* runFile = nullptr;
+        QAction* about = nullptr;
+        QAction* tbStep = nullptr;
+        QAction* tbAnimate = nullptr;
+        QAction* tbRewind = nullptr;
+        QAction* tbFast = nullptr;
+    };
+    Actions m_actions;
     QAction* m_actionViewToolBar = nullptr;
     QAction* m_actionViewStatusBar = nullptr;
     QAction* m_actionViewFilterPanel = nullptr;
     FilterDock* m_filterDock = nullptr;
-    int m_dockGrowth = 0; // pixels the window grew when the dock was shown
     std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 
