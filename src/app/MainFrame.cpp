@@ -309,7 +309,8 @@ void CMainFrame::ShowFilterDock(bool show)
 
 void CMainFrame::CreateStatusBar()
 {
-    QStatusBar* bar = statusBar();
+    m_wndStatusBar = statusBar();
+    QStatusBar* bar = m_wndStatusBar;
     bar->setObjectName(QStringLiteral("statusBar"));
     // Prompts show as the bar's temporary message, which covers this pane; when
     // the pointer leaves an item the pane shows again.
@@ -358,7 +359,7 @@ bool CMainFrame::OnCommand(int id)
             m_wndToolBar->setVisible(m_wndToolBar->isHidden());
             break;
         case ID_VIEW_STATUS_BAR:
-            statusBar()->setVisible(statusBar()->isHidden());
+            m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
             break;
         default:
             if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::kMaxFiles)
@@ -376,7 +377,7 @@ void CMainFrame::UpdateCommandUI()
 {
     m_commandUi.Refresh(m_doc);
     m_actionViewToolBar->setChecked(!m_wndToolBar->isHidden());
-    m_actionViewStatusBar->setChecked(!statusBar()->isHidden());
+    m_actionViewStatusBar->setChecked(!m_wndStatusBar->isHidden());
     if (m_filterDock)
         m_actionViewFilterPanel->setChecked(!m_filterDock->isHidden());
     UpdateRecentFileMenu();
@@ -422,7 +423,7 @@ void CMainFrame::PostDrawDiagram()
         this, [this] { OnCommand(ID_DRAW_DIAGRAM); }, Qt::QueuedConnection);
 }
 
-QString CMainFrame::documentTitle() const
+QString CMainFrame::DocumentTitle() const
 {
     return m_pathName.isEmpty() ? QString::fromUtf8(kUntitled) : QFileInfo(m_pathName).fileName();
 }
@@ -430,9 +431,9 @@ QString CMainFrame::documentTitle() const
 void CMainFrame::SetDocumentPath(const QString& path)
 {
     m_pathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-    setWindowTitle(documentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
+    setWindowTitle(DocumentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
     // Print jobs (and the name offered for a PDF file) carry the document's title.
-    m_printer->setDocName(documentTitle());
+    m_printer->setDocName(DocumentTitle());
 }
 
 QString CMainFrame::CheckDocumentFile(const QString& path)
@@ -507,7 +508,7 @@ void CMainFrame::OnFilePrintSetup()
 void CMainFrame::OnSettings()
 {
     // A confirmed dialog resets the document, which repaints and refreshes the items.
-    RunSettingsExchange(m_doc, this);
+    CSettingsDlg::DoDataExchange(m_doc, this);
 }
 
 void CMainFrame::OnAppAbout()
@@ -519,8 +520,9 @@ void CMainFrame::OnAppAbout()
 void CMainFrame::OnRunFile()
 {
     emit fileRunStarted();
-    // The run mode is 3 for the whole command, its dialogs included: the menus and the
-    // toolbar show it from the first dialog on, and show it ended afterwards.
+    // RunFileFilter holds the file-run mode for the whole command, its dialogs included;
+    // set here as well, the menus and the toolbar show it before the first dialog opens
+    // (and show it ended afterwards).
     m_doc.m_nRunMode = kRunFile;
     UpdateCommandUI();
     QtUserPrompts prompts(this);

@@ -11,6 +11,7 @@
 class QAction;
 class QLabel;
 class QPrinter;
+class QStatusBar;
 class QToolBar;
 
 namespace ravelin {
@@ -31,12 +32,12 @@ class CMainFrame : public QMainWindow, public IDocListener {
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    CRavelinDoc& document() { return m_doc; }
-    CRavelinView* view() const { return m_view; }
-    QToolBar* toolBar() const { return m_wndToolBar; }
+    CRavelinDoc& Document() { return m_doc; }
+    CRavelinView* View() const { return m_view; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
     // The application's printer settings: landscape until the user changes them.
-    QPrinter& printer() const { return *m_printer; }
-    const RecentFileList& recentFiles() const { return m_recentFiles; }
+    QPrinter& Printer() const { return *m_printer; }
+    const RecentFileList& RecentFiles() const { return m_recentFiles; }
 
     // Routes command id: the view's commands, then the document's, then the
     // frame's. A command whose rule says disabled is not carried out, whoever
@@ -49,8 +50,8 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
     // The document file: its name for the title ("無題" while there is none) and
     // its path (empty while there is none).
-    QString documentTitle() const;
-    QString documentPath() const { return m_pathName; }
+    QString DocumentTitle() const;
+    QString DocumentPath() const { return m_pathName; }
 
     // Opens path as the document file: the title and the recent-file list change,
     // the document's state does not. When path cannot be read, tells the user and
@@ -72,7 +73,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void PostDrawDiagram() override;
 
     // The dock with the filter's responses and the last run's waveforms.
-    FilterDock* filterDock() const { return m_filterDock; }
+    FilterDock* FilterPanel() const { return m_filterDock; }
 
   signals:
     // A file run command began: its first dialog is about to show.
@@ -109,6 +110,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
     CRavelinView* m_view = nullptr;
     QToolBar* m_wndToolBar = nullptr;
+    QStatusBar* m_wndStatusBar = nullptr;
     QLabel* m_messagePane = nullptr;
     LockIndicators* m_lockIndicators = nullptr;
 

@@ -8,7 +8,7 @@
 
 namespace ravelin {
 
-// The samples of a mono 8- or 16-bit WAV file as the file run reads them.
+// All the samples of a mono 8- or 16-bit WAV file, for the waveforms and their playback.
 struct WavSamples {
     int sampleRate = 0;
     int bits = 0;                      // 8 or 16

@@ -297,7 +297,7 @@ class TestDiagram : public QObject {
             Action(frame.get(), "actionRunStep")->trigger();
 
         const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
-        QPrinter& printer = frame->printer();
+        QPrinter& printer = frame->Printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         ModalDriver driver(ModalDriver::On<QPrintDialog>([](QPrintDialog* d) { d->accept(); }));
@@ -346,7 +346,7 @@ class TestDiagram : public QObject {
             found.emplace_back(m.captured(1).toDouble() * unitsPerPoint - double(o.x()) / s,
                                m.captured(2).toDouble() * unitsPerPoint - double(o.y()) / s,
                                m.captured(3));
-        const CRavelinDoc& doc = frame->document();
+        const CRavelinDoc& doc = frame->Document();
         const double advance =
             QFontMetricsF(CRavelinView::DiagramFont(QFont())).horizontalAdvance(QLatin1Char('0'));
         const auto expectWords = [&](int x, int top, const QString& text) {

@@ -205,7 +205,7 @@ class TestDialogs : public QObject {
             TypeInto(Field(d, "coef0"), "9"); // even an invalid one
             Click(d->findChild<QPushButton*>(QStringLiteral("cancel")));
         }));
-        QVERIFY(!RunSettingsExchange(doc, nullptr));
+        QVERIFY(!CSettingsDlg::DoDataExchange(doc, nullptr));
         QVERIFY(driver.done());
         const SettingsValues after = doc.Settings();
         QCOMPARE(after.filter, before.filter);
@@ -227,7 +227,7 @@ class TestDialogs : public QObject {
             TypeInto(Field(d, "coef2"), "-1.5");
             ClickOk(d);
         }));
-        QVERIFY(RunSettingsExchange(doc, nullptr));
+        QVERIFY(CSettingsDlg::DoDataExchange(doc, nullptr));
         QVERIFY(driver.done());
         QCOMPARE(doc.m_nFilterPreset, int(kFilterUser3));
         QCOMPARE(doc.m_nInputPreset, int(kInputFile));

@@ -131,7 +131,7 @@ class TestFileCommands : public QObject {
     {
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         const auto frame = ShowMainFrame();
-        CRavelinDoc& doc = frame->document();
+        CRavelinDoc& doc = frame->Document();
         ConfirmSettings(doc, kFilterUser3, kInputFile);
         doc.m_nUserTap = {0, 0, 0};
         doc.m_dUserCoef = {2, 2, 2};

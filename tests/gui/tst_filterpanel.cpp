@@ -126,7 +126,7 @@ class TestFilterPanel : public QObject {
         auto frame = ShowMainFrame();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QAction* item = Action(frame.get(), "actionViewFilterPanel");
-        FilterDock* dock = frame->filterDock();
+        FilterDock* dock = frame->FilterPanel();
         QVERIFY(!dock->isVisible() && !item->isChecked()); // hidden at first start
         // The window grows to make room for the dock (within the screen) and gives it back.
         const int before = frame->height();
@@ -144,16 +144,16 @@ class TestFilterPanel : public QObject {
         frame = std::make_unique<CMainFrame>();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        QVERIFY(frame->filterDock()->isVisible());
+        QVERIFY(frame->FilterPanel()->isVisible());
         QVERIFY(Action(frame.get(), "actionViewFilterPanel")->isChecked());
         // Its close button hides it just as the menu does, and that is remembered too.
-        frame->filterDock()->close();
+        frame->FilterPanel()->close();
         QVERIFY(!Action(frame.get(), "actionViewFilterPanel")->isChecked());
         frame.reset();
         CMainFrame again;
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
-        QVERIFY(!again.filterDock()->isVisible());
+        QVERIFY(!again.FilterPanel()->isVisible());
     }
 
     void followsTheSettingsDialog()
@@ -161,7 +161,7 @@ class TestFilterPanel : public QObject {
         auto frame = ShowMainFrame();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         Action(frame.get(), "actionViewFilterPanel")->trigger();
-        FilterPlot* plot = frame->filterDock()->Plot();
+        FilterPlot* plot = frame->FilterPanel()->Plot();
         QTRY_VERIFY(plot->Computations() >= 1);
         QCOMPARE(plot->Taps(), std::vector<double>{1.0});
 
@@ -172,9 +172,9 @@ class TestFilterPanel : public QObject {
         }));
         Action(frame.get(), "actionSettings")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(frame->document().m_nFilterPreset, int(kFilterLpf4));
+        QCOMPARE(frame->Document().m_nFilterPreset, int(kFilterLpf4));
         QCOMPARE(plot->Taps().size(), std::size_t(511));
-        auto* caption = frame->filterDock()->findChild<QLabel*>(QStringLiteral("filterCaption"));
+        auto* caption = frame->FilterPanel()->findChild<QLabel*>(QStringLiteral("filterCaption"));
         QCOMPARE(caption->text(), QStringLiteral("低域通過フィルタ1/4"));
         QTRY_VERIFY(plot->Computations() >= 2);
         // Steps and rewinds repaint the document but leave the filter: nothing recomputed.
@@ -266,12 +266,12 @@ class TestFilterPanel : public QObject {
             in[i] = i < 2000 ? int(i % 20) * 50 - 500 : (i % 2 ? 20000 : -20000);
         const QString inPath = Write(QStringLiteral("in.wav"), MakeWav(in));
         const QString outPath = m_dir.filePath(QStringLiteral("out.wav"));
-        SettingsValues s = frame->document().Settings();
+        SettingsValues s = frame->Document().Settings();
         s.filter = kFilterUser3;
         s.tap = {0, 1, 2};
         s.coef = {2.0, 0.0, 0.0};
         s.input = kInputFile;
-        frame->document().ApplySettings(s);
+        frame->Document().ApplySettings(s);
 
         QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
         QSignalSpy finished(frame.get(), &CMainFrame::fileRunFinished);
@@ -284,7 +284,7 @@ class TestFilterPanel : public QObject {
         QCOMPARE(finished.at(0).at(0).toString(), inPath);
         QCOMPARE(finished.at(0).at(1).toString(), outPath);
 
-        FilterDock* dock = frame->filterDock();
+        FilterDock* dock = frame->FilterPanel();
         QVERIFY(dock->isVisible());
         WavePanel* panel = dock->Waves();
         QCOMPARE(dock->Tabs()->currentWidget(), panel);
