@@ -88,9 +88,10 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
                                      {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
-        EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
-                    std::count(o.err.begin(), o.err.end(), '\n') == 1 && o.out.empty())
-            << args << ": " << o.err;
+        EXPECT_TRUE(o.err.starts_with("ravelin-cli: ")) << args << ": " << o.err;
+        EXPECT_TRUE(o.err.find(word) != std::string::npos) << args << ": " << o.err;
+        EXPECT_TRUE(std::count(o.err.begin(), o.err.end(), '\n') == 1) << args << ": " << o.err;
+        EXPECT_TRUE(o.out.empty()) << args << ": " << o.err;
     }
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }

@@ -150,7 +150,8 @@ TEST_F(AtomicOutput, ModesWithoutTouchingTheUmask)
     {
         g_seams.armed = true;
         AtomicFile file;
-        EXPECT_TRUE(file.Open(fresh) && file.Commit());
+        EXPECT_TRUE(file.Open(fresh));
+        EXPECT_TRUE(file.Commit());
         g_seams.armed = false;
     }
     EXPECT_EQ(::umask(previous), 027);

@@ -28,7 +28,7 @@ RunResult FileRun(ScriptedPrompts& p, const std::string& in, const std::string& 
     p.openPath = in;
     p.savePath = out;
     const RunResult result = RunFileFilter(doc, p);
-    EXPECT_EQ(doc.m_nRunMode, 0);
+    EXPECT_EQ(doc.m_nRunMode, kRunIdle);
     return result;
 }
 
@@ -99,8 +99,9 @@ TEST(FileRun, CancelsWriteNothing)
     p.savePath = dir / "out.wav";
     p.cancelAt = 0;
     EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled); // the progress
-    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info);
-    EXPECT_EQ(doc.m_nRunMode, 0);
+    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|"));
+    EXPECT_TRUE(p.shown == info + info);
+    EXPECT_EQ(doc.m_nRunMode, kRunIdle);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
@@ -248,7 +249,8 @@ TEST(FileRunStream, ACancelTakenOnce)
     CancelOnce p;
     EXPECT_EQ(FileRun(p, in, out), RunResult::Cancelled);
     EXPECT_EQ(p.asked, (std::vector<std::uint64_t>{0, kFileRunBlock, 2 * kFileRunBlock}));
-    EXPECT_TRUE(p.shown.starts_with("入力ファイル情報|0|") && p.shown.find("終了") == p.shown.npos);
+    EXPECT_TRUE(p.shown.starts_with("入力ファイル情報|0|"));
+    EXPECT_TRUE(p.shown.find("終了") == p.shown.npos);
     EXPECT_EQ(ReadText(out), "keep");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
@@ -364,7 +366,9 @@ TEST(FileRunFault, InputChangedWhileADialogIsOpen)
         EXPECT_TRUE(p.shown == error || (afterHeader && p.shown.ends_with("\n" + error)))
             << p.shown;
         const auto names = dir.List(); // no file beside them, and the output as it was
-        EXPECT_TRUE(names.size() <= 2 && names.back() == "out.wav" && ReadText(out) == "keep");
+        EXPECT_TRUE(names.size() <= 2);
+        EXPECT_TRUE(names.back() == "out.wav");
+        EXPECT_TRUE(ReadText(out) == "keep");
     }
 }
 

@@ -122,7 +122,8 @@ TEST(PresetTable, LookupsAndUserTaps)
     EXPECT_EQ(FilterTaps(kFilterUser3, {{3, 0, 3}, {1.0, 0.5, -2.0}}), (Signal{0.5, 0, 0, -2.0}));
     EXPECT_EQ(FilterTaps(kFilterUser3, {{9, 2, 0}, {0.0, -0.0, 0.0}}), (Signal{0.0}));
     EXPECT_EQ(FilterTaps(kFilterUser3), (Signal{0.5, 0.25, 0.5 / 3}));
-    EXPECT_TRUE(FilterTaps(kFilterCount).empty() && FilterTaps(kFilterNone).empty());
+    EXPECT_TRUE(FilterTaps(kFilterCount).empty());
+    EXPECT_TRUE(FilterTaps(kFilterNone).empty());
 }
 
 } // namespace

@@ -288,7 +288,9 @@ class TestDiagram : public QObject {
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         // poppler-utils is a requirement of the test build.
-        QVERIFY(!pdfinfo.isEmpty() && !pdftoppm.isEmpty() && !pdftotext.isEmpty());
+        QVERIFY(!pdfinfo.isEmpty());
+        QVERIFY(!pdftoppm.isEmpty());
+        QVERIFY(!pdftotext.isEmpty());
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const std::unique_ptr<CMainFrame> frame = ShowMainFrame();

@@ -139,7 +139,8 @@ class TestFileCommands : public QObject {
         frame->UpdateCommandUI();
         QAction* runFile = Action(frame.get(), "actionRunFile");
         QAction* step = Action(frame.get(), "actionRunStep");
-        QVERIFY(step->isChecked() && !runFile->isChecked());
+        QVERIFY(step->isChecked());
+        QVERIFY(!runFile->isChecked());
 
         const QString in = Write("loud.wav", MakeWav(1, {30000, -30000, 5}));
         const QString out = m_dir.filePath(QStringLiteral("loud-x2.wav"));
@@ -156,7 +157,8 @@ class TestFileCommands : public QObject {
         QVERIFY(frame->OnCommand(ID_RUN_FILE));
         QVERIFY(driver.done());
         QCOMPARE(during, std::pair(true, false));
-        QVERIFY(!runFile->isChecked() && !step->isChecked());
+        QVERIFY(!runFile->isChecked());
+        QVERIFY(!step->isChecked());
         QCOMPARE(done.title, out);
         QCOMPARE(done.text,
                  QStringLiteral(

@@ -127,15 +127,18 @@ class TestFilterPanel : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QAction* item = Action(frame.get(), "actionViewFilterPanel");
         FilterDock* dock = frame->FilterPanel();
-        QVERIFY(!dock->isVisible() && !item->isChecked()); // hidden at first start
+        QVERIFY(!dock->isVisible());
+        QVERIFY(!item->isChecked()); // hidden at first start
         // The window grows to make room for the dock (within the screen) and gives it back.
         const int before = frame->height();
         item->trigger();
-        QVERIFY(dock->isVisible() && item->isChecked());
+        QVERIFY(dock->isVisible());
+        QVERIFY(item->isChecked());
         QTRY_VERIFY(frame->height() > before);
         QVERIFY(frame->frameGeometry().height() <= frame->screen()->availableGeometry().height());
         item->trigger();
-        QVERIFY(!dock->isVisible() && !item->isChecked());
+        QVERIFY(!dock->isVisible());
+        QVERIFY(!item->isChecked());
         QTRY_COMPARE(frame->height(), before);
         item->trigger();
         // Closing the window hides the dock as well; the next start shows it again.
@@ -206,7 +209,8 @@ class TestFilterPanel : public QObject {
         }
         QVERIFY(deepest >= mag.bottom() - 2);
         const auto between = Rows(image, int(plot.XForFrequency(0.3)), mag, IsBlue);
-        QVERIFY(!between.empty() && between.back() < mag.bottom() - 20);
+        QVERIFY(!between.empty());
+        QVERIFY(between.back() < mag.bottom() - 20);
 
         // The delay's one stem at n = 5, from zero to one; nothing at n = 2.
         s.filter = kFilterDelay5;
@@ -300,9 +304,13 @@ class TestFilterPanel : public QObject {
         QVERIFY(Rows(image, outView->XForSample(1000), r, IsRed).empty());
         QVERIFY(!Rows(image, outView->XForSample(3000), r, IsRed).empty());
         const auto loud = Rows(image, outView->XForSample(3000), r, IsBlue);
-        QVERIFY(!loud.empty() && loud.front() <= r.top() + 8 && loud.back() >= r.bottom() - 8);
+        QVERIFY(!loud.empty());
+        QVERIFY(loud.front() <= r.top() + 8);
+        QVERIFY(loud.back() >= r.bottom() - 8);
         const auto quiet = Rows(image, outView->XForSample(1000), r, IsBlue);
-        QVERIFY(!quiet.empty() && quiet.front() > r.top() + 20 && quiet.back() < r.bottom() - 20);
+        QVERIFY(!quiet.empty());
+        QVERIFY(quiet.front() > r.top() + 20);
+        QVERIFY(quiet.back() < r.bottom() - 20);
 
         // Playback: what the sink is given, the moving line, switching at the same moment.
         auto log = std::make_shared<AudioLog>();

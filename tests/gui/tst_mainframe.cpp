@@ -73,7 +73,8 @@ class TestMainFrame : public QObject {
                          "Ravelinについて"}));
 
         auto* ready = m_frame->statusBar()->findChild<QLabel*>(QStringLiteral("paneMessage"));
-        QVERIFY(ready && ready->isVisible());
+        QVERIFY(ready);
+        QVERIFY(ready->isVisible());
         QCOMPARE(ready->text(), QStringLiteral("ﾚﾃﾞｨ"));
     }
 
@@ -83,11 +84,14 @@ class TestMainFrame : public QObject {
             {"actionViewToolBar", m_frame->ToolBar()},
             {"actionViewStatusBar", m_frame->statusBar()}};
         for (const auto& [name, bar] : toggles) {
-            QVERIFY(Act(name)->isChecked() && bar->isVisible());
+            QVERIFY(Act(name)->isChecked());
+            QVERIFY(bar->isVisible());
             Act(name)->trigger();
-            QVERIFY(!Act(name)->isChecked() && !bar->isVisible());
+            QVERIFY(!Act(name)->isChecked());
+            QVERIFY(!bar->isVisible());
             Act(name)->trigger();
-            QVERIFY(Act(name)->isChecked() && bar->isVisible());
+            QVERIFY(Act(name)->isChecked());
+            QVERIFY(bar->isVisible());
         }
         // Hidden some other way (the tool bar's context menu): the item follows.
         m_frame->ToolBar()->hide();
