@@ -52,6 +52,35 @@ QIcon ToolbarIcon(int index)
     return QIcon(strip.copy(16 * index, 0, 16, 15));
 }
 
+// The file commands' prompts of the main window: before each dialog the menus and the
+// toolbar catch up with the document, so that a command's run mode shows while its
+// dialogs are open.
+class FramePrompts : public QtUserPrompts {
+  public:
+    explicit FramePrompts(CMainFrame& frame) : QtUserPrompts(&frame), m_frame(frame) {}
+
+    std::optional<std::string> AskOpenPath(const std::string& title,
+                                           const std::string& filter) override
+    {
+        m_frame.UpdateCommandUI();
+        return QtUserPrompts::AskOpenPath(title, filter);
+    }
+    std::optional<std::string> AskSavePath(const std::string& title,
+                                           const std::string& filter) override
+    {
+        m_frame.UpdateCommandUI();
+        return QtUserPrompts::AskSavePath(title, filter);
+    }
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override
+    {
+        m_frame.UpdateCommandUI();
+        QtUserPrompts::ShowMessage(text, caption, icon);
+    }
+
+  private:
+    CMainFrame& m_frame;
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
@@ -521,11 +550,8 @@ void CMainFrame::OnRunFile()
 {
     emit fileRunStarted();
     // RunFileFilter holds the file-run mode for the whole command, its dialogs included;
-    // set here as well, the menus and the toolbar show it before the first dialog opens
-    // (and show it ended afterwards).
-    m_doc.m_nRunMode = kRunFile;
-    UpdateCommandUI();
-    QtUserPrompts prompts(this);
+    // the prompts show it in the menus and the toolbar from the first dialog on.
+    FramePrompts prompts(*this);
     FileRunReport report;
     const RunResult result = RunFileFilter(m_doc, prompts, &report);
     UpdateCommandUI();

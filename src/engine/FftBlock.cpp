@@ -182,8 +182,9 @@ bool FftBlock::Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, 
     const auto size = static_cast<double>(L);
     // Each output lies within the margin of a jump with a chance of about twice the margin.
     const double recheckShare = std::min(1.0, 2.0 * Margin(L, N, m_sumAbs, m_norm2, XOf(lo, hi)));
+    const std::size_t segments = (n + step - 1) / step;
     const double fft =
-        static_cast<double>((n + step - 1) / step) * kFftCost * size * std::log2(size) +
+        static_cast<double>(segments) * kFftCost * size * std::log2(size) +
         static_cast<double>(n) * recheckShare * kRecheckCost * static_cast<double>(N);
     return fft < static_cast<double>(n) * nonZeroTaps;
 }

@@ -338,7 +338,9 @@ TEST_P(CliFault, LosesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(, CliFault, testing::ValuesIn(Faults()),
-                         [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Fault>& tested) {
+                             return tested.param.name;
+                         });
 
 } // namespace
 } // namespace ravelin

@@ -102,10 +102,10 @@ class TextRecorder : public QPaintDevice {
         Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
-        void updateState(const QPaintEngineState& state) override
+        void updateState(const QPaintEngineState& changed) override
         {
-            if (state.state() & DirtyTransform)
-                transform = state.transform();
+            if (changed.state() & DirtyTransform)
+                transform = changed.transform();
         }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawImage(const QRectF&, const QImage&, const QRectF&,
@@ -351,8 +351,8 @@ class TestDiagram : public QObject {
         const CRavelinDoc& doc = frame->Document();
         const double advance =
             QFontMetricsF(CRavelinView::DiagramFont(QFont())).horizontalAdvance(QLatin1Char('0'));
-        const auto expectWords = [&](int x, int top, const QString& text) {
-            for (const auto& m : QRegularExpression(QStringLiteral("\\S+")).globalMatch(text)) {
+        const auto expectWords = [&](int x, int top, const QString& line) {
+            for (const auto& m : QRegularExpression(QStringLiteral("\\S+")).globalMatch(line)) {
                 const double wx = x + advance * m.capturedStart();
                 const bool there = std::any_of(found.begin(), found.end(), [&](const auto& f) {
                     return std::get<2>(f) == m.captured() && std::abs(std::get<0>(f) - wx) <= 1 &&
