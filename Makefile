@@ -54,7 +54,8 @@ format-check:
 TIDY_FILES = git ls-files -z 'src/*.cpp' | xargs -0
 tidy: configure
 	@command -v run-clang-tidy >/dev/null || { echo "make tidy: clang-tidy is missing (scripts/install-deps --lint)"; exit 1; }
-	@$(TIDY_FILES) run-clang-tidy -quiet -p $(BUILD_DIR) -j $(JOBS) >$(BUILD_DIR)/tidy.log 2>&1 || { grep -E 'warning:|error:' $(BUILD_DIR)/tidy.log; exit 1; }
+	@$(TIDY_FILES) run-clang-tidy -quiet -p $(BUILD_DIR) -j $(JOBS) >$(BUILD_DIR)/tidy.log 2>&1 || \
+		{ grep -E -A3 'warning:|error:' $(BUILD_DIR)/tidy.log || tail -20 $(BUILD_DIR)/tidy.log; exit 1; }
 
 clean:
 	rm -rf $(BUILD_DIR)

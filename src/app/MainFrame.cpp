@@ -356,9 +356,8 @@ bool CMainFrame::OnCommand(int id)
         return false;
 
     bool handled = true;
-    if (m_view->OnCmdMsg(id)) {
-    } else if (ExecuteRunCommand(m_doc, id)) {
-    } else {
+    // The view's commands first, then the document's, then the frame's own.
+    if (!m_view->OnCmdMsg(id) && !ExecuteRunCommand(m_doc, id)) {
         switch (id) {
         case ID_SETTINGS:
             OnSettings();

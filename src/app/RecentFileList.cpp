@@ -22,7 +22,7 @@ QString Normalised(const QString& path)
 // components as fit; the file name is always shown whole.
 QString Abbreviated(const QString& path)
 {
-    const QString native = QDir::toNativeSeparators(path);
+    QString native = QDir::toNativeSeparators(path);
     if (native.size() <= kMaxDisplay)
         return native;
     const QChar sep = QDir::separator();
