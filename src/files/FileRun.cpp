@@ -1,6 +1,6 @@
 #include "files/FileRun.h"
 
-#include "engine/RavelinDoc.h"
+#include "engine/StreamFilter.h"
 #include "files/AtomicFile.h"
 #include "files/BlockPipeline.h"
 #include "files/SampleCodec.h"
