@@ -8,7 +8,7 @@ WERROR ?= OFF
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DRAVELIN_WERROR=$(WERROR)
 
-.PHONY: all deps configure build run test bench package format format-check clean
+.PHONY: all deps configure build run test bench package format format-check tidy clean
 
 all: build
 
@@ -16,7 +16,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -36,14 +36,26 @@ package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
 # The tree's C++ files against .clang-format: `format` rewrites them, `format-check`
-# fails on the first difference without touching anything.
+# fails on the first difference without touching anything. Neither installs anything:
+# `scripts/install-deps` brings clang-format.
 FORMAT_FILES = git ls-files -z '*.cpp' '*.h' '*.inc' | xargs -0
+CLANG_FORMAT = $(shell command -v clang-format)
 
-format: deps
+format:
+	@test -n "$(CLANG_FORMAT)" || { echo "make format: clang-format is missing (scripts/install-deps)"; exit 1; }
 	@$(FORMAT_FILES) clang-format -i
 
-format-check: deps
+format-check:
+	@test -n "$(CLANG_FORMAT)" || { echo "make format-check: clang-format is missing (scripts/install-deps)"; exit 1; }
 	@$(FORMAT_FILES) clang-format --dry-run --Werror
+
+# The program's sources against .clang-tidy's checks, through the build's compile
+# commands; any finding fails. `scripts/install-deps --lint` brings clang-tidy.
+TIDY_FILES = git ls-files -z 'src/*.cpp' | xargs -0
+tidy: configure
+	@command -v run-clang-tidy >/dev/null || { echo "make tidy: clang-tidy is missing (scripts/install-deps --lint)"; exit 1; }
+	@$(TIDY_FILES) run-clang-tidy -quiet -p $(BUILD_DIR) -j $(JOBS) >$(BUILD_DIR)/tidy.log 2>&1 || \
+		{ grep -E -A3 'warning:|error:' $(BUILD_DIR)/tidy.log || tail -20 $(BUILD_DIR)/tidy.log; exit 1; }
 
 clean:
 	rm -rf $(BUILD_DIR)

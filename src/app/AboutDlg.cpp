@@ -93,13 +93,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     explanation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     explanation->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     explanation->setTabChangesFocus(true);
-    // The text keeps its CR LF line ends; the field wants a bare line feed, since a
-    // carriage return would end a paragraph of its own.
-    QString shown = m_strExplanation.left(kMaxExplanationChars);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (shown.endsWith(QLatin1Char('\n')))
-        shown.chop(1); // the last line's end, not an empty line after it
-    explanation->setPlainText(shown);
+    DoDataExchange(explanation);
 
     auto* label = new QLabel(QStringLiteral("説明"), this);
     label->setObjectName(QStringLiteral("explanationLabel"));
@@ -137,6 +131,17 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
 
     setTabOrder(ok, explanation);
     ok->setFocus();
+}
+
+void CAboutDlg::DoDataExchange(QPlainTextEdit* explanation)
+{
+    // The text keeps its CR LF line ends; the field wants a bare line feed, since a
+    // carriage return would end a paragraph of its own.
+    QString shown = m_strExplanation.left(kMaxExplanationChars);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1); // the last line's end, not an empty line after it
+    explanation->setPlainText(shown);
 }
 
 } // namespace ravelin

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+class QPlainTextEdit;
+
 namespace ravelin {
 
 // "ﾊﾞｰｼﾞｮﾝ情報(Ravelin)": the program's name, version and its only help text.
@@ -19,6 +21,10 @@ class CAboutDlg : public QDialog {
     static QString BuildExplanation();
 
     QString m_strExplanation;
+
+  private:
+    // Puts m_strExplanation into the read-only field, at most kMaxExplanationChars.
+    void DoDataExchange(QPlainTextEdit* explanation);
 };
 
 } // namespace ravelin

@@ -1,22 +1,22 @@
 #include "app/FilterDock.h"
 
+#include "app/SettingsLocation.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "view/FilterPlot.h"
 #include "view/WavePanel.h"
+#include "words/Words.h"
 
 #include <QLabel>
-#include <QSettings>
+#include <QMainWindow>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ravelin {
 
 namespace {
-
-// The same settings store as the recent-file list.
-constexpr const char* kOrganisation = "Local AppWizard-Generated Applications";
-constexpr const char* kApplication = "Ravelin";
 
 constexpr const char* kShownKey = "Views/FilterPanel";
 
@@ -48,12 +48,44 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
 void FilterDock::SetSettings(const SettingsValues& settings)
 {
     if (settings.filter >= 0 && settings.filter < int(kFilterPresets.size())) {
-        const std::string_view caption = kFilterPresets[std::size_t(settings.filter)].caption;
+        const std::string_view caption = kFilterCaptions[std::size_t(settings.filter)];
         m_caption->setText(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
     } else {
         m_caption->setText(QStringLiteral("フィルタが選ばれていません"));
     }
     m_plot->SetTaps(FilePresetTaps(settings));
+}
+
+bool FilterDock::ShowIn(QMainWindow& window, bool show)
+{
+    if (show == !isHidden())
+        return false;
+    const bool normal = !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                        isFloating() == false &&
+                        window.dockWidgetArea(this) != Qt::LeftDockWidgetArea &&
+                        window.dockWidgetArea(this) != Qt::RightDockWidgetArea;
+    setVisible(show);
+    if (normal && window.isVisible()) {
+        if (show) {
+            const int height = window.height();
+            const int room = window.screen() ? window.screen()->availableGeometry().height() -
+                                                   (window.frameGeometry().height() - height)
+                                             : height;
+            const int grown = std::min(height + sizeHint().height(), room);
+            m_growth = std::max(0, grown - height);
+            window.resize(window.width(), height + m_growth);
+        }
+    }
+    return true;
+}
+
+void FilterDock::GiveBackGrowth(QMainWindow& window)
+{
+    if (m_growth <= 0)
+        return;
+    if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        window.resize(window.width(), window.height() - m_growth);
+    m_growth = 0;
 }
 
 void FilterDock::SetSampleRate(int hz)
@@ -74,13 +106,13 @@ void FilterDock::StopPlayback()
 
 bool FilterDock::LoadShown()
 {
-    QSettings store(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
+    QSettings store = OpenSettings();
     return store.value(QString::fromLatin1(kShownKey), false).toBool();
 }
 
 void FilterDock::SaveShown(bool shown)
 {
-    QSettings store(QString::fromUtf8(kOrganisation), QString::fromUtf8(kApplication));
+    QSettings store = OpenSettings();
     store.setValue(QString::fromLatin1(kShownKey), shown);
 }
 

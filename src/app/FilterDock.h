@@ -5,6 +5,7 @@
 #include <QDockWidget>
 
 class QLabel;
+class QMainWindow;
 class QTabWidget;
 
 namespace ravelin {
@@ -33,6 +34,14 @@ class FilterDock : public QDockWidget {
     WavePanel* Waves() const { return m_waves; }
     QTabWidget* Tabs() const { return m_tabs; }
 
+    // Shows or hides the dock in window; false when it already was so. Below a window
+    // in its normal state the window grows by the dock's height (within the screen),
+    // so that the diagram keeps its room.
+    bool ShowIn(QMainWindow& window, bool show);
+    // The dock has gone: the window gives back what it grew for it (unless maximised
+    // or full screen meanwhile).
+    void GiveBackGrowth(QMainWindow& window);
+
     // Whether the dock was shown when the program last ended (false at first start).
     static bool LoadShown();
     static void SaveShown(bool shown);
@@ -42,6 +51,7 @@ class FilterDock : public QDockWidget {
     QLabel* m_caption = nullptr;
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
+    int m_growth = 0; // pixels the window grew when the dock was shown
 };
 
 } // namespace ravelin

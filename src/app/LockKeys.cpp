@@ -1,7 +1,13 @@
 #include "app/LockKeys.h"
 
+#include "control/CommandStrings.h"
+
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLibrary>
+#include <QStatusBar>
 #include <QtGui/qguiapplication_platform.h>
 
 namespace ravelin {
@@ -77,5 +83,87 @@ std::optional<LockKeyStates> QueryLockKeys()
 }
 
 #endif
+
+namespace {
+
+bool IsLockKey(int key)
+{
+    switch (key) {
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Kana_Lock:
+    case Qt::Key_Kana_Shift:
+    case Qt::Key_Hiragana_Katakana:
+    case Qt::Key_Katakana:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+LockIndicators::LockIndicators(QStatusBar* bar) : QObject(bar)
+{
+    const std::array<std::pair<const char*, const char*>, 4> panes{{
+        {"paneKana", kIndicatorKana},
+        {"paneCaps", kIndicatorCaps},
+        {"paneNum", kIndicatorNum},
+        {"paneScrl", kIndicatorScrl},
+    }};
+    for (std::size_t i = 0; i < panes.size(); ++i) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(QString::fromLatin1(panes[i].first));
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        // Each pane keeps the width of its text, lit or not.
+        pane->setFixedWidth(
+            pane->fontMetrics().horizontalAdvance(QString::fromUtf8(panes[i].second)) + 12);
+        bar->addPermanentWidget(pane);
+        m_panes[i] = pane;
+    }
+    Update();
+    qApp->installEventFilter(this);
+}
+
+LockIndicators::~LockIndicators()
+{
+    qApp->removeEventFilter(this);
+}
+
+void LockIndicators::Update()
+{
+    const std::optional<LockKeyStates> states = QueryLockKeys();
+    const LockKeyStates s = states.value_or(LockKeyStates{});
+    const std::array<std::pair<bool, const char*>, 4> lit{{
+        {s.kana, kIndicatorKana},
+        {s.caps, kIndicatorCaps},
+        {s.num, kIndicatorNum},
+        {s.scroll, kIndicatorScrl},
+    }};
+    for (std::size_t i = 0; i < lit.size(); ++i)
+        m_panes[i]->setText(lit[i].first ? QString::fromUtf8(lit[i].second) : QString());
+}
+
+bool LockIndicators::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (IsLockKey(static_cast<QKeyEvent*>(event)->key()))
+            Update();
+        break;
+    case QEvent::ApplicationStateChange:
+        // A lock may have changed while another program had the keyboard.
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
+            Qt::ApplicationActive)
+            Update();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 } // namespace ravelin

@@ -8,18 +8,16 @@
 #include "control/SettingsDlg.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
-#include "files/FileRun.h"
-#include "files/TextExport.h"
 #include "files/WavSamples.h"
 #include "view/RavelinView.h"
 #include "view/Resources.h"
+#include "words/FileCommands.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -54,21 +52,34 @@ QIcon ToolbarIcon(int index)
     return QIcon(strip.copy(16 * index, 0, 16, 15));
 }
 
-bool IsLockKey(int key)
-{
-    switch (key) {
-    case Qt::Key_CapsLock:
-    case Qt::Key_NumLock:
-    case Qt::Key_ScrollLock:
-    case Qt::Key_Kana_Lock:
-    case Qt::Key_Kana_Shift:
-    case Qt::Key_Hiragana_Katakana:
-    case Qt::Key_Katakana:
-        return true;
-    default:
-        return false;
+// The file commands' prompts of the main window: before each dialog the menus and the
+// toolbar catch up with the document, so that a command's run mode shows while its
+// dialogs are open.
+class FramePrompts : public QtUserPrompts {
+  public:
+    explicit FramePrompts(CMainFrame& frame) : QtUserPrompts(&frame), m_frame(frame) {}
+
+    std::optional<std::string> AskOpenPath(const std::string& title,
+                                           const std::string& filter) override
+    {
+        m_frame.UpdateCommandUI();
+        return QtUserPrompts::AskOpenPath(title, filter);
     }
-}
+    std::optional<std::string> AskSavePath(const std::string& title,
+                                           const std::string& filter) override
+    {
+        m_frame.UpdateCommandUI();
+        return QtUserPrompts::AskSavePath(title, filter);
+    }
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override
+    {
+        m_frame.UpdateCommandUI();
+        QtUserPrompts::ShowMessage(text, caption, icon);
+    }
+
+  private:
+    CMainFrame& m_frame;
+};
 
 } // namespace
 
@@ -76,10 +87,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
     InitResources();
     setObjectName(QStringLiteral("mainFrame"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/res/ravelin-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/res/ravelin-32.png"), QSize(32, 32));
-    setWindowIcon(icon);
+    setWindowIcon(AppIcon());
 
     InitPrinter();
 
@@ -91,6 +99,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     connect(m_view, &CRavelinView::commandSent, this, &CMainFrame::OnCommand, Qt::DirectConnection);
 
     CreateActions();
+    CreateMenus();
+    CreateToolBar();
     CreateStatusBar();
     CreateFilterDock();
 
@@ -98,14 +108,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     SetDocumentPath(QString());
     m_doc.SetListener(this);
     UpdateCommandUI();
-    UpdateLockIndicators();
-    qApp->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame()
 {
     m_doc.SetListener(nullptr);
-    qApp->removeEventFilter(this);
     // The children outlive this body (Qt deletes them in the base destructor);
     // none of their last signals may reach the half-destroyed frame.
     for (QObject* child : findChildren<QObject*>())
@@ -152,35 +159,33 @@ QAction* CMainFrame::MakeAction(int id, const char* objectName, const QString& t
 
 void CMainFrame::CreateActions()
 {
+    Actions& a = m_actions;
     // The File menu.
-    QAction* save =
-        MakeAction(ID_FILE_SAVE, "actionFileSave", QStringLiteral("ファイルへ保存(&S)..."));
-    save->setIcon(ToolbarIcon(IMG_SAVE));
-    QAction* print = MakeAction(ID_FILE_PRINT, "actionFilePrint", QStringLiteral("印刷(&P)..."));
-    print->setIcon(ToolbarIcon(IMG_PRINT));
-    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    QAction* preview = MakeAction(ID_FILE_PRINT_PREVIEW, "actionFilePrintPreview",
-                                  QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
-    QAction* printSetup = MakeAction(ID_FILE_PRINT_SETUP, "actionFilePrintSetup",
-                                     QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
+    a.save = MakeAction(ID_FILE_SAVE, "actionFileSave", QStringLiteral("ファイルへ保存(&S)..."));
+    a.save->setIcon(ToolbarIcon(IMG_SAVE));
+    a.print = MakeAction(ID_FILE_PRINT, "actionFilePrint", QStringLiteral("印刷(&P)..."));
+    a.print->setIcon(ToolbarIcon(IMG_PRINT));
+    a.print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    a.preview = MakeAction(ID_FILE_PRINT_PREVIEW, "actionFilePrintPreview",
+                           QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
+    a.printSetup = MakeAction(ID_FILE_PRINT_SETUP, "actionFilePrintSetup",
+                              QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
     for (int i = 0; i < RecentFileList::kMaxFiles; ++i) {
         const QByteArray name = "actionFileMru" + QByteArray::number(i + 1);
         m_mruActions[i] = MakeAction(ID_FILE_MRU_FILE1 + i, name.constData(), QString());
     }
-    QAction* exit = MakeAction(ID_APP_EXIT, "actionAppExit", QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    a.exit = MakeAction(ID_APP_EXIT, "actionAppExit", QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
 
     // Settings and Run.
-    QAction* settings = MakeAction(ID_SETTINGS, "actionSettings", QStringLiteral("動作の設定"));
-    settings->setIcon(ToolbarIcon(IMG_SETTINGS));
-    QAction* runStep = MakeAction(ID_RUN_STEP, "actionRunStep", QStringLiteral("こま送り"));
-    runStep->setCheckable(true);
-    QAction* runAnimate =
-        MakeAction(ID_RUN_ANIMATE, "actionRunAnimate", QStringLiteral("アニメーション"));
-    runAnimate->setCheckable(true);
-    QAction* runFile =
-        MakeAction(ID_RUN_FILE, "actionRunFile", QStringLiteral("ファイル-ファイル実行 *"));
-    runFile->setCheckable(true);
-    runFile->setIcon(ToolbarIcon(IMG_RUN_FILE));
+    a.settings = MakeAction(ID_SETTINGS, "actionSettings", QStringLiteral("動作の設定"));
+    a.settings->setIcon(ToolbarIcon(IMG_SETTINGS));
+    a.runStep = MakeAction(ID_RUN_STEP, "actionRunStep", QStringLiteral("こま送り"));
+    a.runStep->setCheckable(true);
+    a.runAnimate = MakeAction(ID_RUN_ANIMATE, "actionRunAnimate", QStringLiteral("アニメーション"));
+    a.runAnimate->setCheckable(true);
+    a.runFile = MakeAction(ID_RUN_FILE, "actionRunFile", QStringLiteral("ファイル-ファイル実行 *"));
+    a.runFile->setCheckable(true);
+    a.runFile->setIcon(ToolbarIcon(IMG_RUN_FILE));
 
     // View and Help.
     m_actionViewToolBar =
@@ -189,20 +194,18 @@ void CMainFrame::CreateActions()
     m_actionViewStatusBar =
         MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar", QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
     m_actionViewStatusBar->setCheckable(true);
-    QAction* about =
-        MakeAction(ID_APP_ABOUT, "actionAppAbout", QStringLiteral("Ravelinについて (&A)..."));
-    about->setIcon(ToolbarIcon(IMG_ABOUT));
+    a.about = MakeAction(ID_APP_ABOUT, "actionAppAbout", QStringLiteral("Ravelinについて (&A)..."));
+    a.about->setIcon(ToolbarIcon(IMG_ABOUT));
 
     // Toolbar-only commands.
-    QAction* tbStep = MakeAction(ID_TB_STEP, "actionTbStep", CommandTooltip(ID_TB_STEP));
-    tbStep->setIcon(ToolbarIcon(IMG_STEP));
-    QAction* tbAnimate =
-        MakeAction(ID_TB_ANIMATE, "actionTbAnimate", CommandTooltip(ID_TB_ANIMATE));
-    tbAnimate->setIcon(ToolbarIcon(IMG_ANIMATE));
-    QAction* tbRewind = MakeAction(ID_TB_REWIND, "actionTbRewind", CommandTooltip(ID_TB_REWIND));
-    tbRewind->setIcon(ToolbarIcon(IMG_REWIND));
-    QAction* tbFast = MakeAction(ID_TB_FAST, "actionTbFast", CommandTooltip(ID_TB_FAST));
-    tbFast->setIcon(ToolbarIcon(IMG_FAST));
+    a.tbStep = MakeAction(ID_TB_STEP, "actionTbStep", CommandTooltip(ID_TB_STEP));
+    a.tbStep->setIcon(ToolbarIcon(IMG_STEP));
+    a.tbAnimate = MakeAction(ID_TB_ANIMATE, "actionTbAnimate", CommandTooltip(ID_TB_ANIMATE));
+    a.tbAnimate->setIcon(ToolbarIcon(IMG_ANIMATE));
+    a.tbRewind = MakeAction(ID_TB_REWIND, "actionTbRewind", CommandTooltip(ID_TB_REWIND));
+    a.tbRewind->setIcon(ToolbarIcon(IMG_REWIND));
+    a.tbFast = MakeAction(ID_TB_FAST, "actionTbFast", CommandTooltip(ID_TB_FAST));
+    a.tbFast->setIcon(ToolbarIcon(IMG_FAST));
 
     // Keys without a menu item: new, open, and save (whose menu item shows no key).
     QAction* fileNew = MakeAction(ID_FILE_NEW, "actionFileNew", QStringLiteral("新規作成"));
@@ -214,36 +217,6 @@ void CMainFrame::CreateActions()
     saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addActions({fileNew, fileOpen, saveKey});
 
-    // Menus, in order.
-    QMenuBar* bar = menuBar();
-    QMenu* fileMenu = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    fileMenu->setObjectName(QStringLiteral("menuFile"));
-    fileMenu->addAction(save);
-    fileMenu->addSeparator();
-    fileMenu->addAction(print);
-    fileMenu->addAction(preview);
-    fileMenu->addAction(printSetup);
-    fileMenu->addSeparator();
-    for (QAction* mru : m_mruActions)
-        fileMenu->addAction(mru);
-    fileMenu->addSeparator();
-    fileMenu->addAction(exit);
-
-    QMenu* settingsMenu = bar->addMenu(QStringLiteral("設定"));
-    settingsMenu->setObjectName(QStringLiteral("menuSettings"));
-    settingsMenu->addAction(settings);
-
-    QMenu* runMenu = bar->addMenu(QStringLiteral("実行"));
-    runMenu->setObjectName(QStringLiteral("menuRun"));
-    runMenu->addAction(runStep);
-    runMenu->addAction(runAnimate);
-    runMenu->addSeparator();
-    runMenu->addAction(runFile);
-
-    QMenu* viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
-    viewMenu->setObjectName(QStringLiteral("menuView"));
-    viewMenu->addAction(m_actionViewToolBar);
-    viewMenu->addAction(m_actionViewStatusBar);
     // Not a command of the document: the dock's own toggle.
     m_actionViewFilterPanel = new QAction(QStringLiteral("ﾌｨﾙﾀ特性(&F)"), this);
     m_actionViewFilterPanel->setObjectName(QStringLiteral("actionViewFilterPanel"));
@@ -251,16 +224,55 @@ void CMainFrame::CreateActions()
         QStringLiteral("ﾌｨﾙﾀ特性と波形の表示/非表示を切り替えます"));
     m_actionViewFilterPanel->setCheckable(true);
     m_actionViewFilterPanel->setIconVisibleInMenu(false);
+}
+
+void CMainFrame::CreateMenus()
+{
+    const Actions& a = m_actions;
+    // Menus, in order.
+    QMenuBar* bar = menuBar();
+    QMenu* fileMenu = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    fileMenu->setObjectName(QStringLiteral("menuFile"));
+    fileMenu->addAction(a.save);
+    fileMenu->addSeparator();
+    fileMenu->addAction(a.print);
+    fileMenu->addAction(a.preview);
+    fileMenu->addAction(a.printSetup);
+    fileMenu->addSeparator();
+    for (QAction* mru : m_mruActions)
+        fileMenu->addAction(mru);
+    fileMenu->addSeparator();
+    fileMenu->addAction(a.exit);
+
+    QMenu* settingsMenu = bar->addMenu(QStringLiteral("設定"));
+    settingsMenu->setObjectName(QStringLiteral("menuSettings"));
+    settingsMenu->addAction(a.settings);
+
+    QMenu* runMenu = bar->addMenu(QStringLiteral("実行"));
+    runMenu->setObjectName(QStringLiteral("menuRun"));
+    runMenu->addAction(a.runStep);
+    runMenu->addAction(a.runAnimate);
+    runMenu->addSeparator();
+    runMenu->addAction(a.runFile);
+
+    QMenu* viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
+    viewMenu->setObjectName(QStringLiteral("menuView"));
+    viewMenu->addAction(m_actionViewToolBar);
+    viewMenu->addAction(m_actionViewStatusBar);
     viewMenu->addAction(m_actionViewFilterPanel);
 
     QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     helpMenu->setObjectName(QStringLiteral("menuHelp"));
-    helpMenu->addAction(about);
+    helpMenu->addAction(a.about);
 
     // A menu about to open shows the state of this moment.
     for (QMenu* menu : {fileMenu, settingsMenu, runMenu, viewMenu, helpMenu})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+}
 
+void CMainFrame::CreateToolBar()
+{
+    const Actions& a = m_actions;
     // The toolbar: nine buttons in four groups.
     m_wndToolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
     m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
@@ -268,19 +280,19 @@ void CMainFrame::CreateActions()
     m_wndToolBar->setMovable(true);
     m_wndToolBar->setFloatable(true);
     m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    m_wndToolBar->addAction(save);
+    m_wndToolBar->addAction(a.save);
     m_wndToolBar->addSeparator();
-    m_wndToolBar->addAction(print);
+    m_wndToolBar->addAction(a.print);
     m_wndToolBar->addSeparator();
-    m_wndToolBar->addAction(settings);
+    m_wndToolBar->addAction(a.settings);
     m_wndToolBar->addSeparator();
-    m_wndToolBar->addAction(tbStep);
-    m_wndToolBar->addAction(tbAnimate);
-    m_wndToolBar->addAction(tbRewind);
-    m_wndToolBar->addAction(tbFast);
-    m_wndToolBar->addAction(runFile);
+    m_wndToolBar->addAction(a.tbStep);
+    m_wndToolBar->addAction(a.tbAnimate);
+    m_wndToolBar->addAction(a.tbRewind);
+    m_wndToolBar->addAction(a.tbFast);
+    m_wndToolBar->addAction(a.runFile);
     m_wndToolBar->addSeparator();
-    m_wndToolBar->addAction(about);
+    m_wndToolBar->addAction(a.about);
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
     // Hidden or shown by any means (the View menu, the bars' context menu).
     connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
@@ -305,11 +317,8 @@ void CMainFrame::CreateFilterDock()
         if (isVisible()) {
             FilterDock::SaveShown(!m_filterDock->isHidden());
             // Gone by the menu or its close button: the window gives back what it grew.
-            if (m_filterDock->isHidden() && m_dockGrowth > 0) {
-                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-                    resize(width(), height() - m_dockGrowth);
-                m_dockGrowth = 0;
-            }
+            if (m_filterDock->isHidden())
+                m_filterDock->GiveBackGrowth(*this);
         }
         UpdateCommandUI();
     });
@@ -323,31 +332,14 @@ void CMainFrame::CreateFilterDock()
 
 void CMainFrame::ShowFilterDock(bool show)
 {
-    if (show == !m_filterDock->isHidden())
-        return;
-    // The window grows by the dock's height (within the screen) so that the diagram
-    // keeps its room, and gives it back when the dock goes.
-    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
-                        m_filterDock->isFloating() == false &&
-                        dockWidgetArea(m_filterDock) != Qt::LeftDockWidgetArea &&
-                        dockWidgetArea(m_filterDock) != Qt::RightDockWidgetArea;
-    m_filterDock->setVisible(show);
-    if (normal && isVisible()) {
-        if (show) {
-            const int room = screen() ? screen()->availableGeometry().height() -
-                                            (frameGeometry().height() - height())
-                                      : height();
-            const int grown = std::min(height() + m_filterDock->sizeHint().height(), room);
-            m_dockGrowth = std::max(0, grown - height());
-            resize(width(), height() + m_dockGrowth);
-        }
-    }
-    UpdateCommandUI();
+    if (m_filterDock->ShowIn(*this, show))
+        UpdateCommandUI();
 }
 
 void CMainFrame::CreateStatusBar()
 {
-    QStatusBar* bar = statusBar();
+    m_wndStatusBar = statusBar();
+    QStatusBar* bar = m_wndStatusBar;
     bar->setObjectName(QStringLiteral("statusBar"));
     // Prompts show as the bar's temporary message, which covers this pane; when
     // the pointer leaves an item the pane shows again.
@@ -355,23 +347,7 @@ void CMainFrame::CreateStatusBar()
     m_messagePane->setObjectName(QStringLiteral("paneMessage"));
     bar->addWidget(m_messagePane, 1);
 
-    const std::array<std::pair<const char*, const char*>, 4> panes{{
-        {"paneKana", kIndicatorKana},
-        {"paneCaps", kIndicatorCaps},
-        {"paneNum", kIndicatorNum},
-        {"paneScrl", kIndicatorScrl},
-    }};
-    for (std::size_t i = 0; i < panes.size(); ++i) {
-        auto* pane = new QLabel(bar);
-        pane->setObjectName(QString::fromLatin1(panes[i].first));
-        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        pane->setAlignment(Qt::AlignCenter);
-        // Each pane keeps the width of its text, lit or not.
-        pane->setFixedWidth(
-            pane->fontMetrics().horizontalAdvance(QString::fromUtf8(panes[i].second)) + 12);
-        bar->addPermanentWidget(pane);
-        m_indicatorPanes[i] = pane;
-    }
+    m_lockIndicators = new LockIndicators(bar);
 }
 
 bool CMainFrame::OnCommand(int id)
@@ -380,9 +356,8 @@ bool CMainFrame::OnCommand(int id)
         return false;
 
     bool handled = true;
-    if (m_view->OnCmdMsg(id)) {
-    } else if (ExecuteRunCommand(m_doc, id)) {
-    } else {
+    // The view's commands first, then the document's, then the frame's own.
+    if (!m_view->OnCmdMsg(id) && !ExecuteRunCommand(m_doc, id)) {
         switch (id) {
         case ID_SETTINGS:
             OnSettings();
@@ -412,7 +387,7 @@ bool CMainFrame::OnCommand(int id)
             m_wndToolBar->setVisible(m_wndToolBar->isHidden());
             break;
         case ID_VIEW_STATUS_BAR:
-            statusBar()->setVisible(statusBar()->isHidden());
+            m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
             break;
         default:
             if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::kMaxFiles)
@@ -430,7 +405,7 @@ void CMainFrame::UpdateCommandUI()
 {
     m_commandUi.Refresh(m_doc);
     m_actionViewToolBar->setChecked(!m_wndToolBar->isHidden());
-    m_actionViewStatusBar->setChecked(!statusBar()->isHidden());
+    m_actionViewStatusBar->setChecked(!m_wndStatusBar->isHidden());
     if (m_filterDock)
         m_actionViewFilterPanel->setChecked(!m_filterDock->isHidden());
     UpdateRecentFileMenu();
@@ -476,7 +451,7 @@ void CMainFrame::PostDrawDiagram()
         this, [this] { OnCommand(ID_DRAW_DIAGRAM); }, Qt::QueuedConnection);
 }
 
-QString CMainFrame::documentTitle() const
+QString CMainFrame::DocumentTitle() const
 {
     return m_pathName.isEmpty() ? QString::fromUtf8(kUntitled) : QFileInfo(m_pathName).fileName();
 }
@@ -484,9 +459,9 @@ QString CMainFrame::documentTitle() const
 void CMainFrame::SetDocumentPath(const QString& path)
 {
     m_pathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-    setWindowTitle(documentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
+    setWindowTitle(DocumentTitle() + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle));
     // Print jobs (and the name offered for a PDF file) carry the document's title.
-    m_printer->setDocName(documentTitle());
+    m_printer->setDocName(DocumentTitle());
 }
 
 QString CMainFrame::CheckDocumentFile(const QString& path)
@@ -561,7 +536,7 @@ void CMainFrame::OnFilePrintSetup()
 void CMainFrame::OnSettings()
 {
     // A confirmed dialog resets the document, which repaints and refreshes the items.
-    RunSettingsExchange(m_doc, this);
+    CSettingsDlg::DoDataExchange(m_doc, this);
 }
 
 void CMainFrame::OnAppAbout()
@@ -573,11 +548,9 @@ void CMainFrame::OnAppAbout()
 void CMainFrame::OnRunFile()
 {
     emit fileRunStarted();
-    // The run mode is 3 for the whole command, its dialogs included: the menus and the
-    // toolbar show it from the first dialog on, and show it ended afterwards.
-    m_doc.m_nRunMode = kRunFile;
-    UpdateCommandUI();
-    QtUserPrompts prompts(this);
+    // RunFileFilter holds the file-run mode for the whole command, its dialogs included;
+    // the prompts show it in the menus and the toolbar from the first dialog on.
+    FramePrompts prompts(*this);
     FileRunReport report;
     const RunResult result = RunFileFilter(m_doc, prompts, &report);
     UpdateCommandUI();
@@ -597,44 +570,10 @@ void CMainFrame::OnFileSave()
     RunTextExport(m_doc, prompts);
 }
 
-void CMainFrame::UpdateLockIndicators()
-{
-    const std::optional<LockKeyStates> states = QueryLockKeys();
-    const LockKeyStates s = states.value_or(LockKeyStates{});
-    const std::array<std::pair<bool, const char*>, 4> lit{{
-        {s.kana, kIndicatorKana},
-        {s.caps, kIndicatorCaps},
-        {s.num, kIndicatorNum},
-        {s.scroll, kIndicatorScrl},
-    }};
-    for (std::size_t i = 0; i < lit.size(); ++i)
-        m_indicatorPanes[i]->setText(lit[i].first ? QString::fromUtf8(lit[i].second) : QString());
-}
-
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     m_filterDock->StopPlayback();
     QMainWindow::closeEvent(event);
-}
-
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        if (IsLockKey(static_cast<QKeyEvent*>(event)->key()))
-            UpdateLockIndicators();
-        break;
-    case QEvent::ApplicationStateChange:
-        // A lock may have changed while another program had the keyboard.
-        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
-            Qt::ApplicationActive)
-            UpdateLockIndicators();
-        break;
-    default:
-        break;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace ravelin

@@ -11,11 +11,13 @@
 class QAction;
 class QLabel;
 class QPrinter;
+class QStatusBar;
 class QToolBar;
 
 namespace ravelin {
 
 class FilterDock;
+class LockIndicators;
 class CRavelinView;
 
 // The main window: menu bar, toolbar, status bar and the single view of the
@@ -30,12 +32,12 @@ class CMainFrame : public QMainWindow, public IDocListener {
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    CRavelinDoc& document() { return m_doc; }
-    CRavelinView* view() const { return m_view; }
-    QToolBar* toolBar() const { return m_wndToolBar; }
+    CRavelinDoc& Document() { return m_doc; }
+    CRavelinView* View() const { return m_view; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
     // The application's printer settings: landscape until the user changes them.
-    QPrinter& printer() const { return *m_printer; }
-    const RecentFileList& recentFiles() const { return m_recentFiles; }
+    QPrinter& Printer() const { return *m_printer; }
+    const RecentFileList& RecentFiles() const { return m_recentFiles; }
 
     // Routes command id: the view's commands, then the document's, then the
     // frame's. A command whose rule says disabled is not carried out, whoever
@@ -48,8 +50,8 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
     // The document file: its name for the title ("無題" while there is none) and
     // its path (empty while there is none).
-    QString documentTitle() const;
-    QString documentPath() const { return m_pathName; }
+    QString DocumentTitle() const;
+    QString DocumentPath() const { return m_pathName; }
 
     // Opens path as the document file: the title and the recent-file list change,
     // the document's state does not. When path cannot be read, tells the user and
@@ -71,7 +73,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void PostDrawDiagram() override;
 
     // The dock with the filter's responses and the last run's waveforms.
-    FilterDock* filterDock() const { return m_filterDock; }
+    FilterDock* FilterPanel() const { return m_filterDock; }
 
   signals:
     // A file run command began: its first dialog is about to show.
@@ -80,12 +82,13 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void fileRunFinished(const QString& inputPath, const QString& outputPath);
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
     void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
     void CreateStatusBar();
     void CreateFilterDock();
     void ShowFilterDock(bool show);
@@ -93,7 +96,6 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
     void SetDocumentPath(const QString& path);
     void UpdateRecentFileMenu();
-    void UpdateLockIndicators();
 
     void OnFileNew();
     void OnFileOpen();
@@ -108,14 +110,32 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
     CRavelinView* m_view = nullptr;
     QToolBar* m_wndToolBar = nullptr;
+    QStatusBar* m_wndStatusBar = nullptr;
     QLabel* m_messagePane = nullptr;
-    std::array<QLabel*, 4> m_indicatorPanes{};
+    LockIndicators* m_lockIndicators = nullptr;
 
+    // The actions that the menus and the toolbar share, made by CreateActions.
+    struct Actions {
+        QAction* save = nullptr;
+        QAction* print = nullptr;
+        QAction* preview = nullptr;
+        QAction* printSetup = nullptr;
+        QAction* exit = nullptr;
+        QAction* settings = nullptr;
+        QAction* runStep = nullptr;
+        QAction* runAnimate = nullptr;
+        QAction* runFile = nullptr;
+        QAction* about = nullptr;
+        QAction* tbStep = nullptr;
+        QAction* tbAnimate = nullptr;
+        QAction* tbRewind = nullptr;
+        QAction* tbFast = nullptr;
+    };
+    Actions m_actions;
     QAction* m_actionViewToolBar = nullptr;
     QAction* m_actionViewStatusBar = nullptr;
     QAction* m_actionViewFilterPanel = nullptr;
     FilterDock* m_filterDock = nullptr;
-    int m_dockGrowth = 0; // pixels the window grew when the dock was shown
     std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 

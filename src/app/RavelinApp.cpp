@@ -40,11 +40,7 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
     // already end with it ("動作の設定 — Ravelin"). applicationDisplayName() still
     // answers the application name for the boxes that use it as their caption.
     QGuiApplication::setDesktopFileName(QStringLiteral("ravelin"));
-    InitResources();
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/res/ravelin-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/res/ravelin-32.png"), QSize(32, 32));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(AppIcon());
 
     // Everything the user reads is Japanese, Qt's own dialogs included.
     m_translator = std::make_unique<QTranslator>();

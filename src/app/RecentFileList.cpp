@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 
 namespace ravelin {
 
@@ -23,7 +22,7 @@ QString Normalised(const QString& path)
 // components as fit; the file name is always shown whole.
 QString Abbreviated(const QString& path)
 {
-    const QString native = QDir::toNativeSeparators(path);
+    QString native = QDir::toNativeSeparators(path);
     if (native.size() <= kMaxDisplay)
         return native;
     const QChar sep = QDir::separator();
@@ -42,8 +41,7 @@ QString Abbreviated(const QString& path)
 
 void RecentFileList::Load()
 {
-    QSettings settings(QString::fromUtf8(kSettingsOrganisation),
-                       QString::fromUtf8(kSettingsApplication));
+    QSettings settings = OpenSettings();
     settings.beginGroup(QString::fromUtf8(kGroup));
     m_files.clear();
     for (int i = 1; i <= kMaxFiles; ++i) {
@@ -80,8 +78,7 @@ QString RecentFileList::MenuText(int index) const
 
 void RecentFileList::Save() const
 {
-    QSettings settings(QString::fromUtf8(kSettingsOrganisation),
-                       QString::fromUtf8(kSettingsApplication));
+    QSettings settings = OpenSettings();
     settings.beginGroup(QString::fromUtf8(kGroup));
     for (int i = 1; i <= kMaxFiles; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Commands.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,7 @@ namespace ravelin {
 // the group "Recent File List", keys File1..File4.
 class RecentFileList {
   public:
-    static constexpr int kMaxFiles = 4;
+    static constexpr int kMaxFiles = kMaxRecentFiles;
 
     // Reads the stored list; entries beyond the fourth, empty ones and
     // duplicates are dropped.

@@ -6,11 +6,14 @@
 #include "engine/RavelinDoc.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
+#include "words/Words.h"
 
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <span>
@@ -25,6 +28,11 @@ using namespace ravelin;
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+
+// The frequencies of 'response': at least two (0 and half the rate), at most 2^20 + 1.
+constexpr int kMinPoints = 2;
+constexpr int kMaxPoints = (1 << 20) + 1;
+constexpr int kDefaultPoints = 513;
 
 constexpr const char* kMainHelp =
     "Usage: ravelin-cli COMMAND [OPTIONS]\n"
@@ -132,7 +140,10 @@ std::string ResponseHelp()
            "  --taps T0,T1,T2    tap numbers of the user three-tap filter, as for 'filter'\n"
            "  --coefs C0,C1,C2   its coefficients, as for 'filter'\n"
            "  --rate HZ          sample rate: frequencies in Hz (default: cycles per sample)\n"
-           "  --points N         number of frequencies, 2..1048577 (default 513)\n"
+           "  --points N         number of frequencies, " +
+           std::to_string(kMinPoints) + ".." + std::to_string(kMaxPoints) + " (default " +
+           std::to_string(kDefaultPoints) +
+           ")\n"
            "\n"
            "Exit status: 0 printed; 2 usage error.\n";
 }
@@ -233,6 +244,42 @@ class ArgReader {
     std::string m_command;
 };
 
+// One option of a command: "--name value", "--name=value" or "alias value". apply gets
+// the argument as given and the value.
+struct Option {
+    std::string_view name;
+    std::string_view alias; // empty when there is none
+    std::function<void(std::string_view arg, std::string_view value)> apply;
+};
+
+// What every command shares: --help and -h print its help, an option it does not know
+// is a usage error, and so is a positional argument unless the command collects them.
+// False when the help was printed.
+bool ParseArguments(ArgReader& args, const std::string& help, const std::vector<Option>& options,
+                    std::vector<std::string_view>* positional = nullptr)
+{
+    while (!args.Done()) {
+        const std::string_view arg = args.Next();
+        if (arg == "--help" || arg == "-h") {
+            std::cout << help;
+            return false;
+        }
+        const auto option = std::find_if(options.begin(), options.end(), [&](const Option& o) {
+            return ArgReader::Is(arg, o.name) || (!o.alias.empty() && arg == o.alias);
+        });
+        if (option != options.end())
+            option->apply(arg,
+                          args.Value(arg, arg == option->alias ? option->alias : option->name));
+        else if (arg.starts_with("-") && arg.size() > 1)
+            throw UsageError("unknown option '" + std::string(arg) + "'", args.Command());
+        else if (positional)
+            positional->push_back(arg);
+        else
+            throw UsageError("unexpected argument '" + std::string(arg) + "'", args.Command());
+    }
+    return true;
+}
+
 // A message of the file run as the desktop program would show it, on its own line(s).
 void PrintMessage(std::ostream& out, const std::string& text)
 {
@@ -242,30 +289,31 @@ void PrintMessage(std::ostream& out, const std::string& text)
     out.flush();
 }
 
-// --preset, --taps and --coefs, the file-mode filter of the commands that take one.
-// False when arg is none of them.
-bool ParseFilterOption(std::string_view arg, ArgReader& args, CRavelinDoc& doc,
-                       const std::string& command)
+// --preset, --taps and --coefs: the file-mode filter of the commands that take one.
+std::vector<Option> FilterOptions(CRavelinDoc& doc, const std::string& command)
 {
-    if (ArgReader::Is(arg, "--preset")) {
-        const auto v = args.Value(arg, "--preset");
-        doc.m_nFilterPreset = FindFilterPreset(v);
-        if (doc.m_nFilterPreset < 0)
-            throw UsageError("unknown filter preset '" + std::string(v) + "'", command);
-    } else if (ArgReader::Is(arg, "--taps")) {
-        doc.m_nUserTap = ParseTriple<int>(args.Value(arg, "--taps"), "--taps", "tap number",
-                                          "an integer from " + Number(kUserTapMin) + " to " +
-                                              Number(kUserTapMax),
-                                          kUserTapMin, kUserTapMax);
-    } else if (ArgReader::Is(arg, "--coefs")) {
-        doc.m_dUserCoef = ParseTriple<double>(args.Value(arg, "--coefs"), "--coefs", "coefficient",
-                                              "a number from " + Number(kUserCoefMin) + " to " +
-                                                  Number(kUserCoefMax),
-                                              kUserCoefMin, kUserCoefMax);
-    } else {
-        return false;
-    }
-    return true;
+    return {
+        {"--preset", "",
+         [&doc, command](std::string_view, std::string_view v) {
+             doc.m_nFilterPreset = FindFilterPreset(v);
+             if (doc.m_nFilterPreset < 0)
+                 throw UsageError("unknown filter preset '" + std::string(v) + "'", command);
+         }},
+        {"--taps", "",
+         [&doc](std::string_view, std::string_view v) {
+             doc.m_nUserTap = ParseTriple<int>(v, "--taps", "tap number",
+                                               "an integer from " + Number(kUserTapMin) + " to " +
+                                                   Number(kUserTapMax),
+                                               kUserTapMin, kUserTapMax);
+         }},
+        {"--coefs", "",
+         [&doc](std::string_view, std::string_view v) {
+             doc.m_dUserCoef = ParseTriple<double>(v, "--coefs", "coefficient",
+                                                   "a number from " + Number(kUserCoefMin) +
+                                                       " to " + Number(kUserCoefMax),
+                                                   kUserCoefMin, kUserCoefMax);
+         }},
+    };
 }
 
 int RunFilter(ArgReader& args)
@@ -273,19 +321,8 @@ int RunFilter(ArgReader& args)
     CRavelinDoc doc;
     doc.m_nInputPreset = kInputFile;
     std::vector<std::string_view> positional;
-    while (!args.Done()) {
-        const std::string_view arg = args.Next();
-        if (arg == "--help" || arg == "-h") {
-            std::cout << FilterHelp();
-            return kExitOk;
-        }
-        if (ParseFilterOption(arg, args, doc, "filter")) {
-        } else if (arg.starts_with("-") && arg.size() > 1) {
-            throw UsageError("unknown option '" + std::string(arg) + "'", "filter");
-        } else {
-            positional.push_back(arg);
-        }
-    }
+    if (!ParseArguments(args, FilterHelp(), FilterOptions(doc, "filter"), &positional))
+        return kExitOk;
     if (positional.size() < 2)
         throw UsageError("filter needs INPUT.wav and OUTPUT.wav", "filter");
     if (positional.size() > 2)
@@ -300,13 +337,13 @@ int RunFilter(ArgReader& args)
     }
     WavInput input;
     if (!input.Open(std::string(positional[0]))) {
-        PrintMessage(std::cerr, input.Error());
+        PrintMessage(std::cerr, FaultText(input.Fault(), input.Path(), input.Header()));
         return kExitFailed;
     }
-    PrintMessage(std::cout, input.Information());
+    PrintMessage(std::cout, InformationText(input.Path(), input.Header()));
     const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]));
     if (outcome.result != RunResult::Done) {
-        PrintMessage(std::cerr, outcome.message);
+        PrintMessage(std::cerr, FaultText(outcome.fault, outcome.faultPath, outcome.input));
         return kExitFailed;
     }
     PrintMessage(std::cout, CompletionText(outcome));
@@ -319,32 +356,30 @@ int RunDemo(ArgReader& args)
     std::optional<std::string> outPath;
     std::string filterText(kFilterPresets[doc.m_nFilterPreset].name);
     std::string inputText(kInputPresets[doc.m_nInputPreset].name);
-    while (!args.Done()) {
-        const std::string_view arg = args.Next();
-        if (arg == "--help" || arg == "-h") {
-            std::cout << DemoHelp();
-            return kExitOk;
-        }
-        if (ArgReader::Is(arg, "--preset")) {
-            filterText = args.Value(arg, "--preset");
-            doc.m_nFilterPreset = FindFilterPreset(filterText);
-            if (doc.m_nFilterPreset < 0)
-                throw UsageError("unknown filter preset '" + filterText + "'", "demo");
-        } else if (ArgReader::Is(arg, "--input")) {
-            inputText = args.Value(arg, "--input");
-            doc.m_nInputPreset = FindInputPreset(inputText);
-            if (doc.m_nInputPreset < 0)
-                throw UsageError("unknown input preset '" + inputText + "'", "demo");
-        } else if (arg == "-o" || ArgReader::Is(arg, "--output")) {
-            outPath = std::string(args.Value(arg, arg == "-o" ? "-o" : "--output"));
-            if (outPath->empty())
-                throw UsageError("empty file name for '" + std::string(arg) + "'", "demo");
-        } else if (arg.starts_with("-") && arg.size() > 1) {
-            throw UsageError("unknown option '" + std::string(arg) + "'", "demo");
-        } else {
-            throw UsageError("unexpected argument '" + std::string(arg) + "'", "demo");
-        }
-    }
+    const std::vector<Option> options{
+        {"--preset", "",
+         [&](std::string_view, std::string_view v) {
+             filterText = v;
+             doc.m_nFilterPreset = FindFilterPreset(filterText);
+             if (doc.m_nFilterPreset < 0)
+                 throw UsageError("unknown filter preset '" + filterText + "'", "demo");
+         }},
+        {"--input", "",
+         [&](std::string_view, std::string_view v) {
+             inputText = v;
+             doc.m_nInputPreset = FindInputPreset(inputText);
+             if (doc.m_nInputPreset < 0)
+                 throw UsageError("unknown input preset '" + inputText + "'", "demo");
+         }},
+        {"--output", "-o",
+         [&](std::string_view arg, std::string_view v) {
+             outPath = std::string(v);
+             if (outPath->empty())
+                 throw UsageError("empty file name for '" + std::string(arg) + "'", "demo");
+         }},
+    };
+    if (!ParseArguments(args, DemoHelp(), options))
+        return kExitOk;
     if (!doc.IsDemoPair()) {
         std::cerr << "ravelin-cli: '" << filterText << "' with '" << inputText
                   << "' is not a demonstration pair (filters 0.." << kDemoFilterCount - 1
@@ -357,9 +392,9 @@ int RunDemo(ArgReader& args)
         std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
         return kExitOk;
     }
-    const std::string error = WriteTextExport(doc, *outPath);
-    if (!error.empty()) {
-        std::cerr << error;
+    const FileFault fault = WriteTextExport(doc, *outPath);
+    if (fault != FileFault::None) {
+        std::cerr << FaultText(fault, *outPath);
         return kExitFailed;
     }
     return kExitOk;
@@ -367,26 +402,20 @@ int RunDemo(ArgReader& args)
 
 int RunPresets(ArgReader& args)
 {
-    while (!args.Done()) {
-        const std::string_view arg = args.Next();
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kPresetsHelp;
-            return kExitOk;
-        }
-        throw UsageError("unexpected argument '" + std::string(arg) + "'", "presets");
-    }
+    if (!ParseArguments(args, kPresetsHelp, {}))
+        return kExitOk;
     // "   8  lpf4       低域通過フィルタ1/4": number, name, caption.
-    const auto list = [](const auto& table) {
+    const auto list = [](const auto& table, const auto& captions) {
         for (std::size_t i = 0; i < table.size(); ++i) {
             char line[64];
             std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(table[i].name).c_str());
-            std::cout << line << table[i].caption << '\n';
+            std::cout << line << captions[i] << '\n';
         }
     };
     std::cout << "filter presets:\n";
-    list(kFilterPresets);
+    list(kFilterPresets, kFilterCaptions);
     std::cout << "input presets:\n";
-    list(kInputPresets);
+    list(kInputPresets, kInputCaptions);
     return kExitOk;
 }
 
@@ -402,35 +431,27 @@ int RunResponse(ArgReader& args)
 {
     CRavelinDoc doc;
     std::optional<double> rate;
-    int points = 513;
-    while (!args.Done()) {
-        const std::string_view arg = args.Next();
-        if (arg == "--help" || arg == "-h") {
-            std::cout << ResponseHelp();
-            return kExitOk;
-        }
-        if (ParseFilterOption(arg, args, doc, "response")) {
-        } else if (ArgReader::Is(arg, "--rate")) {
-            const auto v = args.Value(arg, "--rate");
-            rate = ParseNumber<double>(v);
-            if (!rate || !(*rate > 0.0 && *rate <= 1e9))
-                throw UsageError("sample rate '" + std::string(v) +
-                                     "' is not a number above 0 and at most 1e9",
-                                 "response");
-        } else if (ArgReader::Is(arg, "--points")) {
-            const auto v = args.Value(arg, "--points");
-            const auto n = ParseNumber<int>(v);
-            if (!n || *n < 2 || *n > 1048577)
-                throw UsageError("points '" + std::string(v) +
-                                     "' is not an integer from 2 to 1048577",
-                                 "response");
-            points = *n;
-        } else if (arg.starts_with("-") && arg.size() > 1) {
-            throw UsageError("unknown option '" + std::string(arg) + "'", "response");
-        } else {
-            throw UsageError("unexpected argument '" + std::string(arg) + "'", "response");
-        }
-    }
+    int points = kDefaultPoints;
+    std::vector<Option> options = FilterOptions(doc, "response");
+    options.push_back({"--rate", "", [&](std::string_view, std::string_view v) {
+                           rate = ParseNumber<double>(v);
+                           if (!rate || !(*rate > 0.0 && *rate <= 1e9))
+                               throw UsageError("sample rate '" + std::string(v) +
+                                                    "' is not a number above 0 and at most 1e9",
+                                                "response");
+                       }});
+    options.push_back({"--points", "", [&](std::string_view, std::string_view v) {
+                           const auto n = ParseNumber<int>(v);
+                           if (!n || *n < kMinPoints || *n > kMaxPoints)
+                               throw UsageError("points '" + std::string(v) +
+                                                    "' is not an integer from " +
+                                                    std::to_string(kMinPoints) + " to " +
+                                                    std::to_string(kMaxPoints),
+                                                "response");
+                           points = *n;
+                       }});
+    if (!ParseArguments(args, ResponseHelp(), options))
+        return kExitOk;
     const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(doc.Settings()), points);
     std::string text = rate ? "frequency_hz,magnitude_db,phase_rad\n"
                             : "frequency_cycles_per_sample,magnitude_db,phase_rad\n";

@@ -34,20 +34,21 @@ constexpr std::array kStrings{
     Entry{ID_FILE_PRINT, "作業中のﾌｧｲﾙを印刷します\n印刷"},
     Entry{ID_FILE_PRINT_PREVIEW, "ﾌﾙ ﾍﾟｰｼﾞで表示します\n印刷ﾌﾟﾚﾋﾞｭｰ"},
     Entry{ID_FILE_PRINT_SETUP, "ﾌﾟﾘﾝﾀおよびﾌﾟﾘﾝﾀ接続ｵﾌﾟｼｮﾝを変更します\n印刷設定"},
-    Entry{ID_FILE_MRU_FILE1, "このﾌｧｲﾙを開きます"},
-    Entry{ID_FILE_MRU_FILE1 + 1, "このﾌｧｲﾙを開きます"},
-    Entry{ID_FILE_MRU_FILE1 + 2, "このﾌｧｲﾙを開きます"},
-    Entry{ID_FILE_MRU_FILE1 + 3, "このﾌｧｲﾙを開きます"},
     Entry{ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝを終了します\n終了"},
     Entry{ID_APP_ABOUT, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝ、著作権を表示します\nRavelinについて"},
     Entry{ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰの表示/非表示を切り替えます\nﾂｰﾙ ﾊﾞｰの表示/非表示"},
     Entry{ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示を切り替えます\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"},
 };
 
+// Every entry of the recent-file list.
+constexpr const char* kRecentFilePrompt = "このﾌｧｲﾙを開きます";
+
 } // namespace
 
 QString CommandString(int id)
 {
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kMaxRecentFiles)
+        return QString::fromUtf8(kRecentFilePrompt);
     for (const Entry& e : kStrings)
         if (e.id == id)
             return QString::fromUtf8(e.text);

@@ -179,21 +179,21 @@ std::optional<std::string> QtUserPrompts::AskSavePath(const std::string& title,
 }
 
 void QtUserPrompts::ShowMessage(const std::string& text, const std::string& caption,
-                                ravelin::MessageIcon icon)
+                                MessageIcon icon)
 {
     EndProgress();
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     QString title = FromUtf8(caption);
     switch (icon) {
-    case ravelin::MessageIcon::Error:
+    case MessageIcon::Error:
         boxIcon = QMessageBox::Critical;
         if (title.isEmpty())
             title = QStringLiteral("エラー");
         break;
-    case ravelin::MessageIcon::Information:
+    case MessageIcon::Information:
         boxIcon = QMessageBox::Information;
         break;
-    case ravelin::MessageIcon::None:
+    case MessageIcon::None:
         break;
     }
     if (title.isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/UserPrompts.h"
+#include "words/UserPrompts.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -16,7 +16,7 @@ namespace ravelin {
 // The file commands' questions answered with Qt's dialogs: file dialogs for the
 // paths, message boxes for the messages, a progress dialog for long runs.
 // All dialogs are modal over `parent` (which may be null).
-class QtUserPrompts : public ravelin::IUserPrompts {
+class QtUserPrompts : public IUserPrompts {
   public:
     explicit QtUserPrompts(QWidget* parent = nullptr);
     ~QtUserPrompts() override;
@@ -40,7 +40,7 @@ class QtUserPrompts : public ravelin::IUserPrompts {
     // Error boxes without a caption are captioned "エラー"; other boxes without one
     // take the program's name.
     void ShowMessage(const std::string& text, const std::string& caption,
-                     ravelin::MessageIcon icon) override;
+                     MessageIcon icon) override;
     // Shows a modal progress dialog once a run lasts, keeps the windows painting,
     // and returns false once the user has cancelled.
     bool Progress(std::uint64_t done, std::uint64_t total) override;

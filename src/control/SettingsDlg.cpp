@@ -3,6 +3,7 @@
 #include "control/DialogUnits.h"
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
+#include "words/Words.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -53,7 +54,7 @@ constexpr Box kFilters[kFilterCount] = {
     {19, 75, 57, 10},  {19, 89, 57, 10},  {19, 115, 75, 10}, {19, 128, 105, 10},
     {19, 141, 76, 10}, {19, 154, 76, 10}, {19, 167, 79, 10}, {19, 180, 107, 10},
 };
-static_assert(std::size(kFilters) == ravelin::kFilterPresets.size());
+static_assert(std::size(kFilters) == kFilterPresets.size());
 
 constexpr Box kInputs[kInputCount] = {
     {171, 123, 75, 10},
@@ -61,7 +62,7 @@ constexpr Box kInputs[kInputCount] = {
     {171, 151, 61, 10},
     {171, 189, 64, 10},
 };
-static_assert(std::size(kInputs) == ravelin::kInputPresets.size());
+static_assert(std::size(kInputs) == kInputPresets.size());
 
 QString Caption(std::string_view utf8)
 {
@@ -70,12 +71,12 @@ QString Caption(std::string_view utf8)
 
 const Box& FilterFrame(int index)
 {
-    return ravelin::IsDemoFilter(index) ? kFilterBox : kFileFilterBox;
+    return IsDemoFilter(index) ? kFilterBox : kFileFilterBox;
 }
 
 const Box& InputFrame(int index)
 {
-    return ravelin::IsDemoInput(index) ? kInputBox : kFileInputBox;
+    return IsDemoInput(index) ? kInputBox : kFileInputBox;
 }
 
 int RoomTo(const Box& frame, const Box& control)
@@ -204,8 +205,8 @@ void CSettingsDlg::CreateControls()
     // One exclusive group each across the nested frames; the id is the preset index.
     m_filterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
-        QWidget* frame = ravelin::IsDemoFilter(i) ? m_filterBox : m_fileFilterBox;
-        auto* button = new QRadioButton(Caption(ravelin::kFilterPresets[i].caption), frame);
+        QWidget* frame = IsDemoFilter(i) ? m_filterBox : m_fileFilterBox;
+        auto* button = new QRadioButton(Caption(kFilterCaptions[i]), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
         // button still moves within its group by the arrow keys.
@@ -215,8 +216,8 @@ void CSettingsDlg::CreateControls()
     }
     m_inputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
-        QWidget* frame = ravelin::IsDemoInput(i) ? m_inputBox : m_fileInputBox;
-        auto* button = new QRadioButton(Caption(ravelin::kInputPresets[i].caption), frame);
+        QWidget* frame = IsDemoInput(i) ? m_inputBox : m_fileInputBox;
+        auto* button = new QRadioButton(Caption(kInputCaptions[i]), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
         m_inputGroup->addButton(button, i);
@@ -365,19 +366,36 @@ void CSettingsDlg::paintEvent(QPaintEvent* event)
 
 void CSettingsDlg::OnFilterClicked(int id)
 {
-    if (ravelin::IsDemoFilter(id)) {
-        EnableDemoInputs();
-        EnableUserFilterFields(false);
-    } else {
-        ForceFileDataInput();
-        EnableUserFilterFields(id == kUserFilter);
-    }
+    if (IsDemoFilter(id))
+        OnDemoFilter();
+    else if (id == kUserFilter)
+        OnUserFilter();
+    else
+        OnFileFilter();
+}
+
+void CSettingsDlg::OnDemoFilter()
+{
+    EnableDemoInputs();
+    EnableUserFilterFields(false);
+}
+
+void CSettingsDlg::OnFileFilter()
+{
+    ForceFileDataInput();
+    EnableUserFilterFields(false);
+}
+
+void CSettingsDlg::OnUserFilter()
+{
+    ForceFileDataInput();
+    EnableUserFilterFields(true);
 }
 
 void CSettingsDlg::EnableDemoInputs()
 {
     for (int i = 0; i < kInputCount; ++i)
-        if (ravelin::IsDemoInput(i))
+        if (IsDemoInput(i))
             m_inputButtons[i]->setEnabled(true);
 }
 
@@ -385,7 +403,7 @@ void CSettingsDlg::ForceFileDataInput()
 {
     m_inputButtons[kFileDataInput]->setChecked(true);
     for (int i = 0; i < kInputCount; ++i)
-        if (ravelin::IsDemoInput(i))
+        if (IsDemoInput(i))
             m_inputButtons[i]->setEnabled(false);
 }
 
@@ -447,9 +465,9 @@ void CSettingsDlg::Fail(QLineEdit* field, const QString& message)
     field->selectAll();
 }
 
-bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent)
+bool CSettingsDlg::DoDataExchange(CRavelinDoc& doc, QWidget* parent)
 {
-    const ravelin::SettingsValues current = doc.Settings();
+    const SettingsValues current = doc.Settings();
     CSettingsDlg dlg(parent);
     dlg.m_nFilter = current.filter;
     dlg.m_nInput = current.input;
@@ -460,7 +478,7 @@ bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent)
     if (dlg.exec() != QDialog::Accepted)
         return false;
 
-    ravelin::SettingsValues chosen;
+    SettingsValues chosen;
     chosen.filter = dlg.m_nFilter;
     chosen.input = dlg.m_nInput;
     for (int k = 0; k < 3; ++k) {

@@ -25,13 +25,13 @@ class CSettingsDlg : public QDialog {
   public:
     // From the engine's preset table: the demonstration presets come first, the
     // file-only ones after them in a frame of their own.
-    static constexpr int kUserFilter = ravelin::kFilterUser3;
-    static constexpr int kFirstFileFilter = ravelin::kDemoFilterCount;
-    static constexpr int kFileDataInput = ravelin::kInputFile;
-    static constexpr int kTapMin = ravelin::kUserTapMin;
-    static constexpr int kTapMax = ravelin::kUserTapMax;
-    static constexpr double kCoefMin = ravelin::kUserCoefMin;
-    static constexpr double kCoefMax = ravelin::kUserCoefMax;
+    static constexpr int kUserFilter = kFilterUser3;
+    static constexpr int kFirstFileFilter = kDemoFilterCount;
+    static constexpr int kFileDataInput = kInputFile;
+    static constexpr int kTapMin = kUserTapMin;
+    static constexpr int kTapMax = kUserTapMax;
+    static constexpr double kCoefMin = kUserCoefMin;
+    static constexpr double kCoefMax = kUserCoefMax;
 
     explicit CSettingsDlg(QWidget* parent = nullptr);
 
@@ -45,6 +45,11 @@ class CSettingsDlg : public QDialog {
     // Reads and checks every field; stays open on the first bad one.
     void accept() override;
 
+    // The settings command: copies the document's presets into the dialog, runs it,
+    // and only on OK hands the values back through CRavelinDoc::ApplySettings, which
+    // restarts the demonstration (stopping a running animation). Returns true on OK.
+    static bool DoDataExchange(CRavelinDoc& doc, QWidget* parent);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -53,7 +58,11 @@ class CSettingsDlg : public QDialog {
     void CreateControls();
     void PlaceControls();
     void LoadControls();
+    // A click in the filter group, by the kind of filter clicked.
     void OnFilterClicked(int id);
+    void OnDemoFilter();
+    void OnFileFilter();
+    void OnUserFilter();
 
     void EnableDemoInputs();
     void ForceFileDataInput();
@@ -77,10 +86,5 @@ class CSettingsDlg : public QDialog {
     QLabel* m_tapHeading = nullptr;
     QLabel* m_coefHeading = nullptr;
 };
-
-// The settings command: copies the document's presets into the dialog, runs it, and
-// only on OK hands the values back through CRavelinDoc::ApplySettings, which restarts
-// the demonstration (stopping a running animation). Returns true on OK.
-bool RunSettingsExchange(ravelin::CRavelinDoc& doc, QWidget* parent);
 
 } // namespace ravelin

@@ -28,11 +28,14 @@ inline constexpr int ID_FILE_PRINT_SETUP = 0xE106;
 inline constexpr int ID_FILE_PRINT = 0xE107;
 inline constexpr int ID_FILE_PRINT_DIRECT = 0xE108;
 inline constexpr int ID_FILE_PRINT_PREVIEW = 0xE109;
-inline constexpr int ID_FILE_MRU_FILE1 = 0xE110;
+inline constexpr int ID_FILE_MRU_FILE1 = 0xE110; // .. + kMaxRecentFiles - 1
 inline constexpr int ID_APP_ABOUT = 0xE140;
 inline constexpr int ID_APP_EXIT = 0xE141;
 inline constexpr int ID_VIEW_TOOLBAR = 0xE800;
 inline constexpr int ID_VIEW_STATUS_BAR = 0xE801;
+
+// Entries of the File menu's most-recent-file list.
+inline constexpr int kMaxRecentFiles = 4;
 
 // Run modes held in CRavelinDoc::m_nRunMode.
 inline constexpr int kRunIdle = 0;

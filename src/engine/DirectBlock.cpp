@@ -5,7 +5,6 @@
 #include <cfenv>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 
 namespace ravelin {
 
@@ -182,7 +181,6 @@ bool DirectBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, co
     const std::size_t N = s.length;
     const auto W = static_cast<std::size_t>(kernels.lanes);
     const auto J = static_cast<std::size_t>(kernels.rowTile);
-    constexpr auto kMaxWorkers = static_cast<std::size_t>(WorkerPool::kMaxWorkers);
 
     Task t;
     t.kernels = &kernels;
@@ -198,15 +196,10 @@ bool DirectBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, co
     t.aliased = inAddr < outAddr + n * sizeof(double) && outAddr < inAddr + n * sizeof(double);
 
     // Threads: as asked, or by the amount of work.
-    std::size_t threads = 1;
-    if (threadsAsked > 0) {
-        threads = std::min({static_cast<std::size_t>(threadsAsked), n, kMaxWorkers});
-    } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count) &&
-               n >= 2 * kMinThreadSamples) {
-        const unsigned hw = std::thread::hardware_concurrency();
-        threads = std::min(
-            {static_cast<std::size_t>(std::max(hw, 1u)), kMaxWorkers, n / kMinThreadSamples});
-    }
+    const bool worthIt = count > 0 && n >= kThreadWork / static_cast<std::size_t>(count) &&
+                         n >= 2 * kMinThreadSamples;
+    const std::size_t threads = WorkerPool::ThreadCount(
+        threadsAsked, worthIt, threadsAsked > 0 ? n : n / kMinThreadSamples);
 
     // Chunks (one pass of a kernel) and units (what one thread takes at a time).
     t.chunk = t.dense ? RoundUp(std::max(kDenseRows, N), J) * W : std::max(kLinearChunk, 2 * N);

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fftw3.h>
 #include <mutex>
-#include <thread>
 
 namespace ravelin {
 
@@ -92,17 +91,12 @@ typedef std::int32_t I2 __attribute__((vector_size(2 * sizeof(std::int32_t))));
 constexpr std::size_t kFlagSpan = 64;
 
 // Whether an FFT value lies within the margin (below 0.5) of a jump (a non-zero integer
-// of [lo - 1, hi + 1]) or is not finite, and whether it is clamped; Convert's tests, one
-// at a time.
+// of [lo - 1, hi + 1]) or is not finite; with IsClamped, Convert's tests one at a time.
 bool NearJump(double v, double margin, double low, double high)
 {
     const double r = (v + kRounder) - kRounder;
     return (!(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high)) ||
            !std::isfinite(v);
-}
-bool Clamped(double v, double low, double high)
-{
-    return !(v > low) || v >= high;
 }
 
 // out[j] = the FFT value y[j] clamped to [lo, hi] and truncated; flags[c] = whether any
@@ -138,7 +132,7 @@ void Convert(const double* y, std::int32_t* out, bool* flags, std::size_t m, dou
         bool flagged = count[0] + count[1] != 0.0;
         for (; j < to; ++j) {
             const double v = y[j];
-            flagged |= NearJump(v, margin, low, high) || Clamped(v, low, high);
+            flagged |= NearJump(v, margin, low, high) || IsClamped(v, low, high);
             out[j] = static_cast<std::int32_t>(v > lo ? (v < hi ? v : hi) : lo);
         }
         flags[from / kFlagSpan] = flagged;
@@ -193,8 +187,9 @@ bool FftBlock::Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, 
     const auto size = static_cast<double>(L);
     // Each output lies within the margin of a jump with a chance of about twice the margin.
     const double recheckShare = std::min(1.0, 2.0 * Margin(L, N, m_sumAbs, m_norm2, XOf(lo, hi)));
+    const std::size_t segments = (n + step - 1) / step;
     const double fft =
-        static_cast<double>((n + step - 1) / step) * kFftCost * size * std::log2(size) +
+        static_cast<double>(segments) * kFftCost * size * std::log2(size) +
         static_cast<double>(n) * recheckShare * kRecheckCost * static_cast<double>(N);
     return fft < static_cast<double>(n) * nonZeroTaps;
 }
@@ -267,14 +262,8 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
         return false;
     const std::size_t step = L - N + 1; // new outputs per segment
     const std::size_t segments = (n + step - 1) / step;
-    constexpr auto kMaxWorkers = static_cast<std::size_t>(WorkerPool::kMaxWorkers);
-    std::size_t threads = 1;
-    if (threadsAsked > 0)
-        threads = std::min({static_cast<std::size_t>(threadsAsked), segments, kMaxWorkers});
-    else if (segments >= kMinThreadSegments)
-        threads =
-            std::min({static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u)),
-                      kMaxWorkers, segments});
+    const std::size_t threads =
+        WorkerPool::ThreadCount(threadsAsked, segments >= kMinThreadSegments, segments);
     const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
     if (!m_stream.Reserve(N + n) || !Prepare(s, workers))
         return false;
@@ -340,7 +329,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
                 if (!flags[from / kFlagSpan])
                     continue;
                 for (std::size_t j = from; j < std::min(m, from + kFlagSpan); ++j) {
-                    bool wasClamped = Clamped(y[j], low, high);
+                    bool wasClamped = IsClamped(y[j], low, high);
                     if (NearJump(y[j], margin, low, high)) {
                         // The sum Process makes: from 0.0, in increasing tap order.
                         const double* newest = stream + a + j + N;

@@ -14,6 +14,13 @@ struct FilterState {
     int* pos = nullptr;
 };
 
+// Whether a sum is clamped when it is truncated into [lo, hi], given below = lo - 1 and
+// above = hi + 1: at or beyond either, or NaN.
+inline bool IsClamped(double y, double below, double above)
+{
+    return !(y > below) || y >= above;
+}
+
 // Copies the N stream values before the next input, oldest first, into dst. The oldest
 // is only kept as state: no output reads it.
 inline void ReadHistory(const FilterState& s, double* dst)

@@ -10,8 +10,9 @@
 #include <string_view>
 #include <vector>
 
-// Every fact about the presets lives here: the settings dialog, the document, the
-// command-line tool and the benchmarks all read this table.
+// Every fact about the presets lives here, their captions aside (words/Words.h): the
+// settings dialog, the document, the command-line tool and the benchmarks all read
+// this table.
 namespace ravelin {
 
 // Filter presets: the position of the button in the settings dialog's filter group.
@@ -43,8 +44,7 @@ enum InputPreset : int {
 };
 
 struct FilterPresetInfo {
-    std::string_view name;    // for the command line: --preset NAME
-    std::string_view caption; // the settings dialog's radio button
+    std::string_view name; // for the command line: --preset NAME
     // h[0], h[1], ... of the file run's filter, which is exactly this long. A
     // demonstration filter animates the same taps, padded with zeros to ten.
     // Empty for the user filter, whose taps come from the dialog (FilterTaps).
@@ -54,7 +54,6 @@ struct FilterPresetInfo {
 
 struct InputPresetInfo {
     std::string_view name;
-    std::string_view caption;
     // The demonstration's input from time 0 on; zero after the last value given.
     std::span<const double> samples;
     bool demo; // false: the input is a WAV file, for the file run only
@@ -83,25 +82,25 @@ inline constexpr std::array<double, 7> kTestSignal{1.0, -0.5, 0, 1.0, -0.5, 0, 0
 } // namespace presetdata
 
 inline constexpr std::array<FilterPresetInfo, kFilterCount> kFilterPresets = {{
-    {"pass", "通過δ(t)", presetdata::kPass, true},
-    {"delay5", "ディレイδ(t-5)", presetdata::kDelay5, true},
-    {"echo5", "エコー0.8δ(t)+0.2δ(t-5)", presetdata::kEcho5, true},
-    {"ma5", "移動平均５", presetdata::kMovingAverage5, true},
-    {"lag1", "一次遅れ要素", kFirstOrderLag, true},
-    {"lag2", "二次遅れ要素", kSecondOrderLag, true},
-    {"delay1023", "ディレイδ(t-1023) *", presetdata::kDelay1023, false},
-    {"echo1023", "エコー0.9δ(t)+0.2δ(t-1023) *", presetdata::kEcho1023, false},
-    {"lpf4", "低域通過フィルタ1/4", kLowPass4, false},
-    {"lpf8", "低域通過フィルタ1/8", kLowPass8, false},
-    {"lpf20", "低域通過フィルタ1/20", kLowPass20, false},
-    {"user3", "ユーザ設定３タップ係数フィルタ", {}, false},
+    {"pass", presetdata::kPass, true},
+    {"delay5", presetdata::kDelay5, true},
+    {"echo5", presetdata::kEcho5, true},
+    {"ma5", presetdata::kMovingAverage5, true},
+    {"lag1", kFirstOrderLag, true},
+    {"lag2", kSecondOrderLag, true},
+    {"delay1023", presetdata::kDelay1023, false},
+    {"echo1023", presetdata::kEcho1023, false},
+    {"lpf4", kLowPass4, false},
+    {"lpf8", kLowPass8, false},
+    {"lpf20", kLowPass20, false},
+    {"user3", {}, false},
 }};
 
 inline constexpr std::array<InputPresetInfo, kInputCount> kInputPresets = {{
-    {"impulse", "単位インパルス関数", presetdata::kImpulse, true},
-    {"impulse2", "２×単位インパルス関数", presetdata::kImpulse2, true},
-    {"test", "単純テスト信号", presetdata::kTestSignal, true},
-    {"file", "ファイルデータ *", {}, false},
+    {"impulse", presetdata::kImpulse, true},
+    {"impulse2", presetdata::kImpulse2, true},
+    {"test", presetdata::kTestSignal, true},
+    {"file", {}, false},
 }};
 
 constexpr bool IsDemoFilter(int preset)

@@ -86,7 +86,7 @@ class CRavelinDoc {
     int m_nFilterPreset = kFilterPass;
     int m_nInputPreset = kInputTest;
     int m_nRunMode = 0;
-    int m_nInterval = 500;
+    int m_nInterval = kIntervalNormal;
     // The user three-tap filter, within kUserTapMin.. and kUserCoefMin.. (Presets.h).
     std::array<int, 3> m_nUserTap = UserTaps{}.tap;
     std::array<double, 3> m_dUserCoef = UserTaps{}.coef;

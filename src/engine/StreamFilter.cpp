@@ -33,8 +33,8 @@ void CStreamFilter::Release()
     m_length = 0;
     m_pos = 0;
     m_tapsChanged = true;
-    if (m_pFft)
-        m_pFft->ResetStatistics();
+    if (m_fft)
+        m_fft->ResetStatistics();
 }
 
 int CStreamFilter::SetLength(int n)
@@ -91,12 +91,12 @@ CStreamFilter::Simd CStreamFilter::ActiveSimd() const
 
 FftStatistics CStreamFilter::FftStats() const
 {
-    return m_pFft ? m_pFft->Statistics() : FftStatistics{};
+    return m_fft ? m_fft->Statistics() : FftStatistics{};
 }
 
 void CStreamFilter::ScaleFftMargin(double factor)
 {
-    m_dMarginScale = factor;
+    m_marginScale = factor;
 }
 
 // Creates the block operations' working memory, and tells them of new coefficients.
@@ -104,15 +104,15 @@ bool CStreamFilter::EnsureWork()
 {
     if (!m_block)
         m_block.reset(new (std::nothrow) DirectBlock);
-    if (!m_pFft)
-        m_pFft.reset(new (std::nothrow) FftBlock);
-    if (!m_pPool)
-        m_pPool.reset(new (std::nothrow) WorkerPool);
-    if (!m_block || !m_pFft || !m_pPool)
+    if (!m_fft)
+        m_fft.reset(new (std::nothrow) FftBlock);
+    if (!m_pool)
+        m_pool.reset(new (std::nothrow) WorkerPool);
+    if (!m_block || !m_fft || !m_pool)
         return false;
     if (m_tapsChanged) {
         m_block->TapsChanged();
-        m_pFft->TapsChanged();
+        m_fft->TapsChanged();
         m_tapsChanged = false;
     }
     return true;
@@ -132,7 +132,7 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
         return;
     }
     if (!EnsureWork() ||
-        !m_block->Filter(State(), KernelsFor(ActiveSimd()), in, out, n, m_threads, *m_pPool)) {
+        !m_block->Filter(State(), KernelsFor(ActiveSimd()), in, out, n, m_threads, *m_pool)) {
         for (std::size_t i = 0; i < n; ++i)
             out[i] = Process(in[i]);
     }
@@ -142,15 +142,14 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
                                           std::int32_t lo, std::int32_t hi,
                                           std::size_t* firstClamped)
 {
-    if (n > 0 && m_length >= 1 && m_eSamplePath != SamplePath::Direct && EnsureWork()) {
+    if (n > 0 && m_length >= 1 && m_samplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
         const bool fft =
-            m_eSamplePath == SamplePath::Fft ||
-            (m_block->CountTaps(s) && m_pFft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi));
+            m_samplePath == SamplePath::Fft ||
+            (m_block->CountTaps(s) && m_fft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi));
         std::size_t clamped = 0;
-        m_pFft->ScaleMargin(m_dMarginScale);
-        if (fft &&
-            m_pFft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_threads, *m_pPool))
+        m_fft->ScaleMargin(m_marginScale);
+        if (fft && m_fft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_threads, *m_pool))
             return clamped;
     }
     return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped);
@@ -184,7 +183,7 @@ std::size_t TruncateAndClamp(const double* y, std::int32_t* out, std::size_t m, 
         double c = v > low ? v : low;
         c = c < high ? c : high;
         out[i] = static_cast<std::int32_t>(c);
-        count += static_cast<std::size_t>(!(v > below) || v >= above);
+        count += static_cast<std::size_t>(IsClamped(v, below, above));
     }
     return count;
 }
@@ -220,7 +219,7 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
         const std::size_t piecesClamped = TruncateAndClamp(y, out + start, m, lo, hi);
         if (piecesClamped && clamped == 0 && firstClamped) {
             for (std::size_t i = 0; i < m; ++i) {
-                if (!(y[i] > below) || y[i] >= above) {
+                if (IsClamped(y[i], below, above)) {
                     *firstClamped = start + i;
                     break;
                 }

@@ -24,7 +24,7 @@ struct FftStatistics {
 class CStreamFilter {
   public:
     CStreamFilter();
-    virtual ~CStreamFilter();
+    ~CStreamFilter();
 
     CStreamFilter(const CStreamFilter&) = delete;
     CStreamFilter& operator=(const CStreamFilter&) = delete;
@@ -67,7 +67,7 @@ class CStreamFilter {
     // always one way, for comparisons, tests and benchmarks; the results are the same.
     // Fft still stands aside for Direct where its margin would not hold.
     enum class SamplePath { Automatic, Direct, Fft };
-    void ChooseSamplePath(SamplePath path) { m_eSamplePath = path; }
+    void ChooseSamplePath(SamplePath path) { m_samplePath = path; }
     // What the FFT path did since SetLength.
     FftStatistics FftStats() const;
     // For tests only: multiplies the FFT path's margin (1 by default; 0 rechecks nothing,
@@ -110,13 +110,13 @@ class CStreamFilter {
     // Working memory of the block operations and their threads; created on first use,
     // kept for the next block.
     std::unique_ptr<DirectBlock> m_block;
-    std::unique_ptr<FftBlock> m_pFft;
-    std::unique_ptr<WorkerPool> m_pPool;
+    std::unique_ptr<FftBlock> m_fft;
+    std::unique_ptr<WorkerPool> m_pool;
     bool m_tapsChanged = true; // the block operations must see the new coefficients
     int m_threads = 0;
     Simd m_simdLimit = Simd::Avx512;
-    SamplePath m_eSamplePath = SamplePath::Automatic;
-    double m_dMarginScale = 1.0;
+    SamplePath m_samplePath = SamplePath::Automatic;
+    double m_marginScale = 1.0;
 };
 
 } // namespace ravelin

@@ -27,7 +27,7 @@ class WaveSummary {
 
     std::size_t Size() const { return m_samples.size(); }
 
-    // Over samples [begin, end), clipped to the signal; empty when nothing is left.
+    // Over samples [begin, end), cut to the signal; empty when nothing is left.
     Range Query(std::size_t begin, std::size_t end) const;
 
   private:

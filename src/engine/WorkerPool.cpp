@@ -1,6 +1,19 @@
 #include "engine/WorkerPool.h"
 
+#include <algorithm>
+
 namespace ravelin {
+
+std::size_t WorkerPool::ThreadCount(int asked, bool worthIt, std::size_t limit)
+{
+    constexpr auto kMost = static_cast<std::size_t>(kMaxWorkers);
+    if (asked > 0)
+        return std::min({static_cast<std::size_t>(asked), limit, kMost});
+    if (!worthIt)
+        return 1;
+    const unsigned processors = std::max(std::thread::hardware_concurrency(), 1u);
+    return std::min({static_cast<std::size_t>(processors), kMost, limit});
+}
 
 WorkerPool::~WorkerPool()
 {

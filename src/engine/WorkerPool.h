@@ -2,6 +2,7 @@
 
 #include <cfenv>
 #include <condition_variable>
+#include <cstddef>
 #include <mutex>
 #include <thread>
 
@@ -14,6 +15,10 @@ namespace ravelin {
 class WorkerPool {
   public:
     static constexpr int kMaxWorkers = 8;
+
+    // The threads a job takes: as many as asked (asked > 0), else one per processor
+    // when the job is worth it, else 1; never more than limit or kMaxWorkers.
+    static std::size_t ThreadCount(int asked, bool worthIt, std::size_t limit);
 
     WorkerPool() = default;
     WorkerPool(const WorkerPool&) = delete;

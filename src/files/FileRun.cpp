@@ -1,399 +1,48 @@
 #include "files/FileRun.h"
 
-#include "engine/Commands.h"
-#include "engine/RavelinDoc.h"
+#include "engine/StreamFilter.h"
 #include "files/AtomicFile.h"
-#include "files/UserPrompts.h"
+#include "files/BlockPipeline.h"
+#include "files/SampleCodec.h"
 
 #include <algorithm>
-#include <bit>
-#include <cerrno>
-#include <condition_variable>
-#include <cstring>
-#include <fcntl.h>
-#include <limits>
-#include <mutex>
 #include <new>
-#include <sys/stat.h>
-#include <system_error>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace ravelin {
 
 namespace {
 
-std::string CantOpen(const std::string& path)
-{
-    return "error .... can't open the file [" + path + "]\n";
-}
-
-std::string WrongFormat(const std::string& path)
-{
-    return "error .... found wrong WAVE format in the file [" + path + "]\n";
-}
-
-std::string CantWrite(const std::string& path)
-{
-    return "error .... can't write the file [" + path + "]\n";
-}
-
-// Sets the run mode for the duration of the run and back to idle on every path.
-class RunModeScope {
-  public:
-    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = kRunFile; }
-    ~RunModeScope() { m_doc.m_nRunMode = kRunIdle; }
-    RunModeScope(const RunModeScope&) = delete;
-    RunModeScope& operator=(const RunModeScope&) = delete;
-
-  private:
-    CRavelinDoc& m_doc;
-};
-
-std::string InformationText(const std::string& path, const WavHeader& h, std::uint32_t count)
-{
-    std::string text;
-    text += "ファイル名: " + path + "\n";
-    text += "フォーマットID: " + std::to_string(h.FormatTag()) + "\n";
-    if (h.FormatTag() == 1)
-        text += "リニアPCM形式\n";
-    text += "チャネル数: " + std::to_string(h.Channels()) + "\n";
-    text += "サンプリング周波数: " + std::to_string(h.SampleRate()) + "\n";
-    text += "量子化ビット数: " + std::to_string(h.BitsPerSample()) + "\n";
-    text += "サンプル数: " + std::to_string(count) + "\n";
-    return text;
-}
-
-// Moves the sample bytes through three stages, a block at a time: a reader thread
-// reads ahead, the caller filters in place, a writer thread writes what the caller is
-// done with, so reading, filtering and writing overlap on separate processors. The
-// blocks go round kSlots buffers in file order; the bytes written are the same as
-// those of one loop doing all three, which is what runs when no thread can be had.
-class BlockPipeline {
-  public:
-    BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
-                  AtomicFile& output)
-        : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
-          m_blocks(static_cast<std::size_t>((bytes + blockBytes - 1) / blockBytes)),
-          m_output(output)
-    {
-        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, blockBytes));
-#ifdef POSIX_FADV_SEQUENTIAL
-        ::posix_fadvise(m_fd, static_cast<off_t>(offset), static_cast<off_t>(bytes),
-                        POSIX_FADV_SEQUENTIAL);
-#endif
-        if (m_blocks > 1) {
-            m_slots.resize(kSlots * block);
-            try {
-                m_reader = std::thread(&BlockPipeline::ReadLoop, this);
-                m_writer = std::thread(&BlockPipeline::WriteLoop, this);
-                return;
-            } catch (const std::system_error&) {
-                Stop();
-            }
-        }
-        m_slots.resize(block);
-    }
-
-    ~BlockPipeline()
-    {
-        Stop();
-    }
-
-    BlockPipeline(const BlockPipeline&) = delete;
-    BlockPipeline& operator=(const BlockPipeline&) = delete;
-
-    // The next block to filter in place, its size in size; the one handed out before
-    // is done with and goes to be written. Null when the input ended before all its
-    // bytes were read or a read failed, or when a write failed (WriteFailed()).
-    std::uint8_t* Next(std::size_t& size)
-    {
-        const std::size_t index = m_handed;
-        if (!Threaded()) {
-            if (index > 0 && !WriteBlock(index - 1, m_slots.data()))
-                return nullptr;
-            if (index >= m_blocks)
-                return nullptr;
-            size = BlockSize(index);
-            ++m_handed;
-            return ReadBlock(index, m_slots.data()) ? m_slots.data() : nullptr;
-        }
-        std::unique_lock lock(m_mutex);
-        m_filtered = index;
-        m_changed.notify_all();
-        if (index >= m_blocks)
-            return nullptr;
-        m_changed.wait(lock, [&] { return m_read > index || m_readFailed || m_writeFailed; });
-        if (m_read <= index || m_writeFailed)
-            return nullptr;
-        size = BlockSize(index);
-        ++m_handed;
-        return Slot(index);
-    }
-
-    // Hands the last block on and waits until every block is written. False when a
-    // write failed.
-    bool Finish()
-    {
-        if (!Threaded())
-            return m_handed == 0 || WriteBlock(m_handed - 1, m_slots.data());
-        std::unique_lock lock(m_mutex);
-        m_filtered = m_handed;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_written == m_handed || m_writeFailed; });
-        return !m_writeFailed;
-    }
-
-    bool WriteFailed() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_writeFailed;
-    }
-
-  private:
-    static constexpr std::size_t kSlots = 4;
-    // Written data is handed to the disk every this many bytes, so that the sync at
-    // the end finds little left to do.
-    static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
-
-    bool Threaded() const
-    {
-        return m_writer.joinable();
-    }
-
-    void Stop()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        if (m_reader.joinable())
-            m_reader.join();
-        if (m_writer.joinable())
-            m_writer.join();
-    }
-
-    std::size_t BlockSize(std::size_t index) const
-    {
-        const std::uint64_t start = std::uint64_t{index} * m_blockBytes;
-        return static_cast<std::size_t>(std::min<std::uint64_t>(m_blockBytes, m_bytes - start));
-    }
-    std::uint8_t* Slot(std::size_t index)
-    {
-        return m_slots.data() + index % kSlots * m_blockBytes;
-    }
-
-    bool ReadBlock(std::size_t index, std::uint8_t* into) const
-    {
-        std::size_t size = BlockSize(index);
-        auto at = static_cast<off_t>(m_offset + std::uint64_t{index} * m_blockBytes);
-        while (size > 0) {
-            const ssize_t got = ::pread(m_fd, into, size, at);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false; // a read error, or the file is shorter than it was
-            into += got;
-            at += got;
-            size -= static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-
-    bool WriteBlock(std::size_t index, const std::uint8_t* from)
-    {
-        if (!m_output.Write(from, BlockSize(index)))
-            return false;
-        m_unsynced += BlockSize(index);
-#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
-        if (m_unsynced >= kWriteBehind) {
-            const int fd = ::fileno(m_output.Stream());
-            const off_t end = ::lseek(fd, 0, SEEK_CUR);
-            // Only a start: the sync before the rename still waits for every byte.
-            if (end > 0)
-                ::sync_file_range(fd, end - static_cast<off_t>(m_unsynced),
-                                  static_cast<off_t>(m_unsynced), SYNC_FILE_RANGE_WRITE);
-            m_unsynced = 0;
-        }
-#endif
-        return true;
-    }
-
-    void ReadLoop()
-    {
-        StageLoop([&](std::size_t index) { return index < m_written + kSlots; },
-                  [&](std::size_t index) { return ReadBlock(index, Slot(index)); }, m_read,
-                  m_readFailed);
-    }
-
-    void WriteLoop()
-    {
-        StageLoop([&](std::size_t index) { return index < m_filtered; },
-                  [&](std::size_t index) { return WriteBlock(index, Slot(index)); }, m_written,
-                  m_writeFailed);
-    }
-
-    // One stage's thread: each block in turn once ready says it may go, then how far
-    // the stage got (or that it failed) for the others to see.
-    template <typename Ready, typename Work>
-    void StageLoop(Ready ready, Work work, std::size_t& done, bool& failed)
-    {
-        for (std::size_t index = 0; index < m_blocks; ++index) {
-            {
-                std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_stop || ready(index); });
-                if (m_stop)
-                    return;
-            }
-            const bool ok = work(index);
-            {
-                const std::lock_guard lock(m_mutex);
-                if (ok)
-                    done = index + 1;
-                else
-                    failed = true;
-            }
-            m_changed.notify_all();
-            if (!ok)
-                return;
-        }
-    }
-
-    const int m_fd;
-    const std::uint64_t m_offset;
-    const std::uint64_t m_bytes;
-    const std::size_t m_blockBytes;
-    const std::size_t m_blocks;
-    AtomicFile& m_output;
-    std::vector<std::uint8_t> m_slots;
-    std::size_t m_handed = 0;     // the caller's side only
-    std::uint64_t m_unsynced = 0; // the writing side only
-
-    std::thread m_reader, m_writer;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_read = 0;     // blocks read
-    std::size_t m_filtered = 0; // blocks the caller is done with
-    std::size_t m_written = 0;  // blocks written
-    bool m_readFailed = false;
-    bool m_writeFailed = false;
-    bool m_stop = false;
-};
-
 // Filters n samples of the given width in place; the samples become int32 on the way
 // in and back after the filter, which truncates and clamps them.
 std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t n, int width,
                         std::int32_t* samples, std::size_t* firstClamped)
 {
-    if (width == 2) {
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint16_t v;
-            std::memcpy(&v, bytes + 2 * i, 2);
-            samples[i] = static_cast<std::int16_t>(v);
-        }
-        const std::size_t clamped =
-            filter.ProcessSamples(samples, samples, n, -32768, 32767, firstClamped);
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto v = static_cast<std::uint16_t>(samples[i]);
-            std::memcpy(bytes + 2 * i, &v, 2);
-        }
-        return clamped;
-    }
-    for (std::size_t i = 0; i < n; ++i)
-        samples[i] = static_cast<std::int32_t>(bytes[i]) - 128;
-    const std::size_t clamped = filter.ProcessSamples(samples, samples, n, -128, 127, firstClamped);
-    for (std::size_t i = 0; i < n; ++i)
-        bytes[i] = static_cast<std::uint8_t>(samples[i] + 128);
+    DecodeSamples(bytes, n, width, samples);
+    const SampleRange range = SampleRangeOf(width);
+    const std::size_t clamped =
+        filter.ProcessSamples(samples, samples, n, range.lo, range.hi, firstClamped);
+    EncodeSamples(samples, n, width, bytes);
     return clamped;
 }
 
-static_assert(std::endian::native == std::endian::little,
-              "the 16-bit samples are copied as they lie in the file");
-
 } // namespace
-
-WavInput::WavInput() = default;
-WavInput::~WavInput() = default;
-
-int WavInput::FileDescriptor() const
-{
-    return m_file ? ::fileno(m_file.get()) : -1;
-}
-
-bool WavInput::Refuse(std::string message)
-{
-    m_file.reset();
-    m_error = std::move(message);
-    return false;
-}
-
-bool WavInput::Open(const std::string& path)
-{
-    m_file.reset();
-    m_path = path;
-    m_header = WavHeader();
-    m_information.clear();
-    m_error.clear();
-    m_bytesPerSample = 0;
-    m_dataStart = m_dataBytes = 0;
-
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Refuse(CantOpen(path));
-    struct stat st {};
-    const int flags = ::fcntl(fd, F_GETFL);
-    std::FILE* f = nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb"))) {
-        ::close(fd);
-        return Refuse(CantOpen(path));
-    }
-    m_file.reset(f);
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
-
-    if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
-        return Refuse(WrongFormat(path));
-    const std::uint32_t declaredCount =
-        m_header.DataSize() / static_cast<std::uint16_t>(m_header.BlockAlign());
-    m_information = InformationText(path, m_header, declaredCount);
-    if (m_header.Channels() != 1)
-        return Refuse(m_information + "モノラルでないため扱えません");
-    const int bits = m_header.BitsPerSample();
-    if (bits != 8 && bits != 16)
-        return Refuse(m_information + "サンプルビット数が8あるいは16でないため扱えません");
-    m_bytesPerSample = bits / 8;
-    if (m_header.BlockAlign() != m_bytesPerSample)
-        return Refuse(WrongFormat(path));
-
-    // Only the bytes really present count, in whole samples, and no more than an output
-    // header can declare. A start the file's size does not cover (the file grew while
-    // its header was read, or is one whose size the system does not know) confirms no
-    // sample: the file cannot be read as it was.
-    const long here = std::ftell(f);
-    if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
-        return Refuse(CantOpen(path));
-    m_dataStart = static_cast<std::uint64_t>(here);
-    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
-    bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
-    m_dataBytes = bytes - bytes % static_cast<std::uint64_t>(m_bytesPerSample);
-    return true;
-}
 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress)
 {
     FileRunOutcome outcome;
-    outcome.sampleRate = input.Header().SampleRate();
-    const auto fail = [&outcome](RunResult result, std::string message) {
+    outcome.input = input.Header();
+    const auto fail = [&outcome](RunResult result, FileFault fault, const std::string& path) {
         outcome.result = result;
-        outcome.message = std::move(message);
+        outcome.fault = fault;
+        outcome.faultPath = path;
         return outcome;
     };
     if (input.FileDescriptor() < 0)
         return fail(RunResult::Refused,
-                    input.Error().empty() ? CantOpen(input.Path()) : input.Error());
+                    input.Fault() == FileFault::None ? FileFault::CantOpen : input.Fault(),
+                    input.Path());
 
     const int width = input.BytesPerSample();
     const std::uint64_t bytes = input.DataBytes();
@@ -401,13 +50,13 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 
     AtomicFile output;
     if (!output.Open(outputPath))
-        return fail(RunResult::Failed, CantOpen(outputPath));
+        return fail(RunResult::Failed, FileFault::CantOpen, outputPath);
     // Whole blocks go straight to the system, without a copy through the stream's buffer.
     std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
     WavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
     if (!header.WriteWavHeader(output.Stream()))
-        return fail(RunResult::Failed, CantWrite(outputPath));
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
 
     try {
         std::vector<std::int32_t> samples(
@@ -416,15 +65,15 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
                                kFileRunBlock * static_cast<std::size_t>(width), output);
         for (std::uint64_t done = 0; done < total;) {
             if (progress && !progress(done, total))
-                return fail(RunResult::Cancelled, "");
+                return fail(RunResult::Cancelled, FileFault::None, "");
             std::size_t size = 0;
             std::uint8_t* block = pipeline.Next(size);
             if (!block && pipeline.WriteFailed())
-                return fail(RunResult::Failed, CantWrite(outputPath));
+                return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
-                return fail(RunResult::Refused, CantOpen(input.Path()));
+                return fail(RunResult::Refused, FileFault::CantOpen, input.Path());
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
@@ -435,15 +84,14 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             done += n;
         }
         if (!pipeline.Finish())
-            return fail(RunResult::Failed, CantWrite(outputPath));
+            return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
     } catch (const std::bad_alloc&) {
-        return fail(RunResult::Failed,
-                    "error .... can't allocate memory for the file [" + input.Path() + "]\n");
+        return fail(RunResult::Failed, FileFault::NoMemory, input.Path());
     }
     if (progress && !progress(total, total))
-        return fail(RunResult::Cancelled, "");
+        return fail(RunResult::Cancelled, FileFault::None, "");
     if (!output.Commit())
-        return fail(RunResult::Failed, CantWrite(outputPath));
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
     outcome.result = RunResult::Done;
     outcome.samples = total;
     return outcome;
@@ -456,79 +104,12 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
     if (!input.Open(inputPath)) {
         FileRunOutcome outcome;
         outcome.result = RunResult::Refused;
-        outcome.message = input.Error();
+        outcome.fault = input.Fault();
+        outcome.faultPath = inputPath;
+        outcome.input = input.Header();
         return outcome;
     }
     return FilterWavFile(filter, input, outputPath, progress);
-}
-
-std::string CompletionText(const FileRunOutcome& outcome)
-{
-    std::string text = filerun::kDoneText;
-    if (outcome.clip.count == 0)
-        return text;
-    // Where the first clamped sample lies, in seconds to the millisecond (cut, not
-    // rounded, so the time never lies past the sample); by its number when the header
-    // gives no usable rate. Integers only: the same text under every locale.
-    std::string where;
-    if (outcome.sampleRate > 0) {
-        const std::uint64_t ms =
-            outcome.clip.first * 1000u / static_cast<std::uint64_t>(outcome.sampleRate);
-        std::string frac = std::to_string(ms % 1000);
-        frac.insert(0, 3 - frac.size(), '0');
-        where = std::to_string(ms / 1000) + "." + frac + " 秒";
-    } else {
-        where = "サンプル番号 " + std::to_string(outcome.clip.first);
-    }
-    return text + "\nクリップしたサンプル: " + std::to_string(outcome.clip.count) + " (最初は " +
-           where + ")";
-}
-
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report)
-{
-    RunModeScope mode(doc);
-    FileRunReport ignored;
-    FileRunReport& told = report ? *report : ignored;
-    told = {};
-    if (!doc.LoadFilePreset()) {
-        prompts.ShowMessage(filerun::kFilterMemory, "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-
-    const auto chosen = prompts.AskOpenPath(filerun::kOpenTitle, filerun::kFilter);
-    if (!chosen || chosen->empty())
-        return RunResult::Cancelled;
-    told.inputPath = *chosen;
-
-    WavInput input;
-    if (!input.Open(*chosen)) {
-        prompts.ShowMessage(input.Error(), "", MessageIcon::Error);
-        return RunResult::Refused;
-    }
-    prompts.ShowMessage(input.Information(), filerun::kInfoCaption, MessageIcon::None);
-
-    const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
-    if (!saveAs || saveAs->empty())
-        return RunResult::Cancelled;
-    told.outputPath = *saveAs;
-
-    const FileRunOutcome outcome = FilterWavFile(
-        doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
-            return prompts.Progress(done, total);
-        });
-    switch (outcome.result) {
-    case RunResult::Done:
-        told.clip = outcome.clip;
-        prompts.ShowMessage(CompletionText(outcome), *saveAs, MessageIcon::None);
-        break;
-    case RunResult::Refused:
-    case RunResult::Failed:
-        prompts.ShowMessage(outcome.message, "", MessageIcon::Error);
-        break;
-    case RunResult::Cancelled:
-        break;
-    }
-    return outcome.result;
 }
 
 } // namespace ravelin

@@ -4,7 +4,6 @@
 #include "engine/NumberFormat.h"
 #include "engine/RavelinDoc.h"
 #include "files/AtomicFile.h"
-#include "files/UserPrompts.h"
 
 namespace ravelin {
 
@@ -63,30 +62,17 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     return out;
 }
 
-std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path)
+FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path)
 {
     const std::string text = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
     AtomicFile file;
     if (!file.Open(path))
-        return "error .... can't open the file [" + path + "]\n";
+        return FileFault::CantOpen;
     if (!file.Write(text.data(), text.size()) || !file.Commit()) {
         file.Discard();
-        return "error .... can't write the file [" + path + "]\n";
+        return FileFault::CantWrite;
     }
-    return {};
-}
-
-RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)
-{
-    const auto path = prompts.AskSavePath(textexport::kSaveTitle, textexport::kFilter);
-    if (!path || path->empty())
-        return RunResult::Cancelled;
-    const std::string error = WriteTextExport(doc, *path);
-    if (!error.empty()) {
-        prompts.ShowMessage(error, "", MessageIcon::Error);
-        return RunResult::Failed;
-    }
-    return RunResult::Done;
+    return FileFault::None;
 }
 
 } // namespace ravelin

@@ -7,7 +7,6 @@
 namespace ravelin {
 
 class CRavelinDoc;
-class IUserPrompts;
 
 enum class TextEncoding { ShiftJis, Utf8 };
 
@@ -16,15 +15,8 @@ enum class TextEncoding { ShiftJis, Utf8 };
 std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol);
 
 // Writes the file form to path through a temporary file and an atomic rename.
-// On failure returns the message to show (empty on success); nothing is left behind.
-std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path);
-
-// The ID_FILE_SAVE command: the save dialog, the export, and its error box.
-RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts);
-
-namespace textexport {
-inline constexpr const char* kSaveTitle = "アニメーション結果の*.txtへの保存";
-inline constexpr const char* kFilter = "Text File(*.txt)|*.txt|All Files(*.*)|*.*||";
-} // namespace textexport
+// Returns FileFault::None when written, CantOpen or CantWrite otherwise; a failure leaves
+// nothing behind.
+FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path);
 
 } // namespace ravelin

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ravelin {
 
@@ -114,6 +118,76 @@ bool WavHeader::WriteWavHeader(std::FILE* file) const
     std::memcpy(&out.m_bytes[12], "fmt ", 4);
     std::memcpy(&out.m_bytes[36], "data", 4);
     return std::fwrite(out.m_bytes.data(), 1, kSize, file) == kSize;
+}
+
+FileFault CheckSampleFormat(const WavHeader& header)
+{
+    if (header.Channels() != 1)
+        return FileFault::NotMono;
+    const int bits = header.BitsPerSample();
+    if (bits != 8 && bits != 16)
+        return FileFault::NotEightOrSixteenBits;
+    if (header.BlockAlign() != bits / 8)
+        return FileFault::WrongFormat;
+    return FileFault::None;
+}
+
+WavInput::WavInput() = default;
+WavInput::~WavInput() = default;
+
+int WavInput::FileDescriptor() const
+{
+    return m_file ? ::fileno(m_file.get()) : -1;
+}
+
+bool WavInput::Refuse(FileFault fault)
+{
+    m_file.reset();
+    m_fault = fault;
+    return false;
+}
+
+bool WavInput::Open(const std::string& path)
+{
+    m_file.reset();
+    m_path = path;
+    m_header = WavHeader();
+    m_fault = FileFault::None;
+    m_bytesPerSample = 0;
+    m_dataStart = m_dataBytes = 0;
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Refuse(FileFault::CantOpen);
+    struct stat st {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* f = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb"))) {
+        ::close(fd);
+        return Refuse(FileFault::CantOpen);
+    }
+    m_file.reset(f);
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+
+    if (m_header.ReadWavHeader(f) != 0 || m_header.BlockAlign() == 0)
+        return Refuse(FileFault::WrongFormat);
+    if (const FileFault fault = CheckSampleFormat(m_header); fault != FileFault::None)
+        return Refuse(fault);
+    m_bytesPerSample = m_header.BitsPerSample() / 8;
+
+    // Only the bytes really present count, in whole samples, and no more than an output
+    // header can declare. A start the file's size does not cover (the file grew while
+    // its header was read, or is one whose size the system does not know) confirms no
+    // sample: the file cannot be read as it was.
+    const long here = std::ftell(f);
+    if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
+        return Refuse(FileFault::CantOpen);
+    m_dataStart = static_cast<std::uint64_t>(here);
+    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
+    bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
+    m_dataBytes = bytes - bytes % static_cast<std::uint64_t>(m_bytesPerSample);
+    return true;
 }
 
 } // namespace ravelin

@@ -3,8 +3,21 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 namespace ravelin {
+
+// Why a file could not be used, for the caller to put into words.
+enum class FileFault {
+    None,
+    CantOpen,              // not opened or not read to its end, or no regular file
+    WrongFormat,           // no WAV header the run can read
+    NotMono,               // a WAV file of more than one channel
+    NotEightOrSixteenBits, // a mono WAV file of another sample width
+    CantWrite,             // the output could not be written
+    NoMemory,              // the run's buffers could not be had
+};
 
 // The canonical 44-byte WAV header, kept byte for byte as it is written.
 // All multi-byte fields are little-endian.
@@ -46,7 +59,56 @@ class WavHeader {
     std::array<std::uint8_t, kSize> m_bytes{};
 };
 
+// The one rule for the samples the program reads: one channel of 8 or 16 bits, one
+// sample to a block. The format tag is not looked at: any is read as linear PCM.
+// FileFault::None when the header passes, else NotMono, NotEightOrSixteenBits or
+// WrongFormat, in that order.
+FileFault CheckSampleFormat(const WavHeader& header);
+
 // 0 when the first four bytes equal the four-character tag exactly, 1 otherwise.
 int TagEquals(const std::uint8_t* bytes, const char* tag);
+
+// A WAV file opened for the file run, its header read and checked. The run reads the
+// file it opened, whatever happens to the name afterwards.
+class WavInput {
+  public:
+    WavInput();
+    ~WavInput();
+    WavInput(const WavInput&) = delete;
+    WavInput& operator=(const WavInput&) = delete;
+
+    // Opens a regular file (anything else is refused at once, so a FIFO cannot hang
+    // the run) and reads its header. False when it cannot be filtered: Fault() then
+    // says why, and for a file of the wrong channel count or sample width Header()
+    // holds the fields read.
+    bool Open(const std::string& path);
+
+    const std::string& Path() const { return m_path; }
+    const WavHeader& Header() const { return m_header; }
+    FileFault Fault() const { return m_fault; }
+
+    // 1 or 2.
+    int BytesPerSample() const { return m_bytesPerSample; }
+    // Where the first sample byte is and how many sample bytes the run reads: the
+    // declared size, cut to what the file held when it was opened, to whole samples
+    // and to what an output header can declare.
+    std::uint64_t DataStart() const { return m_dataStart; }
+    std::uint64_t DataBytes() const { return m_dataBytes; }
+    int FileDescriptor() const;
+
+  private:
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    bool Refuse(FileFault fault);
+
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::string m_path;
+    WavHeader m_header;
+    FileFault m_fault = FileFault::None;
+    int m_bytesPerSample = 0;
+    std::uint64_t m_dataStart = 0;
+    std::uint64_t m_dataBytes = 0;
+};
 
 } // namespace ravelin

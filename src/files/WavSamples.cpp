@@ -1,5 +1,6 @@
 #include "files/WavSamples.h"
 
+#include "files/SampleCodec.h"
 #include "files/WavHeader.h"
 
 #include <algorithm>
@@ -24,9 +25,8 @@ WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
     if (!file)
         return WavReadResult::CantOpen;
     WavHeader header;
-    if (header.ReadWavHeader(file.get()) != 0 || header.Channels() != 1 ||
-        (header.BitsPerSample() != 8 && header.BitsPerSample() != 16) ||
-        header.BlockAlign() != header.BitsPerSample() / 8 || header.SampleRate() <= 0)
+    if (header.ReadWavHeader(file.get()) != 0 || CheckSampleFormat(header) != FileFault::None ||
+        header.SampleRate() <= 0)
         return WavReadResult::WrongFormat;
 
     WavSamples result;
@@ -55,13 +55,8 @@ WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
     } catch (const std::bad_alloc&) {
         return WavReadResult::OutOfMemory;
     }
-    if (width == 2) {
-        for (std::size_t i = 0; i < result.samples.size(); ++i)
-            result.samples[i] = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    } else {
-        for (std::size_t i = 0; i < result.samples.size(); ++i)
-            result.samples[i] = static_cast<std::int16_t>(bytes[i] - 128);
-    }
+    DecodeSamples(bytes.data(), result.samples.size(), static_cast<int>(width),
+                  result.samples.data());
     out = std::move(result);
     return WavReadResult::Ok;
 }

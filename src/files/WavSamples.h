@@ -1,18 +1,20 @@
 #pragma once
 
+#include "files/SampleCodec.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace ravelin {
 
-// The samples of a mono 8- or 16-bit WAV file as the file run reads them.
+// All the samples of a mono 8- or 16-bit WAV file, for the waveforms and their playback.
 struct WavSamples {
     int sampleRate = 0;
     int bits = 0;                      // 8 or 16
     std::vector<std::int16_t> samples; // 8-bit files: the byte minus 128
-    std::int16_t Lo() const { return bits == 8 ? -128 : -32768; }
-    std::int16_t Hi() const { return bits == 8 ? 127 : 32767; }
+    std::int16_t Lo() const { return static_cast<std::int16_t>(SampleRangeOf(bits / 8).lo); }
+    std::int16_t Hi() const { return static_cast<std::int16_t>(SampleRangeOf(bits / 8).hi); }
 };
 
 enum class WavReadResult { Ok, CantOpen, WrongFormat, OutOfMemory };

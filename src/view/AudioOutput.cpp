@@ -34,7 +34,7 @@ class SystemAudioOutput : public IAudioOutput {
                 .arg(rate);
         m_rate = rate;
         m_data = QByteArray::fromRawData(reinterpret_cast<const char*>(samples.data()),
-                                         qsizetype(samples.size() * sizeof(std::int16_t)));
+                                         qsizetype(samples.size_bytes()));
         m_buffer.setBuffer(&m_data);
         m_buffer.open(QIODevice::ReadOnly);
         m_sink = std::make_unique<QAudioSink>(device, format);

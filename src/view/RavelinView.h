@@ -33,13 +33,13 @@ class CRavelinView : public QWidget {
     // The application's printer settings, used by print and preview. Not owned.
     void SetPrinter(QPrinter* printer) { m_printer = printer; }
 
-    // The painter: draws the whole diagram for doc onto painter in logical units
+    // Draws the whole diagram for doc onto painter in logical units
     // (origin top-left), with the target's current pen, background and font
     // attributes. Its last act re-arms the animation timer with doc.m_nInterval
     // while doc is animating and fewer than 20 steps are done; it never stops it.
     void DrawDiagram(QPainter& painter, const CRavelinDoc& doc);
 
-    // The font the painter uses: base with a fixed-pitch face that has Japanese
+    // The font the diagram uses: base with a fixed-pitch face that has Japanese
     // glyphs, 12 units high. Every other attribute is taken over from base.
     static QFont DiagramFont(const QFont& base);
 

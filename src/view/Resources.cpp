@@ -16,4 +16,13 @@ void InitResources()
     (void)done;
 }
 
+QIcon AppIcon()
+{
+    InitResources();
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/res/ravelin-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/res/ravelin-32.png"), QSize(32, 32));
+    return icon;
+}
+
 } // namespace ravelin

@@ -1,5 +1,6 @@
 #include "view/WavePanel.h"
 
+#include "control/CommandStrings.h"
 #include "view/WaveView.h"
 
 #include <QFileInfo>
@@ -79,10 +80,10 @@ void WavePanel::SetAudioOutput(std::unique_ptr<IAudioOutput> output)
 void WavePanel::ShowEmpty(const QString& note)
 {
     m_loaded = false;
-    m_clipped = 0;
+    m_fullScale = 0;
     m_cue = 0;
     for (int i = 0; i < 2; ++i) {
-        m_views[i]->SetSignal(nullptr, 0, -32768, 32767);
+        m_views[i]->SetSignal(nullptr, 0, kSampleRange16.lo, kSampleRange16.hi);
         m_summaries[i].Build({}); // holds no view of samples about to be replaced
         m_labels[i]->setText(i == Input ? QStringLiteral("入力") : QStringLiteral("出力"));
     }
@@ -108,17 +109,17 @@ bool WavePanel::LoadRun(const QString& inputPath, const QString& outputPath)
     }
     const WavSamples& in = m_samples[Input];
     const WavSamples& out = m_samples[Output];
-    m_clipMarks = FullScaleMarks(in.samples, out.samples, out.Lo(), out.Hi());
-    m_clipped = std::size_t(std::count(m_clipMarks.begin(), m_clipMarks.end(), true));
+    m_fullScaleMarks = FullScaleMarks(in.samples, out.samples, out.Lo(), out.Hi());
+    m_fullScale = std::size_t(std::count(m_fullScaleMarks.begin(), m_fullScaleMarks.end(), true));
     m_summaries[Input].Build(in.samples);
-    m_summaries[Output].Build(out.samples, &m_clipMarks);
+    m_summaries[Output].Build(out.samples, &m_fullScaleMarks);
     const std::size_t span = std::max(in.samples.size(), out.samples.size());
     for (int i = 0; i < 2; ++i)
         m_views[i]->SetSignal(&m_summaries[i], span, m_samples[i].Lo(), m_samples[i].Hi());
     m_labels[Input]->setText(Describe(QStringLiteral("入力"), inputPath, in));
     QString outText = Describe(QStringLiteral("出力"), outputPath, out);
-    if (m_clipped > 0)
-        outText += QStringLiteral("　赤い印: 最大振幅に達したサンプル %1 個").arg(m_clipped);
+    if (m_fullScale > 0)
+        outText += QStringLiteral("　赤い印: 最大振幅に達したサンプル %1 個").arg(m_fullScale);
     m_labels[Output]->setText(outText);
     m_note->hide();
     m_loaded = true;
@@ -147,7 +148,7 @@ void WavePanel::Play(Signal which)
     }
     const QString error = m_output->Start(samples.subspan(std::size_t(from)), s.sampleRate);
     if (!error.isEmpty()) {
-        QMessageBox::warning(this, QStringLiteral("Ravelin"), error);
+        QMessageBox::warning(this, QString::fromUtf8(kAppTitle), error);
         return;
     }
     m_playing = which;
@@ -190,7 +191,7 @@ void WavePanel::Poll()
         const QString failure = m_output->Failure();
         Stop();
         if (!failure.isEmpty())
-            QMessageBox::warning(this, QStringLiteral("Ravelin"), failure);
+            QMessageBox::warning(this, QString::fromUtf8(kAppTitle), failure);
         return;
     }
     m_views[m_playing]->SetPosition(m_startSample + m_output->Played());

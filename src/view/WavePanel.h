@@ -34,8 +34,8 @@ class WavePanel : public QWidget {
     bool LoadRun(const QString& inputPath, const QString& outputPath);
     bool HasRun() const { return m_loaded; }
     const WavSamples& Samples(Signal which) const { return m_samples[which]; }
-    // Samples marked as clipped in the output.
-    std::size_t ClippedCount() const { return m_clipped; }
+    // Output samples marked as having reached full scale.
+    std::size_t FullScaleCount() const { return m_fullScale; }
 
     // Replaces where the sound goes (the system's output by default).
     void SetAudioOutput(std::unique_ptr<IAudioOutput> output);
@@ -59,8 +59,8 @@ class WavePanel : public QWidget {
 
     std::array<WavSamples, 2> m_samples;
     std::array<WaveSummary, 2> m_summaries;
-    std::vector<bool> m_clipMarks;
-    std::size_t m_clipped = 0;
+    std::vector<bool> m_fullScaleMarks;
+    std::size_t m_fullScale = 0;
     bool m_loaded = false;
     // 8-bit files are played scaled to 16 bits; 16-bit samples are played in place.
     std::vector<std::int16_t> m_playBuffer;

@@ -10,7 +10,7 @@ namespace ravelin {
 namespace {
 
 const QColor kWave(0, 70, 200);
-const QColor kClip(220, 0, 0);
+const QColor kFullScale(220, 0, 0);
 const QColor kPosition(0, 150, 0);
 
 } // namespace
@@ -82,7 +82,7 @@ void WaveView::paintEvent(QPaintEvent*)
         p.setPen(kWave);
         p.drawLine(x, YForValue(range.hi), x, YForValue(range.lo));
         if (range.marked) {
-            p.setPen(kClip);
+            p.setPen(kFullScale);
             p.drawLine(x, r.top(), x, r.top() + 5);
             p.drawLine(x, r.bottom() - 5, x, r.bottom());
         }

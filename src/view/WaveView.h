@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/WaveSummary.h"
+#include "files/SampleCodec.h"
 
 #include <QWidget>
 
@@ -8,7 +9,7 @@ namespace ravelin {
 
 // The overview of one signal: in each pixel column the lowest and highest sample of
 // the samples that fall in it, on the format's full scale; columns with a marked
-// (clipped) sample get a red tick at the top and bottom; the playing position shows
+// (full-scale) sample get a red tick at the top and bottom; the playing position shows
 // as a vertical line.
 class WaveView : public QWidget {
     Q_OBJECT
@@ -42,8 +43,8 @@ class WaveView : public QWidget {
   private:
     const WaveSummary* m_summary = nullptr;
     std::size_t m_span = 0;
-    int m_lo = -32768;
-    int m_hi = 32767;
+    int m_lo = kSampleRange16.lo;
+    int m_hi = kSampleRange16.hi;
     std::int64_t m_position = -1;
 };
 

@@ -1,7 +1,7 @@
 // ravelin-cli's streaming file run from outside: the clip report, an input whose size
 // cannot be confirmed, and the memory of a long run.
-#include "TestSupport.h"
 #include "files/FileRun.h"
+#include "support/TestSupport.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // ravelin-cli as a script uses it: exit status, stdout, stderr and files; and through
 // it the faults that the file run and the text export must survive, losing nothing.
-#include "TestSupport.h"
 #include "files/TextExport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -88,9 +88,10 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
                                      {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
-        EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
-                    std::count(o.err.begin(), o.err.end(), '\n') == 1 && o.out.empty())
-            << args << ": " << o.err;
+        EXPECT_TRUE(o.err.starts_with("ravelin-cli: ")) << args << ": " << o.err;
+        EXPECT_TRUE(o.err.find(word) != std::string::npos) << args << ": " << o.err;
+        EXPECT_TRUE(std::count(o.err.begin(), o.err.end(), '\n') == 1) << args << ": " << o.err;
+        EXPECT_TRUE(o.out.empty()) << args << ": " << o.err;
     }
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
@@ -341,7 +342,9 @@ TEST_P(CliFault, LosesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(, CliFault, testing::ValuesIn(Faults()),
-                         [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Fault>& tested) {
+                             return tested.param.name;
+                         });
 
 } // namespace
 } // namespace ravelin

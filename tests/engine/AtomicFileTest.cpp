@@ -5,7 +5,7 @@
 // by defining them here: the program's objects link against these first.
 #include "files/AtomicFile.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <cerrno>
 #include <dlfcn.h>
@@ -150,7 +150,8 @@ TEST_F(AtomicOutput, ModesWithoutTouchingTheUmask)
     {
         g_seams.armed = true;
         AtomicFile file;
-        EXPECT_TRUE(file.Open(fresh) && file.Commit());
+        EXPECT_TRUE(file.Open(fresh));
+        EXPECT_TRUE(file.Commit());
         g_seams.armed = false;
     }
     EXPECT_EQ(::umask(previous), 027);

@@ -1,7 +1,7 @@
 // The ten-tap demonstration and the run commands.
-#include "TestSupport.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
+#include "support/TestSupport.h"
 
 #include <algorithm>
 #include <array>
@@ -50,7 +50,9 @@ TEST(Demo, AdvanceStopsAtTwentyAndStepWithoutTapsOnlyStores)
     const auto x = doc.m_x;
     const auto out = doc.m_out;
     doc.Advance();
-    EXPECT_TRUE(doc.m_nStep == 20 && doc.m_x == x && doc.m_out == out);
+    EXPECT_TRUE(doc.m_nStep == 20);
+    EXPECT_TRUE(doc.m_x == x);
+    EXPECT_TRUE(doc.m_out == out);
 
     CRavelinDoc fresh; // m_nTaps stays 0 until the first Advance applies the preset
     fresh.m_x[1] = 7.0;
@@ -75,13 +77,14 @@ TEST(Document, DefaultsAndReset)
 {
     CRavelinDoc doc;
     EXPECT_EQ(State(doc), std::tuple(0, 2, 0, 0, 500));
-    EXPECT_TRUE(doc.m_nUserTap == (std::array{0, 1, 2}) && doc.m_filter.Length() == 0);
+    EXPECT_TRUE(doc.m_nUserTap == (std::array{0, 1, 2}));
+    EXPECT_TRUE(doc.m_filter.Length() == 0);
     EXPECT_EQ(doc.m_dUserCoef, (std::array{0.5, 0.25, 0.5 / 3}));
 
     Listener listener;
     doc.SetListener(&listener);
-    doc.m_nFilterPreset = 3;
-    doc.m_nRunMode = 2;
+    doc.m_nFilterPreset = kFilterMa5;
+    doc.m_nRunMode = kRunAnimate;
     doc.m_nInterval = 100;
     for (int i = 0; i < 12; ++i)
         doc.Advance();
@@ -89,7 +92,10 @@ TEST(Document, DefaultsAndReset)
     EXPECT_EQ(State(doc), std::tuple(3, 2, 0, 0, 500)); // the presets survive
     EXPECT_EQ(std::pair(listener.updates, doc.m_nTaps), std::pair(1, 0));
     const std::array<double, CRavelinDoc::kArraySize> zero{};
-    EXPECT_TRUE(doc.m_x == zero && doc.m_h == zero && doc.m_in == zero && doc.m_out == zero);
+    EXPECT_TRUE(doc.m_x == zero);
+    EXPECT_TRUE(doc.m_h == zero);
+    EXPECT_TRUE(doc.m_in == zero);
+    EXPECT_TRUE(doc.m_out == zero);
 }
 
 TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
@@ -115,7 +121,9 @@ TEST(RunCommands, ModesIntervalsStepTwentyAndRewind)
         ExecuteRunCommand(doc, ID_RUN_ANIMATE);
     const auto firstRun = doc.m_out;
     ExecuteRunCommand(doc, ID_RUN_STEP); // at step 20 only the mode changes
-    EXPECT_TRUE(doc.m_nStep == 20 && doc.m_nRunMode == kRunStep && doc.m_out == firstRun);
+    EXPECT_TRUE(doc.m_nStep == 20);
+    EXPECT_TRUE(doc.m_nRunMode == kRunStep);
+    EXPECT_TRUE(doc.m_out == firstRun);
 
     ExecuteRunCommand(doc, ID_TB_FAST);
     ExecuteRunCommand(doc, ID_TB_REWIND); // flushed, then time -1 (input 0) stepped in

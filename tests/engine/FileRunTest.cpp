@@ -2,8 +2,10 @@
 // are tested through ravelin-cli, save those that happen while a dialog is open.
 #include "files/FileRun.h"
 
-#include "TestSupport.h"
 #include "files/TextExport.h"
+#include "support/TestSupport.h"
+#include "words/FileCommands.h"
+#include "words/Words.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -26,7 +28,7 @@ RunResult FileRun(ScriptedPrompts& p, const std::string& in, const std::string& 
     p.openPath = in;
     p.savePath = out;
     const RunResult result = RunFileFilter(doc, p);
-    EXPECT_EQ(doc.m_nRunMode, 0);
+    EXPECT_EQ(doc.m_nRunMode, kRunIdle);
     return result;
 }
 
@@ -99,8 +101,9 @@ TEST(FileRun, CancelsWriteNothing)
         p.cancelAt = at;
         EXPECT_EQ(RunFileFilter(doc, p), RunResult::Cancelled) << at;
     }
-    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|") && p.shown == info + info + info);
-    EXPECT_EQ(doc.m_nRunMode, 0);
+    EXPECT_TRUE(info.starts_with("入力ファイル情報|0|"));
+    EXPECT_TRUE(p.shown == info + info + info);
+    EXPECT_EQ(doc.m_nRunMode, kRunIdle);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
@@ -181,7 +184,7 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
                 const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out);
                 ClipFigures clip;
                 const Bytes expected = PlainLoop(data, width, clip);
-                ASSERT_EQ(o.result, RunResult::Done) << o.message;
+                ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
                 EXPECT_EQ(ReadBytes(out), MakeWav(format, expected)) << width << " " << n;
                 EXPECT_EQ(o.samples, n);
                 EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
@@ -267,7 +270,8 @@ TEST(FileRunStream, ProgressInSamplesAndACancelTakenOnce)
     p.cancelAtCall = 3;
     EXPECT_EQ(FileRun(p, in, out), RunResult::Cancelled);
     EXPECT_EQ(p.asked, (Asked{{0, 5 * B}, {B, 5 * B}, {2 * B, 5 * B}}));
-    EXPECT_TRUE(p.shown.starts_with("入力ファイル情報|0|") && p.shown.find("終了") == p.shown.npos);
+    EXPECT_TRUE(p.shown.starts_with("入力ファイル情報|0|"));
+    EXPECT_TRUE(p.shown.find("終了") == p.shown.npos);
     EXPECT_EQ(ReadText(out), "keep");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
@@ -288,7 +292,7 @@ TEST(FileRunStream, FaultsDuringTheRun)
         return true;
     };
     FileRunOutcome o = FilterWavFile(doc.m_filter, in, out, cut);
-    EXPECT_EQ(std::tuple(o.result, o.message),
+    EXPECT_EQ(std::tuple(o.result, FaultText(o.fault, o.faultPath)),
               std::tuple(RunResult::Refused, "error .... can't open the file [" + in + "]\n"));
     EXPECT_EQ(ReadText(out), "keep");
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
@@ -303,7 +307,7 @@ TEST(FileRunStream, FaultsDuringTheRun)
         return true;
     };
     o = FilterWavFile(doc.m_filter, in, out, replace);
-    EXPECT_EQ(std::tuple(o.result, o.message),
+    EXPECT_EQ(std::tuple(o.result, FaultText(o.fault, o.faultPath)),
               std::tuple(RunResult::Failed, "error .... can't write the file [" + out + "]\n"));
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
     EXPECT_EQ(ReadText(dir / "out.wav/inside"), "k");
@@ -332,7 +336,7 @@ TEST(TextExport, ExactBytesOfTwoPairs)
 {
     const TempDir dir;
     const std::string path = dir / "result";
-    EXPECT_EQ(WriteTextExport(Finished(kFilterPass, kInputImpulse), path), "");
+    EXPECT_EQ(WriteTextExport(Finished(kFilterPass, kInputImpulse), path), FileFault::None);
     EXPECT_EQ(ReadText(path), ExportFile({{0, "1.00000"}}, {{0, "     1.000     1.000"}}));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"result"}); // no extension added
 
@@ -383,7 +387,9 @@ TEST(FileRunFault, InputChangedWhileADialogIsOpen)
         EXPECT_TRUE(p.shown == error || (afterHeader && p.shown.ends_with("\n" + error)))
             << p.shown;
         const auto names = dir.List(); // no file beside them, and the output as it was
-        EXPECT_TRUE(names.size() <= 2 && names.back() == "out.wav" && ReadText(out) == "keep");
+        EXPECT_TRUE(names.size() <= 2);
+        EXPECT_TRUE(names.back() == "out.wav");
+        EXPECT_TRUE(ReadText(out) == "keep");
     }
 }
 

@@ -2,8 +2,8 @@
 // the C library in the "C" locale, and the text export under a comma-decimal locale.
 #include "engine/NumberFormat.h"
 
-#include "TestSupport.h"
 #include "files/TextExport.h"
+#include "support/TestSupport.h"
 
 #include <clocale>
 #include <cmath>
@@ -89,7 +89,7 @@ TEST(NumberFormat, TextExportIgnoresACommaDecimalLocale)
     EXPECT_NE(console.find("       0     0.80000\n"), std::string::npos);
 
     const TempDir dir; // and the bytes on disk
-    EXPECT_EQ(WriteTextExport(doc, dir / "r.txt"), "");
+    EXPECT_EQ(WriteTextExport(doc, dir / "r.txt"), FileFault::None);
     EXPECT_EQ(ReadText(dir / "r.txt"), file);
 }
 

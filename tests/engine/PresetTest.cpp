@@ -1,5 +1,6 @@
 // The preset table, written out once: everything else reads it.
 #include "engine/Presets.h"
+#include "words/Words.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -12,13 +13,14 @@ namespace {
 
 using Signal = std::vector<double>;
 
-// The table's values as a string of "name|caption|demo" per entry.
-template <typename Table> std::vector<std::string> Rows(const Table& table)
+// The table's values and the captions as a string of "name|caption|demo" per entry.
+template <typename Table, typename Captions>
+std::vector<std::string> Rows(const Table& table, const Captions& captions)
 {
     std::vector<std::string> rows;
-    for (const auto& p : table)
-        rows.push_back(std::string(p.name) + "|" + std::string(p.caption) +
-                       (p.demo ? "|demo" : ""));
+    for (std::size_t i = 0; i < table.size(); ++i)
+        rows.push_back(std::string(table[i].name) + "|" + std::string(captions[i]) +
+                       (table[i].demo ? "|demo" : ""));
     return rows;
 }
 
@@ -34,7 +36,7 @@ std::pair<std::size_t, std::map<std::size_t, double>> Shape(const Signal& h)
 
 TEST(PresetTable, MatchesTheWrittenValues)
 {
-    EXPECT_EQ(Rows(kFilterPresets),
+    EXPECT_EQ(Rows(kFilterPresets, kFilterCaptions),
               (std::vector<std::string>{
                   "pass|通過δ(t)|demo", "delay5|ディレイδ(t-5)|demo",
                   "echo5|エコー0.8δ(t)+0.2δ(t-5)|demo", "ma5|移動平均５|demo",
@@ -42,7 +44,7 @@ TEST(PresetTable, MatchesTheWrittenValues)
                   "delay1023|ディレイδ(t-1023) *", "echo1023|エコー0.9δ(t)+0.2δ(t-1023) *",
                   "lpf4|低域通過フィルタ1/4", "lpf8|低域通過フィルタ1/8",
                   "lpf20|低域通過フィルタ1/20", "user3|ユーザ設定３タップ係数フィルタ"}));
-    EXPECT_EQ(Rows(kInputPresets),
+    EXPECT_EQ(Rows(kInputPresets, kInputCaptions),
               (std::vector<std::string>{"impulse|単位インパルス関数|demo",
                                         "impulse2|２×単位インパルス関数|demo",
                                         "test|単純テスト信号|demo", "file|ファイルデータ *"}));
@@ -120,7 +122,8 @@ TEST(PresetTable, LookupsAndUserTaps)
     EXPECT_EQ(FilterTaps(kFilterUser3, {{3, 0, 3}, {1.0, 0.5, -2.0}}), (Signal{0.5, 0, 0, -2.0}));
     EXPECT_EQ(FilterTaps(kFilterUser3, {{9, 2, 0}, {0.0, -0.0, 0.0}}), (Signal{0.0}));
     EXPECT_EQ(FilterTaps(kFilterUser3), (Signal{0.5, 0.25, 0.5 / 3}));
-    EXPECT_TRUE(FilterTaps(kFilterCount).empty() && FilterTaps(kFilterNone).empty());
+    EXPECT_TRUE(FilterTaps(kFilterCount).empty());
+    EXPECT_TRUE(FilterTaps(kFilterNone).empty());
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // The filter's frequency response against closed forms, the presets' taps as a file
 // run loads them, and the waveform summary and sample reader behind the views.
-#include "TestSupport.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "engine/WaveSummary.h"
 #include "files/WavSamples.h"
+#include "support/TestSupport.h"
 
 #include <cmath>
 #include <complex>

@@ -206,8 +206,8 @@ TEST_P(StreamFilterBlockSimd, MatchesProcessBitForBit)
 
 INSTANTIATE_TEST_SUITE_P(, StreamFilterBlockSimd,
                          testing::Values(Simd::Baseline, Simd::Avx2, Simd::Avx512),
-                         [](const testing::TestParamInfo<Simd>& info) {
-                             return std::string(SimdName(info.param));
+                         [](const testing::TestParamInfo<Simd>& tested) {
+                             return std::string(SimdName(tested.param));
                          });
 
 // A zero tap may be skipped only while its product is a zero that cannot change the

@@ -1,7 +1,7 @@
 // Reading and writing the WAV header.
 #include "files/WavHeader.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 #include "FuzzChecks.h"
 
-#include "TestSupport.h"
 #include "files/FileRun.h"
+#include "support/TestSupport.h"
+#include "words/FileCommands.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // Every input of the fuzzing corpora through the fuzzed entry points, so a plain build
 // (no clang, no libFuzzer) checks again everything the fuzzers kept or found.
 #include "FuzzChecks.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -94,7 +94,7 @@ int main(int argc, char* argv[])
 
     // 1. Six steps into the animation of the default filter and input.
     Action(frame, "actionTbAnimate")->trigger();
-    ok = ok && WaitFor([frame] { return frame->document().m_nStep >= 7; });
+    ok = ok && WaitFor([frame] { return frame->Document().m_nStep >= 7; });
     Action(frame, "actionTbAnimate")->trigger(); // stopped, so the scene holds still
     QTest::qWait(200);
     ok = Save(frame, out.filePath(QStringLiteral("main-window.png"))) && ok;
@@ -114,7 +114,7 @@ int main(int argc, char* argv[])
 
     // 3. The filter dock, the pointer at the cut-off frequency.
     Action(frame, "actionViewFilterPanel")->trigger();
-    FilterPlot* plot = frame->filterDock()->Plot();
+    FilterPlot* plot = frame->FilterPanel()->Plot();
     ok = ok && WaitFor([plot] { return plot->isVisible() && plot->Computations() > 0; });
     QTest::qWait(200);
     QTest::mouseMove(plot,
@@ -134,7 +134,7 @@ int main(int argc, char* argv[])
                     ModalDriver::Press(QMessageBox::Ok)};
     Action(frame, "actionRunFile")->trigger();
     ok = ok && run.done();
-    WavePanel* panel = frame->filterDock()->Waves();
+    WavePanel* panel = frame->FilterPanel()->Waves();
     ok = ok && panel->HasRun();
     panel->SetAudioOutput(std::make_unique<StillOutput>());
     panel->Play(WavePanel::Output);

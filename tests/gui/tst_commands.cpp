@@ -18,8 +18,8 @@ class TestCommands : public QObject {
     std::unique_ptr<CMainFrame> m_frame;
 
     QAction* Act(const char* name) const { return Action(m_frame.get(), name); }
-    CRavelinDoc& Doc() const { return m_frame->document(); }
-    CRavelinView* View() const { return m_frame->view(); }
+    CRavelinDoc& Doc() const { return m_frame->Document(); }
+    CRavelinView* View() const { return m_frame->View(); }
 
     // Starts the fast animation and waits for a few of its steps.
     void AnimateFast()
@@ -62,7 +62,7 @@ class TestCommands : public QObject {
             QVERIFY2(Act(name)->isEnabled() == demo, name);
             QVERIFY2(!Act(name)->isChecked(), name);
         }
-        QCOMPARE(m_frame->toolBar()->widgetForAction(Act("actionTbStep"))->isEnabled(), demo);
+        QCOMPARE(m_frame->ToolBar()->widgetForAction(Act("actionTbStep"))->isEnabled(), demo);
         QCOMPARE(Act("actionRunFile")->isEnabled(), fileRun);
         QVERIFY(Act("actionSettings")->isEnabled());
         QVERIFY(!Act("actionFileSave")->isEnabled());

@@ -102,10 +102,10 @@ class TextRecorder : public QPaintDevice {
         Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
-        void updateState(const QPaintEngineState& state) override
+        void updateState(const QPaintEngineState& changed) override
         {
-            if (state.state() & DirtyTransform)
-                transform = state.transform();
+            if (changed.state() & DirtyTransform)
+                transform = changed.transform();
         }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawImage(const QRectF&, const QImage&, const QRectF&,
@@ -288,7 +288,9 @@ class TestDiagram : public QObject {
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         // poppler-utils is a requirement of the test build.
-        QVERIFY(!pdfinfo.isEmpty() && !pdftoppm.isEmpty() && !pdftotext.isEmpty());
+        QVERIFY(!pdfinfo.isEmpty());
+        QVERIFY(!pdftoppm.isEmpty());
+        QVERIFY(!pdftotext.isEmpty());
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const std::unique_ptr<CMainFrame> frame = ShowMainFrame();
@@ -297,7 +299,7 @@ class TestDiagram : public QObject {
             Action(frame.get(), "actionRunStep")->trigger();
 
         const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
-        QPrinter& printer = frame->printer();
+        QPrinter& printer = frame->Printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         ModalDriver driver(ModalDriver::On<QPrintDialog>([](QPrintDialog* d) { d->accept(); }));
@@ -346,11 +348,11 @@ class TestDiagram : public QObject {
             found.emplace_back(m.captured(1).toDouble() * unitsPerPoint - double(o.x()) / s,
                                m.captured(2).toDouble() * unitsPerPoint - double(o.y()) / s,
                                m.captured(3));
-        const CRavelinDoc& doc = frame->document();
+        const CRavelinDoc& doc = frame->Document();
         const double advance =
             QFontMetricsF(CRavelinView::DiagramFont(QFont())).horizontalAdvance(QLatin1Char('0'));
-        const auto expectWords = [&](int x, int top, const QString& text) {
-            for (const auto& m : QRegularExpression(QStringLiteral("\\S+")).globalMatch(text)) {
+        const auto expectWords = [&](int x, int top, const QString& line) {
+            for (const auto& m : QRegularExpression(QStringLiteral("\\S+")).globalMatch(line)) {
                 const double wx = x + advance * m.capturedStart();
                 const bool there = std::any_of(found.begin(), found.end(), [&](const auto& f) {
                     return std::get<2>(f) == m.captured() && std::abs(std::get<0>(f) - wx) <= 1 &&

@@ -91,14 +91,14 @@ class TestDialogs : public QObject {
         QFETCH(int, filter);
         const bool demo = filter < CSettingsDlg::kFirstFileFilter;
         CSettingsDlg dlg;
-        Open(dlg, 0, 1);
+        Open(dlg, kFilterPass, kInputImpulse2);
         Click(Filter(&dlg, filter));
         for (int pass = 0; pass < 2; ++pass) { // and again after covering and uncovering
             QVERIFY(Filter(&dlg, filter)->isChecked());
             for (int i = 0; i < 3; ++i)
                 QCOMPARE(Input(&dlg, i)->isEnabled(), demo);
-            QVERIFY(Input(&dlg, 3)->isEnabled());
-            QVERIFY((demo ? Input(&dlg, 1) : Input(&dlg, 3))->isChecked());
+            QVERIFY(Input(&dlg, kInputFile)->isEnabled());
+            QVERIFY((demo ? Input(&dlg, kInputImpulse2) : Input(&dlg, kInputFile))->isChecked());
             for (const char* name : {"tap0", "tap1", "tap2", "coef0", "coef1", "coef2"})
                 QVERIFY2(Field(&dlg, name)->isEnabled() == (filter == CSettingsDlg::kUserFilter),
                          name);
@@ -111,14 +111,14 @@ class TestDialogs : public QObject {
         // Until a filter is clicked the file-only rule waits: a demonstration input
         // can be confirmed with a file-only filter.
         CSettingsDlg dlg;
-        Open(dlg, 7, 3);
+        Open(dlg, kFilterEcho1023, kInputFile);
         for (int i = 0; i < 4; ++i)
             QVERIFY(Input(&dlg, i)->isEnabled());
-        Click(Input(&dlg, 0));
+        Click(Input(&dlg, kInputImpulse));
         ClickOk(&dlg);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.m_nFilter, 7);
-        QCOMPARE(dlg.m_nInput, 0);
+        QCOMPARE(dlg.m_nFilter, int(kFilterEcho1023));
+        QCOMPARE(dlg.m_nInput, int(kInputImpulse));
     }
 
     void valuesAreCheckedAtTheirBounds_data()
@@ -205,7 +205,7 @@ class TestDialogs : public QObject {
             TypeInto(Field(d, "coef0"), "9"); // even an invalid one
             Click(d->findChild<QPushButton*>(QStringLiteral("cancel")));
         }));
-        QVERIFY(!RunSettingsExchange(doc, nullptr));
+        QVERIFY(!CSettingsDlg::DoDataExchange(doc, nullptr));
         QVERIFY(driver.done());
         const SettingsValues after = doc.Settings();
         QCOMPARE(after.filter, before.filter);
@@ -227,7 +227,7 @@ class TestDialogs : public QObject {
             TypeInto(Field(d, "coef2"), "-1.5");
             ClickOk(d);
         }));
-        QVERIFY(RunSettingsExchange(doc, nullptr));
+        QVERIFY(CSettingsDlg::DoDataExchange(doc, nullptr));
         QVERIFY(driver.done());
         QCOMPARE(doc.m_nFilterPreset, int(kFilterUser3));
         QCOMPARE(doc.m_nInputPreset, int(kInputFile));

@@ -6,8 +6,8 @@
 #include "control/QtUserPrompts.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
-#include "files/FileRun.h"
 #include "files/TextExport.h"
+#include "words/FileCommands.h"
 
 #include <QDir>
 #include <QProgressDialog>
@@ -132,7 +132,7 @@ class TestFileCommands : public QObject {
     {
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         const auto frame = ShowMainFrame();
-        CRavelinDoc& doc = frame->document();
+        CRavelinDoc& doc = frame->Document();
         ConfirmSettings(doc, kFilterUser3, kInputFile);
         doc.m_nUserTap = {0, 0, 0};
         doc.m_dUserCoef = {2, 2, 2};
@@ -140,7 +140,8 @@ class TestFileCommands : public QObject {
         frame->UpdateCommandUI();
         QAction* runFile = Action(frame.get(), "actionRunFile");
         QAction* step = Action(frame.get(), "actionRunStep");
-        QVERIFY(step->isChecked() && !runFile->isChecked());
+        QVERIFY(step->isChecked());
+        QVERIFY(!runFile->isChecked());
 
         const QString in = Write("loud.wav", MakeWav(1, {30000, -30000, 5}));
         const QString out = m_dir.filePath(QStringLiteral("loud-x2.wav"));
@@ -157,7 +158,8 @@ class TestFileCommands : public QObject {
         QVERIFY(frame->OnCommand(ID_RUN_FILE));
         QVERIFY(driver.done());
         QCOMPARE(during, std::pair(true, false));
-        QVERIFY(!runFile->isChecked() && !step->isChecked());
+        QVERIFY(!runFile->isChecked());
+        QVERIFY(!step->isChecked());
         QCOMPARE(done.title, out);
         QCOMPARE(done.text,
                  QStringLiteral(

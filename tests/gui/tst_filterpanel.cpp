@@ -126,16 +126,19 @@ class TestFilterPanel : public QObject {
         auto frame = ShowMainFrame();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QAction* item = Action(frame.get(), "actionViewFilterPanel");
-        FilterDock* dock = frame->filterDock();
-        QVERIFY(!dock->isVisible() && !item->isChecked()); // hidden at first start
+        FilterDock* dock = frame->FilterPanel();
+        QVERIFY(!dock->isVisible());
+        QVERIFY(!item->isChecked()); // hidden at first start
         // The window grows to make room for the dock (within the screen) and gives it back.
         const int before = frame->height();
         item->trigger();
-        QVERIFY(dock->isVisible() && item->isChecked());
+        QVERIFY(dock->isVisible());
+        QVERIFY(item->isChecked());
         QTRY_VERIFY(frame->height() > before);
         QVERIFY(frame->frameGeometry().height() <= frame->screen()->availableGeometry().height());
         item->trigger();
-        QVERIFY(!dock->isVisible() && !item->isChecked());
+        QVERIFY(!dock->isVisible());
+        QVERIFY(!item->isChecked());
         QTRY_COMPARE(frame->height(), before);
         item->trigger();
         // Closing the window hides the dock as well; the next start shows it again.
@@ -144,16 +147,16 @@ class TestFilterPanel : public QObject {
         frame = std::make_unique<CMainFrame>();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        QVERIFY(frame->filterDock()->isVisible());
+        QVERIFY(frame->FilterPanel()->isVisible());
         QVERIFY(Action(frame.get(), "actionViewFilterPanel")->isChecked());
         // Its close button hides it just as the menu does, and that is remembered too.
-        frame->filterDock()->close();
+        frame->FilterPanel()->close();
         QVERIFY(!Action(frame.get(), "actionViewFilterPanel")->isChecked());
         frame.reset();
         CMainFrame again;
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
-        QVERIFY(!again.filterDock()->isVisible());
+        QVERIFY(!again.FilterPanel()->isVisible());
     }
 
     void followsTheSettingsDialog()
@@ -161,7 +164,7 @@ class TestFilterPanel : public QObject {
         auto frame = ShowMainFrame();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         Action(frame.get(), "actionViewFilterPanel")->trigger();
-        FilterPlot* plot = frame->filterDock()->Plot();
+        FilterPlot* plot = frame->FilterPanel()->Plot();
         QTRY_VERIFY(plot->Computations() >= 1);
         QCOMPARE(plot->Taps(), std::vector<double>{1.0});
 
@@ -172,9 +175,9 @@ class TestFilterPanel : public QObject {
         }));
         Action(frame.get(), "actionSettings")->trigger();
         QVERIFY(driver.done());
-        QCOMPARE(frame->document().m_nFilterPreset, int(kFilterLpf4));
+        QCOMPARE(frame->Document().m_nFilterPreset, int(kFilterLpf4));
         QCOMPARE(plot->Taps().size(), std::size_t(511));
-        auto* caption = frame->filterDock()->findChild<QLabel*>(QStringLiteral("filterCaption"));
+        auto* caption = frame->FilterPanel()->findChild<QLabel*>(QStringLiteral("filterCaption"));
         QCOMPARE(caption->text(), QStringLiteral("低域通過フィルタ1/4"));
         QTRY_VERIFY(plot->Computations() >= 2);
         // Steps and rewinds repaint the document but leave the filter: nothing recomputed.
@@ -206,7 +209,8 @@ class TestFilterPanel : public QObject {
         }
         QVERIFY(deepest >= mag.bottom() - 2);
         const auto between = Rows(image, int(plot.XForFrequency(0.3)), mag, IsBlue);
-        QVERIFY(!between.empty() && between.back() < mag.bottom() - 20);
+        QVERIFY(!between.empty());
+        QVERIFY(between.back() < mag.bottom() - 20);
 
         // The delay's one stem at n = 5, from zero to one; nothing at n = 2.
         s.filter = kFilterDelay5;
@@ -271,12 +275,12 @@ class TestFilterPanel : public QObject {
             in[i] = i < 2000 ? int(i % 20) * 50 - 500 : (i % 2 ? 20000 : -20000);
         const QString inPath = Write(QStringLiteral("in.wav"), MakeWav(in));
         const QString outPath = m_dir.filePath(QStringLiteral("out.wav"));
-        SettingsValues s = frame->document().Settings();
+        SettingsValues s = frame->Document().Settings();
         s.filter = kFilterUser3;
         s.tap = {0, 1, 2};
         s.coef = {2.0, 0.0, 0.0};
         s.input = kInputFile;
-        frame->document().ApplySettings(s);
+        frame->Document().ApplySettings(s);
 
         QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
         QSignalSpy finished(frame.get(), &CMainFrame::fileRunFinished);
@@ -289,15 +293,15 @@ class TestFilterPanel : public QObject {
         QCOMPARE(finished.at(0).at(0).toString(), inPath);
         QCOMPARE(finished.at(0).at(1).toString(), outPath);
 
-        FilterDock* dock = frame->filterDock();
+        FilterDock* dock = frame->FilterPanel();
         QVERIFY(dock->isVisible());
         WavePanel* panel = dock->Waves();
         QCOMPARE(dock->Tabs()->currentWidget(), panel);
         QCOMPARE(dock->Plot()->SampleRate(), 8000);
         QVERIFY(panel->HasRun());
-        QCOMPARE(panel->ClippedCount(), std::size_t(2000));
+        QCOMPARE(panel->FullScaleCount(), std::size_t(2000));
 
-        // The output's clip marks over the loud half only; its waveform spans the scale.
+        // The output's full-scale marks over the loud half only; its waveform spans the scale.
         WaveView* outView = panel->View(WavePanel::Output);
         outView->resize(400, 80);
         const QImage image = Paint(outView);
@@ -305,9 +309,13 @@ class TestFilterPanel : public QObject {
         QVERIFY(Rows(image, outView->XForSample(1000), r, IsRed).empty());
         QVERIFY(!Rows(image, outView->XForSample(3000), r, IsRed).empty());
         const auto loud = Rows(image, outView->XForSample(3000), r, IsBlue);
-        QVERIFY(!loud.empty() && loud.front() <= r.top() + 8 && loud.back() >= r.bottom() - 8);
+        QVERIFY(!loud.empty());
+        QVERIFY(loud.front() <= r.top() + 8);
+        QVERIFY(loud.back() >= r.bottom() - 8);
         const auto quiet = Rows(image, outView->XForSample(1000), r, IsBlue);
-        QVERIFY(!quiet.empty() && quiet.front() > r.top() + 20 && quiet.back() < r.bottom() - 20);
+        QVERIFY(!quiet.empty());
+        QVERIFY(quiet.front() > r.top() + 20);
+        QVERIFY(quiet.back() < r.bottom() - 20);
 
         // Playback: what the sink is given, the moving line, switching at the same moment.
         auto log = std::make_shared<AudioLog>();
@@ -365,18 +373,18 @@ class TestFilterPanel : public QObject {
         const QString stereo = Write(QStringLiteral("stereo.wav"),
                                      ToQByteArray(test::MakeWav({1, 2, 22050}, test::Bytes(8))));
         {
-            ModalDriver driver{ModalDriver::TypeFileName(at11025),
-                               ModalDriver::Press(QMessageBox::Ok),
-                               ModalDriver::On<QFileDialog>(&ModalDriver::Close)};
+            ModalDriver cancelled{ModalDriver::TypeFileName(at11025),
+                                  ModalDriver::Press(QMessageBox::Ok),
+                                  ModalDriver::On<QFileDialog>(&ModalDriver::Close)};
             Action(frame.get(), "actionRunFile")->trigger();
-            QVERIFY(driver.done());
+            QVERIFY(cancelled.done());
             QCOMPARE(dock->Plot()->SampleRate(), 11025);
         }
         {
-            ModalDriver driver{ModalDriver::TypeFileName(stereo),
-                               ModalDriver::Press(QMessageBox::Ok)};
+            ModalDriver refused{ModalDriver::TypeFileName(stereo),
+                                ModalDriver::Press(QMessageBox::Ok)};
             Action(frame.get(), "actionRunFile")->trigger();
-            QVERIFY(driver.done());
+            QVERIFY(refused.done());
             QCOMPARE(dock->Plot()->SampleRate(), 22050);
         }
         QCOMPARE(finished.count(), 1);

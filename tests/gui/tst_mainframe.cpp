@@ -61,9 +61,9 @@ class TestMainFrame : public QObject {
                                      "ﾍﾙﾌﾟ(&H)|Ravelinについて (&A)..."}));
 
         QStringList buttons;
-        for (QAction* a : m_frame->toolBar()->actions())
+        for (QAction* a : m_frame->ToolBar()->actions())
             buttons << (a->isSeparator() ? QStringLiteral("---")
-                                         : m_frame->toolBar()->widgetForAction(a)->toolTip());
+                                         : m_frame->ToolBar()->widgetForAction(a)->toolTip());
         QCOMPARE(
             buttons,
             (QStringList{"アニメーションの結果をテキストファイルに保存", "---", "印刷", "---",
@@ -73,24 +73,28 @@ class TestMainFrame : public QObject {
                          "Ravelinについて"}));
 
         auto* ready = m_frame->statusBar()->findChild<QLabel*>(QStringLiteral("paneMessage"));
-        QVERIFY(ready && ready->isVisible());
+        QVERIFY(ready);
+        QVERIFY(ready->isVisible());
         QCOMPARE(ready->text(), QStringLiteral("ﾚﾃﾞｨ"));
     }
 
     void viewMenuTogglesTheBars()
     {
         const std::pair<const char*, QWidget*> toggles[] = {
-            {"actionViewToolBar", m_frame->toolBar()},
+            {"actionViewToolBar", m_frame->ToolBar()},
             {"actionViewStatusBar", m_frame->statusBar()}};
         for (const auto& [name, bar] : toggles) {
-            QVERIFY(Act(name)->isChecked() && bar->isVisible());
+            QVERIFY(Act(name)->isChecked());
+            QVERIFY(bar->isVisible());
             Act(name)->trigger();
-            QVERIFY(!Act(name)->isChecked() && !bar->isVisible());
+            QVERIFY(!Act(name)->isChecked());
+            QVERIFY(!bar->isVisible());
             Act(name)->trigger();
-            QVERIFY(Act(name)->isChecked() && bar->isVisible());
+            QVERIFY(Act(name)->isChecked());
+            QVERIFY(bar->isVisible());
         }
         // Hidden some other way (the tool bar's context menu): the item follows.
-        m_frame->toolBar()->hide();
+        m_frame->ToolBar()->hide();
         QVERIFY(!Act("actionViewToolBar")->isChecked());
     }
 
@@ -130,7 +134,7 @@ class TestMainFrame : public QObject {
             paths << MakeFile(QStringLiteral("file%1.txt").arg(i));
             QVERIFY(m_frame->OpenDocumentFile(paths.last()));
         }
-        QCOMPARE(m_frame->recentFiles().Files(),
+        QCOMPARE(m_frame->RecentFiles().Files(),
                  (QStringList{paths[5], paths[4], paths[3], paths[2]}));
         QVERIFY(Act("actionFileMru4")->isVisible());
         QVERIFY(Act("actionFileMru4")->text().endsWith(QStringLiteral("file3.txt")));
@@ -138,9 +142,9 @@ class TestMainFrame : public QObject {
         // A listed file moves to the front, without a copy; the next start reads the list.
         QVERIFY(m_frame->OpenDocumentFile(paths[3]));
         const QStringList expected{paths[3], paths[5], paths[4], paths[2]};
-        QCOMPARE(m_frame->recentFiles().Files(), expected);
+        QCOMPARE(m_frame->RecentFiles().Files(), expected);
         m_frame.reset();
-        QCOMPARE(CMainFrame().recentFiles().Files(), expected);
+        QCOMPARE(CMainFrame().RecentFiles().Files(), expected);
     }
 
     void unopenableFileArgumentEndsStartUp()

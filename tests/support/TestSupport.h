@@ -3,9 +3,9 @@
 #pragma once
 
 #include "engine/RavelinDoc.h"
-#include "files/UserPrompts.h"
 #include "files/WavHeader.h"
 #include "support/WavFiles.h"
+#include "words/UserPrompts.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,0 +1,90 @@
+#include "words/FileCommands.h"
+
+#include "engine/Commands.h"
+#include "engine/RavelinDoc.h"
+#include "files/TextExport.h"
+#include "words/UserPrompts.h"
+#include "words/Words.h"
+
+namespace ravelin {
+
+namespace {
+
+// Sets the run mode for the duration of the run and back to idle on every path.
+class RunModeScope {
+  public:
+    explicit RunModeScope(CRavelinDoc& doc) : m_doc(doc) { m_doc.m_nRunMode = kRunFile; }
+    ~RunModeScope() { m_doc.m_nRunMode = kRunIdle; }
+    RunModeScope(const RunModeScope&) = delete;
+    RunModeScope& operator=(const RunModeScope&) = delete;
+
+  private:
+    CRavelinDoc& m_doc;
+};
+
+} // namespace
+
+RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report)
+{
+    RunModeScope mode(doc);
+    FileRunReport ignored;
+    FileRunReport& told = report ? *report : ignored;
+    told = {};
+    if (!doc.LoadFilePreset()) {
+        prompts.ShowMessage(filerun::kFilterMemory, "", MessageIcon::Error);
+        return RunResult::Refused;
+    }
+
+    const auto chosen = prompts.AskOpenPath(filerun::kOpenTitle, filerun::kFilter);
+    if (!chosen || chosen->empty())
+        return RunResult::Cancelled;
+    told.inputPath = *chosen;
+
+    WavInput input;
+    if (!input.Open(*chosen)) {
+        prompts.ShowMessage(FaultText(input.Fault(), input.Path(), input.Header()), "",
+                            MessageIcon::Error);
+        return RunResult::Refused;
+    }
+    prompts.ShowMessage(InformationText(input.Path(), input.Header()), filerun::kInfoCaption,
+                        MessageIcon::None);
+
+    const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
+    if (!saveAs || saveAs->empty())
+        return RunResult::Cancelled;
+    told.outputPath = *saveAs;
+
+    const FileRunOutcome outcome = FilterWavFile(
+        doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
+            return prompts.Progress(done, total);
+        });
+    switch (outcome.result) {
+    case RunResult::Done:
+        told.clip = outcome.clip;
+        prompts.ShowMessage(CompletionText(outcome), *saveAs, MessageIcon::None);
+        break;
+    case RunResult::Refused:
+    case RunResult::Failed:
+        prompts.ShowMessage(FaultText(outcome.fault, outcome.faultPath, outcome.input), "",
+                            MessageIcon::Error);
+        break;
+    case RunResult::Cancelled:
+        break;
+    }
+    return outcome.result;
+}
+
+RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)
+{
+    const auto path = prompts.AskSavePath(textexport::kSaveTitle, textexport::kFilter);
+    if (!path || path->empty())
+        return RunResult::Cancelled;
+    const FileFault fault = WriteTextExport(doc, *path);
+    if (fault != FileFault::None) {
+        prompts.ShowMessage(FaultText(fault, *path), "", MessageIcon::Error);
+        return RunResult::Failed;
+    }
+    return RunResult::Done;
+}
+
+} // namespace ravelin

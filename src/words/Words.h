@@ -1,0 +1,60 @@
+#pragma once
+
+#include "engine/Presets.h"
+#include "files/FileRun.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace ravelin {
+
+// The settings dialog's caption of each preset, in the presets' order.
+inline constexpr std::array<std::string_view, kFilterCount> kFilterCaptions = {
+    "通過δ(t)",
+    "ディレイδ(t-5)",
+    "エコー0.8δ(t)+0.2δ(t-5)",
+    "移動平均５",
+    "一次遅れ要素",
+    "二次遅れ要素",
+    "ディレイδ(t-1023) *",
+    "エコー0.9δ(t)+0.2δ(t-1023) *",
+    "低域通過フィルタ1/4",
+    "低域通過フィルタ1/8",
+    "低域通過フィルタ1/20",
+    "ユーザ設定３タップ係数フィルタ",
+};
+inline constexpr std::array<std::string_view, kInputCount> kInputCaptions = {
+    "単位インパルス関数",
+    "２×単位インパルス関数",
+    "単純テスト信号",
+    "ファイルデータ *",
+};
+
+// The information box: the input's path and header fields, one "\n"-ended line each.
+std::string InformationText(const std::string& path, const WavHeader& header);
+
+// The error message of a fault concerning path. A refused channel count or sample
+// width is told after the information text of header.
+std::string FaultText(FileFault fault, const std::string& path, const WavHeader& header = {});
+
+// The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
+// by a line saying how many and where the first was.
+std::string CompletionText(const FileRunOutcome& outcome);
+
+// The texts the run shows, for the callers that word their own dialogs.
+namespace filerun {
+inline constexpr const char* kOpenTitle = "モノラル*.wavの読み込み";
+inline constexpr const char* kSaveTitle = "*.wavへの保存";
+inline constexpr const char* kFilter = "wav Files(*.wav)|*.wav|All Files(*.*)|*.*||";
+inline constexpr const char* kInfoCaption = "入力ファイル情報";
+inline constexpr const char* kDoneText = "ファイル保存が終了しました";
+inline constexpr const char* kFilterMemory = "error .... can't allocate memory for the filter\n";
+} // namespace filerun
+
+namespace textexport {
+inline constexpr const char* kSaveTitle = "アニメーション結果の*.txtへの保存";
+inline constexpr const char* kFilter = "Text File(*.txt)|*.txt|All Files(*.*)|*.*||";
+} // namespace textexport
+
+} // namespace ravelin

@@ -1,0 +1,2 @@
+// Must not build: the engine sees no layer above it.
+#include "files/WavHeader.h"
