@@ -3,6 +3,7 @@
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "view/FilterPlot.h"
+#include "view/ResponseControls.h"
 #include "view/WavePanel.h"
 
 #include <QLabel>
@@ -36,6 +37,7 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_plot = new FilterPlot(responsePage);
     m_plot->setObjectName(QStringLiteral("filterPlot"));
     layout->addWidget(m_caption);
+    layout->addWidget(new ResponseControls(m_plot, responsePage));
     layout->addWidget(m_plot, 1);
     m_tabs->addTab(responsePage, QStringLiteral("周波数特性"));
 
