@@ -9,9 +9,9 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numbers>
-#include <sstream>
 
 namespace ravelin {
 
@@ -72,15 +72,14 @@ QColor OutputColour(const QPalette& pal)
     return Blend(pal.color(QPalette::Base), pal.color(QPalette::LinkVisited), 0.75);
 }
 
+// The shortest text that reads back as the same double, with a "." whatever the locale.
 std::string CsvNumber(double v)
 {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.precision(17);
     if (std::isnan(v))
         return "";
-    out << v;
-    return out.str();
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, result.ptr);
 }
 
 bool Exporting(const QWidget* w)
