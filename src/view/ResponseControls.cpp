@@ -21,6 +21,7 @@ ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
     m_time = new QComboBox(this);
     m_time->setObjectName(QStringLiteral("timeView"));
     m_time->addItems({QStringLiteral("インパルス応答"), QStringLiteral("ステップ応答")});
+    m_time->setAccessibleName(QStringLiteral("時間応答の表示"));
     auto* timeLabel = new QLabel(QStringLiteral("時間(&T):"), this);
     timeLabel->setBuddy(m_time);
 
@@ -28,6 +29,7 @@ ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
     m_frequency->setObjectName(QStringLiteral("frequencyView"));
     m_frequency->addItems(
         {QStringLiteral("振幅特性"), QStringLiteral("位相特性"), QStringLiteral("群遅延")});
+    m_frequency->setAccessibleName(QStringLiteral("周波数特性の表示"));
     auto* frequencyLabel = new QLabel(QStringLiteral("周波数(&Q):"), this);
     frequencyLabel->setBuddy(m_frequency);
 

@@ -1,5 +1,7 @@
 #include "view/WaveView.h"
 
+#include "view/PlotExport.h"
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -127,6 +129,8 @@ void WaveView::contextMenuEvent(QContextMenuEvent* event)
     m_menuSample = std::min<std::int64_t>(m_menuSample, std::int64_t(m_span) - 1);
     QMenu menu(this);
     menu.addAction(m_animateHere);
+    menu.addSeparator();
+    AddExportActions(&menu, this, QStringLiteral("waveform"), {});
     menu.exec(event->globalPos());
 }
 
