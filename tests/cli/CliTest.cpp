@@ -73,19 +73,24 @@ TEST_F(Cli, HelpVersionAndPresets)
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
-    for (const auto& [args, word] : {std::pair("", "missing command"),
-                                     {"bogus", "'bogus'"},
-                                     {"filter -b in.wav o", "'-b'"},
-                                     {"filter --preset 12 in.wav o", "'12'"},
-                                     {"filter --taps 0,1 in.wav o", "'0,1'"},
-                                     {"filter --taps 0,1,8193 in.wav o", "'8193'"},
-                                     {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
-                                     {"filter --coefs nan,0,0 in.wav o", "'nan'"},
-                                     {"filter in.wav o --preset", "'--preset'"},
-                                     {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
-                                     {"filter in.wav ''", "empty file name"},
-                                     {"demo --input 7", "'7'"},
-                                     {"presets extra", "'extra'"}}) {
+    for (const auto& [args, word] :
+         {std::pair("", "missing command"),
+          {"bogus", "'bogus'"},
+          {"filter -b in.wav o", "'-b'"},
+          {"filter --preset 12 in.wav o", "'12'"},
+          {"filter --taps 0,1 in.wav o", "'0,1'"},
+          {"filter --taps 0,1,8193 in.wav o", "'8193'"},
+          {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
+          {"filter --coefs nan,0,0 in.wav o", "'nan'"},
+          {"filter in.wav o --preset", "'--preset'"},
+          {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
+          {"filter in.wav ''", "empty file name"},
+          {"demo --input 7", "'7'"},
+          {"demo --values 1,,2", "'1,,2'"},
+          {"demo --values 1,inf", "'1,inf'"},
+          {"demo --values 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "1 to 20"},
+          {"demo --values 1 --input test", "both"},
+          {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
@@ -151,7 +156,16 @@ TEST_F(Cli, FilterAndDemo)
               FormatTextExport(Finished(kFilterLag2, kInputImpulse), TextEncoding::Utf8, "\n"));
     EXPECT_EQ(Tool("demo").out,
               FormatTextExport(Finished(kFilterPass, kInputTest), TextEncoding::Utf8, "\n"));
-    for (const char* args : {"demo --preset lpf4 --input test", "demo --input file"}) {
+    // Values in place of an input preset: times -1 .. 18, zeros after the last given.
+    CRavelinDoc values;
+    values.m_nFilterPreset = kFilterEcho5;
+    values.SetFileDemoInput(std::vector<double>{0.5, -0.25, 0.125});
+    for (int i = 0; i < kDemoSteps; ++i)
+        values.Advance();
+    EXPECT_EQ(Tool("demo --preset echo5 --values 0.5,-0.25,0.125").out,
+              FormatTextExport(values, TextEncoding::Utf8, "\n"));
+    for (const char* args : {"demo --preset lpf4 --input test", "demo --input file",
+                             "demo --preset lpf4 --values 1"}) {
         const Outcome no = Tool(args);
         EXPECT_EQ(no.status, 1) << args;
         EXPECT_NE(no.err.find("is not a demonstration pair"), std::string::npos) << no.err;
