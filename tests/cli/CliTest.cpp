@@ -73,30 +73,34 @@ TEST_F(Cli, HelpVersionAndPresets)
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
-    for (const auto& [args, word] :
-         {std::pair("", "missing command"),
-          {"bogus", "'bogus'"},
-          {"filter -b in.wav o", "'-b'"},
-          {"filter --preset 12 in.wav o", "'12'"},
-          {"filter --taps 0,1 in.wav o", "'0,1'"},
-          {"filter --taps 0,1,8193 in.wav o", "'8193'"},
-          {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
-          {"filter --coefs nan,0,0 in.wav o", "'nan'"},
-          {"filter in.wav o --preset", "'--preset'"},
-          {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
-          {"filter in.wav ''", "empty file name"},
-          {"demo --input 7", "'7'"},
-          {"demo --values 1,,2", "'1,,2'"},
-          {"demo --values 1,inf", "'1,inf'"},
-          {"demo --values 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "1 to 20"},
-          {"demo --values 1 --input test", "both"},
-          {"presets extra", "'extra'"}}) {
+    for (const auto& [args, word] : {std::pair("", "missing command"),
+                                     {"bogus", "'bogus'"},
+                                     {"filter -b in.wav o", "'-b'"},
+                                     {"filter --preset 12 in.wav o", "'12'"},
+                                     {"filter --taps 0,1 in.wav o", "'0,1'"},
+                                     {"filter --taps 0,1,8193 in.wav o", "'8193'"},
+                                     {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
+                                     {"filter --coefs nan,0,0 in.wav o", "'nan'"},
+                                     {"filter in.wav o --preset", "'--preset'"},
+                                     {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
+                                     {"filter in.wav ''", "empty file name"},
+                                     {"demo --input 7", "'7'"},
+                                     {"demo --values 1,,2", "'1,,2'"},
+                                     {"demo --values 1,inf", "'1,inf'"},
+                                     {"demo --values 1 --input test", "both"},
+                                     {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ") && o.err.find(word) != std::string::npos &&
                     std::count(o.err.begin(), o.err.end(), '\n') == 1 && o.out.empty())
             << args << ": " << o.err;
     }
+    std::string values = "0";
+    for (int i = 1; i <= kDemoSteps; ++i)
+        values += ",0";
+    const Outcome tooMany = Tool("demo --values " + values); // 21 of them
+    EXPECT_EQ(tooMany.status, 2);
+    EXPECT_NE(tooMany.err.find("1 to 20"), std::string::npos) << tooMany.err;
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
