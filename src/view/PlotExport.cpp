@@ -82,6 +82,8 @@ bool SavePlotPicture(QWidget* plot, const QString& path)
     if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
+        // At the screen's resolution, so that the text keeps its size beside the lines.
+        svg.setResolution(plot->logicalDpiX());
         svg.setSize(plot->size());
         svg.setViewBox(QRect(QPoint(0, 0), plot->size()));
         svg.setTitle(plot->accessibleName());
