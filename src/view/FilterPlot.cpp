@@ -1090,12 +1090,13 @@ void FilterPlot::keyPressEvent(QKeyEvent* event)
 void FilterPlot::wheelEvent(QWheelEvent* event)
 {
     const QPointF at = event->position();
-    const int steps = event->angleDelta().y() / 120;
-    if (steps == 0) {
+    // A notch is 120; touchpads send smaller steps, which zoom in proportion.
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0) {
         event->ignore();
         return;
     }
-    const double factor = std::pow(kZoomStep, -steps);
+    const double factor = std::pow(kZoomStep, -notches);
     if (ImpulseRect().contains(at.toPoint())) {
         SetActivePane(Pane::Time);
         ZoomTime(factor, TapAt(at.x()));
