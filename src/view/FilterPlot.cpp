@@ -254,9 +254,10 @@ void FilterPlot::SetActivePane(Pane pane)
     if (pane == m_active)
         return;
     m_active = pane;
-    if (m_pointer) {
-        const QRect r = pane == Pane::Time ? ImpulseRect() : MagnitudeRect();
-        m_pointer = QPoint(r.center().x(), r.center().y());
+    // The keyboard's cursor follows into the plot chosen (a pointer already there stays).
+    const QRect r = pane == Pane::Time ? ImpulseRect() : MagnitudeRect();
+    if (m_pointer && !r.contains(*m_pointer)) {
+        m_pointer = r.center();
         UpdateReadout(*m_pointer);
     }
     Changed();
@@ -1117,10 +1118,13 @@ void FilterPlot::wheelEvent(QWheelEvent* event)
 void FilterPlot::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    m_pointer = at;
+    UpdateReadout(at);
     if (ImpulseRect().contains(at))
         SetActivePane(Pane::Time);
     else if (MagnitudeRect().contains(at))
         SetActivePane(Pane::Frequency);
+    update();
     if (event->button() == Qt::LeftButton)
         m_dragFrom = at;
     QWidget::mousePressEvent(event);
