@@ -11,6 +11,8 @@
 #include "view/WaveView.h"
 
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -140,6 +142,24 @@ class TestFileDemo : public QObject {
         QCOMPARE(cli.exitCode(), 0);
         QCOMPARE(cli.readAllStandardOutput().toStdString(),
                  FormatTextExport(doc, TextEncoding::Utf8, "\n"));
+
+        // The printed page shows the file's samples too.
+        const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+        QPrinter& printer = frame->printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        ModalDriver print(ModalDriver::On<QPrintDialog>([](QPrintDialog* d) { d->accept(); }));
+        Action(frame.get(), "actionFilePrint")->trigger();
+        QVERIFY(print.done());
+        QProcess text;
+        text.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                   {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(20000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (int i = 0; i < kDemoSteps; ++i)
+            QVERIFY2(
+                printed.contains(QString::asprintf("%.3f", doc.m_in[std::size_t(i)])),
+                qPrintable(QString::asprintf("time %d: %.3f", i - 1, doc.m_in[std::size_t(i)])));
 
         // Choosing an input preset in the settings returns to it.
         ModalDriver back(ModalDriver::On<QDialog>([](QDialog* dlg) {
