@@ -4,9 +4,12 @@
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "view/FilterPlot.h"
+#include "view/ResponseControls.h"
 #include "view/WavePanel.h"
+#include "view/WaveView.h"
 #include "words/Words.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QMainWindow>
 #include <QScreen>
@@ -36,6 +39,7 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_plot = new FilterPlot(responsePage);
     m_plot->setObjectName(QStringLiteral("filterPlot"));
     layout->addWidget(m_caption);
+    layout->addWidget(new ResponseControls(m_plot, responsePage));
     layout->addWidget(m_plot, 1);
     m_tabs->addTab(responsePage, QStringLiteral("周波数特性"));
 
@@ -43,6 +47,25 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_waves->setObjectName(QStringLiteral("wavePanel"));
     m_tabs->addTab(m_waves, QStringLiteral("波形と試聴"));
     setWidget(m_tabs);
+    // Either waveform starts the demonstration at the same sample of the input.
+    for (WaveView* view : {m_waves->View(WavePanel::Input), m_waves->View(WavePanel::Output)})
+        connect(view, &WaveView::animateFrom, this,
+                [this](std::int64_t sample) { emit animateFromFile(m_inputPath, sample); });
+    UpdateAnimateHere();
+}
+
+void FilterDock::UpdateAnimateHere()
+{
+    for (WaveView* view : {m_waves->View(WavePanel::Input), m_waves->View(WavePanel::Output)}) {
+        QAction* action = view->AnimateHereAction();
+        action->setEnabled(m_canAnimate && !m_inputPath.isEmpty());
+        // Says why it cannot start, in the menu itself.
+        action->setText(
+            m_canAnimate || m_inputPath.isEmpty()
+                ? QStringLiteral("この位置からアニメーション")
+                : QStringLiteral(
+                      "この位置からアニメーション（10 タップのフィルタを設定で選ぶと使えます）"));
+    }
 }
 
 void FilterDock::SetSettings(const SettingsValues& settings)
@@ -54,6 +77,8 @@ void FilterDock::SetSettings(const SettingsValues& settings)
         m_caption->setText(QStringLiteral("フィルタが選ばれていません"));
     }
     m_plot->SetTaps(FilePresetTaps(settings));
+    m_canAnimate = IsDemoFilter(settings.filter);
+    UpdateAnimateHere();
 }
 
 bool FilterDock::ShowIn(QMainWindow& window, bool show)
@@ -96,6 +121,8 @@ void FilterDock::SetSampleRate(int hz)
 void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath)
 {
     m_waves->LoadRun(inputPath, outputPath);
+    m_inputPath = inputPath;
+    UpdateAnimateHere();
     m_tabs->setCurrentWidget(m_waves);
 }
 

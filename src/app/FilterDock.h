@@ -3,6 +3,7 @@
 #include "engine/RavelinDoc.h"
 
 #include <QDockWidget>
+#include <cstdint>
 
 class QLabel;
 class QMainWindow;
@@ -30,6 +31,9 @@ class FilterDock : public QDockWidget {
     void ShowRun(const QString& inputPath, const QString& outputPath);
     void StopPlayback();
 
+    // Whether the settings' filter is one the ten-tap animation can show.
+    bool CanAnimate() const { return m_canAnimate; }
+
     FilterPlot* Plot() const { return m_plot; }
     WavePanel* Waves() const { return m_waves; }
     QTabWidget* Tabs() const { return m_tabs; }
@@ -46,7 +50,15 @@ class FilterDock : public QDockWidget {
     static bool LoadShown();
     static void SaveShown(bool shown);
 
+  signals:
+    // The waveforms' "この位置からアニメーション": the last run's input from this sample on.
+    void animateFromFile(const QString& inputPath, std::int64_t sample);
+
   private:
+    void UpdateAnimateHere();
+
+    QString m_inputPath;
+    bool m_canAnimate = false;
     QTabWidget* m_tabs = nullptr;
     QLabel* m_caption = nullptr;
     FilterPlot* m_plot = nullptr;

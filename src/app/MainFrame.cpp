@@ -328,6 +328,22 @@ void CMainFrame::CreateFilterDock()
                 m_filterDock->ShowRun(inputPath, outputPath);
                 ShowFilterDock(true);
             });
+    connect(m_filterDock, &FilterDock::animateFromFile, this, &CMainFrame::AnimateFromFile);
+}
+
+void CMainFrame::AnimateFromFile(const QString& inputPath, std::int64_t sample)
+{
+    std::vector<double> values;
+    if (sample < 0 || !IsDemoFilter(m_doc.m_nFilterPreset) ||
+        ReadScaledSamples(inputPath.toStdString(), std::uint64_t(sample), kDemoSteps, values) !=
+            WavReadResult::Ok) {
+        QMessageBox::warning(this, QString::fromUtf8(kAppTitle),
+                             QStringLiteral("%1 のサンプルを読めませんでした。").arg(inputPath));
+        return;
+    }
+    // The diagram takes the samples as its input and animates them from the start.
+    m_doc.SetFileDemoInput(values);
+    OnCommand(ID_TB_ANIMATE);
 }
 
 void CMainFrame::ShowFilterDock(bool show)

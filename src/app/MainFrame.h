@@ -67,6 +67,8 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void OnAppAbout();
     void OnRunFile();
     void OnFileSave();
+    // The demonstration on the samples of a file from `sample` on, animated at once.
+    void AnimateFromFile(const QString& inputPath, std::int64_t sample);
 
     // IDocListener
     void UpdateAllViews() override;

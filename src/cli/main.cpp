@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -102,7 +103,7 @@ std::string FilterHelp()
 std::string DemoHelp()
 {
     const CRavelinDoc defaults;
-    return "Usage: ravelin-cli demo [--preset P] [--input I] [-o FILE]\n"
+    return "Usage: ravelin-cli demo [--preset P] [--input I | --values V,...] [-o FILE]\n"
            "\n"
            "Runs the 20 steps of the ten-tap demonstration and prints the coefficients and\n"
            "the time/input/output table (UTF-8). With -o, writes the text file the desktop\n"
@@ -116,6 +117,9 @@ std::string DemoHelp()
            PresetChoice(kInputPresets, kDemoInputCount) + " (default " +
            std::string(kInputPresets[defaults.m_nInputPreset].name) +
            ")\n"
+           "  --values V,...  up to 20 input values for times -1 .. 18, comma-separated\n"
+           "               (zeros after the last), instead of an input preset: what the\n"
+           "               desktop program's \"この位置からアニメーション\" takes from a file\n"
            "  -o FILE      write the text file to FILE\n"
            "\n"
            "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
@@ -350,12 +354,33 @@ int RunFilter(ArgReader& args)
     return kExitOk;
 }
 
+// "0.5,-0.25,1e-3": 1 .. kDemoSteps finite numbers in the C locale's notation.
+std::optional<std::vector<double>> ParseValues(const std::string& text)
+{
+    std::vector<double> values;
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    while (true) {
+        double v = 0.0;
+        const auto [next, error] = std::from_chars(at, end, v);
+        if (error != std::errc() || !std::isfinite(v) || values.size() == kDemoSteps)
+            return std::nullopt;
+        values.push_back(v);
+        if (next == end)
+            return values;
+        if (*next != ',')
+            return std::nullopt;
+        at = next + 1;
+    }
+}
+
 int RunDemo(ArgReader& args)
 {
     CRavelinDoc doc;
     std::optional<std::string> outPath;
     std::string filterText(kFilterPresets[doc.m_nFilterPreset].name);
     std::string inputText(kInputPresets[doc.m_nInputPreset].name);
+    bool valuesGiven = false, inputGiven = false;
     const std::vector<Option> options{
         {"--preset", "",
          [&](std::string_view, std::string_view v) {
@@ -367,9 +392,22 @@ int RunDemo(ArgReader& args)
         {"--input", "",
          [&](std::string_view, std::string_view v) {
              inputText = v;
+             inputGiven = true;
              doc.m_nInputPreset = FindInputPreset(inputText);
              if (doc.m_nInputPreset < 0)
                  throw UsageError("unknown input preset '" + inputText + "'", "demo");
+         }},
+        {"--values", "",
+         [&](std::string_view, std::string_view v) {
+             const std::string text(v);
+             const std::optional<std::vector<double>> values = ParseValues(text);
+             if (!values)
+                 throw UsageError("'--values' takes 1 to " + std::to_string(kDemoSteps) +
+                                      " comma-separated numbers, not '" + text + "'",
+                                  "demo");
+             doc.SetFileDemoInput(*values);
+             inputText = "--values";
+             valuesGiven = true;
          }},
         {"--output", "-o",
          [&](std::string_view arg, std::string_view v) {
@@ -380,6 +418,8 @@ int RunDemo(ArgReader& args)
     };
     if (!ParseArguments(args, DemoHelp(), options))
         return kExitOk;
+    if (valuesGiven && inputGiven)
+        throw UsageError("'--input' and '--values' both choose the input", "demo");
     if (!doc.IsDemoPair()) {
         std::cerr << "ravelin-cli: '" << filterText << "' with '" << inputText
                   << "' is not a demonstration pair (filters 0.." << kDemoFilterCount - 1

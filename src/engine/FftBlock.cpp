@@ -10,6 +10,17 @@
 
 namespace ravelin {
 
+namespace {
+// Initialized before and destroyed after every filter with static storage, as it is
+// constant-initialized.
+constinit std::mutex planner;
+} // namespace
+
+std::mutex& FftwPlannerMutex()
+{
+    return planner;
+}
+
 // Why the FFT path gives Process's outputs
 // ----------------------------------------
 // An output is g(y) = clamp(trunc(y), lo, hi) of the sequential sum y, with a clamp flag;
@@ -52,10 +63,6 @@ constexpr double kFftCost = 8.0;
 constexpr double kRecheckCost = 15.0;
 // Automatic threading: the block must have at least this many segments.
 constexpr std::size_t kMinThreadSegments = 4;
-
-// FFTW's planner is not thread-safe. Initialized before and destroyed after every
-// filter with static storage, as it is constant-initialized.
-constinit std::mutex plannerMutex;
 
 // The FFT size for N taps; 0 for filters too long for this path (beyond any preset's).
 std::size_t SizeFor(std::size_t N)
@@ -154,7 +161,7 @@ FftBlock::~FftBlock()
 
 void FftBlock::DestroyPlans()
 {
-    std::lock_guard<std::mutex> lock(plannerMutex);
+    std::lock_guard<std::mutex> lock(FftwPlannerMutex());
     if (m_forward)
         fftw_destroy_plan(m_forward);
     if (m_backward)
@@ -219,7 +226,7 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
             return false;
         double* real = m_workers[0].real.Data();
         auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
-        std::lock_guard<std::mutex> lock(plannerMutex);
+        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
         // Estimated plans: measuring would cost more than a whole minute of filtering.
         const int size = static_cast<int>(L);
         m_forward = fftw_plan_dft_r2c_1d(size, real, spectrum, FFTW_ESTIMATE);

@@ -7,10 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 struct fftw_plan_s; // fftw3.h's plan, kept out of this header
 
 namespace ravelin {
+
+// FFTW's planner is not thread-safe: whoever makes or destroys a plan holds this.
+std::mutex& FftwPlannerMutex();
 
 // The FFT path of CStreamFilter::ProcessSamples for dense filters: every output by
 // overlap-save FFT convolution (FFTW, double precision), then those that lie within a

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 
 namespace ravelin {
@@ -31,17 +32,24 @@ FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int poi
     r.frequency.resize(count);
     r.magnitudeDb.resize(count);
     r.phase.resize(count);
+    r.groupDelay.resize(count);
     std::vector<double> re(count, 0.0), im(count, 0.0);
+    // The transform of n h[n] beside that of h[n]: the group delay is
+    // Re(DFT(n h) / DFT(h)), exact where a difference of phases would wrap.
+    std::vector<double> reN(count, 0.0), imN(count, 0.0);
     // Tap by tap, each point's sums still run in increasing tap order.
     for (std::size_t n = 0; n < taps.size(); ++n) {
         const double h = taps[n];
         if (h == 0.0)
             continue;
+        const double nh = static_cast<double>(n) * h;
         const std::uint64_t step = n % period;
         std::uint64_t m = 0;
         for (std::size_t k = 0; k < count; ++k) {
             re[k] += h * cosTable[m];
             im[k] -= h * sinTable[m];
+            reN[k] += nh * cosTable[m];
+            imN[k] -= nh * sinTable[m];
             m += step;
             if (m >= period)
                 m -= period;
@@ -52,8 +60,22 @@ FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int poi
         r.frequency[k] = 0.5 * static_cast<double>(k) / static_cast<double>(count - 1);
         r.magnitudeDb[k] = magnitude < 1e-15 ? kFloorDb : 20.0 * std::log10(magnitude);
         r.phase[k] = std::atan2(im[k], re[k]);
+        const double power = re[k] * re[k] + im[k] * im[k];
+        r.groupDelay[k] = magnitude < 1e-15 ? std::numeric_limits<double>::quiet_NaN()
+                                            : (reN[k] * re[k] + imN[k] * im[k]) / power;
     }
     return r;
+}
+
+std::vector<double> StepResponse(std::span<const double> taps)
+{
+    std::vector<double> s(taps.size());
+    double sum = 0.0;
+    for (std::size_t n = 0; n < taps.size(); ++n) {
+        sum += taps[n];
+        s[n] = sum;
+    }
+    return s;
 }
 
 int ResponsePointsFor(std::size_t taps)

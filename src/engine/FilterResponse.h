@@ -18,6 +18,8 @@ struct FrequencyResponse {
     std::vector<double> frequency;   // cycles per sample
     std::vector<double> magnitudeDb; // 20 log10 |H|, never below kFloorDb
     std::vector<double> phase;       // radians, -pi .. pi
+    // -d(phase)/d(omega) in samples; NaN where |H| is at the floor (no phase there).
+    std::vector<double> groupDelay;
 };
 
 // |H| below 1e-15 (rounding noise of a double sum) is reported as this.
@@ -26,6 +28,9 @@ inline constexpr double kFloorDb = -300.0;
 // points >= 2. Zero taps are skipped, so a long sparse filter (a delay, the user's
 // three taps) costs only its nonzero taps per point.
 FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int points);
+
+// s[n] = h[0] + ... + h[n]: the output for a unit step at time 0, summed in order.
+std::vector<double> StepResponse(std::span<const double> taps);
 
 // Enough points to resolve the ripples of a filter this long, within a bound.
 int ResponsePointsFor(std::size_t taps);

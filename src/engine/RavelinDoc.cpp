@@ -72,6 +72,10 @@ void CRavelinDoc::ApplyDemoFilterPreset()
 
 void CRavelinDoc::ApplyDemoInputPreset()
 {
+    if (m_bFileInput) {
+        std::copy(m_dFileInput.begin(), m_dFileInput.end(), m_in.begin());
+        return;
+    }
     if (!IsDemoInput(m_nInputPreset))
         return;
     // Index 1 holds time 0.
@@ -93,9 +97,18 @@ bool CRavelinDoc::LoadFilePreset()
     return true;
 }
 
+void CRavelinDoc::SetFileDemoInput(std::span<const double> values)
+{
+    m_dFileInput.fill(0.0);
+    std::copy_n(values.begin(), std::min<std::size_t>(values.size(), kDemoSteps),
+                m_dFileInput.begin());
+    m_bFileInput = true;
+    Reset();
+}
+
 bool CRavelinDoc::IsDemoPair() const
 {
-    return IsDemoFilter(m_nFilterPreset) && IsDemoInput(m_nInputPreset);
+    return IsDemoFilter(m_nFilterPreset) && (m_bFileInput || IsDemoInput(m_nInputPreset));
 }
 
 SettingsValues CRavelinDoc::Settings() const
@@ -109,6 +122,9 @@ void CRavelinDoc::ApplySettings(const SettingsValues& values)
     m_nInputPreset = values.input;
     m_dUserCoef = values.coef;
     m_nUserTap = values.tap;
+    // Choosing an input preset ends the demonstration on a file's samples.
+    if (values.input != kInputFile)
+        m_bFileInput = false;
     m_nStep = 0;
     m_nRunMode = kRunIdle;
     Reset();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/Commands.h"
 #include "engine/Presets.h"
 #include "engine/StreamFilter.h"
 
 #include <array>
+#include <span>
 
 namespace ravelin {
 
@@ -53,7 +55,14 @@ class CRavelinDoc {
     void Flush();
 
     void ApplyDemoFilterPreset();
+    // The input preset, or the samples of a file while SetFileDemoInput holds.
     void ApplyDemoInputPreset();
+
+    // The demonstration's input becomes these values (the first kDemoSteps of them,
+    // zeros after fewer), times -1 .. 18 in order, and the demonstration starts over
+    // (as Reset). It stays until confirmed settings choose an input preset.
+    void SetFileDemoInput(std::span<const double> values);
+    bool HasFileDemoInput() const { return m_bFileInput; }
 
     // Loads m_nFilterPreset into m_filter. Returns false only when the filter's
     // memory could not be allocated; an unknown preset leaves m_filter as it was.
@@ -62,7 +71,8 @@ class CRavelinDoc {
     // The user filter's taps and coefficients, for FilterTaps.
     UserTaps UserFilter() const { return {m_nUserTap, m_dUserCoef}; }
 
-    // A demonstration filter with a demonstration input: what the animation can show.
+    // A demonstration filter with a demonstration input (a preset or a file's
+    // samples): what the animation can show.
     bool IsDemoPair() const;
 
     SettingsValues Settings() const;
@@ -92,6 +102,9 @@ class CRavelinDoc {
     std::array<double, 3> m_dUserCoef = UserTaps{}.coef;
     // The file run's filter, loaded by LoadFilePreset.
     CStreamFilter m_filter;
+    // The file's samples the demonstration takes as its input, while m_bFileInput.
+    std::array<double, kDemoSteps> m_dFileInput{};
+    bool m_bFileInput = false;
 
   private:
     IDocListener* m_listener = nullptr;

@@ -61,6 +61,36 @@ WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
     return WavReadResult::Ok;
 }
 
+WavReadResult ReadScaledSamples(const std::string& path, std::uint64_t first, std::size_t count,
+                                std::vector<double>& out)
+{
+    out.assign(count, 0.0);
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return WavReadResult::CantOpen;
+    WavHeader header;
+    if (header.ReadWavHeader(file.get()) != 0 || header.Channels() != 1 ||
+        (header.BitsPerSample() != 8 && header.BitsPerSample() != 16) ||
+        header.BlockAlign() != header.BitsPerSample() / 8 || header.SampleRate() <= 0)
+        return WavReadResult::WrongFormat;
+    const std::uint64_t width = static_cast<std::uint64_t>(header.BitsPerSample() / 8);
+    const std::uint64_t declared = header.DataSize() / width;
+    if (first >= declared)
+        return WavReadResult::Ok;
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, declared - first));
+    if (fseeko(file.get(), static_cast<off_t>(first * width), SEEK_CUR) != 0)
+        return WavReadResult::Ok; // shorter than its header says: nothing there
+    std::vector<std::uint8_t> bytes(wanted * width);
+    // A file cut short gives fewer samples; the rest stay zero.
+    const std::size_t got = std::fread(bytes.data(), width, wanted, file.get());
+    for (std::size_t i = 0; i < got; ++i)
+        out[i] = width == 1 ? (static_cast<double>(bytes[i]) - 128.0) / 128.0
+                            : static_cast<double>(static_cast<std::int16_t>(
+                                  bytes[2 * i] | (bytes[2 * i + 1] << 8))) /
+                                  32768.0;
+    return WavReadResult::Ok;
+}
+
 int ReadWavSampleRate(const std::string& path)
 {
     FilePtr file(std::fopen(path.c_str(), "rb"));

@@ -23,6 +23,12 @@ enum class WavReadResult { Ok, CantOpen, WrongFormat, OutOfMemory };
 // samples, at most as many as the header declares.
 WavReadResult ReadWavSamples(const std::string& path, WavSamples& out);
 
+// `count` samples of path from sample `first` on, in the demonstration's units:
+// sample / 32768 for 16 bits, (byte - 128) / 128 for 8 bits; zeros past the last
+// sample the file has. Seeks, so a long file costs no more than a short one.
+WavReadResult ReadScaledSamples(const std::string& path, std::uint64_t first, std::size_t count,
+                                std::vector<double>& out);
+
 // The sample rate from the header of path; 0 when it is no WAV file or cannot be read.
 int ReadWavSampleRate(const std::string& path);
 

@@ -1,19 +1,30 @@
 #include "view/FilterPlot.h"
 
+#include "view/PlotExport.h"
+
+#include <QAccessibleWidget>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <numbers>
 
 namespace ravelin {
 
 namespace {
 
-constexpr double kRangeDb = 90.0;
-const QColor kCurve(0, 70, 200);
-const QColor kGrid(222, 222, 222);
-const QColor kCursor(200, 40, 40);
+constexpr double kDefaultRangeDb = 90.0;
+constexpr double kMinRangeDb = 0.01;
+constexpr double kMaxRangeDb = 400.0;
+// The narrowest views: a few taps, and a few response points.
+constexpr double kMinTapSpan = 4.0;
+constexpr double kZoomStep = 1.25;
+const QString kMinusInfinity = QStringLiteral("−∞ dB");
 
 // A tick step of 1, 2 or 5 times a power of ten giving at most `most` steps over span.
 double NiceStep(double span, int most)
@@ -34,12 +45,73 @@ QString Number(double v, int precision = 4)
     return QString::number(std::abs(v) < 1e-12 ? 0.0 : v, 'g', precision);
 }
 
+// Colours from the palette, so that a dark or high-contrast theme stays readable.
+QColor Blend(const QColor& a, const QColor& b, double share)
+{
+    return QColor::fromRgbF(float(a.redF() * (1 - share) + b.redF() * share),
+                            float(a.greenF() * (1 - share) + b.greenF() * share),
+                            float(a.blueF() * (1 - share) + b.blueF() * share));
+}
+
+QColor CurveColour(const QPalette& pal)
+{
+    return pal.color(QPalette::Link);
+}
+
+QColor GridColour(const QPalette& pal)
+{
+    return Blend(pal.color(QPalette::Base), pal.color(QPalette::Text), 0.13);
+}
+
+QColor InputColour(const QPalette& pal)
+{
+    return Blend(pal.color(QPalette::Base), pal.color(QPalette::Text), 0.45);
+}
+
+QColor OutputColour(const QPalette& pal)
+{
+    return Blend(pal.color(QPalette::Base), pal.color(QPalette::LinkVisited), 0.75);
+}
+
+// The shortest text that reads back as the same double, with a "." whatever the locale.
+std::string CsvNumber(double v)
+{
+    if (std::isnan(v))
+        return "";
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, result.ptr);
+}
+
+// Screen readers are told the plots are a chart, not an empty pane.
+QAccessibleInterface* ChartFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ravelin::FilterPlot") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+    return nullptr;
+}
+
+bool Exporting(const QWidget* w)
+{
+    return w->property(kExportingProperty).toBool();
+}
+
 } // namespace
 
 FilterPlot::FilterPlot(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    static const bool chartRole = [] {
+        QAccessible::installFactory(ChartFactory);
+        return true;
+    }();
+    Q_UNUSED(chartRole);
+    setAccessibleName(QStringLiteral("フィルタの応答"));
+    setToolTip(QStringLiteral("ホイール・＋/−: 横の拡大縮小　Ctrl+ホイール・↑/↓: 縦の拡大縮小\n"
+                              "ドラッグ・←/→: 移動とカーソル　Ctrl+←/→: 左右の図の切り替え\n"
+                              "ダブルクリック・0: 全体表示　右クリック: 保存"));
 }
 
 void FilterPlot::SetTaps(std::vector<double> taps)
@@ -47,10 +119,12 @@ void FilterPlot::SetTaps(std::vector<double> taps)
     if (taps == m_taps)
         return;
     m_taps = std::move(taps);
+    m_step = StepResponse(m_taps);
     m_dirty = true;
-    if (m_pointer)
-        UpdateReadout(*m_pointer);
-    update();
+    FitTime();
+    for (Range& r : m_values)
+        r.automatic = true;
+    Changed();
 }
 
 void FilterPlot::SetSampleRate(int hz)
@@ -59,19 +133,184 @@ void FilterPlot::SetSampleRate(int hz)
     if (hz == m_sampleRate)
         return;
     m_sampleRate = hz;
+    Changed();
+}
+
+void FilterPlot::SetSpectra(std::vector<double> inputDb, std::vector<double> outputDb, int rate)
+{
+    m_inputDb = std::move(inputDb);
+    m_outputDb = std::move(outputDb);
+    if (rate > 0)
+        m_sampleRate = rate;
+    m_values[std::size_t(FrequencyView::Magnitude)].automatic = true;
+    Changed();
+}
+
+void FilterPlot::SetTimeView(TimeView view)
+{
+    if (view == m_timeView)
+        return;
+    m_timeView = view;
+    Changed();
+}
+
+void FilterPlot::SetFrequencyView(FrequencyView view)
+{
+    if (view == m_frequencyView)
+        return;
+    m_frequencyView = view;
+    Changed();
+}
+
+void FilterPlot::SetLogFrequency(bool log)
+{
+    if (log == m_log)
+        return;
+    m_log = log;
+    if (m_log)
+        m_f0 = std::max(m_f0, LogFloor());
+    else if (m_f0 <= LogFloor() * 1.0001)
+        m_f0 = 0.0;
+    Changed();
+}
+
+void FilterPlot::SetDbRange(double top, double range)
+{
+    range = std::clamp(range, kMinRangeDb, kMaxRangeDb);
+    Range& r = m_values[std::size_t(FrequencyView::Magnitude)];
+    r = {top - range, top, false};
+    Changed();
+}
+
+double FilterPlot::DbTop()
+{
+    const Range& r = m_values[std::size_t(FrequencyView::Magnitude)];
+    return r.automatic ? TopDb() : r.hi;
+}
+
+double FilterPlot::DbRange()
+{
+    const Range& r = m_values[std::size_t(FrequencyView::Magnitude)];
+    if (r.automatic)
+        return HasSpectra() ? 2 * kDefaultRangeDb - 30.0 : kDefaultRangeDb;
+    return r.hi - r.lo;
+}
+
+void FilterPlot::ZoomPassBand()
+{
+    const FrequencyResponse& resp = Response();
+    if (resp.magnitudeDb.empty())
+        return;
+    const auto peakAt =
+        std::size_t(std::max_element(resp.magnitudeDb.begin(), resp.magnitudeDb.end()) -
+                    resp.magnitudeDb.begin());
+    const double peak = resp.magnitudeDb[peakAt];
+    std::size_t lo = peakAt, hi = peakAt;
+    while (lo > 0 && resp.magnitudeDb[lo - 1] >= peak - 3.0)
+        --lo;
+    while (hi + 1 < resp.magnitudeDb.size() && resp.magnitudeDb[hi + 1] >= peak - 3.0)
+        ++hi;
+    // The band plus a little on either side; the dB scale from its lowest to its highest.
+    double least = peak;
+    for (std::size_t k = lo; k <= hi; ++k)
+        least = std::min(least, resp.magnitudeDb[k]);
+    const double ripple = std::max(peak - least, 0.01);
+    const double pad = 0.1 * (resp.frequency[hi] - resp.frequency[lo]);
+    m_f0 = std::max(m_log ? LogFloor() : 0.0, resp.frequency[lo] - pad);
+    m_f1 = std::min(0.5, resp.frequency[hi] + pad);
+    if (m_f1 <= m_f0)
+        FitFrequency();
+    const double step = NiceStep(ripple, 4);
+    const double top = std::ceil((peak + 0.25 * ripple) / step) * step;
+    const double bottom = std::floor((least - 0.25 * ripple) / step) * step;
+    m_values[std::size_t(FrequencyView::Magnitude)] = {bottom, top, false};
+    m_frequencyView = FrequencyView::Magnitude;
+    Changed();
+}
+
+void FilterPlot::FitAll()
+{
+    FitTime();
+    FitFrequency();
+    for (Range& r : m_values)
+        r.automatic = true;
+    Changed();
+}
+
+void FilterPlot::FitTime()
+{
+    m_tap0 = -0.5;
+    m_tap1 = std::max<double>(1.0, double(m_taps.size())) - 0.5;
+}
+
+void FilterPlot::FitFrequency()
+{
+    m_f0 = m_log ? LogFloor() : 0.0;
+    m_f1 = 0.5;
+}
+
+void FilterPlot::SetActivePane(Pane pane)
+{
+    if (pane == m_active)
+        return;
+    m_active = pane;
+    // The keyboard's cursor follows into the plot chosen (a pointer already there stays).
+    const QRect r = pane == Pane::Time ? ImpulseRect() : MagnitudeRect();
+    if (m_pointer && !r.contains(*m_pointer)) {
+        m_pointer = r.center();
+        UpdateReadout(*m_pointer);
+    }
+    Changed();
+}
+
+void FilterPlot::Changed()
+{
     if (m_pointer)
         UpdateReadout(*m_pointer);
     update();
+    emit viewChanged();
+}
+
+double FilterPlot::LogFloor() const
+{
+    // The first response point above 0: the lowest frequency a log axis can show.
+    const double points =
+        m_dirty ? double(ResponsePointsFor(m_taps.size())) : double(m_response.frequency.size());
+    return 0.5 / std::max(1.0, points - 1.0);
 }
 
 const FrequencyResponse& FilterPlot::Response()
 {
     if (m_dirty) {
         m_response = ComputeFrequencyResponse(m_taps, ResponsePointsFor(m_taps.size()));
+        m_phaseDegrees.resize(m_response.phase.size());
+        for (std::size_t k = 0; k < m_response.phase.size(); ++k)
+            m_phaseDegrees[k] = m_response.magnitudeDb[k] <= kFloorDb
+                                    ? std::nan("")
+                                    : m_response.phase[k] * 180.0 / std::numbers::pi;
         m_dirty = false;
         ++m_computations;
     }
     return m_response;
+}
+
+const std::vector<double>& FilterPlot::FrequencyValues()
+{
+    const FrequencyResponse& resp = Response();
+    switch (m_frequencyView) {
+    case FrequencyView::Phase:
+        return m_phaseDegrees;
+    case FrequencyView::GroupDelay:
+        return resp.groupDelay;
+    case FrequencyView::Magnitude:
+        break;
+    }
+    return resp.magnitudeDb;
+}
+
+const std::vector<double>& FilterPlot::TimeValues() const
+{
+    return m_timeView == TimeView::Step ? m_step : m_taps;
 }
 
 QRect FilterPlot::ImpulseRect() const
@@ -86,7 +325,7 @@ QRect FilterPlot::MagnitudeRect() const
 {
     const int fh = fontMetrics().height();
     const int split = width() * 7 / 20;
-    const int left = split + 8 + fontMetrics().horizontalAdvance(QStringLiteral("-100")) + 6;
+    const int left = split + 8 + fontMetrics().horizontalAdvance(QStringLiteral("-100.0")) + 6;
     return QRect(QPoint(left, 2 * fh + 6), QPoint(width() - 16, height() - 2 * fh - 8));
 }
 
@@ -94,9 +333,13 @@ std::pair<double, double> FilterPlot::TapRange() const
 {
     double lo = 0.0;
     double hi = 0.0;
-    for (double h : m_taps) {
-        lo = std::min(lo, h);
-        hi = std::max(hi, h);
+    const std::vector<double>& values = TimeValues();
+    // The visible taps set the scale, so that a zoom shows small taps at full height.
+    const auto first = std::size_t(std::clamp(std::floor(m_tap0), 0.0, double(values.size())));
+    const auto last = std::size_t(std::clamp(std::ceil(m_tap1) + 1, 0.0, double(values.size())));
+    for (std::size_t n = first; n < last; ++n) {
+        lo = std::min(lo, values[n]);
+        hi = std::max(hi, values[n]);
     }
     if (hi - lo < 1e-12)
         hi = 1.0;
@@ -107,8 +350,13 @@ std::pair<double, double> FilterPlot::TapRange() const
 double FilterPlot::XForTap(double n) const
 {
     const QRect r = ImpulseRect();
-    const double count = std::max<double>(1.0, double(m_taps.size()));
-    return r.left() + (n + 0.5) * r.width() / count;
+    return r.left() + (n - m_tap0) / (m_tap1 - m_tap0) * r.width();
+}
+
+double FilterPlot::TapAt(double x) const
+{
+    const QRect r = ImpulseRect();
+    return m_tap0 + (x - r.left()) / std::max(1, r.width()) * (m_tap1 - m_tap0);
 }
 
 double FilterPlot::YForTap(double value) const
@@ -121,7 +369,21 @@ double FilterPlot::YForTap(double value) const
 double FilterPlot::XForFrequency(double cyclesPerSample) const
 {
     const QRect r = MagnitudeRect();
-    return r.left() + cyclesPerSample / 0.5 * r.width();
+    if (m_log) {
+        if (cyclesPerSample <= 0)
+            return r.left() - 1e6;
+        return r.left() + std::log(cyclesPerSample / m_f0) / std::log(m_f1 / m_f0) * r.width();
+    }
+    return r.left() + (cyclesPerSample - m_f0) / (m_f1 - m_f0) * r.width();
+}
+
+double FilterPlot::FrequencyAt(double x) const
+{
+    const QRect r = MagnitudeRect();
+    const double t = (x - r.left()) / std::max(1, r.width());
+    if (m_log)
+        return m_f0 * std::pow(m_f1 / m_f0, t);
+    return m_f0 + t * (m_f1 - m_f0);
 }
 
 double FilterPlot::TopDb()
@@ -130,15 +392,54 @@ double FilterPlot::TopDb()
     double peak = 0.0;
     for (double db : resp.magnitudeDb)
         peak = std::max(peak, db);
+    for (const auto* spectrum : {&m_inputDb, &m_outputDb})
+        for (double db : *spectrum)
+            peak = std::max(peak, db);
     return std::max(10.0, std::ceil(peak / 10.0) * 10.0);
+}
+
+FilterPlot::Range FilterPlot::AutoValueRange()
+{
+    switch (m_frequencyView) {
+    case FrequencyView::Magnitude: {
+        const double top = TopDb();
+        return {top - (HasSpectra() ? 2 * kDefaultRangeDb - 30.0 : kDefaultRangeDb), top, true};
+    }
+    case FrequencyView::Phase:
+        return {-180.0, 180.0, true};
+    case FrequencyView::GroupDelay:
+        break;
+    }
+    // Group delay: where the filter passes something (within 60 dB of its peak), so
+    // that the spikes beside its nulls do not squash the rest.
+    const FrequencyResponse& resp = Response();
+    double peak = kFloorDb;
+    for (double db : resp.magnitudeDb)
+        peak = std::max(peak, db);
+    double lo = 0.0, hi = 1.0;
+    for (std::size_t k = 0; k < resp.groupDelay.size(); ++k)
+        if (resp.magnitudeDb[k] > peak - 60.0 && std::isfinite(resp.groupDelay[k])) {
+            lo = std::min(lo, resp.groupDelay[k]);
+            hi = std::max(hi, resp.groupDelay[k]);
+        }
+    const double step = NiceStep(hi - lo, 5);
+    return {std::floor(lo / step) * step, std::ceil(hi * 1.05 / step) * step, true};
+}
+
+FilterPlot::Range& FilterPlot::ValueRange()
+{
+    Range& r = m_values[std::size_t(m_frequencyView)];
+    if (r.automatic)
+        r = AutoValueRange();
+    return r;
 }
 
 double FilterPlot::YForDb(double db)
 {
     const QRect r = MagnitudeRect();
-    const double top = TopDb();
-    const double clamped = std::clamp(db, top - kRangeDb, top);
-    return r.top() + (top - clamped) / kRangeDb * r.height();
+    const Range range = ValueRange();
+    const double clamped = std::clamp(db, range.lo, range.hi);
+    return r.top() + (range.hi - clamped) / (range.hi - range.lo) * r.height();
 }
 
 void FilterPlot::paintEvent(QPaintEvent*)
@@ -146,8 +447,15 @@ void FilterPlot::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.fillRect(rect(), palette().base());
     p.setPen(palette().text().color());
-    PaintImpulse(p, ImpulseRect());
-    PaintMagnitude(p, MagnitudeRect());
+    PaintTime(p, ImpulseRect());
+    PaintFrequency(p, MagnitudeRect());
+    // The description follows what was just drawn; a hidden plot computes nothing.
+    const QString summary = Summary();
+    if (summary != accessibleDescription())
+        setAccessibleDescription(summary);
+    if (Exporting(this))
+        return;
+    PaintFocus(p);
     if (m_readout.isEmpty() || !m_pointer)
         return;
     // The read-out in the top right corner of the plot under the pointer.
@@ -155,41 +463,59 @@ void FilterPlot::paintEvent(QPaintEvent*)
     const QFontMetrics fm = p.fontMetrics();
     const int w = fm.horizontalAdvance(m_readout) + 10;
     const QRect box(area.right() - w - 4, area.top() + 4, w, fm.height() + 4);
-    p.fillRect(box, QColor(255, 255, 225));
-    p.setPen(palette().text().color());
+    p.fillRect(box, palette().toolTipBase());
+    p.setPen(palette().toolTipText().color());
     p.drawRect(box.adjusted(0, 0, -1, -1));
     p.drawText(box, Qt::AlignCenter, m_readout);
 }
 
-void FilterPlot::PaintImpulse(QPainter& p, const QRect& area)
+void FilterPlot::PaintFocus(QPainter& p)
+{
+    if (!hasFocus())
+        return;
+    // The plot the keys act on, framed in the highlight colour.
+    const QRect area = m_active == Pane::Time ? ImpulseRect() : MagnitudeRect();
+    p.setPen(QPen(palette().highlight().color(), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(area.adjusted(-3, -3, 2, 2));
+}
+
+void FilterPlot::PaintTime(QPainter& p, const QRect& area)
 {
     const QFontMetrics fm = p.fontMetrics();
-    p.setPen(palette().text().color());
+    const QColor text = palette().text().color();
+    const QColor grid = GridColour(palette());
+    const QColor curve = CurveColour(palette());
+    p.setPen(text);
     p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft,
-               QStringLiteral("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
+               m_timeView == TimeView::Step
+                   ? QStringLiteral("ステップ応答 s[n]（%1 タップ）").arg(m_taps.size())
+                   : QStringLiteral("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
 
     const auto [lo, hi] = TapRange();
     // Horizontal grid with values, then the zero line.
     const double step = NiceStep(hi - lo, 4);
-    p.setPen(kGrid);
     for (double v = std::ceil(lo / step) * step; v <= hi + 1e-12; v += step) {
         const int y = int(std::lround(YForTap(v)));
-        p.setPen(kGrid);
+        p.setPen(grid);
         p.drawLine(area.left(), y, area.right(), y);
-        p.setPen(palette().text().color());
+        p.setPen(text);
         p.drawText(QRect(0, y - fm.height() / 2, area.left() - 4, fm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, Number(v, 3));
     }
     const int zero = int(std::lround(YForTap(0.0)));
-    p.setPen(palette().text().color());
+    p.setPen(text);
     p.drawRect(area.adjusted(0, 0, -1, -1));
     p.drawLine(area.left(), zero, area.right(), zero);
 
-    // Tap numbers along the bottom.
-    const std::size_t count = m_taps.size();
+    // Tap numbers along the bottom, whole taps only.
+    const std::vector<double>& values = TimeValues();
+    const std::size_t count = values.size();
     if (count > 0) {
-        const double nStep = std::max(1.0, NiceStep(double(count - 1), 4));
-        for (double n = 0; n <= double(count - 1) + 1e-9; n += nStep) {
+        const double first = std::max(0.0, std::ceil(m_tap0));
+        const double last = std::min(double(count - 1), std::floor(m_tap1));
+        const double nStep = std::max(1.0, NiceStep(last - first, std::max(2, area.width() / 60)));
+        for (double n = std::ceil(first / nStep) * nStep; n <= last + 1e-9; n += nStep) {
             const int x = int(std::lround(XForTap(n)));
             p.drawLine(x, area.bottom(), x, area.bottom() + 3);
             p.drawText(QRect(x - 40, area.bottom() + 4, 80, fm.height()), Qt::AlignHCenter,
@@ -201,15 +527,20 @@ void FilterPlot::PaintImpulse(QPainter& p, const QRect& area)
 
     // Stems: one per tap while they fit, otherwise the extent of the taps in each
     // pixel column.
+    p.save();
+    p.setClipRect(area);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kCurve, 1));
+    p.setPen(QPen(curve, 1));
     const int columns = std::max(1, area.width());
-    if (count <= std::size_t(columns) / 2) {
-        const bool marks = count <= std::size_t(columns) / 6;
-        p.setBrush(kCurve);
-        for (std::size_t n = 0; n < count; ++n) {
+    const double visible = m_tap1 - m_tap0;
+    const auto first = std::size_t(std::clamp(std::floor(m_tap0), 0.0, double(count)));
+    const auto end = std::size_t(std::clamp(std::ceil(m_tap1) + 1, 0.0, double(count)));
+    if (visible <= double(columns) / 2) {
+        const bool marks = visible <= double(columns) / 6;
+        p.setBrush(curve);
+        for (std::size_t n = first; n < end; ++n) {
             const int x = int(XForTap(double(n)));
-            const int y = int(std::lround(YForTap(m_taps[n])));
+            const int y = int(std::lround(YForTap(values[n])));
             p.drawLine(x, zero, x, y);
             if (marks)
                 p.drawEllipse(QPoint(x, y), 2, 2);
@@ -217,102 +548,201 @@ void FilterPlot::PaintImpulse(QPainter& p, const QRect& area)
         p.setBrush(Qt::NoBrush);
     } else {
         std::vector<double> colLo(std::size_t(columns), 0.0), colHi(std::size_t(columns), 0.0);
-        for (std::size_t n = 0; n < count; ++n) {
-            const auto c =
-                std::min<std::size_t>(std::size_t(columns) - 1, n * std::size_t(columns) / count);
-            colLo[c] = std::min(colLo[c], m_taps[n]);
-            colHi[c] = std::max(colHi[c], m_taps[n]);
+        std::vector<bool> used(std::size_t(columns), false);
+        for (std::size_t n = first; n < end; ++n) {
+            const double c = std::floor((double(n) - m_tap0) / visible * columns);
+            if (c < 0 || c >= columns)
+                continue;
+            const auto i = std::size_t(c);
+            colLo[i] = std::min(colLo[i], values[n]);
+            colHi[i] = std::max(colHi[i], values[n]);
+            used[i] = true;
         }
         for (int c = 0; c < columns; ++c) {
-            if (colLo[std::size_t(c)] == 0.0 && colHi[std::size_t(c)] == 0.0)
+            const auto i = std::size_t(c);
+            if (!used[i] || (colLo[i] == 0.0 && colHi[i] == 0.0))
                 continue;
             const int x = area.left() + c;
-            p.drawLine(x, int(std::lround(YForTap(colLo[std::size_t(c)]))), x,
-                       int(std::lround(YForTap(colHi[std::size_t(c)]))));
+            p.drawLine(x, int(std::lround(YForTap(colLo[i]))), x,
+                       int(std::lround(YForTap(colHi[i]))));
         }
     }
+    p.restore();
 
-    if (m_pointer && area.contains(*m_pointer)) {
-        p.setPen(kCursor);
+    if (!Exporting(this) && m_pointer && area.contains(*m_pointer)) {
+        p.setPen(palette().highlight().color());
         p.drawLine(m_pointer->x(), area.top(), m_pointer->x(), area.bottom());
     }
 }
 
-void FilterPlot::PaintMagnitude(QPainter& p, const QRect& area)
+void FilterPlot::PaintCurve(QPainter& p, const QRect& area, const std::vector<double>& values,
+                            double wrap, const QColor& colour)
 {
-    const FrequencyResponse& resp = Response();
-    const QFontMetrics fm = p.fontMetrics();
-    const double top = TopDb();
-    p.setPen(palette().text().color());
-    p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft,
-               QStringLiteral("振幅特性 |H(f)| [dB]"));
-
-    // dB grid every 10 dB.
-    for (double db = top; db >= top - kRangeDb - 1e-9; db -= 10.0) {
-        const int y = int(std::lround(YForDb(db)));
-        p.setPen(kGrid);
-        p.drawLine(area.left(), y, area.right(), y);
-        p.setPen(palette().text().color());
-        p.drawText(QRect(area.left() - 60, y - fm.height() / 2, 56, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, Number(db));
-    }
-    // Frequency grid: Hz at the file's rate, otherwise cycles per sample.
-    const double span = m_sampleRate > 0 ? m_sampleRate / 2.0 : 0.5;
-    const double fStep = NiceStep(span, std::max(2, area.width() / 70));
-    for (double f = 0; f <= span + 1e-9; f += fStep) {
-        const int x = int(std::lround(XForFrequency(f / span * 0.5)));
-        p.setPen(kGrid);
-        p.drawLine(x, area.top(), x, area.bottom());
-        p.setPen(palette().text().color());
-        p.drawLine(x, area.bottom(), x, area.bottom() + 3);
-        p.drawText(QRect(x - 40, area.bottom() + 4, 80, fm.height()), Qt::AlignHCenter,
-                   Number(f, 6));
-    }
-    p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
-               Qt::AlignHCenter,
-               m_sampleRate > 0
-                   ? QStringLiteral("周波数 [Hz]（%1 Hz でサンプリング）").arg(m_sampleRate)
-                   : QStringLiteral("周波数 [サイクル/サンプル]"));
-    p.setPen(palette().text().color());
-    p.drawRect(area.adjusted(0, 0, -1, -1));
-
-    // The curve: in each pixel column the extent of the points that fall in it, so
-    // that fast ripples show as a band instead of aliasing.
-    const std::size_t points = resp.magnitudeDb.size();
+    // In each pixel column the extent of the points that fall in it, so that fast
+    // ripples show as a band instead of aliasing; between points when zoomed in.
+    const std::size_t points = values.size();
     if (points < 2)
         return;
-    p.save();
-    p.setClipRect(area);
-    p.setPen(QPen(kCurve, 1));
+    const double perCycle = 2.0 * double(points - 1); // point index per cycle/sample
+    p.setPen(QPen(colour, 1));
     const int columns = std::max(1, area.width());
-    int lastLo = -1;
-    int lastHi = -1;
-    std::size_t k = 0;
-    for (int c = 0; c < columns && k < points; ++c) {
-        const double fEnd = 0.5 * double(c + 1) / columns;
-        double dbLo = resp.magnitudeDb[k];
-        double dbHi = dbLo;
-        while (k < points && (resp.frequency[k] <= fEnd || c == columns - 1)) {
-            dbLo = std::min(dbLo, resp.magnitudeDb[k]);
-            dbHi = std::max(dbHi, resp.magnitudeDb[k]);
-            ++k;
+    double lastLo = std::nan(""), lastHi = std::nan("");
+    for (int c = 0; c < columns; ++c) {
+        const double fa = FrequencyAt(area.left() + c);
+        const double fb = FrequencyAt(area.left() + c + 1);
+        const double ka = std::max(0.0, fa * perCycle);
+        const double kb = std::min(double(points - 1), fb * perCycle);
+        if (ka > double(points - 1) || kb < 0)
+            continue;
+        double lo = INFINITY, hi = -INFINITY;
+        for (auto k = std::size_t(std::ceil(ka)); double(k) <= kb; ++k)
+            if (!std::isnan(values[k])) {
+                lo = std::min(lo, values[k]);
+                hi = std::max(hi, values[k]);
+            }
+        if (lo > hi) {
+            // No point inside this column: the straight line between its neighbours.
+            const double at = std::clamp(0.5 * (ka + kb), 0.0, double(points - 1));
+            const auto k0 = std::size_t(std::floor(at));
+            const std::size_t k1 = std::min(points - 1, k0 + 1);
+            const double v0 = values[k0], v1 = values[k1];
+            if (std::isnan(v0) || std::isnan(v1) || (wrap > 0 && std::abs(v1 - v0) > wrap / 2))
+                lo = hi = std::isnan(v0) ? v1 : v0;
+            else
+                lo = hi = v0 + (v1 - v0) * (at - double(k0));
+            if (std::isnan(lo)) {
+                lastLo = lastHi = std::nan("");
+                continue;
+            }
         }
-        int yTop = int(std::lround(YForDb(dbHi)));
-        int yBottom = int(std::lround(YForDb(dbLo)));
-        // Join with the previous column so the curve has no gaps.
-        if (lastLo >= 0) {
-            yTop = std::min(yTop, lastLo);
-            yBottom = std::max(yBottom, lastHi);
+        double top = hi, bottom = lo;
+        // Join with the previous column so the curve has no gaps, but not across a
+        // wrap of the phase.
+        if (!std::isnan(lastLo) &&
+            !(wrap > 0 && (std::abs(lo - lastHi) > wrap / 2 || std::abs(hi - lastLo) > wrap / 2))) {
+            top = std::max(top, lastLo);
+            bottom = std::min(bottom, lastHi);
         }
         const int x = area.left() + c;
-        p.drawLine(x, yTop, x, yBottom);
-        lastLo = int(std::lround(YForDb(dbLo)));
-        lastHi = int(std::lround(YForDb(dbHi)));
+        p.drawLine(x, int(std::lround(YForDb(top))), x, int(std::lround(YForDb(bottom))));
+        lastLo = lo;
+        lastHi = hi;
     }
+}
+
+void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    const QColor text = palette().text().color();
+    const QColor grid = GridColour(palette());
+    const Range range = ValueRange();
+    QString title;
+    switch (m_frequencyView) {
+    case FrequencyView::Magnitude:
+        title = HasSpectra() ? QStringLiteral("振幅特性 |H(f)| とファイルのスペクトル [dB]")
+                             : QStringLiteral("振幅特性 |H(f)| [dB]");
+        break;
+    case FrequencyView::Phase:
+        title = QStringLiteral("位相特性 ∠H(f) [度]");
+        break;
+    case FrequencyView::GroupDelay:
+        title = QStringLiteral("群遅延 τ(f) [サンプル]");
+        break;
+    }
+    p.setPen(text);
+    p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft, title);
+
+    // Value grid: 10 dB, 45 degrees, or a round step at any zoom.
+    const double span = range.hi - range.lo;
+    double vStep = NiceStep(span, std::max(2, area.height() / (fm.height() + 6)));
+    if (m_frequencyView == FrequencyView::Phase && range.lo == -180.0 && range.hi == 180.0)
+        vStep = 45.0;
+    const int decimals = std::max(0, -int(std::floor(std::log10(vStep))));
+    for (double v = std::ceil(range.lo / vStep - 1e-9) * vStep; v <= range.hi + vStep * 1e-6;
+         v += vStep) {
+        const int y = int(std::lround(YForDb(v)));
+        p.setPen(grid);
+        p.drawLine(area.left(), y, area.right(), y);
+        p.setPen(text);
+        p.drawText(QRect(area.left() - 80, y - fm.height() / 2, 76, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(std::abs(v) < vStep * 1e-6 ? 0.0 : v, 'f', decimals));
+    }
+    // Frequency grid: Hz at the file's rate, otherwise cycles per sample.
+    const double unit = m_sampleRate > 0 ? double(m_sampleRate) : 1.0;
+    if (m_log) {
+        // Decades with 2 and 5 between them while there is room.
+        const double lo = m_f0 * unit, hi = m_f1 * unit;
+        const bool fine = area.width() / std::max(1.0, std::log10(hi / lo)) > 120;
+        for (double decade = std::pow(10.0, std::floor(std::log10(lo))); decade <= hi;
+             decade *= 10) {
+            for (double m : {1.0, 2.0, 5.0}) {
+                const double f = m * decade;
+                if (f < lo * 0.9999 || f > hi * 1.0001 || (!fine && m != 1.0))
+                    continue;
+                const int x = int(std::lround(XForFrequency(f / unit)));
+                p.setPen(grid);
+                p.drawLine(x, area.top(), x, area.bottom());
+                p.setPen(text);
+                p.drawLine(x, area.bottom(), x, area.bottom() + 3);
+                p.drawText(QRect(x - 40, area.bottom() + 4, 80, fm.height()), Qt::AlignHCenter,
+                           Number(f, 6));
+            }
+        }
+    } else {
+        const double lo = m_f0 * unit, hi = m_f1 * unit;
+        const double fStep = NiceStep(hi - lo, std::max(2, area.width() / 70));
+        for (double f = std::ceil(lo / fStep - 1e-9) * fStep; f <= hi + fStep * 1e-6; f += fStep) {
+            const int x = int(std::lround(XForFrequency(f / unit)));
+            p.setPen(grid);
+            p.drawLine(x, area.top(), x, area.bottom());
+            p.setPen(text);
+            p.drawLine(x, area.bottom(), x, area.bottom() + 3);
+            p.drawText(QRect(x - 40, area.bottom() + 4, 80, fm.height()), Qt::AlignHCenter,
+                       Number(f, 6));
+        }
+    }
+    p.setPen(text);
+    p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
+               Qt::AlignHCenter,
+               (m_sampleRate > 0
+                    ? QStringLiteral("周波数 [Hz]（%1 Hz でサンプリング）").arg(m_sampleRate)
+                    : QStringLiteral("周波数 [サイクル/サンプル]")) +
+                   (m_log ? QStringLiteral("　対数軸") : QString()));
+    p.drawRect(area.adjusted(0, 0, -1, -1));
+
+    p.save();
+    p.setClipRect(area);
+    if (m_frequencyView == FrequencyView::Magnitude) {
+        PaintCurve(p, area, m_inputDb, 0.0, InputColour(palette()));
+        PaintCurve(p, area, m_outputDb, 0.0, OutputColour(palette()));
+    }
+    PaintCurve(p, area, FrequencyValues(), m_frequencyView == FrequencyView::Phase ? 360.0 : 0.0,
+               CurveColour(palette()));
     p.restore();
 
-    if (m_pointer && area.contains(*m_pointer)) {
-        p.setPen(kCursor);
+    if (m_frequencyView == FrequencyView::Magnitude && HasSpectra()) {
+        // The legend, bottom left inside the plot, so that colour is not the only key.
+        const std::array<std::pair<QString, QColor>, 3> keys{{
+            {QStringLiteral("入力"), InputColour(palette())},
+            {QStringLiteral("出力"), OutputColour(palette())},
+            {QStringLiteral("|H(f)|"), CurveColour(palette())},
+        }};
+        int x = area.left() + 8;
+        const int y = area.bottom() - fm.height() - 6;
+        for (const auto& [name, colour] : keys) {
+            const int w = fm.horizontalAdvance(name);
+            p.fillRect(QRect(x - 2, y, 24 + w + 6, fm.height() + 2), palette().base());
+            p.setPen(QPen(colour, 2));
+            p.drawLine(x, y + fm.height() / 2, x + 18, y + fm.height() / 2);
+            p.setPen(text);
+            p.drawText(QRect(x + 22, y, w + 2, fm.height()), Qt::AlignLeft, name);
+            x += 24 + w + 14;
+        }
+    }
+
+    if (!Exporting(this) && m_pointer && area.contains(*m_pointer)) {
+        p.setPen(palette().highlight().color());
         p.drawLine(m_pointer->x(), area.top(), m_pointer->x(), area.bottom());
     }
 }
@@ -324,36 +754,472 @@ void FilterPlot::UpdateReadout(const QPoint& at)
     const QRect imp = ImpulseRect();
     if (mag.contains(at)) {
         const FrequencyResponse& resp = Response();
-        const double f = std::clamp(double(at.x() - mag.left()) / mag.width() * 0.5, 0.0, 0.5);
-        const auto k = std::size_t(std::lround(f / 0.5 * double(resp.frequency.size() - 1)));
-        const double db = resp.magnitudeDb[k];
+        const double points = double(resp.frequency.size());
+        const double f = std::clamp(FrequencyAt(at.x()), 0.0, 0.5);
+        const auto k = std::size_t(std::lround(f / 0.5 * (points - 1)));
         const QString freq =
             m_sampleRate > 0 ? Number(resp.frequency[k] * m_sampleRate, 6) + QStringLiteral(" Hz")
                              : Number(resp.frequency[k], 4) + QStringLiteral(" サイクル/サンプル");
-        const QString gain = db <= kFloorDb ? QStringLiteral("-∞ dB")
-                                            : QString::number(db, 'f', 2) + QStringLiteral(" dB");
-        text = freq + QStringLiteral("  ") + gain;
+        const auto dB = [](double db) {
+            // No "-0.00" for a level that rounds to zero.
+            return db <= kFloorDb ? kMinusInfinity
+                                  : QString::number(std::abs(db) < 0.005 ? 0.0 : db, 'f', 2) +
+                                        QStringLiteral(" dB");
+        };
+        QString value;
+        switch (m_frequencyView) {
+        case FrequencyView::Magnitude:
+            value = dB(resp.magnitudeDb[k]);
+            break;
+        case FrequencyView::Phase:
+            value = std::isnan(m_phaseDegrees[k])
+                        ? QStringLiteral("位相なし（%1）").arg(kMinusInfinity)
+                        : QString::number(m_phaseDegrees[k], 'f', 1) + QStringLiteral("°");
+            break;
+        case FrequencyView::GroupDelay: {
+            const double tau = resp.groupDelay[k];
+            if (std::isnan(tau)) {
+                value = QStringLiteral("群遅延なし（%1）").arg(kMinusInfinity);
+            } else {
+                value = QString::number(tau, 'f', 2) + QStringLiteral(" サンプル");
+                if (m_sampleRate > 0)
+                    value += QStringLiteral("（%1 ms）")
+                                 .arg(QString::number(tau * 1000.0 / m_sampleRate, 'f', 3));
+            }
+            break;
+        }
+        }
+        text = freq + QStringLiteral("  ") + value;
+        if (m_frequencyView == FrequencyView::Magnitude && HasSpectra()) {
+            const auto bin = [f](const std::vector<double>& s) {
+                return s[std::size_t(std::lround(f / 0.5 * double(s.size() - 1)))];
+            };
+            if (!m_inputDb.empty())
+                text += QStringLiteral("  入力 ") + dB(bin(m_inputDb));
+            if (!m_outputDb.empty())
+                text += QStringLiteral("  出力 ") + dB(bin(m_outputDb));
+        }
     } else if (imp.contains(at) && !m_taps.empty()) {
-        const double count = double(m_taps.size());
-        const auto n = std::size_t(
-            std::clamp(double(at.x() - imp.left()) / imp.width() * count, 0.0, count - 1));
-        text = QStringLiteral("h[%1] = %2").arg(n).arg(Number(m_taps[n], 6));
+        const std::vector<double>& values = TimeValues();
+        const double count = double(values.size());
+        const auto n = std::size_t(std::clamp(std::round(TapAt(at.x())), 0.0, count - 1));
+        text = QStringLiteral("%1[%2] = %3")
+                   .arg(m_timeView == TimeView::Step ? QStringLiteral("s") : QStringLiteral("h"))
+                   .arg(n)
+                   .arg(Number(values[n], 6));
     }
     m_readout = text;
 }
 
+QString FilterPlot::Summary()
+{
+    if (m_taps.empty())
+        return QStringLiteral("フィルタが選ばれていません");
+    const FrequencyResponse& resp = Response();
+    const double unit = m_sampleRate > 0 ? double(m_sampleRate) : 1.0;
+    const QString unitName =
+        m_sampleRate > 0 ? QStringLiteral(" Hz") : QStringLiteral(" サイクル/サンプル");
+    const auto freq = [&](double f) { return Number(f * unit, 5) + unitName; };
+    const auto peakAt =
+        std::size_t(std::max_element(resp.magnitudeDb.begin(), resp.magnitudeDb.end()) -
+                    resp.magnitudeDb.begin());
+    const double peak = resp.magnitudeDb[peakAt];
+    QStringList parts;
+    parts << QStringLiteral("%1 タップ").arg(m_taps.size());
+    parts << QStringLiteral("最大 %1 dB（%2）")
+                 .arg(QString::number(peak, 'f', 2), freq(resp.frequency[peakAt]));
+    // The pass band from the peak to 3 dB down; the stop band from the first null
+    // beyond it, when the filter has one.
+    std::size_t hi = peakAt;
+    while (hi + 1 < resp.magnitudeDb.size() && resp.magnitudeDb[hi + 1] >= peak - 3.0)
+        ++hi;
+    std::size_t lo = peakAt;
+    while (lo > 0 && resp.magnitudeDb[lo - 1] >= peak - 3.0)
+        --lo;
+    if (hi + 1 < resp.magnitudeDb.size() || lo > 0) {
+        parts << QStringLiteral("通過域（−3 dB）%1〜%2")
+                     .arg(freq(resp.frequency[lo]), freq(resp.frequency[hi]));
+        std::size_t null = hi + 1;
+        while (null + 1 < resp.magnitudeDb.size() &&
+               resp.magnitudeDb[null + 1] <= resp.magnitudeDb[null])
+            ++null;
+        if (null + 1 < resp.magnitudeDb.size()) {
+            double stop = kFloorDb;
+            for (std::size_t k = null; k < resp.magnitudeDb.size(); ++k)
+                stop = std::max(stop, resp.magnitudeDb[k]);
+            if (stop < peak - 10.0)
+                parts << QStringLiteral("阻止域 %1 から最大 %2 dB")
+                             .arg(freq(resp.frequency[null]), QString::number(stop, 'f', 1));
+        }
+    }
+    if (HasSpectra())
+        parts << QStringLiteral("入力と出力のスペクトルを表示");
+    QString shown;
+    switch (m_frequencyView) {
+    case FrequencyView::Magnitude:
+        shown = QStringLiteral("振幅 %1〜%2 dB")
+                    .arg(Number(ValueRange().lo, 4), Number(ValueRange().hi, 4));
+        break;
+    case FrequencyView::Phase:
+        shown = QStringLiteral("位相");
+        break;
+    case FrequencyView::GroupDelay:
+        shown = QStringLiteral("群遅延");
+        break;
+    }
+    parts << QStringLiteral("表示: %1、%2〜%3%4")
+                 .arg(shown, Number(m_f0 * unit, 5), freq(m_f1),
+                      m_log ? QStringLiteral("（対数軸）") : QString());
+    parts << QStringLiteral("%1 n = %2〜%3")
+                 .arg(m_timeView == TimeView::Step ? QStringLiteral("ステップ応答")
+                                                   : QStringLiteral("インパルス応答"))
+                 .arg(std::max(0.0, std::ceil(m_tap0)))
+                 .arg(std::min(double(m_taps.size() - 1), std::floor(m_tap1)));
+    if (!m_readout.isEmpty())
+        parts << QStringLiteral("カーソル: ") + m_readout;
+    return parts.join(QStringLiteral("。")) + QStringLiteral("。");
+}
+
+std::string FilterPlot::TimeCsv() const
+{
+    std::string out = "n,h,step\n";
+    for (std::size_t n = 0; n < m_taps.size(); ++n)
+        out += std::to_string(n) + "," + CsvNumber(m_taps[n]) + "," + CsvNumber(m_step[n]) + "\n";
+    return out;
+}
+
+std::string FilterPlot::FrequencyCsv()
+{
+    const FrequencyResponse& resp = Response();
+    std::string out = m_sampleRate > 0 ? "frequency_hz" : "frequency_cycles_per_sample";
+    out += ",magnitude_db,phase_deg,group_delay_samples\n";
+    const double unit = m_sampleRate > 0 ? double(m_sampleRate) : 1.0;
+    for (std::size_t k = 0; k < resp.frequency.size(); ++k) {
+        // No level at all is written as an empty field, like an undefined phase.
+        const double db = resp.magnitudeDb[k] <= kFloorDb ? std::nan("") : resp.magnitudeDb[k];
+        out += CsvNumber(resp.frequency[k] * unit) + "," + CsvNumber(db) + "," +
+               CsvNumber(m_phaseDegrees[k]) + "," + CsvNumber(resp.groupDelay[k]) + "\n";
+    }
+    return out;
+}
+
+std::string FilterPlot::SpectraCsv() const
+{
+    std::string out = m_sampleRate > 0 ? "frequency_hz" : "frequency_cycles_per_sample";
+    out += ",input_db,output_db\n";
+    const std::size_t bins = std::max(m_inputDb.size(), m_outputDb.size());
+    const double unit = m_sampleRate > 0 ? double(m_sampleRate) : 1.0;
+    const auto field = [](const std::vector<double>& s, std::size_t k) {
+        return k < s.size() && s[k] > kFloorDb ? CsvNumber(s[k]) : std::string();
+    };
+    for (std::size_t k = 0; k < bins; ++k)
+        out += CsvNumber(0.5 * double(k) / double(std::max<std::size_t>(1, bins - 1)) * unit) +
+               "," + field(m_inputDb, k) + "," + field(m_outputDb, k) + "\n";
+    return out;
+}
+
+void FilterPlot::ZoomTime(double factor, double atTap)
+{
+    const double count = std::max(1.0, double(m_taps.size()));
+    const double whole = count;
+    double span = std::clamp((m_tap1 - m_tap0) * factor, std::min(kMinTapSpan, whole), whole);
+    const double share = (atTap - m_tap0) / (m_tap1 - m_tap0);
+    m_tap0 = atTap - share * span;
+    m_tap1 = m_tap0 + span;
+    PanTime(0);
+}
+
+void FilterPlot::PanTime(double pixels)
+{
+    const double count = std::max(1.0, double(m_taps.size()));
+    const double span = m_tap1 - m_tap0;
+    double start = m_tap0 + pixels / std::max(1, ImpulseRect().width()) * span;
+    start = std::clamp(start, -0.5, std::max(-0.5, count - 0.5 - span));
+    m_tap0 = start;
+    m_tap1 = start + span;
+}
+
+void FilterPlot::ZoomFrequency(double factor, double atX)
+{
+    const double floor = m_log ? LogFloor() : 0.0;
+    const double at = std::clamp(FrequencyAt(atX), floor, 0.5);
+    if (m_log) {
+        const double ratio = std::log(m_f1 / m_f0);
+        const double share = std::log(at / m_f0) / ratio;
+        double span = std::clamp(ratio * factor, 1e-3, std::log(0.5 / floor));
+        m_f0 = at / std::exp(share * span);
+        m_f1 = m_f0 * std::exp(span);
+    } else {
+        const double share = (at - m_f0) / (m_f1 - m_f0);
+        // At most one response point in every few pixels.
+        const double minimum = 4.0 * 0.5 / double(ResponsePointsFor(m_taps.size()));
+        const double span = std::clamp((m_f1 - m_f0) * factor, minimum, 0.5);
+        m_f0 = at - share * span;
+        m_f1 = m_f0 + span;
+    }
+    PanFrequency(0);
+}
+
+void FilterPlot::PanFrequency(double pixels)
+{
+    const double floor = m_log ? LogFloor() : 0.0;
+    const double t = pixels / std::max(1, MagnitudeRect().width());
+    if (m_log) {
+        double span = std::log(m_f1 / m_f0);
+        span = std::min(span, std::log(0.5 / floor));
+        double start = std::log(m_f0) + t * span;
+        start = std::clamp(start, std::log(floor), std::log(0.5) - span);
+        m_f0 = std::exp(start);
+        m_f1 = std::exp(start + span);
+    } else {
+        const double span = std::min(m_f1 - m_f0, 0.5);
+        const double start = std::clamp(m_f0 + t * span, 0.0, 0.5 - span);
+        m_f0 = start;
+        m_f1 = start + span;
+    }
+}
+
+void FilterPlot::ZoomValues(double factor)
+{
+    Range& r = ValueRange();
+    const double span = r.hi - r.lo;
+    double next = span * factor;
+    if (m_frequencyView == FrequencyView::Magnitude)
+        next = std::clamp(next, kMinRangeDb, kMaxRangeDb);
+    next = std::max(next, 1e-6);
+    // The top stays where it is for dB, where the curve's peak usually sits; the
+    // middle stays for the others.
+    if (m_frequencyView == FrequencyView::Magnitude) {
+        r.lo = r.hi - next;
+    } else {
+        const double mid = 0.5 * (r.lo + r.hi);
+        r.lo = mid - next / 2;
+        r.hi = mid + next / 2;
+    }
+    r.automatic = false;
+}
+
+void FilterPlot::MoveCursor(int pixels)
+{
+    const QRect area = m_active == Pane::Time ? ImpulseRect() : MagnitudeRect();
+    QPoint at = m_pointer && area.contains(*m_pointer) ? *m_pointer : area.center();
+    if (m_active == Pane::Time && m_pointer && area.contains(*m_pointer) && std::abs(pixels) == 1) {
+        // One tap at a time when the arrows step through the stems.
+        const double n = std::round(TapAt(at.x())) + pixels;
+        const double x = XForTap(n);
+        at.setX(int(std::lround(x)) == at.x() ? at.x() + pixels : int(std::lround(x)));
+    } else {
+        at.setX(at.x() + pixels);
+    }
+    // Scroll when the cursor would leave the plot.
+    if (at.x() < area.left() || at.x() > area.right()) {
+        const int over = at.x() < area.left() ? at.x() - area.left() : at.x() - area.right();
+        if (m_active == Pane::Time)
+            PanTime(over);
+        else
+            PanFrequency(over);
+        at.setX(std::clamp(at.x(), area.left(), area.right()));
+    }
+    m_pointer = at;
+}
+
+void FilterPlot::keyPressEvent(QKeyEvent* event)
+{
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const QRect area = m_active == Pane::Time ? ImpulseRect() : MagnitudeRect();
+    const int cursorX = m_pointer && area.contains(*m_pointer) ? m_pointer->x() : area.center().x();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int sign = event->key() == Qt::Key_Left ? -1 : 1;
+        if (ctrl) {
+            SetActivePane(sign < 0 ? Pane::Time : Pane::Frequency);
+            if (!m_pointer)
+                MoveCursor(0);
+        } else {
+            MoveCursor(sign * (shift ? 10 : 1));
+        }
+        break;
+    }
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        MoveCursor(0);
+        m_pointer->setX(event->key() == Qt::Key_Home ? area.left() : area.right());
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus: {
+        const double factor = event->key() == Qt::Key_Minus ? 2.0 : 0.5;
+        if (m_active == Pane::Time)
+            ZoomTime(factor, TapAt(cursorX));
+        else
+            ZoomFrequency(factor, cursorX);
+        break;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (m_active != Pane::Frequency)
+            SetActivePane(Pane::Frequency);
+        ZoomValues(event->key() == Qt::Key_Up ? 0.5 : 2.0);
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        Range& r = ValueRange();
+        const double shiftBy = 0.25 * (r.hi - r.lo) * (event->key() == Qt::Key_PageUp ? 1 : -1);
+        r.lo += shiftBy;
+        r.hi += shiftBy;
+        r.automatic = false;
+        break;
+    }
+    case Qt::Key_0:
+    case Qt::Key_Escape:
+        if (m_active == Pane::Time)
+            FitTime();
+        else
+            FitFrequency();
+        m_values[std::size_t(m_frequencyView)].automatic = true;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    Changed();
+}
+
+void FilterPlot::wheelEvent(QWheelEvent* event)
+{
+    const QPointF at = event->position();
+    // A notch is 120; touchpads send smaller steps, which zoom in proportion.
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0) {
+        event->ignore();
+        return;
+    }
+    const double factor = std::pow(kZoomStep, -notches);
+    if (ImpulseRect().contains(at.toPoint())) {
+        SetActivePane(Pane::Time);
+        ZoomTime(factor, TapAt(at.x()));
+    } else if (MagnitudeRect().contains(at.toPoint())) {
+        SetActivePane(Pane::Frequency);
+        if (event->modifiers() & Qt::ControlModifier)
+            ZoomValues(factor);
+        else
+            ZoomFrequency(factor, at.x());
+    } else {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Changed();
+}
+
+void FilterPlot::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    m_pointer = at;
+    UpdateReadout(at);
+    if (ImpulseRect().contains(at))
+        SetActivePane(Pane::Time);
+    else if (MagnitudeRect().contains(at))
+        SetActivePane(Pane::Frequency);
+    update();
+    if (event->button() == Qt::LeftButton)
+        m_dragFrom = at;
+    QWidget::mousePressEvent(event);
+}
+
+void FilterPlot::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragFrom.reset();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void FilterPlot::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (ImpulseRect().contains(at))
+        FitTime();
+    else if (MagnitudeRect().contains(at)) {
+        FitFrequency();
+        m_values[std::size_t(m_frequencyView)].automatic = true;
+    }
+    Changed();
+}
+
 void FilterPlot::mouseMoveEvent(QMouseEvent* event)
 {
-    m_pointer = event->position().toPoint();
-    UpdateReadout(*m_pointer);
+    const QPoint at = event->position().toPoint();
+    if (m_dragFrom && (event->buttons() & Qt::LeftButton)) {
+        const int dx = at.x() - m_dragFrom->x();
+        if (ImpulseRect().contains(*m_dragFrom)) {
+            PanTime(-dx);
+        } else {
+            PanFrequency(-dx);
+            const int dy = at.y() - m_dragFrom->y();
+            if (dy != 0 && !ValueRange().automatic) {
+                Range& r = ValueRange();
+                const double by =
+                    double(dy) / std::max(1, MagnitudeRect().height()) * (r.hi - r.lo);
+                r.lo += by;
+                r.hi += by;
+            }
+        }
+        m_dragFrom = at;
+        m_pointer = at;
+        Changed();
+        return;
+    }
+    m_pointer = at;
+    UpdateReadout(at);
     update();
 }
 
 void FilterPlot::leaveEvent(QEvent*)
 {
+    if (hasFocus() && m_pointer) {
+        // The keyboard's cursor stays while the plot has the focus.
+        return;
+    }
     m_pointer.reset();
     m_readout.clear();
+    Changed();
+}
+
+void FilterPlot::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
     update();
+}
+
+void FilterPlot::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    if (!underMouse()) {
+        m_pointer.reset();
+        m_readout.clear();
+    }
+    Changed();
+}
+
+void FilterPlot::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    std::vector<PlotData> exports{
+        {QStringLiteral("時間応答のデータを CSV で保存..."), QStringLiteral("impulse-response.csv"),
+         [this] { return TimeCsv(); }},
+        {QStringLiteral("周波数特性のデータを CSV で保存..."),
+         QStringLiteral("frequency-response.csv"), [this] { return FrequencyCsv(); }},
+    };
+    if (HasSpectra())
+        exports.push_back({QStringLiteral("スペクトルのデータを CSV で保存..."),
+                           QStringLiteral("spectra.csv"), [this] { return SpectraCsv(); }});
+    AddExportActions(&menu, this, QStringLiteral("filter-response"), std::move(exports));
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("全体表示"), this, &FilterPlot::FitAll);
+    menu.addAction(QStringLiteral("通過域を拡大"), this, &FilterPlot::ZoomPassBand);
+    menu.exec(event->globalPos());
 }
 
 } // namespace ravelin

@@ -1,5 +1,10 @@
 #include "view/WaveView.h"
 
+#include "view/PlotExport.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -18,6 +23,10 @@ const QColor kPosition(0, 150, 0);
 WaveView::WaveView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_animateHere = new QAction(QStringLiteral("この位置からアニメーション"), this);
+    m_animateHere->setObjectName(QStringLiteral("animateHere"));
+    m_animateHere->setEnabled(false);
+    connect(m_animateHere, &QAction::triggered, this, [this] { emit animateFrom(m_menuSample); });
 }
 
 void WaveView::SetSignal(const WaveSummary* summary, std::size_t span, int lo, int hi)
@@ -101,6 +110,28 @@ void WaveView::mousePressEvent(QMouseEvent* event)
         return;
     const double at = double(event->position().x() - r.left()) / r.width();
     emit clicked(std::int64_t(std::clamp(at, 0.0, 1.0) * double(m_span)));
+}
+
+void WaveView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const QRect r = PlotRect();
+    if (m_span == 0 || r.width() <= 0)
+        return;
+    // From the keyboard, the position line (or the start) stands for the pointer.
+    if (event->reason() == QContextMenuEvent::Mouse || m_position < 0) {
+        const double at = event->reason() == QContextMenuEvent::Mouse
+                              ? double(event->pos().x() - r.left()) / r.width()
+                              : 0.0;
+        m_menuSample = std::int64_t(std::clamp(at, 0.0, 1.0) * double(m_span));
+    } else {
+        m_menuSample = m_position;
+    }
+    m_menuSample = std::min<std::int64_t>(m_menuSample, std::int64_t(m_span) - 1);
+    QMenu menu(this);
+    menu.addAction(m_animateHere);
+    menu.addSeparator();
+    AddExportActions(&menu, this, QStringLiteral("waveform"), {});
+    menu.exec(event->globalPos());
 }
 
 } // namespace ravelin

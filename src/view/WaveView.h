@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QAction;
+
 namespace ravelin {
 
 // The overview of one signal: in each pixel column the lowest and highest sample of
@@ -32,13 +34,19 @@ class WaveView : public QWidget {
     QSize sizeHint() const override { return {600, 90}; }
     QSize minimumSizeHint() const override { return {200, 50}; }
 
+    // The context menu's "この位置からアニメーション": enabled by whoever can start it.
+    QAction* AnimateHereAction() const { return m_animateHere; }
+
   signals:
     // The user clicked at this sample.
     void clicked(std::int64_t sample);
+    // The user asked for the demonstration on the samples from this one on.
+    void animateFrom(std::int64_t sample);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     const WaveSummary* m_summary = nullptr;
@@ -46,6 +54,8 @@ class WaveView : public QWidget {
     int m_lo = kSampleRange16.lo;
     int m_hi = kSampleRange16.hi;
     std::int64_t m_position = -1;
+    QAction* m_animateHere = nullptr;
+    std::int64_t m_menuSample = 0;
 };
 
 } // namespace ravelin

@@ -85,6 +85,9 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
                                      {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
                                      {"filter in.wav ''", "empty file name"},
                                      {"demo --input 7", "'7'"},
+                                     {"demo --values 1,,2", "'1,,2'"},
+                                     {"demo --values 1,inf", "'1,inf'"},
+                                     {"demo --values 1 --input test", "both"},
                                      {"presets extra", "'extra'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
@@ -93,6 +96,12 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
         EXPECT_TRUE(std::count(o.err.begin(), o.err.end(), '\n') == 1) << args << ": " << o.err;
         EXPECT_TRUE(o.out.empty()) << args << ": " << o.err;
     }
+    std::string values = "0";
+    for (int i = 1; i <= kDemoSteps; ++i)
+        values += ",0";
+    const Outcome tooMany = Tool("demo --values " + values); // 21 of them
+    EXPECT_EQ(tooMany.status, 2);
+    EXPECT_NE(tooMany.err.find("1 to 20"), std::string::npos) << tooMany.err;
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
@@ -152,7 +161,16 @@ TEST_F(Cli, FilterAndDemo)
               FormatTextExport(Finished(kFilterLag2, kInputImpulse), TextEncoding::Utf8, "\n"));
     EXPECT_EQ(Tool("demo").out,
               FormatTextExport(Finished(kFilterPass, kInputTest), TextEncoding::Utf8, "\n"));
-    for (const char* args : {"demo --preset lpf4 --input test", "demo --input file"}) {
+    // Values in place of an input preset: times -1 .. 18, zeros after the last given.
+    CRavelinDoc values;
+    values.m_nFilterPreset = kFilterEcho5;
+    values.SetFileDemoInput(std::vector<double>{0.5, -0.25, 0.125});
+    for (int i = 0; i < kDemoSteps; ++i)
+        values.Advance();
+    EXPECT_EQ(Tool("demo --preset echo5 --values 0.5,-0.25,0.125").out,
+              FormatTextExport(values, TextEncoding::Utf8, "\n"));
+    for (const char* args : {"demo --preset lpf4 --input test", "demo --input file",
+                             "demo --preset lpf4 --values 1"}) {
         const Outcome no = Tool(args);
         EXPECT_EQ(no.status, 1) << args;
         EXPECT_NE(no.err.find("is not a demonstration pair"), std::string::npos) << no.err;

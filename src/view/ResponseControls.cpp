@@ -1,0 +1,94 @@
+#include "view/ResponseControls.h"
+
+#include "view/FilterPlot.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace ravelin {
+
+ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
+    : QWidget(parent), m_plot(plot)
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    m_time = new QComboBox(this);
+    m_time->setObjectName(QStringLiteral("timeView"));
+    m_time->addItems({QStringLiteral("インパルス応答"), QStringLiteral("ステップ応答")});
+    m_time->setAccessibleName(QStringLiteral("時間応答の表示"));
+    auto* timeLabel = new QLabel(QStringLiteral("時間(&T):"), this);
+    timeLabel->setBuddy(m_time);
+
+    m_frequency = new QComboBox(this);
+    m_frequency->setObjectName(QStringLiteral("frequencyView"));
+    m_frequency->addItems(
+        {QStringLiteral("振幅特性"), QStringLiteral("位相特性"), QStringLiteral("群遅延")});
+    m_frequency->setAccessibleName(QStringLiteral("周波数特性の表示"));
+    auto* frequencyLabel = new QLabel(QStringLiteral("周波数(&Q):"), this);
+    frequencyLabel->setBuddy(m_frequency);
+
+    m_log = new QCheckBox(QStringLiteral("対数周波数軸(&L)"), this);
+    m_log->setObjectName(QStringLiteral("logAxis"));
+
+    m_range = new QDoubleSpinBox(this);
+    m_range->setObjectName(QStringLiteral("rangeDb"));
+    m_range->setRange(0.01, 400.0);
+    m_range->setDecimals(2);
+    m_range->setSuffix(QStringLiteral(" dB"));
+    m_range->setKeyboardTracking(false);
+    m_range->setAccessibleName(QStringLiteral("振幅の表示範囲"));
+    auto* rangeLabel = new QLabel(QStringLiteral("範囲(&R):"), this);
+    rangeLabel->setBuddy(m_range);
+
+    auto* passBand = new QPushButton(QStringLiteral("通過域を拡大(&P)"), this);
+    passBand->setObjectName(QStringLiteral("zoomPassBand"));
+    auto* fit = new QPushButton(QStringLiteral("全体表示(&A)"), this);
+    fit->setObjectName(QStringLiteral("fitAll"));
+
+    row->addWidget(timeLabel);
+    row->addWidget(m_time);
+    row->addWidget(frequencyLabel);
+    row->addWidget(m_frequency);
+    row->addWidget(m_log);
+    row->addWidget(rangeLabel);
+    row->addWidget(m_range);
+    row->addWidget(passBand);
+    row->addWidget(fit);
+    row->addStretch(1);
+
+    connect(m_time, &QComboBox::currentIndexChanged, plot, [plot](int i) {
+        plot->SetTimeView(i == 1 ? FilterPlot::TimeView::Step : FilterPlot::TimeView::Impulse);
+    });
+    connect(m_frequency, &QComboBox::currentIndexChanged, plot, [plot](int i) {
+        plot->SetFrequencyView(i == 1   ? FilterPlot::FrequencyView::Phase
+                               : i == 2 ? FilterPlot::FrequencyView::GroupDelay
+                                        : FilterPlot::FrequencyView::Magnitude);
+    });
+    connect(m_log, &QCheckBox::toggled, plot, &FilterPlot::SetLogFrequency);
+    connect(m_range, &QDoubleSpinBox::valueChanged, plot, [plot](double range) {
+        if (std::abs(range - plot->DbRange()) > 1e-9)
+            plot->SetDbRange(plot->DbTop(), range);
+    });
+    connect(passBand, &QPushButton::clicked, plot, &FilterPlot::ZoomPassBand);
+    connect(fit, &QPushButton::clicked, plot, &FilterPlot::FitAll);
+    connect(plot, &FilterPlot::viewChanged, this, &ResponseControls::Follow);
+    Follow();
+}
+
+void ResponseControls::Follow()
+{
+    const QSignalBlocker b1(m_time), b2(m_frequency), b3(m_log), b4(m_range);
+    m_time->setCurrentIndex(m_plot->GetTimeView() == FilterPlot::TimeView::Step ? 1 : 0);
+    m_frequency->setCurrentIndex(int(m_plot->GetFrequencyView()));
+    m_log->setChecked(m_plot->LogFrequency());
+    m_range->setValue(m_plot->DbRange());
+    m_range->setEnabled(m_plot->GetFrequencyView() == FilterPlot::FrequencyView::Magnitude);
+}
+
+} // namespace ravelin

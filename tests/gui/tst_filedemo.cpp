@@ -1,0 +1,190 @@
+// The demonstration on the user's own file: from the waveforms' context menu to the
+// diagram's table, checked against ravelin-cli demo with the same 20 values.
+
+#include "GuiTestSupport.h"
+#include "ModalDriver.h"
+#include "app/FilterDock.h"
+#include "app/MainFrame.h"
+#include "files/TextExport.h"
+#include "support/WavFiles.h"
+#include "view/WavePanel.h"
+#include "view/WaveView.h"
+
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <charconv>
+#include <cmath>
+
+using namespace ravelin;
+
+namespace {
+
+// Chooses the first enabled item of the next popup menu with this text.
+void ChooseFromNextMenu(const QString& text)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, text] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (clock->elapsed() > 10000) {
+            if (menu)
+                menu->close();
+        } else if (!menu) {
+            return;
+        } else {
+            for (QAction* a : menu->actions())
+                if (a->text() == text && a->isEnabled()) {
+                    menu->setActiveAction(a);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    break;
+                }
+            if (menu->isVisible())
+                menu->close();
+        }
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+    });
+    timer->start(20);
+}
+
+void RightClick(QWidget* w, QPoint at)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &event);
+}
+
+std::string Shortest(double v)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
+
+} // namespace
+
+class TestFileDemo : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void animationFromTheFileMatchesTheCommandLine()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        // Moving average 5 (a filter the animation can show) on file data.
+        ModalDriver settings(ModalDriver::On<QDialog>([](QDialog* dlg) {
+            dlg->findChild<QRadioButton*>(QStringLiteral("filter3"))->click();
+            dlg->findChild<QRadioButton*>(QStringLiteral("input3"))->click();
+            dlg->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        }));
+        Action(frame.get(), "actionSettings")->trigger();
+        QVERIFY(settings.done());
+
+        QTemporaryDir dir;
+        std::vector<int> samples(4000);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = int(std::lround(20000 * std::sin(0.05 * double(i)) + double(i % 7) * 31));
+        QFile input(dir.filePath(QStringLiteral("in.wav")));
+        QVERIFY(input.open(QIODevice::WriteOnly));
+        input.write(ToQByteArray(test::MonoWav(samples, 16, 8000)));
+        input.close();
+        ModalDriver run{ModalDriver::TypeFileName(input.fileName()),
+                        ModalDriver::Press(QMessageBox::Ok),
+                        ModalDriver::TypeFileName(dir.filePath(QStringLiteral("out.wav"))),
+                        ModalDriver::Press(QMessageBox::Ok)};
+        Action(frame.get(), "actionRunFile")->trigger();
+        QVERIFY(run.done());
+        FilterDock* dock = frame->FilterPanel();
+        WaveView* view = dock->Waves()->View(WavePanel::Input);
+        QTRY_VERIFY(view->isVisible());
+        QVERIFY(view->AnimateHereAction()->isEnabled());
+
+        // Right-click a third of the way in: the animation starts on those samples.
+        CRavelinDoc& doc = frame->Document();
+        const QPoint at(view->XForSample(1333), view->height() / 2);
+        ChooseFromNextMenu(QStringLiteral("この位置からアニメーション"));
+        RightClick(view, at);
+        QTRY_VERIFY(doc.m_nStep >= 1);
+        QCOMPARE(doc.m_nRunMode, int(kRunAnimate));
+        QVERIFY(doc.HasFileDemoInput());
+        // The 20 values are consecutive samples of the file over 32768, from the one
+        // under the pointer (within the pixel's width of samples).
+        const double perPixel = double(samples.size()) / view->PlotRect().width();
+        std::size_t from = 0;
+        while (from + kDemoSteps <= samples.size() && doc.m_in[0] != samples[from] / 32768.0)
+            ++from;
+        QVERIFY(std::abs(double(from) - 1333.0) <= perPixel + 1);
+        for (int i = 0; i < kDemoSteps; ++i)
+            QCOMPARE(doc.m_in[std::size_t(i)], samples[from + std::size_t(i)] / 32768.0);
+
+        // The rest of the 20 steps, then the table against the command line's.
+        for (int i = 1; i < kDemoSteps; ++i)
+            Action(frame.get(), "actionTbStep")->trigger();
+        QCOMPARE(doc.m_nStep, kDemoSteps);
+        QVERIFY(Action(frame.get(), "actionFileSave")->isEnabled());
+        std::string values;
+        for (int i = 0; i < kDemoSteps; ++i) {
+            if (i > 0)
+                values += ',';
+            values += Shortest(doc.m_in[std::size_t(i)]);
+        }
+        QProcess cli;
+        cli.start(QStringLiteral(RAVELIN_CLI),
+                  {QStringLiteral("demo"), QStringLiteral("--preset"), QStringLiteral("ma5"),
+                   QStringLiteral("--values"), QString::fromStdString(values)});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardOutput().toStdString(),
+                 FormatTextExport(doc, TextEncoding::Utf8, "\n"));
+
+        // The printed page shows the file's samples too.
+        const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+        QPrinter& printer = frame->Printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        ModalDriver print(ModalDriver::On<QPrintDialog>([](QPrintDialog* d) { d->accept(); }));
+        Action(frame.get(), "actionFilePrint")->trigger();
+        QVERIFY(print.done());
+        QProcess text;
+        text.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                   {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(20000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (int i = 0; i < kDemoSteps; ++i)
+            QVERIFY2(
+                printed.contains(QString::asprintf("%.3f", doc.m_in[std::size_t(i)])),
+                qPrintable(QString::asprintf("time %d: %.3f", i - 1, doc.m_in[std::size_t(i)])));
+
+        // Choosing an input preset in the settings returns to it.
+        ModalDriver back(ModalDriver::On<QDialog>([](QDialog* dlg) {
+            dlg->findChild<QRadioButton*>(QStringLiteral("input0"))->click();
+            dlg->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        }));
+        Action(frame.get(), "actionSettings")->trigger();
+        QVERIFY(back.done());
+        QVERIFY(!doc.HasFileDemoInput());
+        Action(frame.get(), "actionTbStep")->trigger();
+        Action(frame.get(), "actionTbStep")->trigger();
+        QCOMPARE(doc.m_in[1], 1.0);
+
+        // A filter the animation cannot show leaves the item disabled, saying why.
+        ModalDriver lpf(ModalDriver::On<QDialog>([](QDialog* dlg) {
+            dlg->findChild<QRadioButton*>(QStringLiteral("filter8"))->click();
+            dlg->findChild<QRadioButton*>(QStringLiteral("input3"))->click();
+            dlg->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        }));
+        Action(frame.get(), "actionSettings")->trigger();
+        QVERIFY(lpf.done());
+        QVERIFY(!view->AnimateHereAction()->isEnabled());
+        QVERIFY(view->AnimateHereAction()->text().contains(QStringLiteral("10 タップ")));
+    }
+};
+
+QTEST_MAIN(TestFileDemo)
+#include "tst_filedemo.moc"
