@@ -69,25 +69,27 @@ WavReadResult ReadScaledSamples(const std::string& path, std::uint64_t first, st
     if (!file)
         return WavReadResult::CantOpen;
     WavHeader header;
-    if (header.ReadWavHeader(file.get()) != 0 || header.Channels() != 1 ||
-        (header.BitsPerSample() != 8 && header.BitsPerSample() != 16) ||
-        header.BlockAlign() != header.BitsPerSample() / 8 || header.SampleRate() <= 0)
+    if (header.ReadWavHeader(file.get()) != 0 || CheckSampleFormat(header) != FileFault::None ||
+        header.SampleRate() <= 0)
         return WavReadResult::WrongFormat;
-    const std::uint64_t width = static_cast<std::uint64_t>(header.BitsPerSample() / 8);
-    const std::uint64_t declared = header.DataSize() / width;
+    const int width = header.BitsPerSample() / 8;
+    const std::uint64_t declared = header.DataSize() / static_cast<std::uint64_t>(width);
     if (first >= declared)
         return WavReadResult::Ok;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, declared - first));
-    if (fseeko(file.get(), static_cast<off_t>(first * width), SEEK_CUR) != 0)
+    if (fseeko(file.get(), static_cast<off_t>(first * static_cast<std::uint64_t>(width)),
+               SEEK_CUR) != 0)
         return WavReadResult::Ok; // shorter than its header says: nothing there
-    std::vector<std::uint8_t> bytes(wanted * width);
+    std::vector<std::uint8_t> bytes(wanted * static_cast<std::size_t>(width));
     // A file cut short gives fewer samples; the rest stay zero.
-    const std::size_t got = std::fread(bytes.data(), width, wanted, file.get());
+    const std::size_t got =
+        std::fread(bytes.data(), static_cast<std::size_t>(width), wanted, file.get());
+    std::vector<std::int32_t> samples(got);
+    DecodeSamples(bytes.data(), got, width, samples.data());
+    // Full scale is the magnitude of the range's lowest value: 128 or 32768.
+    const double scale = -static_cast<double>(SampleRangeOf(width).lo);
     for (std::size_t i = 0; i < got; ++i)
-        out[i] = width == 1 ? (static_cast<double>(bytes[i]) - 128.0) / 128.0
-                            : static_cast<double>(static_cast<std::int16_t>(
-                                  bytes[2 * i] | (bytes[2 * i + 1] << 8))) /
-                                  32768.0;
+        out[i] = static_cast<double>(samples[i]) / scale;
     return WavReadResult::Ok;
 }
 
