@@ -82,15 +82,22 @@ void CRavelinDoc::ApplyDemoInputPreset()
 bool CRavelinDoc::LoadFilePreset()
 {
     // An unknown preset leaves the filter as it was.
-    if (m_nFilterPreset < 0 || m_nFilterPreset >= kFilterCount)
+    if (m_customTaps.empty() && (m_nFilterPreset < 0 || m_nFilterPreset >= kFilterCount))
         return true;
-    const std::vector<double> taps = FilterTaps(m_nFilterPreset, UserFilter());
+    const std::vector<double> taps =
+        m_customTaps.empty() ? FilterTaps(m_nFilterPreset, UserFilter()) : m_customTaps;
     if (!m_filter.SetLength(static_cast<int>(taps.size())))
         return false;
     for (std::size_t k = 0; k < taps.size(); ++k)
         if (taps[k] != 0.0)
             m_filter.SetCoef(static_cast<int>(k), taps[k]);
     return true;
+}
+
+void CRavelinDoc::UseCustomFilter(std::vector<double> taps, std::string note)
+{
+    m_customTaps = std::move(taps);
+    m_customNote = std::move(note);
 }
 
 bool CRavelinDoc::IsDemoPair() const
@@ -109,6 +116,8 @@ void CRavelinDoc::ApplySettings(const SettingsValues& values)
     m_nInputPreset = values.input;
     m_dUserCoef = values.coef;
     m_nUserTap = values.tap;
+    m_customTaps.clear();
+    m_customNote.clear();
     m_nStep = 0;
     m_nRunMode = kRunIdle;
     Reset();

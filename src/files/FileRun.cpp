@@ -505,7 +505,9 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
         prompts.ShowMessage(input.Error(), "", MessageIcon::Error);
         return RunResult::Refused;
     }
-    prompts.ShowMessage(input.Information(), filerun::kInfoCaption, MessageIcon::None);
+    // A designed or loaded filter is named under the file's fields.
+    const std::string note = doc.HasCustomFilter() ? doc.CustomNote() + "\n" : "";
+    prompts.ShowMessage(input.Information() + note, filerun::kInfoCaption, MessageIcon::None);
 
     const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
     if (!saveAs || saveAs->empty())
