@@ -18,10 +18,12 @@
 //                                 64 Ki samples through ProcessSamples) and prints the
 //                                 outputs the FFT path rechecked and its margin, or "-"
 //                                 for a filter that stays on the direct path
-// FILTER is --preset P (number or name) [--taps T0,T1,T2 --coefs C0,C1,C2].
+// FILTER is --preset P (number or name) [--taps T0,T1,T2 --coefs C0,C1,C2], or
+// --coef-file FILE (a coefficient file, as ravelin-cli design writes it).
 
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
+#include "files/CoefFile.h"
 #include "files/WavHeader.h"
 #include "support/WavFiles.h"
 
@@ -107,7 +109,12 @@ bool ParseFilter(const std::vector<std::string>& args, ravelin::CRavelinDoc& doc
     doc.m_nFilterPreset = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--preset" || a == "--taps" || a == "--coefs") && i + 1 < args.size()) {
+        if (a == "--coef-file" && i + 1 < args.size()) {
+            ravelin::CoefFileResult file = ravelin::ReadCoefficientFile(args[++i]);
+            if (file.error != ravelin::CoefFileError::None)
+                return false;
+            doc.UseCustomFilter(std::move(file.taps), "");
+        } else if ((a == "--preset" || a == "--taps" || a == "--coefs") && i + 1 < args.size()) {
             const std::string v = args[++i];
             if (a == "--preset") {
                 doc.m_nFilterPreset = ravelin::FindFilterPreset(v);
