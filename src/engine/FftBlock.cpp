@@ -147,6 +147,11 @@ double XOf(std::int32_t lo, std::int32_t hi)
 
 } // namespace
 
+std::mutex& FftPlannerMutex()
+{
+    return plannerMutex;
+}
+
 FftBlock::~FftBlock()
 {
     DestroyPlans();

@@ -7,10 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 struct fftw_plan_s; // fftw3.h's plan, kept out of this header
 
 namespace ravelin {
+
+// FFTW's planner is not thread-safe: every plan is made and destroyed under this lock.
+std::mutex& FftPlannerMutex();
 
 // The FFT path of CStreamFilter::ProcessSamples for dense filters: every output by
 // overlap-save FFT convolution (FFTW, double precision), then those that lie within a

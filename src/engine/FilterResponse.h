@@ -24,7 +24,8 @@ struct FrequencyResponse {
 inline constexpr double kFloorDb = -300.0;
 
 // points >= 2. Zero taps are skipped, so a long sparse filter (a delay, the user's
-// three taps) costs only its nonzero taps per point.
+// three taps) costs only its nonzero taps per point; long dense filters go through an
+// FFT instead, which agrees to rounding.
 FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int points);
 
 // Enough points to resolve the ripples of a filter this long, within a bound.

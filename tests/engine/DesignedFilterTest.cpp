@@ -112,8 +112,7 @@ TEST(DesignedFilter, RandomDesignsEqualThePlainLoopOnEveryPath)
         ASSERT_EQ(d.error, DesignError::None) << DesignArguments(spec);
         const bool wide = round % 2 == 0;
         const std::int32_t lo = wide ? -32768 : -128, hi = wide ? 32767 : 127;
-        ExpectPlainLoop(d.taps, EdgeSignal(lo, hi, 50000, rng), lo, hi, rng,
-                        DesignArguments(spec));
+        ExpectPlainLoop(d.taps, EdgeSignal(lo, hi, 50000, rng), lo, hi, rng, DesignArguments(spec));
     }
 }
 
