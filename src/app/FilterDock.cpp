@@ -1,5 +1,6 @@
 #include "app/FilterDock.h"
 
+#include "app/DesignPanel.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
 #include "view/FilterPlot.h"
@@ -42,6 +43,15 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_waves = new WavePanel(m_tabs);
     m_waves->setObjectName(QStringLiteral("wavePanel"));
     m_tabs->addTab(m_waves, QStringLiteral("波形と試聴"));
+    m_design = new DesignPanel(m_tabs);
+    m_design->setObjectName(QStringLiteral("designPanel"));
+    m_tabs->addTab(m_design, QStringLiteral("設計"));
+    // "listen": the design's output against the same input, on the waveforms' tab.
+    connect(m_design, &DesignPanel::listenReady, this,
+            [this](const QString& inputPath, const QString& outputPath) {
+                m_waves->LoadRun(inputPath, outputPath);
+                m_tabs->setCurrentWidget(m_waves);
+            });
     setWidget(m_tabs);
 }
 
@@ -56,6 +66,12 @@ void FilterDock::SetSettings(const SettingsValues& settings)
     m_plot->SetTaps(FilePresetTaps(settings));
 }
 
+void FilterDock::SetCustomFilter(const QString& name, const std::vector<double>& taps)
+{
+    m_caption->setText(name);
+    m_plot->SetTaps(taps);
+}
+
 void FilterDock::SetSampleRate(int hz)
 {
     m_plot->SetSampleRate(hz);
@@ -65,6 +81,7 @@ void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath)
 {
     m_waves->LoadRun(inputPath, outputPath);
     m_tabs->setCurrentWidget(m_waves);
+    m_design->SetLastRunInput(inputPath);
 }
 
 void FilterDock::StopPlayback()

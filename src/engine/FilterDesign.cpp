@@ -222,7 +222,8 @@ DesignResult DesignFilter(const DesignSpec& spec)
     return result;
 }
 
-DesignMeasures MeasureDesign(const DesignSpec& spec, std::span<const double> taps, int points)
+DesignMeasures MeasureDesign(const DesignSpec& spec, std::span<const double> taps, int points,
+                             double transitionWidth)
 {
     DesignMeasures m;
     m.taps = static_cast<int>(taps.size());
@@ -234,7 +235,9 @@ DesignMeasures MeasureDesign(const DesignSpec& spec, std::span<const double> tap
     if (taps.empty())
         return m;
 
-    const double half = 0.5 * TransitionWidth(spec.window, m.taps, spec.beta);
+    const double half =
+        0.5 *
+        (transitionWidth > 0.0 ? transitionWidth : TransitionWidth(spec.window, m.taps, spec.beta));
     // Per frequency: +1 pass band, -1 stop band, 0 transition.
     const auto band = [&](double f) {
         const auto near = [&](double edge) { return std::fabs(f - edge) < half; };

@@ -88,10 +88,11 @@ struct DesignMeasures {
     double clipDb = 0.0;            // 20 log10 of absSum when above 1, else 0
 };
 
-// Pass and stop bands lie a half transition width (TransitionWidth) away from the
-// cut-offs. points is how many frequencies 0 .. 0.5 are looked at (>= 2).
+// Pass and stop bands lie a half transition width away from the cut-offs: the one
+// given (cycles per sample, > 0), else the window's (TransitionWidth). points is how
+// many frequencies 0 .. 0.5 are looked at (>= 2).
 DesignMeasures MeasureDesign(const DesignSpec& spec, std::span<const double> taps,
-                             int points = 8193);
+                             int points = 8193, double transitionWidth = 0.0);
 
 // Names for files and the command line ("lowpass", "kaiser", ...); the lookups return
 // false for an unknown word.
