@@ -258,6 +258,12 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
 
 DesignPanel::~DesignPanel() = default;
 
+bool DesignPanel::WidthGiven() const
+{
+    return m_window->currentIndex() == static_cast<int>(WindowKind::Kaiser) &&
+           m_fromAtten->isChecked() && m_fromWidth->isChecked();
+}
+
 double DesignPanel::Scale() const
 {
     return m_unit->currentIndex() == 0 ? m_rate->value() : 1.0;
@@ -273,7 +279,7 @@ DesignSpec DesignPanel::Spec() const
     s.taps = m_tapsBox->value();
     const bool kaiser = s.window == WindowKind::Kaiser;
     s.beta = kaiser && m_fromAtten->isChecked() ? KaiserBeta(m_atten->value()) : m_beta->value();
-    if (kaiser && m_fromAtten->isChecked() && m_fromWidth->isChecked()) {
+    if (WidthGiven()) {
         const int n = KaiserLength(m_atten->value(), m_width->value() / Scale());
         s.taps = NeedsOddLength(s.type) && n % 2 == 0 && n > 0 ? n + 1 : n;
     }
@@ -332,7 +338,7 @@ void DesignPanel::UpdateEnabled()
     m_atten->setEnabled(kaiser && m_fromAtten->isChecked());
     m_beta->setEnabled(kaiser && !m_fromAtten->isChecked());
     m_fromWidth->setEnabled(kaiser && m_fromAtten->isChecked());
-    m_width->setEnabled(kaiser && m_fromAtten->isChecked() && m_fromWidth->isChecked());
+    m_width->setEnabled(WidthGiven());
     m_tapsBox->setEnabled(!m_width->isEnabled());
     const bool any = !m_taps.empty();
     m_save->setEnabled(any);
@@ -365,8 +371,8 @@ void DesignPanel::Redesign()
     m_plot->SetSampleRate(m_unit->currentIndex() == 0 ? m_rate->value() : 0);
     m_plot->SetTaps(m_taps);
     if (!m_taps.empty())
-        m_measures = MeasureDesign(spec, m_taps, 8193,
-                                   m_width->isEnabled() ? m_width->value() / Scale() : 0.0);
+        m_measures =
+            MeasureDesign(spec, m_taps, 8193, WidthGiven() ? m_width->value() / Scale() : 0.0);
     ShowMeasures();
     UpdateEnabled();
     SaveSettings();

@@ -80,6 +80,8 @@ class DesignPanel : public QWidget {
     void OnSaveListen();
     std::vector<std::string> Header() const;
     double Scale() const; // Hz per cycle per sample: the rate, or 1
+    // Kaiser's length formula sets the taps from the transition width.
+    bool WidthGiven() const;
 
     QComboBox* m_type = nullptr;
     QComboBox* m_unit = nullptr;
