@@ -68,6 +68,10 @@ const FrequencyResponse& FilterPlot::Response()
 {
     if (m_dirty) {
         m_response = ComputeFrequencyResponse(m_taps, ResponsePointsFor(m_taps.size()));
+        double peak = 0.0;
+        for (double db : m_response.magnitudeDb)
+            peak = std::max(peak, db);
+        m_topDb = std::max(10.0, std::ceil(peak / 10.0) * 10.0);
         m_dirty = false;
         ++m_computations;
     }
@@ -126,11 +130,9 @@ double FilterPlot::XForFrequency(double cyclesPerSample) const
 
 double FilterPlot::TopDb()
 {
-    const FrequencyResponse& resp = Response();
-    double peak = 0.0;
-    for (double db : resp.magnitudeDb)
-        peak = std::max(peak, db);
-    return std::max(10.0, std::ceil(peak / 10.0) * 10.0);
+    // Every point's y asks for it: found once per response, not once per point.
+    Response();
+    return m_topDb;
 }
 
 double FilterPlot::YForDb(double db)

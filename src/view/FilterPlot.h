@@ -60,6 +60,7 @@ class FilterPlot : public QWidget {
 
     std::vector<double> m_taps;
     FrequencyResponse m_response;
+    double m_topDb = 10.0; // TopDb of m_response
     bool m_dirty = true;
     int m_computations = 0;
     int m_sampleRate = 0;
