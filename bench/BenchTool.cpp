@@ -189,12 +189,14 @@ int FftStats(ravelin::CRavelinDoc& doc, const std::string& in)
 // The plain loop over samples [from, to) of x, its delay line first filled with the
 // inputs before from (a FIR filter's state is its last N inputs, so this is the state
 // the whole run has there); false at the first output that differs from expected.
-bool PlainWindow(const ravelin::SettingsValues& settings, const std::vector<std::int16_t>& x,
-                 const std::vector<std::int16_t>& expected, std::size_t from, std::size_t to,
-                 std::size_t& firstDifference)
+bool PlainWindow(const ravelin::SettingsValues& settings, const std::vector<double>& custom,
+                 const std::vector<std::int16_t>& x, const std::vector<std::int16_t>& expected,
+                 std::size_t from, std::size_t to, std::size_t& firstDifference)
 {
     ravelin::CRavelinDoc doc;
     doc.ApplySettings(settings);
+    if (!custom.empty())
+        doc.UseCustomFilter(custom, "");
     if (!doc.LoadFilePreset())
         return false;
     ravelin::CStreamFilter& f = doc.m_filter;
@@ -241,7 +243,8 @@ int PlainCheck(ravelin::CRavelinDoc& doc, const std::string& in, const std::stri
     for (std::size_t k = 0; k < ranges.size(); k += parallel) {
         for (std::size_t j = k; j < std::min(ranges.size(), k + parallel); ++j)
             threads.emplace_back([&, j] {
-                PlainWindow(settings, *x, *y, ranges[j].first, ranges[j].second, differences[j]);
+                PlainWindow(settings, doc.CustomTaps(), *x, *y, ranges[j].first, ranges[j].second,
+                            differences[j]);
             });
         for (auto& t : threads)
             t.join();
