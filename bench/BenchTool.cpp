@@ -18,10 +18,12 @@
 //                                 64 Ki samples through ProcessSamples) and prints the
 //                                 outputs the FFT path rechecked and its margin, or "-"
 //                                 for a filter that stays on the direct path
-// FILTER is --preset P (number or name) [--taps T0,T1,T2 --coefs C0,C1,C2].
+// FILTER is --preset P (number or name) [--taps T0,T1,T2 --coefs C0,C1,C2], or
+// --coef-file FILE (a coefficient file, as ravelin-cli design writes it).
 
 #include "engine/Presets.h"
 #include "engine/RavelinDoc.h"
+#include "files/CoefFile.h"
 #include "files/WavHeader.h"
 #include "support/WavFiles.h"
 
@@ -107,7 +109,12 @@ bool ParseFilter(const std::vector<std::string>& args, ravelin::CRavelinDoc& doc
     doc.m_nFilterPreset = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--preset" || a == "--taps" || a == "--coefs") && i + 1 < args.size()) {
+        if (a == "--coef-file" && i + 1 < args.size()) {
+            ravelin::CoefFileResult file = ravelin::ReadCoefficientFile(args[++i]);
+            if (file.error != ravelin::CoefFileError::None)
+                return false;
+            doc.UseCustomFilter(std::move(file.taps), "");
+        } else if ((a == "--preset" || a == "--taps" || a == "--coefs") && i + 1 < args.size()) {
             const std::string v = args[++i];
             if (a == "--preset") {
                 doc.m_nFilterPreset = ravelin::FindFilterPreset(v);
@@ -182,12 +189,14 @@ int FftStats(ravelin::CRavelinDoc& doc, const std::string& in)
 // The plain loop over samples [from, to) of x, its delay line first filled with the
 // inputs before from (a FIR filter's state is its last N inputs, so this is the state
 // the whole run has there); false at the first output that differs from expected.
-bool PlainWindow(const ravelin::SettingsValues& settings, const std::vector<std::int16_t>& x,
-                 const std::vector<std::int16_t>& expected, std::size_t from, std::size_t to,
-                 std::size_t& firstDifference)
+bool PlainWindow(const ravelin::SettingsValues& settings, const std::vector<double>& custom,
+                 const std::vector<std::int16_t>& x, const std::vector<std::int16_t>& expected,
+                 std::size_t from, std::size_t to, std::size_t& firstDifference)
 {
     ravelin::CRavelinDoc doc;
     doc.ApplySettings(settings);
+    if (!custom.empty())
+        doc.UseCustomFilter(custom, "");
     if (!doc.LoadFilePreset())
         return false;
     ravelin::CStreamFilter& f = doc.m_filter;
@@ -234,7 +243,8 @@ int PlainCheck(ravelin::CRavelinDoc& doc, const std::string& in, const std::stri
     for (std::size_t k = 0; k < ranges.size(); k += parallel) {
         for (std::size_t j = k; j < std::min(ranges.size(), k + parallel); ++j)
             threads.emplace_back([&, j] {
-                PlainWindow(settings, *x, *y, ranges[j].first, ranges[j].second, differences[j]);
+                PlainWindow(settings, doc.CustomTaps(), *x, *y, ranges[j].first, ranges[j].second,
+                            differences[j]);
             });
         for (auto& t : threads)
             t.join();

@@ -2,6 +2,7 @@
 // per change of the settings), and the waveform summary of an hour of 44.1 kHz audio
 // (once per run) with one overview of 1000 pixel columns (once per repaint).
 
+#include "engine/FilterDesign.h"
 #include "engine/FilterResponse.h"
 #include "engine/WaveSummary.h"
 
@@ -31,6 +32,26 @@ BENCHMARK(BM_Response)
     ->Arg(kFilterEcho1023)
     ->Arg(kFilterUser3)
     ->Unit(benchmark::kMillisecond);
+
+// What the designer computes on each change of a parameter, before it paints: the
+// design, the plot's response and the measures, for 4,095 Kaiser-windowed taps.
+void BM_DesignUpdate(benchmark::State& state)
+{
+    DesignSpec spec;
+    spec.taps = int(state.range(0));
+    spec.window = WindowKind::Kaiser;
+    spec.beta = KaiserBeta(80);
+    spec.low = 1000.0 / 44100;
+    int step = 0;
+    for (auto _ : state) {
+        spec.low = (1000.0 + 10.0 * (step++ % 50)) / 44100; // a cut-off being dragged
+        const DesignResult d = DesignFilter(spec);
+        benchmark::DoNotOptimize(
+            ComputeFrequencyResponse(d.taps, ResponsePointsFor(d.taps.size())));
+        benchmark::DoNotOptimize(MeasureDesign(spec, d.taps));
+    }
+}
+BENCHMARK(BM_DesignUpdate)->Arg(255)->Arg(4095)->Unit(benchmark::kMillisecond);
 
 std::vector<std::int16_t> HourOfAudio()
 {

@@ -1,5 +1,6 @@
 #include "app/FilterDock.h"
 
+#include "app/DesignPanel.h"
 #include "app/SettingsLocation.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
@@ -46,6 +47,15 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_waves = new WavePanel(m_tabs);
     m_waves->setObjectName(QStringLiteral("wavePanel"));
     m_tabs->addTab(m_waves, QStringLiteral("波形と試聴"));
+    m_design = new DesignPanel(m_tabs);
+    m_design->setObjectName(QStringLiteral("designPanel"));
+    m_tabs->addTab(m_design, QStringLiteral("設計"));
+    // "listen": the design's output against the same input, on the waveforms' tab.
+    connect(m_design, &DesignPanel::listenReady, this,
+            [this](const QString& inputPath, const QString& outputPath) {
+                m_waves->LoadRun(inputPath, outputPath);
+                m_tabs->setCurrentWidget(m_waves);
+            });
     setWidget(m_tabs);
     // Either waveform starts the demonstration at the same sample of the input.
     for (WaveView* view : {m_waves->View(WavePanel::Input), m_waves->View(WavePanel::Output)})
@@ -113,6 +123,12 @@ void FilterDock::GiveBackGrowth(QMainWindow& window)
     m_growth = 0;
 }
 
+void FilterDock::SetCustomFilter(const QString& name, const std::vector<double>& taps)
+{
+    m_caption->setText(name);
+    m_plot->SetTaps(taps);
+}
+
 void FilterDock::SetSampleRate(int hz)
 {
     m_plot->SetSampleRate(hz);
@@ -124,6 +140,7 @@ void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath)
     m_inputPath = inputPath;
     UpdateAnimateHere();
     m_tabs->setCurrentWidget(m_waves);
+    m_design->SetLastRunInput(inputPath);
 }
 
 void FilterDock::StopPlayback()

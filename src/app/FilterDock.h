@@ -11,11 +11,13 @@ class QTabWidget;
 
 namespace ravelin {
 
+class DesignPanel;
 class FilterPlot;
 class WavePanel;
 
 // The dock beside the diagram: the chosen filter's impulse and magnitude responses,
-// and the waveforms of the last file run with their play buttons, on two tabs.
+// the waveforms of the last file run with their play buttons, and the designer, on
+// three tabs.
 class FilterDock : public QDockWidget {
     Q_OBJECT
 
@@ -25,6 +27,9 @@ class FilterDock : public QDockWidget {
     // Follows the document's settings; the response is computed again only when the
     // filter itself changed, and only once it is to be seen.
     void SetSettings(const SettingsValues& settings);
+    // While a designed or loaded filter is the file run's: its name and taps are shown
+    // instead of the preset's (SetSettings without them returns to the preset).
+    void SetCustomFilter(const QString& name, const std::vector<double>& taps);
     // Hz of the last WAV file opened; 0 for none.
     void SetSampleRate(int hz);
     // Shows the waveforms of a finished run on their tab.
@@ -36,6 +41,8 @@ class FilterDock : public QDockWidget {
 
     FilterPlot* Plot() const { return m_plot; }
     WavePanel* Waves() const { return m_waves; }
+    DesignPanel* Designer() const { return m_design; }
+    QLabel* Caption() const { return m_caption; }
     QTabWidget* Tabs() const { return m_tabs; }
 
     // Shows or hides the dock in window; false when it already was so. Below a window
@@ -64,6 +71,7 @@ class FilterDock : public QDockWidget {
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
     int m_growth = 0; // pixels the window grew when the dock was shown
+    DesignPanel* m_design = nullptr;
 };
 
 } // namespace ravelin

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AboutDlg.h"
+#include "app/DesignPanel.h"
 #include "app/FilterDock.h"
 #include "app/LockKeys.h"
 #include "control/CommandStrings.h"
@@ -27,6 +28,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
+#include <cmath>
 
 namespace ravelin {
 
@@ -323,6 +325,8 @@ void CMainFrame::CreateFilterDock()
         UpdateCommandUI();
     });
     connect(this, &CMainFrame::fileRunStarted, m_filterDock, &FilterDock::StopPlayback);
+    connect(m_filterDock->Designer(), &DesignPanel::useForFileRun, this,
+            &CMainFrame::UseForFileRun);
     connect(this, &CMainFrame::fileRunFinished, this,
             [this](const QString& inputPath, const QString& outputPath) {
                 m_filterDock->ShowRun(inputPath, outputPath);
@@ -454,9 +458,34 @@ void CMainFrame::UpdateRecentFileMenu()
 void CMainFrame::UpdateAllViews()
 {
     m_view->update();
-    if (m_filterDock)
+    if (m_filterDock && m_doc.HasCustomFilter())
+        m_filterDock->SetCustomFilter(m_customName, m_doc.CustomTaps());
+    else if (m_filterDock)
         m_filterDock->SetSettings(m_doc.Settings());
     UpdateCommandUI();
+}
+
+void CMainFrame::UseForFileRun(const std::vector<double>& taps, const QString& name)
+{
+    if (taps.empty() || m_doc.m_nRunMode == kRunFile)
+        return;
+    // As choosing a file-only filter in the settings dialog does: the input becomes the
+    // file's data and the demonstration starts over. The filter stays until the dialog
+    // is confirmed again.
+    SettingsValues values = m_doc.Settings();
+    values.input = kInputFile;
+    m_customName = name;
+    double absSum = 0.0;
+    for (const double h : taps)
+        absSum += std::fabs(h);
+    QString note = QStringLiteral("フィルタ: ") + name;
+    if (absSum > 1.0)
+        note += QStringLiteral("\n（Σ|h| = %1: 最大 %2 dB クリップするおそれがあります）")
+                    .arg(QString::number(absSum, 'f', 4))
+                    .arg(QString::number(20.0 * std::log10(absSum), 'f', 1));
+    m_doc.ApplySettings(values); // repaints, with the preset for a moment
+    m_doc.UseCustomFilter(taps, note.toStdString());
+    UpdateAllViews();
 }
 
 void CMainFrame::PostDrawDiagram()

@@ -103,12 +103,15 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void OnFileOpen();
     void OnFilePrintSetup();
     void OnOpenRecentFile(int index);
+    // The designer's "use for the file run".
+    void UseForFileRun(const std::vector<double>& taps, const QString& name);
 
     CRavelinDoc m_doc;
     CommandUi m_commandUi;
     RecentFileList m_recentFiles;
     std::unique_ptr<QPrinter> m_printer;
     QString m_pathName;
+    QString m_customName; // of the designed or loaded filter in use, for the dock
 
     CRavelinView* m_view = nullptr;
     QToolBar* m_wndToolBar = nullptr;

@@ -1,4 +1,6 @@
 // ravelin-cli: the filter engine for scripts and batch work.
+#include "Arguments.h"
+#include "DesignCommand.h"
 #include "Version.h"
 #include "engine/Commands.h"
 #include "engine/FilterResponse.h"
@@ -43,18 +45,11 @@ constexpr const char* kMainHelp =
     "  demo      run the 20 steps of the ten-tap demonstration and print the table\n"
     "  presets   list the filter and input presets\n"
     "  response  print a filter's magnitude and phase response as CSV\n"
+    "  design    design a FIR filter by the window method and print its coefficients\n"
     "\n"
     "Options:\n"
     "  --help     show this help (also after a command)\n"
     "  --version  show the version\n";
-
-// Numbers in the help as the C locale writes them, 15 significant digits.
-std::string Number(double value)
-{
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-    return std::string(text, end.ptr);
-}
 
 template <typename T> std::string List(const std::array<T, 3>& values)
 {
@@ -88,7 +83,8 @@ std::string FilterHelp()
            "whole file was written; INPUT.wav itself may be the output). Prints the input's\n"
            "header information, and how many samples were clipped and where the first was.\n"
            "\n" +
-           PresetOption() + "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
+           PresetOption() + kCoefFileOption +
+           "  --taps T0,T1,T2    tap numbers of the user three-tap filter, each " +
            Number(kUserTapMin) + ".." + Number(kUserTapMax) + " (default " + List(user.tap) +
            ")\n"
            "  --coefs C0,C1,C2   its coefficients, each " +
@@ -96,7 +92,8 @@ std::string FilterHelp()
            ")\n"
            "\n"
            "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
-           "not a mono 8/16-bit WAV file) or output not written, with the error on stderr and\n"
+           "not a mono 8/16-bit WAV file, or a malformed coefficient file) or output not written, "
+           "with the error on stderr and\n"
            "any existing OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
 }
 
@@ -140,7 +137,7 @@ std::string ResponseHelp()
            "header line: frequency, magnitude in dB (at least -300) and phase in radians\n"
            "(-pi..pi), at N evenly spaced frequencies from 0 to half the sample rate.\n"
            "\n" +
-           PresetOption() +
+           PresetOption() + kCoefFileOption +
            "  --taps T0,T1,T2    tap numbers of the user three-tap filter, as for 'filter'\n"
            "  --coefs C0,C1,C2   its coefficients, as for 'filter'\n"
            "  --rate HZ          sample rate: frequencies in Hz (default: cycles per sample)\n"
@@ -149,48 +146,7 @@ std::string ResponseHelp()
            std::to_string(kDefaultPoints) +
            ")\n"
            "\n"
-           "Exit status: 0 printed; 2 usage error.\n";
-}
-
-class UsageError {
-  public:
-    UsageError(std::string message, std::string command)
-        : m_message(std::move(message)), m_command(std::move(command))
-    {
-    }
-    int Report() const
-    {
-        std::cerr << "ravelin-cli: " << m_message << " (see 'ravelin-cli "
-                  << (m_command.empty() ? "" : m_command + " ") << "--help')\n";
-        return kExitUsage;
-    }
-
-  private:
-    std::string m_message;
-    std::string m_command;
-};
-
-template <typename T> std::optional<T> ParseNumber(std::string_view text)
-{
-    T value{};
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-std::vector<std::string_view> SplitComma(std::string_view text)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const auto comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string_view::npos)
-            return parts;
-        start = comma + 1;
-    }
+           "Exit status: 0 printed; 1 malformed coefficient file; 2 usage error.\n";
 }
 
 // Three comma-separated values of the user three-tap filter, each within [lo, hi].
@@ -215,75 +171,6 @@ std::array<T, 3> ParseTriple(std::string_view text, std::string_view option, std
     return values;
 }
 
-// Walks "--name value", "--name=value" and positional arguments of one command.
-class ArgReader {
-  public:
-    ArgReader(std::span<char*> args, std::string command)
-        : m_args(args), m_command(std::move(command))
-    {
-    }
-    bool Done() const { return m_pos >= m_args.size(); }
-    std::string_view Peek() const { return m_args[m_pos]; }
-    std::string_view Next() { return m_args[m_pos++]; }
-
-    // The option's value, from "--opt=value" or the next argument.
-    std::string_view Value(std::string_view arg, std::string_view option)
-    {
-        if (arg.size() > option.size() && arg[option.size()] == '=')
-            return arg.substr(option.size() + 1);
-        if (Done())
-            throw UsageError("option '" + std::string(option) + "' needs a value", m_command);
-        return Next();
-    }
-    static bool Is(std::string_view arg, std::string_view option)
-    {
-        return arg == option ||
-               (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=');
-    }
-    const std::string& Command() const { return m_command; }
-
-  private:
-    std::span<char*> m_args;
-    std::size_t m_pos = 0;
-    std::string m_command;
-};
-
-// One option of a command: "--name value", "--name=value" or "alias value". apply gets
-// the argument as given and the value.
-struct Option {
-    std::string_view name;
-    std::string_view alias; // empty when there is none
-    std::function<void(std::string_view arg, std::string_view value)> apply;
-};
-
-// What every command shares: --help and -h print its help, an option it does not know
-// is a usage error, and so is a positional argument unless the command collects them.
-// False when the help was printed.
-bool ParseArguments(ArgReader& args, const std::string& help, const std::vector<Option>& options,
-                    std::vector<std::string_view>* positional = nullptr)
-{
-    while (!args.Done()) {
-        const std::string_view arg = args.Next();
-        if (arg == "--help" || arg == "-h") {
-            std::cout << help;
-            return false;
-        }
-        const auto option = std::find_if(options.begin(), options.end(), [&](const Option& o) {
-            return ArgReader::Is(arg, o.name) || (!o.alias.empty() && arg == o.alias);
-        });
-        if (option != options.end())
-            option->apply(arg,
-                          args.Value(arg, arg == option->alias ? option->alias : option->name));
-        else if (arg.starts_with("-") && arg.size() > 1)
-            throw UsageError("unknown option '" + std::string(arg) + "'", args.Command());
-        else if (positional)
-            positional->push_back(arg);
-        else
-            throw UsageError("unexpected argument '" + std::string(arg) + "'", args.Command());
-    }
-    return true;
-}
-
 // A message of the file run as the desktop program would show it, on its own line(s).
 void PrintMessage(std::ostream& out, const std::string& text)
 {
@@ -293,25 +180,50 @@ void PrintMessage(std::ostream& out, const std::string& text)
     out.flush();
 }
 
-// --preset, --taps and --coefs: the file-mode filter of the commands that take one.
-std::vector<Option> FilterOptions(CRavelinDoc& doc, const std::string& command)
+// --coef-file of the commands that take a filter: a file in place of the preset.
+struct CoefFileChoice {
+    std::optional<std::string> path;
+    bool presetGiven = false; // --preset, --taps or --coefs, which a file replaces
+
+    void Check(const std::string& command) const
+    {
+        if (path && presetGiven)
+            throw UsageError("--coef-file replaces --preset, --taps and --coefs; give one or "
+                             "the other",
+                             command);
+    }
+};
+
+// --preset, --taps, --coefs and --coef-file: the file-mode filter of the commands that
+// take one.
+std::vector<Option> FilterOptions(CRavelinDoc& doc, CoefFileChoice& coefFile,
+                                  const std::string& command)
 {
     return {
+        {"--coef-file", "",
+         [&coefFile, command](std::string_view, std::string_view v) {
+             coefFile.path = std::string(v);
+             if (coefFile.path->empty())
+                 throw UsageError("empty file name for '--coef-file'", command);
+         }},
         {"--preset", "",
-         [&doc, command](std::string_view, std::string_view v) {
+         [&doc, &coefFile, command](std::string_view, std::string_view v) {
+             coefFile.presetGiven = true;
              doc.m_nFilterPreset = FindFilterPreset(v);
              if (doc.m_nFilterPreset < 0)
                  throw UsageError("unknown filter preset '" + std::string(v) + "'", command);
          }},
         {"--taps", "",
-         [&doc](std::string_view, std::string_view v) {
+         [&doc, &coefFile](std::string_view, std::string_view v) {
+             coefFile.presetGiven = true;
              doc.m_nUserTap = ParseTriple<int>(v, "--taps", "tap number",
                                                "an integer from " + Number(kUserTapMin) + " to " +
                                                    Number(kUserTapMax),
                                                kUserTapMin, kUserTapMax);
          }},
         {"--coefs", "",
-         [&doc](std::string_view, std::string_view v) {
+         [&doc, &coefFile](std::string_view, std::string_view v) {
+             coefFile.presetGiven = true;
              doc.m_dUserCoef = ParseTriple<double>(v, "--coefs", "coefficient",
                                                    "a number from " + Number(kUserCoefMin) +
                                                        " to " + Number(kUserCoefMax),
@@ -322,10 +234,11 @@ std::vector<Option> FilterOptions(CRavelinDoc& doc, const std::string& command)
 
 int RunFilter(ArgReader& args)
 {
+    CoefFileChoice coefFile;
     CRavelinDoc doc;
     doc.m_nInputPreset = kInputFile;
     std::vector<std::string_view> positional;
-    if (!ParseArguments(args, FilterHelp(), FilterOptions(doc, "filter"), &positional))
+    if (!ParseArguments(args, FilterHelp(), FilterOptions(doc, coefFile, "filter"), &positional))
         return kExitOk;
     if (positional.size() < 2)
         throw UsageError("filter needs INPUT.wav and OUTPUT.wav", "filter");
@@ -334,6 +247,13 @@ int RunFilter(ArgReader& args)
     // An empty name would read as a cancelled file dialog and end without a word.
     if (positional[0].empty() || positional[1].empty())
         throw UsageError("empty file name", "filter");
+    coefFile.Check("filter");
+    if (coefFile.path) {
+        auto taps = LoadCoefFile(*coefFile.path);
+        if (!taps)
+            return kExitFailed;
+        doc.UseCustomFilter(std::move(*taps), "");
+    }
 
     if (!doc.LoadFilePreset()) {
         std::cerr << filerun::kFilterMemory;
@@ -469,10 +389,11 @@ void AppendNumber(std::string& line, double value)
 
 int RunResponse(ArgReader& args)
 {
+    CoefFileChoice coefFile;
     CRavelinDoc doc;
     std::optional<double> rate;
     int points = kDefaultPoints;
-    std::vector<Option> options = FilterOptions(doc, "response");
+    std::vector<Option> options = FilterOptions(doc, coefFile, "response");
     options.push_back({"--rate", "", [&](std::string_view, std::string_view v) {
                            rate = ParseNumber<double>(v);
                            if (!rate || !(*rate > 0.0 && *rate <= 1e9))
@@ -492,7 +413,17 @@ int RunResponse(ArgReader& args)
                        }});
     if (!ParseArguments(args, ResponseHelp(), options))
         return kExitOk;
-    const FrequencyResponse r = ComputeFrequencyResponse(FilePresetTaps(doc.Settings()), points);
+    coefFile.Check("response");
+    std::vector<double> taps;
+    if (coefFile.path) {
+        auto loaded = LoadCoefFile(*coefFile.path);
+        if (!loaded)
+            return kExitFailed;
+        taps = std::move(*loaded);
+    } else {
+        taps = FilePresetTaps(doc.Settings());
+    }
+    const FrequencyResponse r = ComputeFrequencyResponse(taps, points);
     std::string text = rate ? "frequency_hz,magnitude_db,phase_rad\n"
                             : "frequency_cycles_per_sample,magnitude_db,phase_rad\n";
     for (std::size_t k = 0; k < r.frequency.size(); ++k) {
@@ -542,6 +473,8 @@ int Run(std::span<char*> all)
             return RunPresets(args);
         if (command == "response")
             return RunResponse(args);
+        if (command == "design")
+            return RunDesign(args);
         throw UsageError("unknown command '" + std::string(command) + "'", "");
     } catch (const UsageError& e) {
         return e.Report();

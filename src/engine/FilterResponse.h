@@ -26,7 +26,8 @@ struct FrequencyResponse {
 inline constexpr double kFloorDb = -300.0;
 
 // points >= 2. Zero taps are skipped, so a long sparse filter (a delay, the user's
-// three taps) costs only its nonzero taps per point.
+// three taps) costs only its nonzero taps per point; long dense filters go through an
+// FFT instead, which agrees to rounding.
 FrequencyResponse ComputeFrequencyResponse(std::span<const double> taps, int points);
 
 // s[n] = h[0] + ... + h[n]: the output for a unit step at time 0, summed in order.

@@ -86,9 +86,10 @@ void CRavelinDoc::ApplyDemoInputPreset()
 bool CRavelinDoc::LoadFilePreset()
 {
     // An unknown preset leaves the filter as it was.
-    if (m_nFilterPreset < 0 || m_nFilterPreset >= kFilterCount)
+    if (m_customTaps.empty() && (m_nFilterPreset < 0 || m_nFilterPreset >= kFilterCount))
         return true;
-    const std::vector<double> taps = FilterTaps(m_nFilterPreset, UserFilter());
+    const std::vector<double> taps =
+        m_customTaps.empty() ? FilterTaps(m_nFilterPreset, UserFilter()) : m_customTaps;
     if (!m_filter.SetLength(static_cast<int>(taps.size())))
         return false;
     for (std::size_t k = 0; k < taps.size(); ++k)
@@ -104,6 +105,12 @@ void CRavelinDoc::SetFileDemoInput(std::span<const double> values)
                 m_dFileInput.begin());
     m_bFileInput = true;
     Reset();
+}
+
+void CRavelinDoc::UseCustomFilter(std::vector<double> taps, std::string note)
+{
+    m_customTaps = std::move(taps);
+    m_customNote = std::move(note);
 }
 
 bool CRavelinDoc::IsDemoPair() const
@@ -125,6 +132,8 @@ void CRavelinDoc::ApplySettings(const SettingsValues& values)
     // Choosing an input preset ends the demonstration on a file's samples.
     if (values.input != kInputFile)
         m_bFileInput = false;
+    m_customTaps.clear();
+    m_customNote.clear();
     m_nStep = 0;
     m_nRunMode = kRunIdle;
     Reset();

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <span>
+#include <string>
+#include <vector>
 
 namespace ravelin {
 
@@ -64,9 +66,18 @@ class CRavelinDoc {
     void SetFileDemoInput(std::span<const double> values);
     bool HasFileDemoInput() const { return m_bFileInput; }
 
-    // Loads m_nFilterPreset into m_filter. Returns false only when the filter's
-    // memory could not be allocated; an unknown preset leaves m_filter as it was.
+    // Loads m_nFilterPreset (or the custom filter, while one is in use) into
+    // m_filter. Returns false only when the filter's memory could not be allocated;
+    // an unknown preset leaves m_filter as it was.
     bool LoadFilePreset();
+
+    // A designed or loaded filter for the file run in place of the preset, until the
+    // settings are applied again. note is the line the run's information text ends
+    // with (the caller words it). taps must not be empty.
+    void UseCustomFilter(std::vector<double> taps, std::string note);
+    bool HasCustomFilter() const { return !m_customTaps.empty(); }
+    const std::vector<double>& CustomTaps() const { return m_customTaps; }
+    const std::string& CustomNote() const { return m_customNote; }
 
     // The user filter's taps and coefficients, for FilterTaps.
     UserTaps UserFilter() const { return {m_nUserTap, m_dUserCoef}; }
@@ -77,7 +88,8 @@ class CRavelinDoc {
 
     SettingsValues Settings() const;
     // Takes the values of a confirmed settings dialog and restarts the demonstration
-    // (which also stops a running animation).
+    // (which also stops a running animation). The preset chosen there is the file
+    // run's filter again.
     void ApplySettings(const SettingsValues& values);
 
     // Asks the listener to queue a redraw of the diagram.
@@ -108,6 +120,8 @@ class CRavelinDoc {
 
   private:
     IDocListener* m_listener = nullptr;
+    std::vector<double> m_customTaps;
+    std::string m_customNote;
 };
 
 } // namespace ravelin

@@ -66,7 +66,8 @@ CommandState QueryCommandState(const CRavelinDoc& doc, int id)
     case ID_RUN_ANIMATE:
         return {demo, doc.m_nRunMode == kRunAnimate};
     case ID_RUN_FILE:
-        return {doc.m_nFilterPreset != kFilterNone && doc.m_nInputPreset == kInputFile,
+        return {(doc.m_nFilterPreset != kFilterNone || doc.HasCustomFilter()) &&
+                    doc.m_nInputPreset == kInputFile,
                 doc.m_nRunMode == kRunFile};
     case ID_TB_STEP:
     case ID_TB_ANIMATE:

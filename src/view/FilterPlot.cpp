@@ -140,6 +140,11 @@ void FilterPlot::SetSpectra(std::vector<double> inputDb, std::vector<double> out
 {
     m_inputDb = std::move(inputDb);
     m_outputDb = std::move(outputDb);
+    m_spectraPeakDb = 0.0;
+    for (const auto* spectrum : {&m_inputDb, &m_outputDb})
+        for (double db : *spectrum)
+            m_spectraPeakDb = std::max(m_spectraPeakDb, db);
+    m_autoValues = {};
     if (rate > 0)
         m_sampleRate = rate;
     m_values[std::size_t(FrequencyView::Magnitude)].automatic = true;
@@ -288,6 +293,10 @@ const FrequencyResponse& FilterPlot::Response()
             m_phaseDegrees[k] = m_response.magnitudeDb[k] <= kFloorDb
                                     ? std::nan("")
                                     : m_response.phase[k] * 180.0 / std::numbers::pi;
+        m_responsePeakDb = 0.0;
+        for (double db : m_response.magnitudeDb)
+            m_responsePeakDb = std::max(m_responsePeakDb, db);
+        m_autoValues = {};
         m_dirty = false;
         ++m_computations;
     }
@@ -388,13 +397,8 @@ double FilterPlot::FrequencyAt(double x) const
 
 double FilterPlot::TopDb()
 {
-    const FrequencyResponse& resp = Response();
-    double peak = 0.0;
-    for (double db : resp.magnitudeDb)
-        peak = std::max(peak, db);
-    for (const auto* spectrum : {&m_inputDb, &m_outputDb})
-        for (double db : *spectrum)
-            peak = std::max(peak, db);
+    Response();
+    const double peak = std::max(m_responsePeakDb, m_spectraPeakDb);
     return std::max(10.0, std::ceil(peak / 10.0) * 10.0);
 }
 
@@ -429,8 +433,13 @@ FilterPlot::Range FilterPlot::AutoValueRange()
 FilterPlot::Range& FilterPlot::ValueRange()
 {
     Range& r = m_values[std::size_t(m_frequencyView)];
-    if (r.automatic)
-        r = AutoValueRange();
+    if (r.automatic) {
+        Response(); // a new response forgets the automatic ranges
+        std::optional<Range>& found = m_autoValues[std::size_t(m_frequencyView)];
+        if (!found)
+            found = AutoValueRange();
+        r = *found;
+    }
     return r;
 }
 

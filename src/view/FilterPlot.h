@@ -143,6 +143,11 @@ class FilterPlot : public QWidget {
     std::vector<double> m_step;
     FrequencyResponse m_response;
     std::vector<double> m_phaseDegrees;
+    double m_responsePeakDb = 0.0; // the highest point of m_response, 0 dB at least
+    double m_spectraPeakDb = 0.0;  // the highest point of the spectra, 0 dB at least
+    // Each frequency view's automatic range, found once per response and spectra: every
+    // point's y asks for it.
+    std::array<std::optional<Range>, 3> m_autoValues{};
     bool m_dirty = true;
     int m_computations = 0;
     int m_sampleRate = 0;

@@ -46,7 +46,9 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
                             MessageIcon::Error);
         return RunResult::Refused;
     }
-    prompts.ShowMessage(InformationText(input.Path(), input.Header()), filerun::kInfoCaption,
+    // A designed or loaded filter is named under the file's fields.
+    const std::string note = doc.HasCustomFilter() ? doc.CustomNote() + "\n" : "";
+    prompts.ShowMessage(InformationText(input.Path(), input.Header()) + note, filerun::kInfoCaption,
                         MessageIcon::None);
 
     const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);

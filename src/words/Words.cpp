@@ -62,4 +62,58 @@ std::string CompletionText(const FileRunOutcome& outcome)
            where + ")";
 }
 
+std::string CoefFileText(const std::string& path, const CoefFileResult& result)
+{
+    const std::string line = path + " の " + std::to_string(result.line) + " 行目: ";
+    switch (result.error) {
+    case CoefFileError::None:
+        break;
+    case CoefFileError::CantOpen:
+        return "係数ファイル " + path + " を開けません。";
+    case CoefFileError::ReadFailed:
+        return "係数ファイル " + path + " を読めません。";
+    case CoefFileError::TooLarge:
+        return "係数ファイル " + path + " が大きすぎます（" +
+               std::to_string(kCoefFileMaxBytes >> 20) + " MiB まで）。";
+    case CoefFileError::NoNumbers:
+        return "係数ファイル " + path + " に係数がありません。";
+    case CoefFileError::NotANumber:
+        return line + "「" + result.field + "」は数値ではありません。";
+    case CoefFileError::NotFinite:
+        return line + "「" + result.field + "」は有限の数値ではありません。";
+    case CoefFileError::TooManyTaps:
+        return line + "係数が " + std::to_string(kCoefFileMaxTaps) + " 個を超えています。";
+    case CoefFileError::CantWrite:
+        return "ファイル " + path + " に書き込めません。";
+    }
+    return {};
+}
+
+std::string CoefFileLine(const std::string& path, const CoefFileResult& result)
+{
+    const std::string where = path + ":" + std::to_string(result.line) + ": ";
+    switch (result.error) {
+    case CoefFileError::None:
+        break;
+    case CoefFileError::CantOpen:
+        return "can't open the coefficient file [" + path + "]";
+    case CoefFileError::ReadFailed:
+        return "can't read the coefficient file [" + path + "]";
+    case CoefFileError::TooLarge:
+        return "the coefficient file [" + path + "] is larger than " +
+               std::to_string(kCoefFileMaxBytes >> 20) + " MiB";
+    case CoefFileError::NoNumbers:
+        return "no coefficients in [" + path + "]";
+    case CoefFileError::NotANumber:
+        return where + "'" + result.field + "' is not a number";
+    case CoefFileError::NotFinite:
+        return where + "'" + result.field + "' is not a finite number";
+    case CoefFileError::TooManyTaps:
+        return where + "more than " + std::to_string(kCoefFileMaxTaps) + " coefficients";
+    case CoefFileError::CantWrite:
+        return "can't write the file [" + path + "]";
+    }
+    return {};
+}
+
 } // namespace ravelin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Presets.h"
+#include "files/CoefFile.h"
 #include "files/FileRun.h"
 
 #include <array>
@@ -41,6 +42,11 @@ std::string FaultText(FileFault fault, const std::string& path, const WavHeader&
 // The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
 // by a line saying how many and where the first was.
 std::string CompletionText(const FileRunOutcome& outcome);
+
+// Why a coefficient file cannot be read (or written, CantWrite): the desktop
+// program's sentence, and ravelin-cli's line ("file:line: ..." where a line is at fault).
+std::string CoefFileText(const std::string& path, const CoefFileResult& result);
+std::string CoefFileLine(const std::string& path, const CoefFileResult& result);
 
 // The texts the run shows, for the callers that word their own dialogs.
 namespace filerun {

@@ -1,0 +1,319 @@
+// The designer's tab, driven as a user would: parameters typed and chosen, the plot and
+// the measures following, the design used for a file run, heard against the run's
+// input through a recording audio output, saved, loaded and remembered.
+
+#include "GuiTestSupport.h"
+#include "ModalDriver.h"
+#include "app/DesignPanel.h"
+#include "app/FilterDock.h"
+#include "engine/LowPassTables.h"
+#include "engine/RunCommands.h"
+#include "files/CoefFile.h"
+#include "view/FilterPlot.h"
+#include "view/WavePanel.h"
+#include "words/Words.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+using namespace ravelin;
+
+namespace {
+
+// Remembers what the waveform panel asked of the sound output.
+struct AudioLog {
+    std::vector<std::vector<std::int16_t>> starts;
+    bool playing = false;
+};
+
+class RecordingOutput : public IAudioOutput {
+  public:
+    explicit RecordingOutput(std::shared_ptr<AudioLog> log) : m_log(std::move(log)) {}
+    QString Start(std::span<const std::int16_t> samples, int) override
+    {
+        m_log->starts.emplace_back(samples.begin(), samples.end());
+        m_log->playing = true;
+        return {};
+    }
+    void Stop() override { m_log->playing = false; }
+    bool IsPlaying() const override { return m_log->playing; }
+    std::int64_t Played() const override { return 0; }
+    QString Failure() const override { return {}; }
+
+  private:
+    std::shared_ptr<AudioLog> m_log;
+};
+
+// Types text into a spin box as a user would, then Return.
+void Type(QAbstractSpinBox* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+// A step that records a message box's text and presses OK.
+ModalDriver::Step Record(QString& into)
+{
+    return ModalDriver::On<QMessageBox>([&into](QMessageBox* box) {
+        into = box->text();
+        ModalDriver::Press(QMessageBox::Ok)(box);
+    });
+}
+
+// The plain loop over 16-bit samples: sums in tap order, truncated and clamped.
+std::vector<int> Filtered(const std::vector<double>& h, const std::vector<int>& x)
+{
+    std::vector<int> y;
+    for (std::size_t n = 0; n < x.size(); ++n) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < h.size() && k <= n; ++k)
+            sum += h[k] * x[n - k];
+        y.push_back(int(std::clamp(std::trunc(sum), -32768.0, 32767.0)));
+    }
+    return y;
+}
+
+} // namespace
+
+class TestDesigner : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir m_dir;
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    static QByteArray Read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // The dock shown on its designer tab, with cycles per sample and a rectangular window.
+    static DesignPanel* OpenDesigner(CMainFrame* frame)
+    {
+        QAction* item = Action(frame, "actionViewFilterPanel");
+        item->trigger();
+        FilterDock* dock = frame->FilterPanel();
+        DesignPanel* panel = dock->Designer();
+        dock->Tabs()->setCurrentWidget(panel);
+        panel->findChild<QComboBox*>(QStringLiteral("designUnit"))->setCurrentIndex(1);
+        panel->WindowBox()->setCurrentIndex(int(WindowKind::Rectangular));
+        return panel;
+    }
+
+  private slots:
+    void initTestCase()
+    {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        QVERIFY(m_dir.isValid());
+    }
+
+    void parametersDriveThePlotAndTheMeasures()
+    {
+        const auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        DesignPanel* panel = OpenDesigner(frame.get());
+        QCOMPARE(frame->FilterPanel()->Tabs()->tabText(2), QStringLiteral("設計"));
+
+        // 511 rectangular taps at 0.125: the lpf4 preset, seven decimals apart at most.
+        Type(panel->CutoffBox(0), QStringLiteral("0.125"));
+        Type(panel->TapsBox(), QStringLiteral("511"));
+        const std::vector<double>& plotted = panel->Plot()->Taps();
+        QCOMPARE(plotted.size(), std::size_t(511));
+        for (std::size_t k = 0; k < plotted.size(); ++k)
+            QVERIFY2(std::fabs(plotted[k] - kLowPass4[k]) <= 5e-8, qPrintable(QString::number(k)));
+        // Its worst-case gain is well above 1: the warning says by how much.
+        const QString measures = panel->MeasuresLabel()->text();
+        QVERIFY2(measures.contains(QStringLiteral("タップ数 511")), qPrintable(measures));
+        QVERIFY(measures.contains(QStringLiteral("遅延 255.0 サンプル")));
+        const QString clip = QStringLiteral("最大 %1 dB クリップするおそれがあります")
+                                 .arg(QString::number(panel->Measures().clipDb, 'f', 1));
+        QVERIFY2(measures.contains(clip), qPrintable(measures));
+        QVERIFY(panel->Measures().clipDb > 6.0);
+
+        // The response follows each change, computed once per change.
+        const int before = panel->Plot()->Computations();
+        panel->WindowBox()->setCurrentIndex(int(WindowKind::Hann));
+        panel->Plot()->Response();
+        QCOMPARE(panel->Plot()->Computations(), before + 1);
+        QCOMPARE(panel->Plot()->Taps().front(), 0.0); // Hann's ends
+
+        // An even high-pass cannot be: said, nothing plotted, nothing to use.
+        panel->TypeBox()->setCurrentIndex(int(FilterType::HighPass));
+        Type(panel->TapsBox(), QStringLiteral("510"));
+        QVERIFY(panel->Problem().contains(QStringLiteral("奇数")));
+        QVERIFY(panel->Plot()->Taps().empty());
+        QVERIFY(!panel->UseButton()->isEnabled());
+        Type(panel->TapsBox(), QStringLiteral("511"));
+        QVERIFY(panel->Problem().isEmpty());
+        QVERIFY(panel->UseButton()->isEnabled());
+
+        // Kaiser's length for 60 dB across 0.1 cycles, made odd for the high-pass.
+        panel->WindowBox()->setCurrentIndex(int(WindowKind::Kaiser));
+        panel->findChild<QCheckBox*>(QStringLiteral("designFromAtten"))->setChecked(true);
+        Type(panel->findChild<QDoubleSpinBox*>(QStringLiteral("designAtten")),
+             QStringLiteral("60"));
+        panel->findChild<QCheckBox*>(QStringLiteral("designFromWidth"))->setChecked(true);
+        Type(panel->findChild<QDoubleSpinBox*>(QStringLiteral("designWidth")),
+             QStringLiteral("0.1"));
+        QCOMPARE(panel->TapsBox()->value(), 39);
+        QVERIFY(!panel->TapsBox()->isEnabled());
+        QCOMPARE(panel->Plot()->Taps().size(), std::size_t(39));
+        // Within the fraction of a decibel that Kaiser's fitted formulas may miss by.
+        QVERIFY2(panel->Measures().stopAttenuationDb > 59.0 - 0.5,
+                 qPrintable(QString::number(panel->Measures().stopAttenuationDb)));
+    }
+
+    void usedForTheFileRunAndHeardAgainstTheInput()
+    {
+        const auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        CRavelinDoc& doc = frame->Document();
+        DesignPanel* panel = OpenDesigner(frame.get());
+        Type(panel->CutoffBox(0), QStringLiteral("0.1"));
+        Type(panel->TapsBox(), QStringLiteral("31"));
+        const std::vector<double> taps = panel->Taps();
+        QCOMPARE(taps.size(), std::size_t(31));
+        QVERIFY(!panel->ListenButton()->isEnabled()); // no run yet
+
+        // "use for the file run": the run's filter, named in the panel; the run command
+        // is there for it.
+        QTest::mouseClick(panel->UseButton(), Qt::LeftButton);
+        QVERIFY(doc.HasCustomFilter());
+        QCOMPARE(doc.CustomTaps(), taps);
+        QCOMPARE(doc.m_nInputPreset, int(kInputFile));
+        QCOMPARE(frame->FilterPanel()->Caption()->text(), panel->FilterName());
+        QVERIFY(panel->FilterName().startsWith(QStringLiteral("設計 低域通過")));
+        QVERIFY(Action(frame.get(), "actionRunFile")->isEnabled());
+
+        std::vector<int> x;
+        for (int i = 0; i < 4000; ++i)
+            x.push_back(i % 40 < 20 ? 20000 : -20000);
+        const QString in = Path("square.wav");
+        QFile(in).remove();
+        {
+            QFile f(in);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(ToQByteArray(test::MonoWav(x)));
+        }
+        const QString out = Path("square-run.wav");
+        QString info, done;
+        ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
+                           ModalDriver::TypeFileName(out), Record(done)};
+        Action(frame.get(), "actionRunFile")->trigger();
+        QTRY_VERIFY(driver.done());
+        QVERIFY2(info.contains(QStringLiteral("フィルタ: ") + panel->FilterName()),
+                 qPrintable(info));
+        QVERIFY(info.contains(QStringLiteral("クリップするおそれがあります")));
+        const std::vector<int> expected = Filtered(taps, x);
+        QCOMPARE(Read(out), ToQByteArray(test::MonoWav(expected)));
+
+        // "listen": a new design on the same input, without a question, played A/B.
+        QVERIFY(panel->ListenButton()->isEnabled());
+        panel->WindowBox()->setCurrentIndex(int(WindowKind::Blackman));
+        const std::vector<double> second = panel->Taps();
+        QTest::mouseClick(panel->ListenButton(), Qt::LeftButton);
+        WavePanel* waves = frame->FilterPanel()->Waves();
+        QCOMPARE(frame->FilterPanel()->Tabs()->currentWidget(), waves);
+        QVERIFY(!panel->ListenOutput().isEmpty());
+        const std::vector<int> heard = Filtered(second, x);
+        QCOMPARE(Read(panel->ListenOutput()), ToQByteArray(test::MonoWav(heard)));
+        auto log = std::make_shared<AudioLog>();
+        waves->SetAudioOutput(std::make_unique<RecordingOutput>(log));
+        QTest::mouseClick(waves->PlayButton(WavePanel::Input), Qt::LeftButton);
+        QTest::mouseClick(waves->PlayButton(WavePanel::Output), Qt::LeftButton);
+        QCOMPARE(log->starts.size(), std::size_t(2));
+        QCOMPARE(log->starts[0], std::vector<std::int16_t>(x.begin(), x.end()));
+        QCOMPARE(log->starts[1], std::vector<std::int16_t>(heard.begin(), heard.end()));
+        waves->Stop();
+
+        // "save as" keeps what was heard.
+        const QString kept = Path("heard.wav");
+        QVERIFY(panel->SaveListenButton()->isEnabled());
+        ModalDriver saving{ModalDriver::TypeFileName(kept)};
+        QTest::mouseClick(panel->SaveListenButton(), Qt::LeftButton);
+        QTRY_VERIFY(saving.done());
+        QCOMPARE(Read(kept), Read(panel->ListenOutput()));
+
+        // Choosing a preset again in the settings dialog ends the design's turn.
+        ConfirmSettings(doc, kFilterLpf8, kInputFile);
+        QVERIFY(!doc.HasCustomFilter());
+        QCOMPARE(frame->FilterPanel()->Caption()->text(),
+                 QString::fromUtf8(kFilterCaptions[kFilterLpf8].data()));
+    }
+
+    void savedLoadedAndRemembered()
+    {
+        QString refusal;
+        {
+            const auto frame = ShowMainFrame();
+            QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+            DesignPanel* panel = OpenDesigner(frame.get());
+            panel->TypeBox()->setCurrentIndex(int(FilterType::BandPass));
+            Type(panel->CutoffBox(0), QStringLiteral("0.05"));
+            Type(panel->CutoffBox(1), QStringLiteral("0.2"));
+            Type(panel->TapsBox(), QStringLiteral("64"));
+            const std::vector<double> taps = panel->Taps();
+            QCOMPARE(taps.size(), std::size_t(64));
+
+            // Saved: a header on how it was made, numbers that read back bit for bit.
+            const QString saved = Path("band.txt");
+            ModalDriver saving{ModalDriver::TypeFileName(saved)};
+            QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("designSave")),
+                              Qt::LeftButton);
+            QTRY_VERIFY(saving.done());
+            const QByteArray text = Read(saved);
+            QVERIFY(text.startsWith("# ravelin-cli design --type bandpass --cutoff 0.05,0.2 "
+                                    "--taps 64 --window rectangular\n"));
+            QCOMPARE(ParseCoefficients(text.toStdString()).taps, taps);
+
+            // A malformed file: one message naming its line; the design stays.
+            QFile bad(Path("bad.txt"));
+            QVERIFY(bad.open(QIODevice::WriteOnly));
+            bad.write("# taps\n0.5\n0.25 0.x\n");
+            bad.close();
+            ModalDriver refusing{Record(refusal)};
+            QVERIFY(!panel->LoadFile(bad.fileName()));
+            QVERIFY(refusing.done());
+            QVERIFY2(refusal.contains(QStringLiteral("3 行目")) &&
+                         refusal.contains(QStringLiteral("0.x")),
+                     qPrintable(refusal));
+            QCOMPARE(panel->Taps(), taps);
+
+            // A good one: shown and named, until a parameter changes.
+            QFile echo(Path("echo.txt"));
+            QVERIFY(echo.open(QIODevice::WriteOnly));
+            echo.write("0.5, 0, 0, 0.25\n");
+            echo.close();
+            ModalDriver loading{ModalDriver::TypeFileName(echo.fileName())};
+            QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("designLoad")),
+                              Qt::LeftButton);
+            QTRY_VERIFY(loading.done());
+            QCOMPARE(panel->Taps(), (std::vector<double>{0.5, 0, 0, 0.25}));
+            QCOMPARE(panel->FilterName(), QStringLiteral("係数ファイル echo.txt"));
+            QVERIFY(panel->MeasuresLabel()->text().contains(QStringLiteral("Σ|h| = 0.7500")));
+            Type(panel->TapsBox(), QStringLiteral("65"));
+            QCOMPARE(panel->Taps().size(), std::size_t(65));
+        }
+        // The next start shows the last design.
+        DesignPanel again;
+        QCOMPARE(again.TypeBox()->currentIndex(), int(FilterType::BandPass));
+        QCOMPARE(again.TapsBox()->value(), 65);
+        QCOMPARE(again.CutoffBox(1)->value(), 0.2);
+        QCOMPARE(again.Taps().size(), std::size_t(65));
+    }
+};
+
+QTEST_MAIN(TestDesigner)
+#include "tst_designer.moc"
