@@ -17,17 +17,27 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Opens path and reads its header, positioned at the first sample: Ok for a mono
+// 8/16-bit file with a sample rate.
+WavReadResult OpenSamples(const std::string& path, FilePtr& file, WavHeader& header)
+{
+    file.reset(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return WavReadResult::CantOpen;
+    if (header.ReadWavHeader(file.get()) != 0 || CheckSampleFormat(header) != FileFault::None ||
+        header.SampleRate() <= 0)
+        return WavReadResult::WrongFormat;
+    return WavReadResult::Ok;
+}
+
 } // namespace
 
 WavReadResult ReadWavSamples(const std::string& path, WavSamples& out)
 {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return WavReadResult::CantOpen;
+    FilePtr file;
     WavHeader header;
-    if (header.ReadWavHeader(file.get()) != 0 || CheckSampleFormat(header) != FileFault::None ||
-        header.SampleRate() <= 0)
-        return WavReadResult::WrongFormat;
+    if (const WavReadResult opened = OpenSamples(path, file, header); opened != WavReadResult::Ok)
+        return opened;
 
     WavSamples result;
     result.sampleRate = header.SampleRate();
@@ -65,13 +75,10 @@ WavReadResult ReadScaledSamples(const std::string& path, std::uint64_t first, st
                                 std::vector<double>& out)
 {
     out.assign(count, 0.0);
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return WavReadResult::CantOpen;
+    FilePtr file;
     WavHeader header;
-    if (header.ReadWavHeader(file.get()) != 0 || CheckSampleFormat(header) != FileFault::None ||
-        header.SampleRate() <= 0)
-        return WavReadResult::WrongFormat;
+    if (const WavReadResult opened = OpenSamples(path, file, header); opened != WavReadResult::Ok)
+        return opened;
     const int width = header.BitsPerSample() / 8;
     const std::uint64_t declared = header.DataSize() / static_cast<std::uint64_t>(width);
     if (first >= declared)

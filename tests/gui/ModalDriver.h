@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -115,3 +116,35 @@ class ModalDriver : public QObject {
     QString m_seenClass;
     QString m_seenText;
 };
+
+// Chooses the first enabled item of the next popup menu whose text starts with `text`,
+// as a user would with the keyboard. A menu without one is closed, and so is any menu
+// still open after ten seconds, so that a failed check cannot hang.
+inline void ChooseFromNextMenu(const QString& text)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, text] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (clock->elapsed() > 10000) {
+            if (menu)
+                menu->close();
+        } else if (!menu) {
+            return;
+        } else {
+            for (QAction* a : menu->actions())
+                if (a->text().startsWith(text) && a->isEnabled()) {
+                    menu->setActiveAction(a);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    break;
+                }
+            if (menu->isVisible())
+                menu->close();
+        }
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+    });
+    timer->start(20);
+}

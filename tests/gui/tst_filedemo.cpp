@@ -25,36 +25,6 @@ using namespace ravelin;
 
 namespace {
 
-// Chooses the first enabled item of the next popup menu with this text.
-void ChooseFromNextMenu(const QString& text)
-{
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, text] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (clock->elapsed() > 10000) {
-            if (menu)
-                menu->close();
-        } else if (!menu) {
-            return;
-        } else {
-            for (QAction* a : menu->actions())
-                if (a->text() == text && a->isEnabled()) {
-                    menu->setActiveAction(a);
-                    QTest::keyClick(menu, Qt::Key_Return);
-                    break;
-                }
-            if (menu->isVisible())
-                menu->close();
-        }
-        timer->stop();
-        timer->deleteLater();
-        delete clock;
-    });
-    timer->start(20);
-}
-
 void RightClick(QWidget* w, QPoint at)
 {
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));

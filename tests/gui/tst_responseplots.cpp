@@ -47,35 +47,6 @@ void Wheel(QWidget* w, QPoint at, int notches, Qt::KeyboardModifiers mods = Qt::
     QApplication::sendEvent(w, &event);
 }
 
-// Chooses the item of the next popup menu whose text starts with `text`, as a user
-// would with the keyboard; closes any menu left open after ten seconds.
-void ChooseFromNextMenu(const QString& text)
-{
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, text] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (clock->elapsed() > 10000) {
-            if (menu)
-                menu->close();
-        } else if (!menu) {
-            return;
-        } else {
-            for (QAction* a : menu->actions())
-                if (a->text().startsWith(text)) {
-                    menu->setActiveAction(a);
-                    QTest::keyClick(menu, Qt::Key_Return);
-                    break;
-                }
-        }
-        timer->stop();
-        timer->deleteLater();
-        delete clock;
-    });
-    timer->start(20);
-}
-
 // The pointer moved onto `at` (a move event even when the cursor is already there).
 void Hover(QWidget* w, QPoint at)
 {
