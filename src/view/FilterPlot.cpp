@@ -1224,7 +1224,7 @@ void FilterPlot::contextMenuEvent(QContextMenuEvent* event)
     if (HasSpectra())
         exports.push_back({QStringLiteral("スペクトルのデータを CSV で保存..."),
                            QStringLiteral("spectra.csv"), [this] { return SpectraCsv(); }});
-    AddExportActions(&menu, this, QStringLiteral("filter-response"), std::move(exports));
+    AddExportActions(&menu, this, QStringLiteral("filter-response"), exports);
     menu.addSeparator();
     menu.addAction(QStringLiteral("全体表示"), this, &FilterPlot::FitAll);
     menu.addAction(QStringLiteral("通過域を拡大"), this, &FilterPlot::ZoomPassBand);

@@ -103,7 +103,7 @@ bool SavePlotPicture(QWidget* plot, const QString& path)
 }
 
 void AddExportActions(QMenu* menu, QWidget* plot, const QString& baseName,
-                      std::vector<PlotData> data)
+                      const std::vector<PlotData>& data)
 {
     QAction* picture = menu->addAction(QStringLiteral("画像として保存..."));
     QObject::connect(picture, &QAction::triggered, plot, [plot, baseName] {
@@ -113,7 +113,7 @@ void AddExportActions(QMenu* menu, QWidget* plot, const QString& baseName,
         if (!path.isEmpty() && !SavePlotPicture(plot, path))
             Failed(plot, path);
     });
-    for (PlotData& d : data) {
+    for (const PlotData& d : data) {
         QAction* action = menu->addAction(d.label);
         QObject::connect(action, &QAction::triggered, plot, [plot, d] {
             const QString path = AskPath(

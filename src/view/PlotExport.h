@@ -25,7 +25,7 @@ struct PlotData {
 // Adds to menu "画像として保存..." (PNG or SVG, by the file's type) and one item per
 // data set; each asks for a file and writes it whole or not at all.
 void AddExportActions(QMenu* menu, QWidget* plot, const QString& baseName,
-                      std::vector<PlotData> data);
+                      const std::vector<PlotData>& data);
 
 // The widget as it paints itself, without its on-screen extras: SVG for a path ending
 // in ".svg" (any case), PNG otherwise. False when the file could not be written.
