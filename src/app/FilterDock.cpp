@@ -2,6 +2,7 @@
 
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
+#include "files/RunSummaries.h"
 #include "view/FilterPlot.h"
 #include "view/WavePanel.h"
 
@@ -61,9 +62,10 @@ void FilterDock::SetSampleRate(int hz)
     m_plot->SetSampleRate(hz);
 }
 
-void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath)
+void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath,
+                         std::shared_ptr<const RunSummaries> run)
 {
-    m_waves->LoadRun(inputPath, outputPath);
+    m_waves->ShowRun(std::move(run), inputPath, outputPath);
     m_tabs->setCurrentWidget(m_waves);
 }
 

@@ -3,6 +3,7 @@
 #include "engine/RavelinDoc.h"
 
 #include <QDockWidget>
+#include <memory>
 
 class QLabel;
 class QTabWidget;
@@ -10,6 +11,7 @@ class QTabWidget;
 namespace ravelin {
 
 class FilterPlot;
+class RunSummaries;
 class WavePanel;
 
 // The dock beside the diagram: the chosen filter's impulse and magnitude responses,
@@ -25,8 +27,10 @@ class FilterDock : public QDockWidget {
     void SetSettings(const SettingsValues& settings);
     // Hz of the last WAV file opened; 0 for none.
     void SetSampleRate(int hz);
-    // Shows the waveforms of a finished run on their tab.
-    void ShowRun(const QString& inputPath, const QString& outputPath);
+    // Shows the waveforms of a finished run on their tab, from what the run recorded
+    // (or, without it, from the files).
+    void ShowRun(const QString& inputPath, const QString& outputPath,
+                 std::shared_ptr<const RunSummaries> run = {});
     void StopPlayback();
 
     FilterPlot* Plot() const { return m_plot; }

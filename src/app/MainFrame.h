@@ -116,6 +116,8 @@ class CMainFrame : public QMainWindow, public IDocListener {
     QAction* m_actionViewFilterPanel = nullptr;
     FilterDock* m_filterDock = nullptr;
     int m_dockGrowth = 0; // pixels the window grew when the dock was shown
+    // What the last finished run recorded for the waveform views.
+    std::shared_ptr<const class RunSummaries> m_lastRun;
     std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 

@@ -282,30 +282,53 @@ class BlockPipeline {
     bool m_stop = false;
 };
 
+// What the filter needs besides the bytes: int32 samples, and for an observer the
+// inputs kept apart from the outputs and where the outputs were clamped.
+struct BlockWork {
+    std::vector<std::int32_t> samples; // the outputs (and the inputs, without an observer)
+    std::vector<std::int32_t> inputs;  // with an observer only
+    std::vector<std::uint8_t> flags;   // with an observer only
+    std::vector<std::uint32_t> clamped;
+};
+
 // Filters n samples of the given width in place; the samples become int32 on the way
-// in and back after the filter, which truncates and clamps them.
+// in and back after the filter, which truncates and clamps them. With an observer,
+// it is told the block (whose first sample is sample `first` of the run).
 std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t n, int width,
-                        std::int32_t* samples, std::size_t* firstClamped)
+                        BlockWork& work, std::size_t* firstClamped, IRunObserver* observer,
+                        std::uint64_t first)
 {
+    std::int32_t* const out = work.samples.data();
+    std::int32_t* const in = observer ? work.inputs.data() : out;
+    const std::int32_t lo = width == 2 ? -32768 : -128, hi = width == 2 ? 32767 : 127;
     if (width == 2) {
         for (std::size_t i = 0; i < n; ++i) {
             std::uint16_t v;
             std::memcpy(&v, bytes + 2 * i, 2);
-            samples[i] = static_cast<std::int16_t>(v);
+            in[i] = static_cast<std::int16_t>(v);
         }
-        const std::size_t clamped =
-            filter.ProcessSamples(samples, samples, n, -32768, 32767, firstClamped);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            in[i] = static_cast<std::int32_t>(bytes[i]) - 128;
+    }
+    std::uint8_t* const flags = observer ? work.flags.data() : nullptr;
+    const std::size_t clamped = filter.ProcessSamples(in, out, n, lo, hi, firstClamped, flags);
+    if (width == 2) {
         for (std::size_t i = 0; i < n; ++i) {
-            const auto v = static_cast<std::uint16_t>(samples[i]);
+            const auto v = static_cast<std::uint16_t>(out[i]);
             std::memcpy(bytes + 2 * i, &v, 2);
         }
-        return clamped;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            bytes[i] = static_cast<std::uint8_t>(out[i] + 128);
     }
-    for (std::size_t i = 0; i < n; ++i)
-        samples[i] = static_cast<std::int32_t>(bytes[i]) - 128;
-    const std::size_t clamped = filter.ProcessSamples(samples, samples, n, -128, 127, firstClamped);
-    for (std::size_t i = 0; i < n; ++i)
-        bytes[i] = static_cast<std::uint8_t>(samples[i] + 128);
+    if (observer) {
+        work.clamped.clear();
+        for (std::size_t i = 0; clamped > 0 && i < n; ++i)
+            if (flags[i])
+                work.clamped.push_back(static_cast<std::uint32_t>(i));
+        observer->OnRunBlock(first, in, out, n, work.clamped.data(), work.clamped.size());
+    }
     return clamped;
 }
 
@@ -313,6 +336,20 @@ static_assert(std::endian::native == std::endian::little,
               "the 16-bit samples are copied as they lie in the file");
 
 } // namespace
+
+void RunObserverList::OnRunStart(const WavHeader& header, std::uint64_t totalSamples)
+{
+    for (IRunObserver* observer : m_observers)
+        observer->OnRunStart(header, totalSamples);
+}
+
+void RunObserverList::OnRunBlock(std::uint64_t first, const std::int32_t* in,
+                                 const std::int32_t* out, std::size_t n,
+                                 const std::uint32_t* clamped, std::size_t clampedCount)
+{
+    for (IRunObserver* observer : m_observers)
+        observer->OnRunBlock(first, in, out, n, clamped, clampedCount);
+}
 
 WavInput::WavInput() = default;
 WavInput::~WavInput() = default;
@@ -382,7 +419,7 @@ bool WavInput::Open(const std::string& path)
 }
 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
-                             const RunProgress& progress)
+                             const RunProgress& progress, IRunObserver* observer)
 {
     FileRunOutcome outcome;
     outcome.sampleRate = input.Header().SampleRate();
@@ -410,8 +447,16 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
         return fail(RunResult::Failed, CantWrite(outputPath));
 
     try {
-        std::vector<std::int32_t> samples(
-            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)));
+        const auto blockSamples =
+            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock));
+        BlockWork work;
+        work.samples.resize(blockSamples);
+        if (observer) {
+            work.inputs.resize(blockSamples);
+            work.flags.resize(blockSamples);
+            work.clamped.reserve(blockSamples);
+            observer->OnRunStart(input.Header(), total);
+        }
         BlockPipeline pipeline(input.FileDescriptor(), input.DataStart(), bytes,
                                kFileRunBlock * static_cast<std::size_t>(width), output);
         for (std::uint64_t done = 0; done < total;) {
@@ -428,7 +473,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
-                FilterBlock(filter, block, n, width, samples.data(), &first);
+                FilterBlock(filter, block, n, width, work, &first, observer, done);
             if (clamped > 0 && outcome.clip.count == 0)
                 outcome.clip.first = done + first;
             outcome.clip.count += clamped;
@@ -450,7 +495,8 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 }
 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
-                             const std::string& outputPath, const RunProgress& progress)
+                             const std::string& outputPath, const RunProgress& progress,
+                             IRunObserver* observer)
 {
     WavInput input;
     if (!input.Open(inputPath)) {
@@ -459,7 +505,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
         outcome.message = input.Error();
         return outcome;
     }
-    return FilterWavFile(filter, input, outputPath, progress);
+    return FilterWavFile(filter, input, outputPath, progress, observer);
 }
 
 std::string CompletionText(const FileRunOutcome& outcome)
@@ -484,7 +530,8 @@ std::string CompletionText(const FileRunOutcome& outcome)
            where + ")";
 }
 
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report)
+RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report,
+                        IRunObserver* observer)
 {
     RunModeScope mode(doc);
     FileRunReport ignored;
@@ -513,9 +560,11 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
     told.outputPath = *saveAs;
 
     const FileRunOutcome outcome = FilterWavFile(
-        doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
+        doc.m_filter, input, *saveAs,
+        [&prompts](std::uint64_t done, std::uint64_t total) {
             return prompts.Progress(done, total);
-        });
+        },
+        observer);
     switch (outcome.result) {
     case RunResult::Done:
         told.clip = outcome.clip;

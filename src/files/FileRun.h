@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ravelin {
 
@@ -34,6 +35,33 @@ struct ClipFigures {
 // Told done <= total samples before each block and once at the end. Returning false
 // cancels the run (nothing is written) and it is not called again.
 using RunProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Sees every block of a file run as it goes, so that what is to be shown of the run
+// (waveform summaries, clip positions, spectra) is made in the same single pass.
+class IRunObserver {
+  public:
+    virtual void OnRunStart(const WavHeader& header, std::uint64_t totalSamples) = 0;
+    // Samples first..first+n-1: as read (int32, 8-bit centred on 0), as written (the
+    // same scale), and the block-relative indices of the outputs the run clamped.
+    virtual void OnRunBlock(std::uint64_t first, const std::int32_t* in, const std::int32_t* out,
+                            std::size_t n, const std::uint32_t* clamped,
+                            std::size_t clampedCount) = 0;
+
+  protected:
+    ~IRunObserver() = default;
+};
+
+// Passes every call on to several observers in the order they were added.
+class RunObserverList final : public IRunObserver {
+  public:
+    void Add(IRunObserver& observer) { m_observers.push_back(&observer); }
+    void OnRunStart(const WavHeader& header, std::uint64_t totalSamples) override;
+    void OnRunBlock(std::uint64_t first, const std::int32_t* in, const std::int32_t* out,
+                    std::size_t n, const std::uint32_t* clamped, std::size_t clampedCount) override;
+
+  private:
+    std::vector<IRunObserver*> m_observers;
+};
 
 // A WAV file opened for the file run, its header read and checked. The run reads the
 // file it opened, whatever happens to the name afterwards.
@@ -95,13 +123,15 @@ struct FileRunOutcome {
 // replaces the target only when every byte was written and synced (the input may be
 // the output). A file cut short while it is read, a read error, a full disk or a
 // cancel leave any existing output untouched and no temporary file. The filter keeps
-// its state between calls.
+// its state between calls. The observer, when given, sees the start and every block
+// filtered (also of a run that then fails: only a Done result makes them final).
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
-                             const RunProgress& progress = {});
+                             const RunProgress& progress = {}, IRunObserver* observer = nullptr);
 
 // The same after opening inputPath; a refused input gives Refused with its message.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
-                             const std::string& outputPath, const RunProgress& progress = {});
+                             const std::string& outputPath, const RunProgress& progress = {},
+                             IRunObserver* observer = nullptr);
 
 // The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
 // by a line saying how many and where the first was.
@@ -116,8 +146,9 @@ struct FileRunReport {
 // The ID_RUN_FILE command: loads the chosen preset into doc.m_filter, asks for the
 // input, shows its header information, asks for the output and writes the filtered
 // WAV file. Sets doc.m_nRunMode to kRunFile for its duration and back to kRunIdle
-// on every path.
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report = nullptr);
+// on every path. The observer sees the filtering as FilterWavFile describes.
+RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report = nullptr,
+                        IRunObserver* observer = nullptr);
 
 // The texts the run shows, for the callers that word their own dialogs.
 namespace filerun {

@@ -6,6 +6,7 @@
 #include "engine/WaveSummary.h"
 #include "files/WavSamples.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <gtest/gtest.h>
@@ -133,18 +134,24 @@ TEST(FilterResponse, PresetTapsAreThoseOfTheFileRun)
     EXPECT_EQ(ComputeFrequencyResponse({}, 2).magnitudeDb[1], kFloorDb);
 }
 
-TEST(WaveSummary, QueriesEqualAPlainScan)
+// Queries cover the whole entries of WaveSummary::kLeaf samples that the range touches.
+TEST(WaveSummary, QueriesEqualAPlainScanOfTheEntriesTouched)
 {
     std::mt19937 random(7);
-    for (std::size_t length : {0u, 1u, 31u, 32u, 33u, 1024u, 40000u}) {
-        std::vector<std::int16_t> samples(length);
+    constexpr std::size_t kLeaf = WaveSummary::kLeaf;
+    for (std::size_t length : {0u, 1u, 63u, 64u, 65u, 1024u, 1025u, 70000u}) {
+        std::vector<std::int32_t> samples(length);
         std::vector<bool> marks(length);
-        for (std::size_t i = 0; i < length; ++i) {
-            samples[i] = static_cast<std::int16_t>(random() % 65536 - 32768);
-            marks[i] = random() % 5000 == 0;
-        }
         WaveSummary summary;
-        summary.Build(samples, &marks);
+        for (std::size_t i = 0; i < length; ++i)
+            samples[i] = static_cast<std::int32_t>(random() % 65536) - 32768;
+        summary.Append(samples.data(), length);
+        for (std::size_t i = 0; i < length; ++i)
+            if (random() % 5000 == 0) {
+                marks[i] = true;
+                summary.Mark(i);
+            }
+        EXPECT_EQ(summary.MarkedCount(), std::size_t(std::count(marks.begin(), marks.end(), true)));
         for (int q = 0; q < 300; ++q) {
             std::size_t a = length ? random() % (length + 1) : 0;
             std::size_t b = length ? random() % (length + 1) : 0;
@@ -157,21 +164,48 @@ TEST(WaveSummary, QueriesEqualAPlainScan)
             ASSERT_EQ(r.empty, a >= end) << length << " " << a << " " << b;
             if (r.empty)
                 continue;
-            const auto [lo, hi] = std::minmax_element(samples.begin() + a, samples.begin() + end);
+            const std::size_t from = a / kLeaf * kLeaf;
+            const std::size_t to = std::min(length, (end + kLeaf - 1) / kLeaf * kLeaf);
+            const auto [lo, hi] = std::minmax_element(samples.begin() + from, samples.begin() + to);
             EXPECT_EQ(r.lo, *lo);
             EXPECT_EQ(r.hi, *hi);
-            EXPECT_EQ(r.marked, std::find(marks.begin() + a, marks.begin() + end, true) !=
-                                    marks.begin() + end);
+            EXPECT_EQ(r.marked, std::find(marks.begin() + from, marks.begin() + to, true) !=
+                                    marks.begin() + to);
+            const auto next = std::find(marks.begin() + a, marks.end(), true);
+            EXPECT_EQ(summary.NextMarked(a), std::size_t(next - marks.begin()));
+            EXPECT_EQ(summary.Marked(a), a < length && marks[a]);
         }
     }
 }
 
-TEST(WaveSummary, FullScaleMarksOnlyWhatTheFilterPutThere)
+// A run's blocks may be of any size: the summary made a block at a time equals the one
+// made at once, and marks given twice or out of order count once.
+TEST(WaveSummary, SameForEveryBlockSplit)
 {
-    const std::vector<std::int16_t> in{32767, 0, 100, -32768, 5};
-    const std::vector<std::int16_t> out{32767, 32767, -32768, 0, -32768, -32768};
-    const std::vector<bool> marks = FullScaleMarks(in, out, -32768, 32767);
-    EXPECT_EQ(marks, (std::vector<bool>{false, true, true, false, true, false}));
+    std::mt19937 random(11);
+    std::vector<std::int32_t> samples(50000);
+    for (auto& s : samples)
+        s = static_cast<std::int32_t>(random() % 256) - 128;
+    WaveSummary whole;
+    whole.Append(samples.data(), samples.size());
+    for (std::uint64_t i : {5u, 6u, 7u, 4000u, 49999u})
+        whole.Mark(i);
+    for (std::size_t maxBlock : {1u, 63u, 64u, 1000u, 65536u}) {
+        WaveSummary split;
+        split.Reserve(samples.size());
+        for (std::size_t i = 0, n = 0; i < samples.size(); i += n) {
+            n = std::min<std::size_t>(random() % (maxBlock + 1), samples.size() - i);
+            split.Append(samples.data() + i, n);
+            for (std::uint64_t m : {5u, 6u, 7u, 4000u, 49999u})
+                if (m >= i && m < i + n) {
+                    split.Mark(m);
+                    split.Mark(m); // again: no second count
+                }
+        }
+        split.Mark(3); // behind the last mark: ignored
+        EXPECT_TRUE(split == whole) << maxBlock;
+        EXPECT_EQ(split.MarkedCount(), 5u);
+    }
 }
 
 TEST(WavSamples, ReadsBothWidthsAndRefusesTheRest)

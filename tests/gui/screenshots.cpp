@@ -27,15 +27,20 @@ using namespace ravelin;
 
 namespace {
 
-// A sound output that plays nothing and reports a fixed position, so the scene shows
-// a position line without a sound card.
+// A sound output that takes a fixed number of samples and plays nothing more, so the
+// scene shows a position line without a sound card.
 class StillOutput : public IAudioOutput {
   public:
-    QString Start(std::span<const std::int16_t>, int) override { return {}; }
+    QString Start(PlaybackStream* stream, int) override
+    {
+        stream->read(5200 * 2);
+        return {};
+    }
     void Stop() override {}
     bool IsPlaying() const override { return true; }
-    std::int64_t Played() const override { return 5200; }
+    std::int64_t Pending() const override { return 0; }
     QString Failure() const override { return {}; }
+    std::int64_t TailSamples(int) const override { return 0; }
 };
 
 bool WaitFor(const std::function<bool()>& done, int ms = 10000)

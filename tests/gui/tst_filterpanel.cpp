@@ -33,28 +33,42 @@ QByteArray MakeWav(const std::vector<int>& samples, int bits = 16)
     return ToQByteArray(ravelin::test::MonoWav(samples, bits));
 }
 
-// Remembers what the panel asked of the sound output; the test plays the device.
+// Remembers what the panel asked of the sound output; the test plays the device by
+// pulling samples from the stream, each of which counts as heard at once.
 struct AudioLog {
-    std::vector<std::vector<std::int16_t>> starts;
+    std::vector<std::vector<std::int16_t>> starts; // what each playback gave out
     std::vector<int> rates;
     int stops = 0;
     QString refusal; // Start fails with this when set
     bool playing = false;
-    std::int64_t played = 0;
     QString failure;
+    PlaybackStream* stream = nullptr;
+
+    // Up to n samples of the current playback, as a sink would read them.
+    void Pull(std::size_t n)
+    {
+        const QByteArray bytes = stream->read(qint64(n) * 2);
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+            starts.back().push_back(std::int16_t(quint8(bytes[i]) | quint8(bytes[i + 1]) << 8));
+    }
+    void PullAll()
+    {
+        while (!stream->atEnd())
+            Pull(1000);
+    }
 };
 
 class RecordingOutput : public IAudioOutput {
   public:
     explicit RecordingOutput(std::shared_ptr<AudioLog> log) : m_log(std::move(log)) {}
-    QString Start(std::span<const std::int16_t> samples, int rate) override
+    QString Start(PlaybackStream* stream, int rate) override
     {
         if (!m_log->refusal.isEmpty())
             return m_log->refusal;
-        m_log->starts.emplace_back(samples.begin(), samples.end());
+        m_log->starts.emplace_back();
         m_log->rates.push_back(rate);
         m_log->playing = true;
-        m_log->played = 0;
+        m_log->stream = stream;
         m_log->failure.clear();
         return {};
     }
@@ -64,8 +78,9 @@ class RecordingOutput : public IAudioOutput {
         m_log->playing = false;
     }
     bool IsPlaying() const override { return m_log->playing; }
-    std::int64_t Played() const override { return m_log->played; }
+    std::int64_t Pending() const override { return 0; }
     QString Failure() const override { return m_log->failure; }
+    std::int64_t TailSamples(int) const override { return 0; }
 
   private:
     std::shared_ptr<AudioLog> m_log;
@@ -290,18 +305,27 @@ class TestFilterPanel : public QObject {
         QCOMPARE(dock->Tabs()->currentWidget(), panel);
         QCOMPARE(dock->Plot()->SampleRate(), 8000);
         QVERIFY(panel->HasRun());
-        QCOMPARE(panel->ClippedCount(), std::size_t(2000));
+        QCOMPARE(panel->ClippedCount(), std::uint64_t(2000));
 
         // The output's clip marks over the loud half only; its waveform spans the scale.
         WaveView* outView = panel->View(WavePanel::Output);
         outView->resize(400, 80);
         const QImage image = Paint(outView);
         const QRect r = outView->PlotRect();
-        QVERIFY(Rows(image, outView->XForSample(1000), r, IsRed).empty());
-        QVERIFY(!Rows(image, outView->XForSample(3000), r, IsRed).empty());
-        const auto loud = Rows(image, outView->XForSample(3000), r, IsBlue);
+        // Marked by triangles a few pixels apart along the clipped stretch.
+        const auto redNear = [&](int x) {
+            int rows = 0;
+            for (int dx = -3; dx <= 3; ++dx)
+                rows += int(Rows(image, x + dx, r, IsRed).size());
+            return rows;
+        };
+        QCOMPARE(redNear(outView->XForSample(1000)), 0);
+        QVERIFY(redNear(outView->XForSample(3000)) > 0);
+        const QRgb wave = outView->palette().color(QPalette::Highlight).rgb();
+        const auto IsWave = [wave](QRgb c) { return c == wave; };
+        const auto loud = Rows(image, outView->XForSample(3000), r, IsWave);
         QVERIFY(!loud.empty() && loud.front() <= r.top() + 8 && loud.back() >= r.bottom() - 8);
-        const auto quiet = Rows(image, outView->XForSample(1000), r, IsBlue);
+        const auto quiet = Rows(image, outView->XForSample(1000), r, IsWave);
         QVERIFY(!quiet.empty() && quiet.front() > r.top() + 20 && quiet.back() < r.bottom() - 20);
 
         // Playback: what the sink is given, the moving line, switching at the same moment.
@@ -311,14 +335,19 @@ class TestFilterPanel : public QObject {
         QCOMPARE(panel->Playing(), int(WavePanel::Input));
         QCOMPARE(log->starts.size(), std::size_t(1));
         QCOMPARE(log->rates.at(0), 8000);
-        QCOMPARE(log->starts[0], std::vector<std::int16_t>(in.begin(), in.end()));
-        log->played = 1000;
+        log->Pull(1000);
         QTRY_COMPARE(panel->View(WavePanel::Input)->Position(), std::int64_t(1000));
+        QTRY_COMPARE(panel->View(WavePanel::Output)->Position(), std::int64_t(1000));
+        // A/B: the same playback goes on with the output from the very next sample.
         QTest::mouseClick(panel->PlayButton(WavePanel::Output), Qt::LeftButton);
         QCOMPARE(panel->Playing(), int(WavePanel::Output));
-        QCOMPARE(log->starts.size(), std::size_t(2));
-        QCOMPARE(log->starts[1].size(), std::size_t(3000));
-        QCOMPARE(log->starts[1].back(), std::int16_t(32767)); // 2 x 20000, clamped
+        QCOMPARE(log->starts.size(), std::size_t(1));
+        log->PullAll();
+        std::vector<std::int16_t> heard(in.begin(), in.begin() + 1000);
+        for (std::size_t i = 1000; i < in.size(); ++i)
+            heard.push_back(std::int16_t(std::clamp(2 * in[i], -32768, 32767)));
+        QCOMPARE(log->starts[0], heard);
+        QCOMPARE(log->starts[0].back(), std::int16_t(32767)); // 2 x 20000, clamped
         // Played to the end: the line goes, the buttons come back.
         log->playing = false;
         QTRY_COMPARE(panel->Playing(), -1);
@@ -329,6 +358,7 @@ class TestFilterPanel : public QObject {
         QTest::mouseClick(inView, Qt::LeftButton, {}, QPoint(inView->XForSample(2000), 10));
         QVERIFY(std::abs(inView->Position() - 2000) <= 4000 / inView->width() + 1);
         QTest::mouseClick(panel->PlayButton(WavePanel::Input), Qt::LeftButton);
+        log->PullAll();
         QCOMPARE(log->starts.back().size(), in.size() - std::size_t(inView->Position()));
         QTest::mouseClick(panel->StopButton(WavePanel::Input), Qt::LeftButton);
         QVERIFY(!log->playing);
@@ -353,6 +383,53 @@ class TestFilterPanel : public QObject {
         QVERIFY(!log->playing);
     }
 
+    // A full-scale square wave through the 1/4 low-pass filter rings past full scale,
+    // also where the input itself sits at full scale: the panel marks exactly what the
+    // run clamped, and counts as many as the completion box says.
+    void clipCountIsTheRunsOwn()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        std::vector<int> in;
+        for (int i = 0; i < 8000; ++i)
+            in.push_back(i / 20 % 2 ? -32768 : 32767);
+        const QString inPath = Write(QStringLiteral("square.wav"), MakeWav(in));
+        const QString outPath = m_dir.filePath(QStringLiteral("square-lpf4.wav"));
+        ConfirmSettings(frame->document(), kFilterLpf4, kInputFile);
+        ModalDriver driver{ModalDriver::TypeFileName(inPath), ModalDriver::Press(QMessageBox::Ok),
+                           ModalDriver::TypeFileName(outPath), ModalDriver::Press(QMessageBox::Ok)};
+        Action(frame.get(), "actionRunFile")->trigger();
+        QVERIFY(driver.done());
+        const QString done = driver.seenText();
+        const QString key = QStringLiteral("クリップしたサンプル: ");
+        QVERIFY2(done.contains(key), qPrintable(done));
+        const auto told = done.mid(done.indexOf(key) + key.size()).section(QLatin1Char(' '), 0, 0);
+
+        WavePanel* panel = frame->filterDock()->Waves();
+        QVERIFY(panel->HasRun());
+        QCOMPARE(QString::number(panel->ClippedCount()), told);
+        const QString label = panel->findChild<QLabel*>(QStringLiteral("waveLabelOutput"))->text();
+        QVERIFY2(label.contains(key + told), qPrintable(label));
+        // Some of them where the input was at full scale too, which a count made from the
+        // output's values alone would leave out.
+        int alsoAtFullScale = 0;
+        std::uint64_t marked = 0;
+        const WavSampleReader& out = panel->Reader(WavePanel::Output);
+        const WaveSummary* marks = panel->Summary(WavePanel::Output);
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            std::int32_t y = 0;
+            QCOMPARE(out.Read(i, &y, 1), std::size_t(1));
+            if (!marks->Marked(i))
+                continue;
+            ++marked;
+            QVERIFY(y == 32767 || y == -32768);
+            alsoAtFullScale += in[i] == y;
+        }
+        QCOMPARE(marked, panel->ClippedCount());
+        QVERIFY(alsoAtFullScale > 0);
+        frame->close();
+    }
+
     void noDeviceOrAFailingOneSaysSoOnce()
     {
         WavePanel panel;
@@ -375,6 +452,7 @@ class TestFilterPanel : public QObject {
         // 8-bit samples go out scaled to 16 bits; a device failing midway says so once.
         log->refusal.clear();
         QTest::mouseClick(panel.PlayButton(WavePanel::Input), Qt::LeftButton);
+        log->PullAll();
         QCOMPARE(log->starts.at(0), (std::vector<std::int16_t>{-32768, 0, 32512, 1280}));
         ModalDriver failed(ModalDriver::Press(QMessageBox::Ok));
         log->failure = QStringLiteral("音声出力装置の異常のため再生を中止しました。");
@@ -393,12 +471,14 @@ class TestFilterPanel : public QObject {
     {
         if (!QMediaDevices::defaultAudioOutput().isNull())
             QSKIP("this machine has a sound device; the recording output covers playback");
-        const std::vector<std::int16_t> samples(100, 0);
+        const WavSampleReader none;
+        PlaybackStream stream(none, none);
+        stream.Begin(0, 0);
         auto output = MakeSystemAudioOutput();
-        QCOMPARE(output->Start(samples, 8000),
+        QCOMPARE(output->Start(&stream, 8000),
                  QStringLiteral("音声出力装置が見つからないため再生できません。"));
         QVERIFY(!output->IsPlaying());
-        QCOMPARE(output->Played(), std::int64_t(0));
+        QCOMPARE(output->Pending(), std::int64_t(0));
     }
 };
 
