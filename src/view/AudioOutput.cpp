@@ -7,9 +7,13 @@
 #include <QAudioSink>
 #include <QMediaDevices>
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <thread>
 
 namespace ravelin {
 
@@ -99,9 +103,13 @@ qint64 PlaybackStream::bytesAvailable() const
 
 qint64 PlaybackStream::readData(char* data, qint64 maxSize)
 {
-    const std::lock_guard lock(m_mutex);
     const auto want = static_cast<std::size_t>(std::max<qint64>(maxSize, 0) / 2);
-    auto* out = reinterpret_cast<std::int16_t*>(data);
+    return static_cast<qint64>(ReadSamples(reinterpret_cast<std::int16_t*>(data), want) * 2);
+}
+
+std::size_t PlaybackStream::ReadSamples(std::int16_t* out, std::size_t want)
+{
+    const std::lock_guard lock(m_mutex);
     const bool loop = m_loopEnd > m_loopBegin;
     const std::uint64_t end = loop ? m_loopEnd : m_length;
     std::size_t done = 0;
@@ -130,10 +138,111 @@ qint64 PlaybackStream::readData(char* data, qint64 maxSize)
         m_delivered += n;
         done += n;
     }
-    return static_cast<qint64>(done * 2);
+    return done;
 }
 
 namespace {
+
+const QString kNoDevice = QStringLiteral("音声出力装置が見つからないため再生できません。");
+const QString kDeviceFailed = QStringLiteral("音声出力装置の異常のため再生を中止しました。");
+
+// Straight to the sound server: a connection of its own at each Start (so a server
+// that started later, or a new default device, is found), fed from a thread, and
+// drained at the end so that every sample is heard before it counts as played.
+class PulseAudioOutput : public IAudioOutput {
+  public:
+    ~PulseAudioOutput() override { Stop(); }
+
+    // False (nothing playing) when no sound server answers.
+    bool TryStart(PlaybackStream* stream, int rate)
+    {
+        Stop();
+        pa_sample_spec spec{};
+        spec.format = PA_SAMPLE_S16LE;
+        spec.channels = 1;
+        spec.rate = static_cast<std::uint32_t>(rate);
+        // A fifth of a second in the server: Stop and the switch are heard soon. It starts
+        // playing once half of that is there.
+        pa_buffer_attr attr{};
+        attr.maxlength = std::uint32_t(-1);
+        attr.tlength = static_cast<std::uint32_t>(rate / 5 * 2);
+        attr.prebuf = attr.tlength / 2;
+        attr.minreq = std::uint32_t(-1);
+        attr.fragsize = std::uint32_t(-1);
+        int error = 0;
+        m_pa = pa_simple_new(nullptr, "Ravelin", PA_STREAM_PLAYBACK, nullptr, "playback", &spec,
+                             nullptr, &attr, &error);
+        if (!m_pa)
+            return false;
+        m_rate = rate;
+        m_stop = false;
+        m_finished = false;
+        m_failed = false;
+        m_latency = 0;
+        m_thread = std::thread([this, stream] { Feed(stream); });
+        return true;
+    }
+
+    QString Start(PlaybackStream* stream, int rate) override
+    {
+        return TryStart(stream, rate) ? QString() : kNoDevice;
+    }
+
+    void Stop() override
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_pa) {
+            int error = 0;
+            pa_simple_flush(m_pa, &error);
+            pa_simple_free(m_pa);
+            m_pa = nullptr;
+        }
+    }
+
+    bool IsPlaying() const override { return m_pa && !m_finished && !m_failed; }
+
+    std::int64_t Pending() const override
+    {
+        return m_pa ? std::int64_t(m_latency.load() * std::uint64_t(m_rate) / 1000000) : 0;
+    }
+
+    QString Failure() const override { return m_failed ? kDeviceFailed : QString(); }
+
+    // The drain plays the end out.
+    std::int64_t TailSamples(int) const override { return 0; }
+
+  private:
+    void Feed(PlaybackStream* stream)
+    {
+        std::vector<std::int16_t> buffer(std::size_t(std::max(64, m_rate / 50)));
+        int error = 0;
+        while (!m_stop) {
+            const std::size_t n = stream->ReadSamples(buffer.data(), buffer.size());
+            if (n == 0) {
+                if (pa_simple_drain(m_pa, &error) < 0)
+                    m_failed = true;
+                m_latency = 0;
+                m_finished = true;
+                return;
+            }
+            if (pa_simple_write(m_pa, buffer.data(), n * 2, &error) < 0) {
+                m_failed = true;
+                return;
+            }
+            const pa_usec_t latency = pa_simple_get_latency(m_pa, &error);
+            if (latency != pa_usec_t(-1))
+                m_latency = latency;
+        }
+    }
+
+    pa_simple* m_pa = nullptr;
+    int m_rate = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false}, m_finished{false}, m_failed{false};
+    std::atomic<std::uint64_t> m_latency{0}; // microseconds
+};
 
 class SystemAudioOutput : public IAudioOutput {
   public:
@@ -142,11 +251,13 @@ class SystemAudioOutput : public IAudioOutput {
     QString Start(PlaybackStream* stream, int rate) override
     {
         Stop();
-        // Asked again at every start: a sound server that came up later, or another
-        // default device, is used from the next play on.
+        if (m_pulse.TryStart(stream, rate)) {
+            m_onPulse = true;
+            return {};
+        }
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull())
-            return QStringLiteral("音声出力装置が見つからないため再生できません。");
+            return kNoDevice;
         QAudioFormat format;
         format.setSampleRate(rate);
         format.setChannelCount(1);
@@ -167,6 +278,8 @@ class SystemAudioOutput : public IAudioOutput {
 
     void Stop() override
     {
+        m_pulse.Stop();
+        m_onPulse = false;
         if (m_sink) {
             m_sink->stop();
             m_sink.reset();
@@ -176,6 +289,8 @@ class SystemAudioOutput : public IAudioOutput {
 
     bool IsPlaying() const override
     {
+        if (m_onPulse)
+            return m_pulse.IsPlaying();
         if (!m_sink)
             return false;
         const QAudio::State state = m_sink->state();
@@ -187,6 +302,8 @@ class SystemAudioOutput : public IAudioOutput {
 
     std::int64_t Pending() const override
     {
+        if (m_onPulse)
+            return m_pulse.Pending();
         if (!m_sink)
             return 0;
         return std::max<std::int64_t>(0, (m_sink->bufferSize() - m_sink->bytesFree()) / 2);
@@ -194,18 +311,24 @@ class SystemAudioOutput : public IAudioOutput {
 
     QString Failure() const override
     {
+        if (m_onPulse)
+            return m_pulse.Failure();
         if (m_sink && m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-            return QStringLiteral("音声出力装置の異常のため再生を中止しました。");
+            return kDeviceFailed;
         return {};
     }
 
     std::int64_t TailSamples(int rate) const override
     {
-        // More than the sink and the sound server hold between them.
+        // Which way the sound goes is known only at Start: through Qt Multimedia this is
+        // more than its sink and the sound server hold between them; straight to the
+        // server it is only half a second of silence more before the drain.
         return rate / 2;
     }
 
   private:
+    PulseAudioOutput m_pulse;
+    bool m_onPulse = false;
     std::unique_ptr<QAudioSink> m_sink;
     PlaybackStream* m_stream = nullptr;
 };

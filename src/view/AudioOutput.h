@@ -43,6 +43,10 @@ class PlaybackStream : public QIODevice {
     // Whether the last real sample has been handed out (never, while looping).
     bool Finished() const;
 
+    // What readData hands out, as samples: up to n of them into out; 0 at the end.
+    // Safe to call from another thread than the one that began the stream.
+    std::size_t ReadSamples(std::int16_t* out, std::size_t n);
+
     bool isSequential() const override { return true; }
     bool atEnd() const override;
     qint64 bytesAvailable() const override;
@@ -86,8 +90,10 @@ class IAudioOutput {
     virtual std::int64_t TailSamples(int rate) const = 0;
 };
 
-// The default audio output of the system, through QAudioSink, looked up again at
-// every Start. Nothing touches the audio system before the first Start.
+// The default audio output of the system, looked up again at every Start: the sound
+// server's default device through a connection of its own, or where there is no sound
+// server, Qt Multimedia's default device. Nothing touches the audio system before the
+// first Start.
 std::unique_ptr<IAudioOutput> MakeSystemAudioOutput();
 
 } // namespace ravelin
