@@ -14,9 +14,11 @@
 #include "engine/Presets.h"
 #include "view/WavePanel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
@@ -35,8 +37,8 @@ int main(int argc, char* argv[])
     QStandardPaths::setTestModeEnabled(true); // the user's settings stay as they are
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    const QString input = QString::fromLocal8Bit(argv[1]);
-    const QString output = QString::fromLocal8Bit(argv[2]);
+    const QString input = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    const QString output = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
 
     CMainFrame frame;
     frame.show();
@@ -47,7 +49,7 @@ int main(int argc, char* argv[])
 
     QElapsedTimer clock;
     clock.start();
-    qint64 lastTick = -1, longest = 0;
+    qint64 lastTick = -1, longest = 0, longestAt = 0;
     bool measuring = false;
     constexpr int kTick = 10;
     QTimer ticker;
@@ -55,8 +57,10 @@ int main(int argc, char* argv[])
     ticker.setInterval(kTick);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
-        if (measuring && lastTick >= 0)
-            longest = std::max(longest, now - lastTick - kTick);
+        if (measuring && lastTick >= 0 && now - lastTick - kTick > longest) {
+            longest = now - lastTick - kTick;
+            longestAt = now;
+        }
         lastTick = now;
     });
     ticker.start();
@@ -74,6 +78,10 @@ int main(int argc, char* argv[])
                 runStart = clock.elapsed();
             QMetaObject::invokeMethod(dialog, "accept");
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+                yes->click(); // replaces the output of an earlier run
+                return;
+            }
             const bool done = runStart >= 0;
             if (done)
                 runEnd = clock.elapsed();
@@ -107,6 +115,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "gui bench: the run did not finish\n");
         return 1;
     }
+    std::fprintf(stderr, "longest stall ended at %lld ms; run %lld to %lld, views %lld to %lld\n",
+                 static_cast<long long>(longestAt), static_cast<long long>(runStart),
+                 static_cast<long long>(runEnd), static_cast<long long>(viewsStart),
+                 static_cast<long long>(viewsEnd));
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("gui-hour: run_ms=%lld views_ms=%lld longest_stall_ms=%lld peak_rss_kb=%ld\n",

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace ravelin;
@@ -428,6 +429,123 @@ class TestFilterPanel : public QObject {
         QCOMPARE(marked, panel->ClippedCount());
         QVERIFY(alsoAtFullScale > 0);
         frame->close();
+    }
+
+    // The waveforms read as a sound editor's: zoom and scroll by real wheel and key
+    // events with both views on the same range, single samples as stems, the readout at
+    // the pointer and the keyboard cursor, the axis labels, and the keys of playback.
+    void waveformsZoomScrollAndReadOut()
+    {
+        std::vector<int> in(80000), out(80000);
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            in[i] = int(i % 100) * 100 - 5000;
+            out[i] = -in[i];
+        }
+        WavePanel panel;
+        auto log = std::make_shared<AudioLog>();
+        panel.SetAudioOutput(std::make_unique<RecordingOutput>(log));
+        QVERIFY(panel.LoadRun(Write(QStringLiteral("zin.wav"), MakeWav(in)),
+                              Write(QStringLiteral("zout.wav"), MakeWav(out))));
+        panel.resize(900, 500);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        WaveView* a = panel.View(WavePanel::Input);
+        WaveView* b = panel.View(WavePanel::Output);
+        QCOMPARE(a->RangeEnd() - a->RangeBegin(), 80000.0);
+
+        // The wheel zooms in around the pointer; both views follow.
+        const QPoint middle(a->XForSample(40000), a->PlotRect().center().y());
+        for (int i = 0; i < 10; ++i) {
+            QWheelEvent wheel(middle, a->mapToGlobal(middle), {}, QPoint(0, 120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(a, &wheel);
+        }
+        const double size = a->RangeEnd() - a->RangeBegin();
+        QVERIFY(size < 80000 * 0.2);
+        QVERIFY(a->RangeBegin() < 40000 && a->RangeEnd() > 40000);
+        QCOMPARE(b->RangeBegin(), a->RangeBegin());
+        QCOMPARE(b->RangeEnd(), a->RangeEnd());
+
+        // Keys: + and - zoom, Page Down scrolls a page, Home goes to the start, 0 fits all.
+        a->setFocus();
+        QTest::keyClick(a, Qt::Key_Plus);
+        QCOMPARE(a->RangeEnd() - a->RangeBegin(), size / 2);
+        QTest::keyClick(a, Qt::Key_Minus);
+        QCOMPARE(a->RangeEnd() - a->RangeBegin(), size);
+        const double before = a->RangeBegin();
+        QTest::keyClick(a, Qt::Key_PageDown);
+        QCOMPARE(a->RangeBegin(), before + size);
+        QTest::keyClick(a, Qt::Key_Home);
+        QCOMPARE(a->RangeBegin(), 0.0);
+        QCOMPARE(a->Cursor(), std::int64_t(0));
+        // The readout follows the keyboard cursor, values of both signals.
+        QTest::keyClick(a, Qt::Key_Right);
+        const std::int64_t c = a->Cursor();
+        QVERIFY(c > 0);
+        QCOMPARE(panel.Readout()->text(),
+                 QStringLiteral("時刻 %1 秒（サンプル %2）　入力 %3　出力 %4")
+                     .arg(QString::number(double(c) / 8000, 'f', 4))
+                     .arg(c)
+                     .arg(in[std::size_t(c)])
+                     .arg(out[std::size_t(c)]));
+
+        // Far enough in, single samples are stems: a dot on each sample's value.
+        panel.SetRange(1000, 1040);
+        const QImage image = Paint(a);
+        const QRgb wave = a->palette().color(QPalette::Highlight).rgb();
+        for (int s : {1005, 1020}) {
+            const int x = a->XForSample(s) + (a->XForSample(s + 1) - a->XForSample(s)) / 2;
+            const int y = a->YForValue(in[std::size_t(s)]);
+            QCOMPARE(image.pixel(x, y), wave);
+        }
+        // The time axis writes sample numbers this close, with a tick below the plot.
+        QCOMPARE(WaveView::TimeText(1010, 8000, 5), QStringLiteral("1010"));
+        QCOMPARE(WaveView::TimeText(8000 * 3725, 8000, 8000 * 60), QStringLiteral("1:02:05"));
+        QCOMPARE(WaveView::TimeText(8000 * 61.5, 8000, 800), QStringLiteral("1:01.500"));
+        const QRect r = a->PlotRect();
+        const QRgb text = a->palette().color(QPalette::WindowText).rgb();
+        int inked = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y = r.bottom() + 5; y < a->height(); ++y)
+                inked += image.pixel(x, y) == text;
+        QVERIFY(inked > 20);
+
+        // Pointer: the readout; a drag selects; Z zooms to the selection, Esc clears it.
+        panel.FitAll();
+        QTest::mouseMove(a, QPoint(a->XForSample(20000), r.center().y()));
+        QTRY_VERIFY(panel.Readout()->text().contains(QStringLiteral("入力")));
+        QTest::mousePress(a, Qt::LeftButton, {}, QPoint(a->XForSample(10000), r.center().y()));
+        QTest::mouseMove(a, QPoint(a->XForSample(30000), r.center().y()));
+        QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(a->XForSample(30000), r.center().y()));
+        QVERIFY(std::abs(panel.SelectionBegin() - 10000) < 200);
+        QVERIFY(std::abs(panel.SelectionEnd() - 30000) < 200);
+        QTest::keyClick(a, Qt::Key_Z);
+        QCOMPARE(a->RangeBegin(), double(panel.SelectionBegin()));
+
+        // Space plays the selection round and round; A switches to the output at the
+        // same sample; Space stops.
+        const std::int64_t selBegin = panel.SelectionBegin(), selEnd = panel.SelectionEnd();
+        QTest::keyClick(a, Qt::Key_Space);
+        QCOMPARE(panel.Playing(), int(WavePanel::Input));
+        const std::size_t loop = std::size_t(selEnd - selBegin);
+        log->Pull(loop + 10);
+        QCOMPARE(log->starts[0].size(), loop + 10);
+        QCOMPARE(int(log->starts[0][0]), in[std::size_t(selBegin)]);
+        QCOMPARE(int(log->starts[0][loop]), in[std::size_t(selBegin)]); // round again
+        QTest::keyClick(a, Qt::Key_A);
+        QCOMPARE(panel.Playing(), int(WavePanel::Output));
+        log->Pull(1);
+        QCOMPARE(int(log->starts[0].back()), out[std::size_t(selBegin) + 10]);
+        QTest::keyClick(a, Qt::Key_Space);
+        QCOMPARE(panel.Playing(), -1);
+        QTest::keyClick(a, Qt::Key_Escape);
+        QCOMPARE(panel.SelectionEnd(), std::int64_t(0));
+
+        // Names for screen readers, and a description that says what is shown.
+        QCOMPARE(panel.PlayButton(WavePanel::Input)->text(), QStringLiteral("入力を再生"));
+        QCOMPARE(a->accessibleName(), QStringLiteral("入力の波形"));
+        QVERIFY(b->accessibleDescription().contains(QStringLiteral("クリップなし")));
+        QCOMPARE(a->focusPolicy(), Qt::StrongFocus);
     }
 
     void noDeviceOrAFailingOneSaysSoOnce()
