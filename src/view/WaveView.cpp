@@ -214,17 +214,22 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
     if (first >= last)
         return;
 
-    // A clip mark: a triangle pointing into the plot from each edge.
-    const auto mark = [&](int x) {
+    // A clip mark: a triangle pointing into the plot from the edge the samples were
+    // clamped at (top for the highest value, bottom for the lowest).
+    const auto mark = [&](int x, bool top, bool bottom) {
         QPainterPath path;
-        path.moveTo(x - 4, r.top());
-        path.lineTo(x + 4, r.top());
-        path.lineTo(x, r.top() + 7);
-        path.closeSubpath();
-        path.moveTo(x - 4, r.bottom() + 1);
-        path.lineTo(x + 4, r.bottom() + 1);
-        path.lineTo(x, r.bottom() - 6);
-        path.closeSubpath();
+        if (top) {
+            path.moveTo(x - 4, r.top());
+            path.lineTo(x + 4, r.top());
+            path.lineTo(x, r.top() + 7);
+            path.closeSubpath();
+        }
+        if (bottom) {
+            path.moveTo(x - 4, r.bottom() + 1);
+            path.lineTo(x + 4, r.bottom() + 1);
+            path.lineTo(x, r.bottom() - 6);
+            path.closeSubpath();
+        }
         p.fillPath(path, clip);
     };
 
@@ -234,7 +239,11 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
     if (!fine) {
         if (!m_summary)
             return;
-        std::vector<int> marked;
+        struct Marked {
+            int x;
+            bool top, bottom;
+        };
+        std::vector<Marked> marked;
         p.setPen(wave);
         for (int c = 0; c < columns; ++c) {
             const double b = m_begin + c * perColumn;
@@ -246,15 +255,17 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
                 continue;
             const int x = r.left() + c;
             p.drawLine(x, YForValue(range.hi), x, YForValue(range.lo));
-            if (range.marked && m_summary->NextMarked(begin) < end)
-                marked.push_back(x);
+            if (range.marked && m_summary->NextMarked(begin) < end) {
+                const bool top = range.hi >= m_hi, bottom = range.lo <= m_lo;
+                marked.push_back({x, top || !bottom, bottom || !top});
+            }
         }
         // Along a stretch of marked columns the triangles stand side by side, a saw edge.
         int lastX = -100;
-        for (int x : marked)
-            if (x - lastX >= 6) {
-                mark(x);
-                lastX = x;
+        for (const Marked& m : marked)
+            if (m.x - lastX >= 6) {
+                mark(m.x, m.top, m.bottom);
+                lastX = m.x;
             }
         return;
     }
@@ -305,7 +316,8 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
              i = m_summary->NextMarked(i + 1)) {
             const int x = XForSample(double(i)) + int(pixelsPerSample / 2);
             if (x - lastX >= 6) {
-                mark(x);
+                const std::int32_t v = m_samples[std::size_t(i - first)];
+                mark(x, v >= 0, v < 0);
                 lastX = x;
             }
         }

@@ -11,6 +11,7 @@
 #include "engine/Commands.h"
 #include "view/FilterPlot.h"
 #include "view/WavePanel.h"
+#include "view/WaveView.h"
 
 #include <QAction>
 #include <QDir>
@@ -146,5 +147,17 @@ int main(int argc, char* argv[])
     QTest::qWait(300);
     ok = Save(frame, out.filePath(QStringLiteral("waveforms.png"))) && ok;
     panel->Stop();
+
+    // 5. Zoomed in where the filtered square wave first clips: single samples as stems,
+    // the clipped ones marked, a selection, and the readout at the pointer.
+    WaveView* outView = panel->View(WavePanel::Output);
+    const std::int64_t clip = std::int64_t(panel->Summary(WavePanel::Output)->NextMarked(0));
+    panel->SetRange(double(clip - 20), double(clip + 40));
+    panel->SetSelection(clip - 10, clip);
+    outView->setFocus();
+    QTest::mouseMove(outView, QPoint(outView->XForSample(double(clip + 5)) + 3,
+                                     outView->PlotRect().center().y()));
+    QTest::qWait(200);
+    ok = Save(frame, out.filePath(QStringLiteral("waveforms-zoomed.png"))) && ok;
     return ok ? 0 : 1;
 }
