@@ -374,8 +374,9 @@ void WaveView::Zoom(double factor, double around)
         return;
     const double width = std::max(1.0, double(PlotRect().width()));
     double size = (m_end - m_begin) * factor;
-    // From about 16 pixels per sample to the whole signal.
-    size = std::clamp(size, width / 16.0, double(m_span));
+    // From about 16 pixels per sample to the whole signal (a short one may be shown
+    // whole however wide the view).
+    size = std::clamp(size, std::min(width / 16.0, double(m_span)), double(m_span));
     const double share = (around - m_begin) / (m_end - m_begin);
     const double begin = std::clamp(around - share * size, 0.0, double(m_span) - size);
     emit rangeRequested(begin, begin + size);

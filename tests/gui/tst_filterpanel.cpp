@@ -557,6 +557,10 @@ class TestFilterPanel : public QObject {
         panel.SetAudioOutput(std::make_unique<RecordingOutput>(log));
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        // Four samples fill the view however far one zooms in.
+        WaveView* view = panel.View(WavePanel::Input);
+        QTest::keyClick(view, Qt::Key_Plus);
+        QCOMPARE(view->RangeEnd() - view->RangeBegin(), 4.0);
 
         log->refusal = QStringLiteral("音声出力装置が見つからないため再生できません。");
         ModalDriver told(ModalDriver::Press(QMessageBox::Ok));
