@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ravelin {
 
@@ -54,7 +55,12 @@ void FilterDock::SetSettings(const SettingsValues& settings)
     } else {
         m_caption->setText(QStringLiteral("フィルタが選ばれていません"));
     }
-    m_plot->SetTaps(FilePresetTaps(settings));
+    const std::vector<double> taps = FilePresetTaps(settings);
+    // A symmetric filter delays every frequency alike, by (N - 1) / 2 samples.
+    const bool symmetric =
+        std::equal(taps.begin(), taps.begin() + std::ptrdiff_t(taps.size() / 2), taps.rbegin());
+    m_delay = !taps.empty() && symmetric ? std::int64_t(taps.size() - 1) / 2 : 0;
+    m_plot->SetTaps(taps);
 }
 
 void FilterDock::SetSampleRate(int hz)
@@ -65,6 +71,7 @@ void FilterDock::SetSampleRate(int hz)
 void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath,
                          std::shared_ptr<const RunSummaries> run)
 {
+    m_waves->SetDelay(m_delay);
     m_waves->ShowRun(std::move(run), inputPath, outputPath);
     m_tabs->setCurrentWidget(m_waves);
 }

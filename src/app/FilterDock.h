@@ -46,6 +46,7 @@ class FilterDock : public QDockWidget {
     QLabel* m_caption = nullptr;
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
+    std::int64_t m_delay = 0; // of the chosen filter, when symmetric
 };
 
 } // namespace ravelin

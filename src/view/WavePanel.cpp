@@ -3,6 +3,7 @@
 #include "files/RunSummaries.h"
 #include "view/WaveView.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -101,9 +102,18 @@ WavePanel::WavePanel(QWidget* parent) : QWidget(parent), m_output(MakeSystemAudi
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("waveReadout"));
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_shiftBox = new QCheckBox(QStringLiteral("出力をフィルタの遅延だけ前に寄せる"), this);
+    m_shiftBox->setObjectName(QStringLiteral("waveShift"));
+    m_shiftBox->setAccessibleName(m_shiftBox->text());
+    connect(m_shiftBox, &QCheckBox::toggled, this, [this](bool on) {
+        m_views[Output]->SetShift(on ? double(m_delay) : 0.0);
+        UpdateDescriptions();
+    });
     bottom->addWidget(m_fitButton);
-    bottom->addWidget(m_readout, 1);
+    bottom->addWidget(m_shiftBox);
+    bottom->addStretch(1);
     grid->addLayout(bottom, 6, 0, 1, 3);
+    grid->addWidget(m_readout, 7, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
     auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
@@ -249,6 +259,14 @@ void WavePanel::SetRange(double begin, double end)
     UpdateDescriptions();
 }
 
+void WavePanel::SetDelay(std::int64_t samples)
+{
+    m_delay = std::max<std::int64_t>(0, samples);
+    m_shiftBox->setToolTip(m_delay > 0 ? QStringLiteral("%1 サンプル").arg(m_delay) : QString());
+    m_views[Output]->SetShift(m_shiftBox->isChecked() ? double(m_delay) : 0.0);
+    UpdateButtons();
+}
+
 void WavePanel::FitAll()
 {
     SetRange(0.0, double(std::max<std::uint64_t>(1, Span())));
@@ -369,12 +387,18 @@ void WavePanel::ShowCursor(std::int64_t sample)
                                   .arg(sample)
                             : QStringLiteral("サンプル %1").arg(sample);
     const std::array<QString, 2> roles{QStringLiteral("入力"), QStringLiteral("出力")};
+    // The output as drawn: moved back by the delay when asked.
+    const auto shift = std::int64_t(m_views[Output]->Shift());
     for (int i = 0; i < 2; ++i) {
         std::int32_t value = 0;
-        if (m_readers[i].Read(std::uint64_t(sample), &value, 1) == 1)
+        const std::int64_t at = sample + (i == Output ? shift : 0);
+        if (at >= 0 && m_readers[i].Read(std::uint64_t(at), &value, 1) == 1)
             text += QStringLiteral("　%1 %2").arg(roles[i]).arg(value);
+        if (i == Output && shift > 0)
+            text += QStringLiteral("（サンプル %1）").arg(at);
     }
-    if (m_summaries[Output] && m_summaries[Output]->Marked(std::uint64_t(sample)))
+    if (m_summaries[Output] && sample + shift >= 0 &&
+        m_summaries[Output]->Marked(std::uint64_t(sample + shift)))
         text += QStringLiteral("（クリップ）");
     m_readout->setText(text);
 }
@@ -407,6 +431,7 @@ void WavePanel::UpdateButtons()
         m_stopButtons[i]->setEnabled(m_playing == i);
     }
     m_fitButton->setEnabled(m_loaded);
+    m_shiftBox->setEnabled(m_loaded && m_delay > 0);
     m_scroll->setEnabled(m_loaded);
 }
 
@@ -432,6 +457,9 @@ void WavePanel::UpdateDescriptions()
             text += QStringLiteral("、選択 %1 から %2")
                         .arg(Seconds(std::uint64_t(m_selBegin), rate),
                              Seconds(std::uint64_t(m_selEnd), rate));
+        if (i == Output && v->Shift() > 0)
+            text += QStringLiteral("、フィルタの遅延 %1 サンプルだけ前に寄せて表示")
+                        .arg(std::int64_t(v->Shift()));
         if (i == Output) {
             const std::uint64_t clipped = ClippedCount();
             if (clipped == 0)

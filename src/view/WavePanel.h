@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -74,6 +75,10 @@ class WavePanel : public QWidget {
     void SetRange(double begin, double end);
     void FitAll();
     void SetSelection(std::int64_t begin, std::int64_t end);
+    // The filter's delay in samples ((N - 1) / 2 for a symmetric one; 0 for none known):
+    // the output can then be shown moved back by it, to compare shapes.
+    void SetDelay(std::int64_t samples);
+    QCheckBox* ShiftBox() const { return m_shiftBox; }
     std::int64_t SelectionBegin() const { return m_selBegin; }
     std::int64_t SelectionEnd() const { return m_selEnd; }
 
@@ -113,6 +118,8 @@ class WavePanel : public QWidget {
     std::array<QPushButton*, 2> m_playButtons{};
     std::array<QPushButton*, 2> m_stopButtons{};
     QPushButton* m_fitButton = nullptr;
+    QCheckBox* m_shiftBox = nullptr;
+    std::int64_t m_delay = 0;
     QScrollBar* m_scroll = nullptr;
     double m_scrollScale = 1.0; // samples per scroll bar step
     QLabel* m_readout = nullptr;

@@ -68,6 +68,12 @@ void WaveView::SetRange(double begin, double end)
     update();
 }
 
+void WaveView::SetShift(double samples)
+{
+    m_shift = samples;
+    update();
+}
+
 void WaveView::SetPosition(std::int64_t sample)
 {
     if (sample == m_position)
@@ -208,9 +214,11 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
     const QColor clip = ClipColour(palette());
     const int columns = std::max(1, r.width());
     const double perColumn = (m_end - m_begin) / columns;
-    const auto first = std::uint64_t(std::max(0.0, std::floor(m_begin)));
+    // The samples of the signal in view, which the shift moves against the axis.
+    const double viewBegin = m_begin + m_shift, viewEnd = m_end + m_shift;
+    const auto first = std::uint64_t(std::max(0.0, std::floor(viewBegin)));
     const auto last =
-        std::min<std::uint64_t>(m_span, std::uint64_t(std::max(0.0, std::ceil(m_end))));
+        std::min<std::uint64_t>(m_span, std::uint64_t(std::max(0.0, std::ceil(viewEnd))));
     if (first >= last)
         return;
 
@@ -246,7 +254,7 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
         std::vector<Marked> marked;
         p.setPen(wave);
         for (int c = 0; c < columns; ++c) {
-            const double b = m_begin + c * perColumn;
+            const double b = viewBegin + c * perColumn;
             const auto begin = std::uint64_t(std::max(0.0, std::floor(b)));
             const auto end =
                 std::max(begin + 1, std::uint64_t(std::max(0.0, std::floor(b + perColumn))));
@@ -281,7 +289,7 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
         const int zero = YForValue(0);
         p.setRenderHint(QPainter::Antialiasing, true);
         for (std::size_t i = 0; i < got; ++i) {
-            const double s = double(first + i);
+            const double s = double(first + i) - m_shift;
             const int x = XForSample(s) + int(pixelsPerSample / 2);
             const int y = YForValue(m_samples[i]);
             p.setPen(QPen(wave, 1));
@@ -294,7 +302,7 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
         p.setPen(wave);
         QPoint previous;
         for (int c = 0; c < columns; ++c) {
-            const double b = m_begin + c * perColumn;
+            const double b = viewBegin + c * perColumn;
             auto lo = std::size_t(std::max(0.0, std::floor(b)));
             auto hi = std::size_t(std::max(0.0, std::ceil(b + perColumn)));
             lo = std::max<std::size_t>(lo, first) - first;
@@ -314,7 +322,7 @@ void WaveView::DrawWave(QPainter& p, const QRect& r)
         int lastX = -100;
         for (std::uint64_t i = m_summary->NextMarked(first); i < first + got;
              i = m_summary->NextMarked(i + 1)) {
-            const int x = XForSample(double(i)) + int(pixelsPerSample / 2);
+            const int x = XForSample(double(i) - m_shift) + int(pixelsPerSample / 2);
             if (x - lastX >= 6) {
                 const std::int32_t v = m_samples[std::size_t(i - first)];
                 mark(x, v >= 0, v < 0);

@@ -35,6 +35,11 @@ class WaveView : public QWidget {
     double RangeBegin() const { return m_begin; }
     double RangeEnd() const { return m_end; }
     std::uint64_t Span() const { return m_span; }
+    // Draws the signal this many samples earlier than the time axis says (the output
+    // moved back by the filter's delay, to compare shapes); lines and ranges stay on
+    // the axis.
+    void SetShift(double samples);
+    double Shift() const { return m_shift; }
     // The sample under the position line; -1 hides it.
     void SetPosition(std::int64_t sample);
     std::int64_t Position() const { return m_position; }
@@ -92,6 +97,7 @@ class WaveView : public QWidget {
     int m_hi = 32767;
     int m_rate = 0;
     double m_begin = 0.0, m_end = 1.0;
+    double m_shift = 0.0;
     std::int64_t m_position = -1;
     std::int64_t m_selBegin = 0, m_selEnd = 0;
     std::int64_t m_cursor = -1;

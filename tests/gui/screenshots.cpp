@@ -14,6 +14,7 @@
 #include "view/WaveView.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -148,10 +149,13 @@ int main(int argc, char* argv[])
     ok = Save(frame, out.filePath(QStringLiteral("waveforms.png"))) && ok;
     panel->Stop();
 
-    // 5. Zoomed in where the filtered square wave first clips: single samples as stems,
-    // the clipped ones marked, a selection, and the readout at the pointer.
+    // 5. Zoomed in where the filtered square wave first clips, the output moved back by
+    // the filter's delay: single samples as stems, the clipped ones marked, a
+    // selection, and the readout at the pointer.
     WaveView* outView = panel->View(WavePanel::Output);
-    const std::int64_t clip = std::int64_t(panel->Summary(WavePanel::Output)->NextMarked(0));
+    panel->ShiftBox()->setChecked(true);
+    const std::int64_t clip = std::int64_t(panel->Summary(WavePanel::Output)->NextMarked(0)) -
+                              std::int64_t(outView->Shift());
     panel->SetRange(double(clip - 20), double(clip + 40));
     panel->SetSelection(clip - 10, clip);
     outView->setFocus();

@@ -12,6 +12,7 @@
 #include "view/WaveView.h"
 
 #include <QAudioDevice>
+#include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QMediaDevices>
@@ -427,6 +428,20 @@ class TestFilterPanel : public QObject {
             alsoAtFullScale += in[i] == y;
         }
         QCOMPARE(marked, panel->ClippedCount());
+
+        // lpf4 is symmetric, 511 taps: the output can be moved back by 255 samples, and
+        // the readout then gives the output sample drawn under the pointer.
+        QCheckBox* shift = panel->ShiftBox();
+        QVERIFY(shift->isEnabled());
+        shift->click();
+        QCOMPARE(panel->View(WavePanel::Output)->Shift(), 255.0);
+        panel->View(WavePanel::Input)->setFocus();
+        QTest::keyClick(panel->View(WavePanel::Input), Qt::Key_Home);
+        std::int32_t y = 0;
+        QCOMPARE(out.Read(255, &y, 1), std::size_t(1));
+        QVERIFY2(
+            panel->Readout()->text().contains(QStringLiteral("出力 %1（サンプル 255）").arg(y)),
+            qPrintable(panel->Readout()->text()));
         QVERIFY(alsoAtFullScale > 0);
         frame->close();
     }
