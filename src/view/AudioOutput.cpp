@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <pulse/error.h>
@@ -147,8 +148,9 @@ const QString kNoDevice = QStringLiteral("音声出力装置が見つからな�
 const QString kDeviceFailed = QStringLiteral("音声出力装置の異常のため再生を中止しました。");
 
 // Straight to the sound server: a connection of its own at each Start (so a server
-// that started later, or a new default device, is found), fed from a thread, and
-// drained at the end so that every sample is heard before it counts as played.
+// that started later, or a new default device, is found), fed from a thread in pieces
+// of 20 ms (so that Stop waits no longer), and played out at the end so that every
+// sample is heard before it counts as played.
 class PulseAudioOutput : public IAudioOutput {
   public:
     ~PulseAudioOutput() override { Stop(); }
@@ -210,7 +212,7 @@ class PulseAudioOutput : public IAudioOutput {
 
     QString Failure() const override { return m_failed ? kDeviceFailed : QString(); }
 
-    // The drain plays the end out.
+    // The end is played out without it.
     std::int64_t TailSamples(int) const override { return 0; }
 
   private:
@@ -221,8 +223,15 @@ class PulseAudioOutput : public IAudioOutput {
         while (!m_stop) {
             const std::size_t n = stream->ReadSamples(buffer.data(), buffer.size());
             if (n == 0) {
-                if (pa_simple_drain(m_pa, &error) < 0)
-                    m_failed = true;
+                // The end: what the server still holds is played out, waited for a little
+                // at a time (never with pa_simple_drain), so that Stop is never kept waiting.
+                for (int i = 0; i < kEndPolls && !m_stop; ++i) {
+                    const pa_usec_t left = pa_simple_get_latency(m_pa, &error);
+                    if (left == pa_usec_t(-1) || left < kPlayedOut)
+                        break;
+                    m_latency = left;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
                 m_latency = 0;
                 m_finished = true;
                 return;
@@ -236,6 +245,9 @@ class PulseAudioOutput : public IAudioOutput {
                 m_latency = latency;
         }
     }
+
+    static constexpr int kEndPolls = 300;         // 3 s at most
+    static constexpr pa_usec_t kPlayedOut = 1000; // microseconds left: played
 
     pa_simple* m_pa = nullptr;
     int m_rate = 0;
