@@ -3,6 +3,7 @@
 #include "engine/RavelinDoc.h"
 
 #include <QDockWidget>
+#include <memory>
 
 class QLabel;
 class QMainWindow;
@@ -11,6 +12,7 @@ class QTabWidget;
 namespace ravelin {
 
 class FilterPlot;
+class RunSummaries;
 class WavePanel;
 
 // The dock beside the diagram: the chosen filter's impulse and magnitude responses,
@@ -26,8 +28,10 @@ class FilterDock : public QDockWidget {
     void SetSettings(const SettingsValues& settings);
     // Hz of the last WAV file opened; 0 for none.
     void SetSampleRate(int hz);
-    // Shows the waveforms of a finished run on their tab.
-    void ShowRun(const QString& inputPath, const QString& outputPath);
+    // Shows the waveforms of a finished run on their tab, from what the run recorded
+    // (or, without it, from the files).
+    void ShowRun(const QString& inputPath, const QString& outputPath,
+                 std::shared_ptr<const RunSummaries> run = {});
     void StopPlayback();
 
     FilterPlot* Plot() const { return m_plot; }
@@ -52,6 +56,7 @@ class FilterDock : public QDockWidget {
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
     int m_growth = 0; // pixels the window grew when the dock was shown
+    std::int64_t m_delay = 0; // of the chosen filter, when symmetric
 };
 
 } // namespace ravelin
