@@ -3,6 +3,7 @@
 #include "engine/RavelinDoc.h"
 
 #include <QDockWidget>
+#include <cstdint>
 #include <memory>
 
 class QLabel;
@@ -55,7 +56,7 @@ class FilterDock : public QDockWidget {
     QLabel* m_caption = nullptr;
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
-    int m_growth = 0; // pixels the window grew when the dock was shown
+    int m_growth = 0;         // pixels the window grew when the dock was shown
     std::int64_t m_delay = 0; // of the chosen filter, when symmetric
 };
 

@@ -105,7 +105,7 @@ qint64 PlaybackStream::bytesAvailable() const
 qint64 PlaybackStream::readData(char* data, qint64 maxSize)
 {
     const auto want = static_cast<std::size_t>(std::max<qint64>(maxSize, 0) / 2);
-    return static_cast<qint64>(ReadSamples(reinterpret_cast<std::int16_t*>(data), want) * 2);
+    return static_cast<qint64>(ReadSamples(reinterpret_cast<std::int16_t*>(data), want)) * 2;
 }
 
 std::size_t PlaybackStream::ReadSamples(std::int16_t* out, std::size_t want)

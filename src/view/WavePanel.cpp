@@ -3,6 +3,7 @@
 #include "control/CommandStrings.h"
 #include "files/RunSummaries.h"
 #include "view/WaveView.h"
+#include "words/Words.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -234,7 +235,8 @@ void WavePanel::Present(const QString& inputPath, const QString& outputPath)
     m_labels[Input]->setText(Describe(QStringLiteral("入力"), inputPath, m_readers[Input]));
     QString outText = Describe(QStringLiteral("出力"), outputPath, m_readers[Output]);
     if (const std::uint64_t clipped = ClampedCount(); clipped > 0)
-        outText += QStringLiteral("　▼▲ クリップしたサンプル: %1").arg(clipped);
+        outText +=
+            QStringLiteral("　▼▲ %1: %2").arg(QString::fromUtf8(kClampedSamples)).arg(clipped);
     m_labels[Output]->setText(outText);
     m_note->hide();
     m_loaded = true;
@@ -466,7 +468,8 @@ void WavePanel::UpdateDescriptions()
             if (clipped == 0)
                 text += QStringLiteral("、クリップなし");
             else
-                text += QStringLiteral("、クリップしたサンプル %1（最初は %2）")
+                text += QStringLiteral("、%1 %2（最初は %3）")
+                            .arg(QString::fromUtf8(kClampedSamples))
                             .arg(clipped)
                             .arg(Seconds(m_summaries[i]->NextMarked(0), rate));
         }
