@@ -4,6 +4,7 @@
 #include "app/SettingsLocation.h"
 #include "engine/FilterResponse.h"
 #include "engine/Presets.h"
+#include "files/RunSummaries.h"
 #include "view/FilterPlot.h"
 #include "view/ResponseControls.h"
 #include "view/WavePanel.h"
@@ -86,7 +87,12 @@ void FilterDock::SetSettings(const SettingsValues& settings)
     } else {
         m_caption->setText(QStringLiteral("フィルタが選ばれていません"));
     }
-    m_plot->SetTaps(FilePresetTaps(settings));
+    const std::vector<double> taps = FilePresetTaps(settings);
+    // A symmetric filter delays every frequency alike, by (N - 1) / 2 samples.
+    const bool symmetric =
+        std::equal(taps.begin(), taps.begin() + std::ptrdiff_t(taps.size() / 2), taps.rbegin());
+    m_delay = !taps.empty() && symmetric ? std::int64_t(taps.size() - 1) / 2 : 0;
+    m_plot->SetTaps(taps);
     m_canAnimate = IsDemoFilter(settings.filter);
     UpdateAnimateHere();
 }
@@ -134,9 +140,11 @@ void FilterDock::SetSampleRate(int hz)
     m_plot->SetSampleRate(hz);
 }
 
-void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath)
+void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath,
+                         std::shared_ptr<const RunSummaries> run)
 {
-    m_waves->LoadRun(inputPath, outputPath);
+    m_waves->SetDelay(m_delay);
+    m_waves->ShowRun(std::move(run), inputPath, outputPath);
     m_inputPath = inputPath;
     UpdateAnimateHere();
     m_tabs->setCurrentWidget(m_waves);

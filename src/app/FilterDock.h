@@ -4,6 +4,7 @@
 
 #include <QDockWidget>
 #include <cstdint>
+#include <memory>
 
 class QLabel;
 class QMainWindow;
@@ -13,6 +14,7 @@ namespace ravelin {
 
 class DesignPanel;
 class FilterPlot;
+class RunSummaries;
 class WavePanel;
 
 // The dock beside the diagram: the chosen filter's impulse and magnitude responses,
@@ -32,8 +34,10 @@ class FilterDock : public QDockWidget {
     void SetCustomFilter(const QString& name, const std::vector<double>& taps);
     // Hz of the last WAV file opened; 0 for none.
     void SetSampleRate(int hz);
-    // Shows the waveforms of a finished run on their tab.
-    void ShowRun(const QString& inputPath, const QString& outputPath);
+    // Shows the waveforms of a finished run on their tab, from what the run recorded
+    // (or, without it, from the files).
+    void ShowRun(const QString& inputPath, const QString& outputPath,
+                 std::shared_ptr<const RunSummaries> run = {});
     void StopPlayback();
 
     // Whether the settings' filter is one the ten-tap animation can show.
@@ -70,7 +74,8 @@ class FilterDock : public QDockWidget {
     QLabel* m_caption = nullptr;
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
-    int m_growth = 0; // pixels the window grew when the dock was shown
+    int m_growth = 0;         // pixels the window grew when the dock was shown
+    std::int64_t m_delay = 0; // of the chosen filter, when symmetric
     DesignPanel* m_design = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "control/SettingsDlg.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
+#include "files/RunSummaries.h"
 #include "files/WavSamples.h"
 #include "view/RavelinView.h"
 #include "view/Resources.h"
@@ -329,7 +330,7 @@ void CMainFrame::CreateFilterDock()
             &CMainFrame::UseForFileRun);
     connect(this, &CMainFrame::fileRunFinished, this,
             [this](const QString& inputPath, const QString& outputPath) {
-                m_filterDock->ShowRun(inputPath, outputPath);
+                m_filterDock->ShowRun(inputPath, outputPath, m_lastRun);
                 ShowFilterDock(true);
             });
     connect(m_filterDock, &FilterDock::animateFromFile, this, &CMainFrame::AnimateFromFile);
@@ -597,16 +598,22 @@ void CMainFrame::OnRunFile()
     // the prompts show it in the menus and the toolbar from the first dialog on.
     FramePrompts prompts(*this);
     FileRunReport report;
-    const RunResult result = RunFileFilter(m_doc, prompts, &report);
+    // The views of the run are made while it streams, from the same single reading.
+    auto summaries = std::make_shared<RunSummaries>();
+    RunObserverList observers;
+    observers.Add(*summaries);
+    const RunResult result = RunFileFilter(m_doc, prompts, &report, &observers);
     UpdateCommandUI();
     // The frequency axis follows the last WAV file opened, whatever became of the run.
     if (!report.inputPath.empty()) {
         if (const int rate = ReadWavSampleRate(report.inputPath); rate > 0)
             m_filterDock->SetSampleRate(rate);
     }
-    if (result == RunResult::Done)
+    if (result == RunResult::Done) {
+        m_lastRun = std::move(summaries);
         emit fileRunFinished(QString::fromStdString(report.inputPath),
                              QString::fromStdString(report.outputPath));
+    }
 }
 
 void CMainFrame::OnFileSave()

@@ -141,6 +141,8 @@ class CMainFrame : public QMainWindow, public IDocListener {
     QAction* m_actionViewStatusBar = nullptr;
     QAction* m_actionViewFilterPanel = nullptr;
     FilterDock* m_filterDock = nullptr;
+    // What the last finished run recorded for the waveform views.
+    std::shared_ptr<const class RunSummaries> m_lastRun;
     std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 

@@ -258,7 +258,8 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
 
 bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out,
                       std::size_t n, std::int32_t lo, std::int32_t hi, std::size_t* clamped,
-                      std::size_t* firstClamped, int threadsAsked, WorkerPool& pool)
+                      std::size_t* firstClamped, std::uint8_t* clampedFlags, int threadsAsked,
+                      WorkerPool& pool)
 {
     if (std::fegetround() != FE_TONEAREST || lo > hi || lo == 1 || hi == -1)
         return false;
@@ -301,6 +302,9 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
     std::atomic<std::size_t> next{0};
     for (int w = 0; w < workers; ++w)
         m_workers[w].clamped = 0, m_workers[w].rechecked = 0;
+    // Every clamped output lies in a flagged stretch, where the loop below marks it.
+    if (clampedFlags)
+        std::memset(clampedFlags, 0, n);
 
     auto body = [&](int index) {
         Worker& w = m_workers[index];
@@ -349,6 +353,8 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
                     // A worker takes its segments in increasing order.
                     if (wasClamped && w.clamped++ == 0)
                         w.firstClamped = a + j;
+                    if (wasClamped && clampedFlags)
+                        clampedFlags[a + j] = 1;
                 }
             }
         }

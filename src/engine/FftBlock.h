@@ -41,10 +41,11 @@ class FftBlock {
     // rounding mode is not to nearest, lo > hi, lo = 1 or hi = -1, an input or a value of
     // the delay line lies outside [-X, X] with X = max(|lo|, |hi|) (inputs outside
     // [lo, hi] too), the margin is 0.5 or more, memory is short or FFTW cannot plan. *clamped
-    // receives the number of clamped outputs. threads: as CStreamFilter::SetThreads.
+    // receives the number of clamped outputs; clampedFlags, when given, 1 at each of them
+    // and 0 elsewhere. threads: as CStreamFilter::SetThreads.
     bool Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out, std::size_t n,
                 std::int32_t lo, std::int32_t hi, std::size_t* clamped, std::size_t* firstClamped,
-                int threads, WorkerPool& pool);
+                std::uint8_t* clampedFlags, int threads, WorkerPool& pool);
 
     // The margin for FFT size L, N taps with sum |h| = sumAbs and sqrt(sum h^2) = norm2,
     // and inputs of magnitude at most X (see FftBlock.cpp).

@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 // The filter's contract lives here; the ways it is met elsewhere:
@@ -140,7 +141,7 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
 
 std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,
                                           std::int32_t lo, std::int32_t hi,
-                                          std::size_t* firstClamped)
+                                          std::size_t* firstClamped, std::uint8_t* clampedFlags)
 {
     if (n > 0 && m_length >= 1 && m_samplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
@@ -149,10 +150,11 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
             (m_block->CountTaps(s) && m_fft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi));
         std::size_t clamped = 0;
         m_fft->ScaleMargin(m_marginScale);
-        if (fft && m_fft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, m_threads, *m_pool))
+        if (fft && m_fft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, clampedFlags,
+                                 m_threads, *m_pool))
             return clamped;
     }
-    return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped);
+    return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped, clampedFlags);
 }
 
 namespace {
@@ -192,7 +194,8 @@ std::size_t TruncateAndClamp(const double* y, std::int32_t* out, std::size_t m, 
 
 std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int32_t* out,
                                                 std::size_t n, std::int32_t lo, std::int32_t hi,
-                                                std::size_t* firstClamped)
+                                                std::size_t* firstClamped,
+                                                std::uint8_t* clampedFlags)
 {
     // Long pieces keep the block operation's threads busy; short stack pieces are
     // the fallback when memory is short.
@@ -217,6 +220,14 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
         // looked for only in a piece that has one.
         const double below = lo - 1.0, above = hi + 1.0;
         const std::size_t piecesClamped = TruncateAndClamp(y, out + start, m, lo, hi);
+        if (clampedFlags) {
+            std::uint8_t* const flags = clampedFlags + start;
+            if (piecesClamped == 0)
+                std::memset(flags, 0, m);
+            else
+                for (std::size_t i = 0; i < m; ++i)
+                    flags[i] = static_cast<std::uint8_t>(IsClamped(y[i], below, above));
+        }
         if (piecesClamped && clamped == 0 && firstClamped) {
             for (std::size_t i = 0; i < m; ++i) {
                 if (IsClamped(y[i], below, above)) {

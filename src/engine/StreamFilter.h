@@ -56,12 +56,14 @@ class CStreamFilter {
     // truncated toward zero and clamped to [lo, hi]: the same values as ProcessBlock
     // followed by that conversion (so as Process), with the same state afterwards.
     // Returns how many outputs were clamped; *firstClamped (when given and any were)
-    // receives the index of the first of them. in and out may be the same array.
+    // receives the index of the first of them; clampedFlags (when given, n bytes) gets
+    // 1 at each clamped output and 0 elsewhere. in and out may be the same array.
     // Dense filters go through an FFT whose outputs near a jump of the conversion are
     // recomputed exactly (FftBlock.cpp); the others through ProcessBlock.
     std::size_t ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,
                                std::int32_t lo, std::int32_t hi,
-                               std::size_t* firstClamped = nullptr);
+                               std::size_t* firstClamped = nullptr,
+                               std::uint8_t* clampedFlags = nullptr);
 
     // How ProcessSamples filters: by the taps and the block length (the default), or
     // always one way, for comparisons, tests and benchmarks; the results are the same.
@@ -100,7 +102,8 @@ class CStreamFilter {
     bool EnsureWork();
     FilterState State();
     std::size_t ProcessSamplesDirect(const std::int32_t* in, std::int32_t* out, std::size_t n,
-                                     std::int32_t lo, std::int32_t hi, std::size_t* firstClamped);
+                                     std::int32_t lo, std::int32_t hi, std::size_t* firstClamped,
+                                     std::uint8_t* clampedFlags);
 
     std::unique_ptr<double[]> m_coef;
     std::unique_ptr<double[]> m_delay;

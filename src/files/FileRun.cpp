@@ -13,23 +13,58 @@ namespace ravelin {
 
 namespace {
 
+// What the filter needs besides the bytes: int32 samples, and for an observer the
+// inputs kept apart from the outputs and where the outputs were clamped.
+struct BlockWork {
+    std::vector<std::int32_t> samples; // the outputs (and the inputs, without an observer)
+    std::vector<std::int32_t> inputs;  // with an observer only
+    std::vector<std::uint8_t> flags;   // with an observer only
+    std::vector<std::uint32_t> clamped;
+};
+
 // Filters n samples of the given width in place; the samples become int32 on the way
-// in and back after the filter, which truncates and clamps them.
+// in and back after the filter, which truncates and clamps them. With an observer,
+// it is told the block (whose first sample is sample `first` of the run).
 std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t n, int width,
-                        std::int32_t* samples, std::size_t* firstClamped)
+                        BlockWork& work, std::size_t* firstClamped, IRunObserver* observer,
+                        std::uint64_t first)
 {
-    DecodeSamples(bytes, n, width, samples);
+    std::int32_t* const out = work.samples.data();
+    std::int32_t* const in = observer ? work.inputs.data() : out;
+    DecodeSamples(bytes, n, width, in);
     const SampleRange range = SampleRangeOf(width);
+    std::uint8_t* const flags = observer ? work.flags.data() : nullptr;
     const std::size_t clamped =
-        filter.ProcessSamples(samples, samples, n, range.lo, range.hi, firstClamped);
-    EncodeSamples(samples, n, width, bytes);
+        filter.ProcessSamples(in, out, n, range.lo, range.hi, firstClamped, flags);
+    EncodeSamples(out, n, width, bytes);
+    if (observer) {
+        work.clamped.clear();
+        for (std::size_t i = 0; clamped > 0 && i < n; ++i)
+            if (flags[i])
+                work.clamped.push_back(static_cast<std::uint32_t>(i));
+        observer->OnRunBlock(first, in, out, n, work.clamped.data(), work.clamped.size());
+    }
     return clamped;
 }
 
 } // namespace
 
+void RunObserverList::OnRunStart(const WavHeader& header, std::uint64_t totalSamples)
+{
+    for (IRunObserver* observer : m_observers)
+        observer->OnRunStart(header, totalSamples);
+}
+
+void RunObserverList::OnRunBlock(std::uint64_t first, const std::int32_t* in,
+                                 const std::int32_t* out, std::size_t n,
+                                 const std::uint32_t* clamped, std::size_t clampedCount)
+{
+    for (IRunObserver* observer : m_observers)
+        observer->OnRunBlock(first, in, out, n, clamped, clampedCount);
+}
+
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
-                             const RunProgress& progress)
+                             const RunProgress& progress, IRunObserver* observer)
 {
     FileRunOutcome outcome;
     outcome.input = input.Header();
@@ -59,8 +94,16 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
         return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
 
     try {
-        std::vector<std::int32_t> samples(
-            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)));
+        const auto blockSamples =
+            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock));
+        BlockWork work;
+        work.samples.resize(blockSamples);
+        if (observer) {
+            work.inputs.resize(blockSamples);
+            work.flags.resize(blockSamples);
+            work.clamped.reserve(blockSamples);
+            observer->OnRunStart(input.Header(), total);
+        }
         BlockPipeline pipeline(input.FileDescriptor(), input.DataStart(), bytes,
                                kFileRunBlock * static_cast<std::size_t>(width), output);
         for (std::uint64_t done = 0; done < total;) {
@@ -77,7 +120,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
-                FilterBlock(filter, block, n, width, samples.data(), &first);
+                FilterBlock(filter, block, n, width, work, &first, observer, done);
             if (clamped > 0 && outcome.clip.count == 0)
                 outcome.clip.first = done + first;
             outcome.clip.count += clamped;
@@ -98,7 +141,8 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 }
 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
-                             const std::string& outputPath, const RunProgress& progress)
+                             const std::string& outputPath, const RunProgress& progress,
+                             IRunObserver* observer)
 {
     WavInput input;
     if (!input.Open(inputPath)) {
@@ -109,7 +153,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
         outcome.input = input.Header();
         return outcome;
     }
-    return FilterWavFile(filter, input, outputPath, progress);
+    return FilterWavFile(filter, input, outputPath, progress, observer);
 }
 
 } // namespace ravelin

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ravelin {
 
@@ -33,6 +34,33 @@ struct ClipFigures {
 // cancels the run (nothing is written) and it is not called again.
 using RunProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
+// Sees every block of a file run as it goes, so that what is to be shown of the run
+// (waveform summaries, clip positions, spectra) is made in the same single pass.
+class IRunObserver {
+  public:
+    virtual void OnRunStart(const WavHeader& header, std::uint64_t totalSamples) = 0;
+    // Samples first..first+n-1: as read (int32, 8-bit centred on 0), as written (the
+    // same scale), and the block-relative indices of the outputs the run clamped.
+    virtual void OnRunBlock(std::uint64_t first, const std::int32_t* in, const std::int32_t* out,
+                            std::size_t n, const std::uint32_t* clamped,
+                            std::size_t clampedCount) = 0;
+
+  protected:
+    ~IRunObserver() = default;
+};
+
+// Passes every call on to several observers in the order they were added.
+class RunObserverList final : public IRunObserver {
+  public:
+    void Add(IRunObserver& observer) { m_observers.push_back(&observer); }
+    void OnRunStart(const WavHeader& header, std::uint64_t totalSamples) override;
+    void OnRunBlock(std::uint64_t first, const std::int32_t* in, const std::int32_t* out,
+                    std::size_t n, const std::uint32_t* clamped, std::size_t clampedCount) override;
+
+  private:
+    std::vector<IRunObserver*> m_observers;
+};
+
 // How a streaming run ended.
 struct FileRunOutcome {
     RunResult result = RunResult::Failed;
@@ -48,12 +76,14 @@ struct FileRunOutcome {
 // replaces the target only when every byte was written and synced (the input may be
 // the output). A file cut short while it is read, a read error, a full disk or a
 // cancel leave any existing output untouched and no temporary file. The filter keeps
-// its state between calls.
+// its state between calls. The observer, when given, sees the start and every block
+// filtered (also of a run that then fails: only a Done result makes them final).
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
-                             const RunProgress& progress = {});
+                             const RunProgress& progress = {}, IRunObserver* observer = nullptr);
 
 // The same after opening inputPath; a refused input gives Refused with its fault.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
-                             const std::string& outputPath, const RunProgress& progress = {});
+                             const std::string& outputPath, const RunProgress& progress = {},
+                             IRunObserver* observer = nullptr);
 
 } // namespace ravelin

@@ -4,9 +4,11 @@
 #include "files/WavHeader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <unistd.h>
 
 namespace ravelin {
 
@@ -107,6 +109,54 @@ int ReadWavSampleRate(const std::string& path)
     if (!file || header.ReadWavHeader(file.get()) != 0)
         return 0;
     return header.SampleRate() > 0 ? header.SampleRate() : 0;
+}
+
+WavSampleReader::WavSampleReader() = default;
+WavSampleReader::~WavSampleReader() = default;
+
+bool WavSampleReader::Open(const std::string& path)
+{
+    Close();
+    auto input = std::make_unique<WavInput>();
+    if (!input->Open(path))
+        return false;
+    m_sampleRate = std::max(0, input->Header().SampleRate());
+    m_bits = input->BytesPerSample() * 8;
+    m_count = input->DataBytes() / static_cast<std::uint64_t>(input->BytesPerSample());
+    m_input = std::move(input);
+    return true;
+}
+
+void WavSampleReader::Close()
+{
+    m_input.reset();
+    m_sampleRate = m_bits = 0;
+    m_count = 0;
+}
+
+std::size_t WavSampleReader::Read(std::uint64_t first, std::int32_t* out, std::size_t n) const
+{
+    if (!m_input || first >= m_count)
+        return 0;
+    n = static_cast<std::size_t>(std::min<std::uint64_t>(n, m_count - first));
+    const auto width = static_cast<std::size_t>(m_bits / 8);
+    std::uint8_t buffer[8192];
+    std::size_t done = 0;
+    while (done < n) {
+        const std::size_t want = std::min(n - done, sizeof buffer / width);
+        const auto at = static_cast<off_t>(m_input->DataStart() + (first + done) * width);
+        const ssize_t got = ::pread(m_input->FileDescriptor(), buffer, want * width, at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        const std::size_t samples = static_cast<std::size_t>(got) / width;
+        DecodeSamples(buffer, samples, static_cast<int>(width), out + done);
+        done += samples;
+        if (samples < want)
+            break;
+    }
+    return done;
 }
 
 } // namespace ravelin

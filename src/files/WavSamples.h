@@ -3,6 +3,7 @@
 #include "files/SampleCodec.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,41 @@ WavReadResult ReadScaledSamples(const std::string& path, std::uint64_t first, st
 
 // The sample rate from the header of path; 0 when it is no WAV file or cannot be read.
 int ReadWavSampleRate(const std::string& path);
+
+} // namespace ravelin
+
+namespace ravelin {
+
+class WavInput;
+
+// The samples of a mono 8- or 16-bit WAV file read where they are asked for, a few at a
+// time, for the waveform views and playback: nothing of the file is held in memory. It
+// keeps reading the file it opened, whatever happens to the name afterwards.
+class WavSampleReader {
+  public:
+    WavSampleReader();
+    ~WavSampleReader();
+    WavSampleReader(const WavSampleReader&) = delete;
+    WavSampleReader& operator=(const WavSampleReader&) = delete;
+
+    // False when the file cannot be opened or is not one the file run accepts.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return m_input != nullptr; }
+
+    int SampleRate() const { return m_sampleRate; }
+    int Bits() const { return m_bits; }
+    std::uint64_t Count() const { return m_count; }
+
+    // Up to n samples from sample first on (8-bit centred on 0); how many were read,
+    // fewer at the end of the file or on a read error.
+    std::size_t Read(std::uint64_t first, std::int32_t* out, std::size_t n) const;
+
+  private:
+    std::unique_ptr<WavInput> m_input;
+    int m_sampleRate = 0;
+    int m_bits = 0;
+    std::uint64_t m_count = 0;
+};
 
 } // namespace ravelin

@@ -24,7 +24,8 @@ class RunModeScope {
 
 } // namespace
 
-RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report)
+RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report,
+                        IRunObserver* observer)
 {
     RunModeScope mode(doc);
     FileRunReport ignored;
@@ -57,9 +58,11 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
     told.outputPath = *saveAs;
 
     const FileRunOutcome outcome = FilterWavFile(
-        doc.m_filter, input, *saveAs, [&prompts](std::uint64_t done, std::uint64_t total) {
+        doc.m_filter, input, *saveAs,
+        [&prompts](std::uint64_t done, std::uint64_t total) {
             return prompts.Progress(done, total);
-        });
+        },
+        observer);
     switch (outcome.result) {
     case RunResult::Done:
         told.clip = outcome.clip;

@@ -58,7 +58,7 @@ std::string CompletionText(const FileRunOutcome& outcome)
     } else {
         where = "サンプル番号 " + std::to_string(outcome.clip.first);
     }
-    return text + "\nクリップしたサンプル: " + std::to_string(outcome.clip.count) + " (最初は " +
+    return text + "\n" + kClampedSamples + ": " + std::to_string(outcome.clip.count) + " (最初は " +
            where + ")";
 }
 

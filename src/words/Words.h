@@ -39,6 +39,10 @@ std::string InformationText(const std::string& path, const WavHeader& header);
 // width is told after the information text of header.
 std::string FaultText(FileFault fault, const std::string& path, const WavHeader& header = {});
 
+// What the completion box and the waveform panel call the outputs the run clamped, so
+// that both speak of the one count.
+inline constexpr const char* kClampedSamples = "クリップしたサンプル";
+
 // The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
 // by a line saying how many and where the first was.
 std::string CompletionText(const FileRunOutcome& outcome);

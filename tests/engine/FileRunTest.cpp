@@ -2,6 +2,7 @@
 // are tested through ravelin-cli, save those that happen while a dialog is open.
 #include "files/FileRun.h"
 
+#include "files/RunSummaries.h"
 #include "files/TextExport.h"
 #include "support/TestSupport.h"
 #include "words/FileCommands.h"
@@ -135,8 +136,9 @@ Bytes Swinging(std::size_t samples, int width, unsigned seed = 1)
 }
 
 // The reference: Process once per sample, truncation toward zero, clamping; the
-// clamped count and the first clamped index beside it.
-Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip)
+// clamped count and the first clamped index beside it, and where each clamped.
+Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip,
+                std::vector<std::uint64_t>* clampedAt = nullptr)
 {
     CRavelinDoc doc;
     LoadSeamFilter(doc);
@@ -151,6 +153,8 @@ Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip)
         if (y < lo || y > hi) {
             if (clip.count++ == 0)
                 clip.first = i;
+            if (clampedAt)
+                clampedAt->push_back(i);
             y = std::clamp(y, lo, hi);
         }
         if (width == 2)
@@ -159,6 +163,17 @@ Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip)
             out.push_back(static_cast<std::uint8_t>(y + 128));
     }
     return out;
+}
+
+// The sample values of whole samples of data (8-bit centred on 0).
+std::vector<std::int32_t> SampleValues(const Bytes& data, int width)
+{
+    std::vector<std::int32_t> v;
+    for (std::size_t i = 0; i + static_cast<std::size_t>(width) <= data.size();
+         i += static_cast<std::size_t>(width))
+        v.push_back(width == 2 ? static_cast<std::int16_t>(data[i] | data[i + 1] << 8)
+                               : data[i] - 128);
+    return v;
 }
 
 TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
@@ -178,16 +193,38 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
                     data.push_back(0x5A);
                 const Format format{1, 1, 8000, 8 * width};
                 WriteFile(in, MakeWav(format, data));
-                CRavelinDoc doc;
-                LoadSeamFilter(doc);
-                doc.m_filter.SetThreads(2);
-                const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out);
                 ClipFigures clip;
-                const Bytes expected = PlainLoop(data, width, clip);
-                ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
-                EXPECT_EQ(ReadBytes(out), MakeWav(format, expected)) << width << " " << n;
-                EXPECT_EQ(o.samples, n);
-                EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
+                std::vector<std::uint64_t> clampedAt;
+                const Bytes expected = PlainLoop(data, width, clip, &clampedAt);
+                for (const bool observed : {false, true}) {
+                    CRavelinDoc doc;
+                    LoadSeamFilter(doc);
+                    doc.m_filter.SetThreads(2);
+                    RunSummaries seen;
+                    const FileRunOutcome o =
+                        FilterWavFile(doc.m_filter, in, out, {}, observed ? &seen : nullptr);
+                    ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
+                    EXPECT_EQ(ReadBytes(out), MakeWav(format, expected)) << width << " " << n;
+                    EXPECT_EQ(o.samples, n);
+                    EXPECT_EQ(std::pair(o.clip.count, o.clip.first),
+                              std::pair(clip.count, clip.first));
+                    if (!observed)
+                        continue;
+                    // The summaries made while the run streamed equal those made from
+                    // the files afterwards, the output marked where the plain loop clamped.
+                    WaveSummary input, output;
+                    const std::vector<std::int32_t> x = SampleValues(data, width);
+                    const std::vector<std::int32_t> y = SampleValues(expected, width);
+                    input.Append(x.data(), x.size());
+                    output.Append(y.data(), y.size());
+                    for (std::uint64_t i : clampedAt)
+                        output.Mark(i);
+                    EXPECT_TRUE(seen.Input() == input) << width << " " << n;
+                    EXPECT_TRUE(seen.Output() == output) << width << " " << n;
+                    EXPECT_EQ(seen.Clipped(), clip.count);
+                    EXPECT_EQ(std::tuple(seen.Total(), seen.SampleRate(), seen.Bits()),
+                              std::tuple(std::uint64_t{n}, 8000, 8 * width));
+                }
             }
         }
     }

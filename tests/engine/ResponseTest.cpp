@@ -6,6 +6,7 @@
 #include "files/WavSamples.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <gtest/gtest.h>
@@ -134,21 +135,27 @@ TEST(FilterResponse, PresetTapsAreThoseOfTheFileRun)
     EXPECT_EQ(ComputeFrequencyResponse({}, 2).magnitudeDb[1], kFloorDb);
 }
 
-// Random ranges of signals of many lengths; then windows whose ends lie near the
-// boundaries of the first two levels of blocks and the end, with the loudest sample, the
-// quietest and the one mark placed at each offset around them.
-TEST(WaveSummary, QueriesEqualAPlainScan)
+// Random ranges of signals of many lengths, the queries covering the whole entries of
+// WaveSummary::kLeaf samples that a range touches; then windows whose ends lie near the
+// boundaries of the entries and of the first two coarser levels and the end, with the
+// loudest sample, the quietest and the one mark placed at each offset around them.
+TEST(WaveSummary, QueriesEqualAPlainScanOfTheEntriesTouched)
 {
     std::mt19937 random(7);
-    for (std::size_t length : {0u, 1u, 31u, 32u, 33u, 1024u, 40000u}) {
-        std::vector<std::int16_t> samples(length);
+    constexpr std::size_t kLeaf = WaveSummary::kLeaf;
+    for (std::size_t length : {0u, 1u, 63u, 64u, 65u, 1024u, 1025u, 70000u}) {
+        std::vector<std::int32_t> samples(length);
         std::vector<bool> marks(length);
-        for (std::size_t i = 0; i < length; ++i) {
-            samples[i] = static_cast<std::int16_t>(random() % 65536 - 32768);
-            marks[i] = random() % 5000 == 0;
-        }
         WaveSummary summary;
-        summary.Build(samples, &marks);
+        for (std::size_t i = 0; i < length; ++i)
+            samples[i] = static_cast<std::int32_t>(random() % 65536) - 32768;
+        summary.Append(samples.data(), length);
+        for (std::size_t i = 0; i < length; ++i)
+            if (random() % 5000 == 0) {
+                marks[i] = true;
+                summary.Mark(i);
+            }
+        EXPECT_EQ(summary.MarkedCount(), std::size_t(std::count(marks.begin(), marks.end(), true)));
         for (int q = 0; q < 300; ++q) {
             std::size_t a = length ? random() % (length + 1) : 0;
             std::size_t b = length ? random() % (length + 1) : 0;
@@ -161,34 +168,40 @@ TEST(WaveSummary, QueriesEqualAPlainScan)
             ASSERT_EQ(r.empty, a >= end) << length << " " << a << " " << b;
             if (r.empty)
                 continue;
-            const auto [lo, hi] = std::minmax_element(samples.begin() + a, samples.begin() + end);
-            EXPECT_EQ(
-                std::tuple(r.lo, r.hi, r.marked),
-                std::tuple(*lo, *hi, std::count(marks.begin() + a, marks.begin() + end, true) > 0))
-                << length << " " << a << " " << b;
+            const std::size_t from = a / kLeaf * kLeaf;
+            const std::size_t to = std::min(length, (end + kLeaf - 1) / kLeaf * kLeaf);
+            const auto [lo, hi] = std::minmax_element(samples.begin() + from, samples.begin() + to);
+            EXPECT_EQ(r.lo, *lo);
+            EXPECT_EQ(r.hi, *hi);
+            EXPECT_EQ(r.marked, std::find(marks.begin() + from, marks.begin() + to, true) !=
+                                    marks.begin() + to);
+            const auto next = std::find(marks.begin() + a, marks.end(), true);
+            EXPECT_EQ(summary.NextMarked(a), std::size_t(next - marks.begin()));
+            EXPECT_EQ(summary.Marked(a), a < length && marks[a]);
         }
     }
-    // Silence but for the loudest sample at one offset near a boundary, the quietest at
-    // its mirror image across it and one mark: windows from near that boundary to near
-    // any boundary after it.
-    constexpr std::size_t F = WaveSummary::kFanOut, length = 3 * F * F + 40;
-    const std::size_t boundaries[] = {F, 2 * F, F * F, 2 * F * F, 3 * F * F, length};
+    // Silence but for the loudest sample at one offset near a boundary of the entries,
+    // the quietest at its mirror image across it and one mark: windows from near that
+    // boundary to near any boundary after it.
+    constexpr std::size_t F = WaveSummary::kFanOut, L = kLeaf, length = 2 * L * F * F + 40;
+    const std::size_t boundaries[] = {L, 2 * L, L * F, 2 * L * F, L * F * F, 2 * L * F * F, length};
     std::vector<std::size_t> ends; // every place within 34 of a boundary
     for (std::size_t b : boundaries)
         for (std::size_t e = b - std::min<std::size_t>(b, 34); e <= b + 34; ++e)
             if (ends.empty() || e > ends.back())
                 ends.push_back(e);
-    std::vector<std::int16_t> samples(length, 0);
-    std::vector<bool> marks(length, false);
+    std::vector<std::int32_t> samples(length, 0);
     WaveSummary summary;
     for (std::size_t boundary : boundaries) {
         for (std::size_t at = boundary - std::min<std::size_t>(boundary, 33);
              at < std::min(length, boundary + 33); ++at) {
             const std::size_t mirror = 2 * boundary - at - 1; // none past the end
-            samples[at] = 30000, marks[at] = true;
+            samples[at] = 30000;
             if (mirror < length)
                 samples[mirror] = -30000;
-            summary.Build(samples, &marks);
+            summary.Clear();
+            summary.Append(samples.data(), length);
+            summary.Mark(at);
             std::size_t wrong = 0;
             std::string first;
             for (std::size_t a : ends)
@@ -196,11 +209,14 @@ TEST(WaveSummary, QueriesEqualAPlainScan)
                     if (a + 34 < boundary || a > boundary + 34 || b < a)
                         continue;
                     const WaveSummary::Range r = summary.Query(a, b);
-                    const bool hasAt = a <= at && at < b,
-                               hasMirror = a <= mirror && mirror < std::min(b, length);
-                    const bool silence = std::min(b, length) - a > std::size_t{hasAt} + hasMirror;
-                    const std::int16_t lo = hasMirror ? -30000 : silence ? 0 : 30000;
-                    const std::int16_t hi = hasAt ? 30000 : silence ? 0 : -30000;
+                    // What the entries touched hold.
+                    const std::size_t from = a / L * L;
+                    const std::size_t to = std::min(length, (std::min(b, length) + L - 1) / L * L);
+                    const bool hasAt = from <= at && at < to,
+                               hasMirror = from <= mirror && mirror < to;
+                    const bool silence = to - from > std::size_t{hasAt} + hasMirror;
+                    const std::int32_t lo = hasMirror ? -30000 : silence ? 0 : 30000;
+                    const std::int32_t hi = hasAt ? 30000 : silence ? 0 : -30000;
                     if (r.empty != (a >= std::min(b, length)) ||
                         (!r.empty && std::tuple(r.lo, r.hi, r.marked) != std::tuple(lo, hi, hasAt)))
                         if (wrong++ == 0)
@@ -208,19 +224,41 @@ TEST(WaveSummary, QueriesEqualAPlainScan)
                 }
             EXPECT_EQ(wrong, 0u) << "extremes at " << at << " and " << mirror << ", first ["
                                  << first << ")";
-            samples[at] = 0, marks[at] = false;
+            samples[at] = 0;
             if (mirror < length)
                 samples[mirror] = 0;
         }
     }
 }
 
-TEST(WaveSummary, FullScaleMarksOnlyWhatTheFilterPutThere)
+// A run's blocks may be of any size: the summary made a block at a time equals the one
+// made at once, and marks given twice or out of order count once.
+TEST(WaveSummary, SameForEveryBlockSplit)
 {
-    const std::vector<std::int16_t> in{32767, 0, 100, -32768, 5};
-    const std::vector<std::int16_t> out{32767, 32767, -32768, 0, -32768, -32768};
-    const std::vector<bool> marks = FullScaleMarks(in, out, -32768, 32767);
-    EXPECT_EQ(marks, (std::vector<bool>{false, true, true, false, true, false}));
+    std::mt19937 random(11);
+    std::vector<std::int32_t> samples(50000);
+    for (auto& s : samples)
+        s = static_cast<std::int32_t>(random() % 256) - 128;
+    WaveSummary whole;
+    whole.Append(samples.data(), samples.size());
+    for (std::uint64_t i : {5u, 6u, 7u, 4000u, 49999u})
+        whole.Mark(i);
+    for (std::size_t maxBlock : {1u, 63u, 64u, 1000u, 65536u}) {
+        WaveSummary split;
+        split.Reserve(samples.size());
+        for (std::size_t i = 0, n = 0; i < samples.size(); i += n) {
+            n = std::min<std::size_t>(random() % (maxBlock + 1), samples.size() - i);
+            split.Append(samples.data() + i, n);
+            for (std::uint64_t m : {5u, 6u, 7u, 4000u, 49999u})
+                if (m >= i && m < i + n) {
+                    split.Mark(m);
+                    split.Mark(m); // again: no second count
+                }
+        }
+        split.Mark(3); // behind the last mark: ignored
+        EXPECT_TRUE(split == whole) << maxBlock;
+        EXPECT_EQ(split.MarkedCount(), 5u);
+    }
 }
 
 TEST(WavSamples, ReadsBothWidthsAndRefusesTheRest)

@@ -34,6 +34,7 @@ struct Result {
     Samples y;
     std::size_t clamped = 0;
     std::size_t first = SIZE_MAX;
+    std::vector<std::size_t> at; // every clamped output
 };
 
 // Empty when equal, otherwise the first difference.
@@ -52,6 +53,8 @@ std::string Diff(const Result& expected, const Result& actual)
           << expected.clamped << " from " << expected.first;
         return s.str();
     }
+    if (expected.at != actual.at)
+        return "the clamped outputs are elsewhere";
     return {};
 }
 
@@ -68,8 +71,11 @@ void Convert(double y, Range r, std::size_t i, Result& out)
 {
     const double t = std::isnan(y) ? r.lo - 1.0 : std::trunc(y);
     out.y[i] = static_cast<std::int32_t>(std::clamp(t, double(r.lo), double(r.hi)));
-    if ((t < r.lo || t > r.hi) && out.clamped++ == 0)
+    if (!(t < r.lo || t > r.hi))
+        return;
+    if (out.clamped++ == 0)
         out.first = i;
+    out.at.push_back(i);
 }
 
 // Process per sample, then truncation toward zero and clamping.
@@ -96,11 +102,18 @@ Result InBlocks(CStreamFilter& f, const Samples& x, Range r, std::mt19937_64& rn
     for (std::size_t i = 0, n = 0; i < x.size() - tail; i += n) {
         n = std::min<std::size_t>(rng() % (maxBlock + 1), x.size() - tail - i);
         std::size_t first = 99999999;
-        const std::size_t c =
-            f.ProcessSamples(inPlace ? &out.y[i] : &x[i], &out.y[i], n, r.lo, r.hi, &first);
+        std::vector<std::uint8_t> flags(n, 2);
+        const std::size_t c = f.ProcessSamples(inPlace ? &out.y[i] : &x[i], &out.y[i], n, r.lo,
+                                               r.hi, &first, flags.data());
         if (c > 0 && out.clamped == 0)
             out.first = i + first;
         out.clamped += c;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (flags[k] == 1)
+                out.at.push_back(i + k);
+            else if (flags[k] != 0)
+                out.at.push_back(SIZE_MAX); // left unset: never equal to the reference
+        }
     }
     for (std::size_t i = x.size() - tail; i < x.size(); ++i)
         Convert(f.Process(x[i]), r, i, out);
@@ -350,8 +363,12 @@ TEST(SampleFilter, FirstClampedIsCountedFromTheBlockStart)
             f.SetThreads(threads);
             Result got;
             got.y.resize(x.size());
-            got.clamped =
-                f.ProcessSamples(x.data(), got.y.data(), x.size(), k16.lo, k16.hi, &got.first);
+            std::vector<std::uint8_t> flags(x.size(), 2);
+            got.clamped = f.ProcessSamples(x.data(), got.y.data(), x.size(), k16.lo, k16.hi,
+                                           &got.first, flags.data());
+            for (std::size_t i = 0; i < flags.size(); ++i)
+                if (flags[i] != 0)
+                    got.at.push_back(flags[i] == 1 ? i : SIZE_MAX);
             EXPECT_EQ(Diff(expected, got), "")
                 << "FFT " << (path == Path::Fft) << ", threads " << threads;
         }
@@ -434,8 +451,12 @@ TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
             doc.LoadFilePreset();
             doc.m_filter.ChooseSamplePath(Path::Fft);
             got[t].y.resize(x.size());
-            got[t].clamped = doc.m_filter.ProcessSamples(x.data(), got[t].y.data(), x.size(),
-                                                         k16.lo, k16.hi, &got[t].first);
+            std::vector<std::uint8_t> flags(x.size());
+            got[t].clamped = doc.m_filter.ProcessSamples(
+                x.data(), got[t].y.data(), x.size(), k16.lo, k16.hi, &got[t].first, flags.data());
+            for (std::size_t i = 0; i < flags.size(); ++i)
+                if (flags[i])
+                    got[t].at.push_back(i);
         });
     for (std::thread& t : threads)
         t.join();

@@ -11,8 +11,10 @@
 #include "engine/Commands.h"
 #include "view/FilterPlot.h"
 #include "view/WavePanel.h"
+#include "view/WaveView.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -27,15 +29,20 @@ using namespace ravelin;
 
 namespace {
 
-// A sound output that plays nothing and reports a fixed position, so the scene shows
-// a position line without a sound card.
+// A sound output that takes a fixed number of samples and plays nothing more, so the
+// scene shows a position line without a sound card.
 class StillOutput : public IAudioOutput {
   public:
-    QString Start(std::span<const std::int16_t>, int) override { return {}; }
+    QString Start(PlaybackStream* stream, int) override
+    {
+        stream->read(5200 * 2);
+        return {};
+    }
     void Stop() override {}
     bool IsPlaying() const override { return true; }
-    std::int64_t Played() const override { return 5200; }
+    std::int64_t Pending() const override { return 0; }
     QString Failure() const override { return {}; }
+    std::int64_t TailSamples(int) const override { return 0; }
 };
 
 bool WaitFor(const std::function<bool()>& done, int ms = 10000)
@@ -141,5 +148,20 @@ int main(int argc, char* argv[])
     QTest::qWait(300);
     ok = Save(frame, out.filePath(QStringLiteral("waveforms.png"))) && ok;
     panel->Stop();
+
+    // 5. Zoomed in where the filtered square wave first clips, the output moved back by
+    // the filter's delay: single samples as stems, the clipped ones marked, a
+    // selection, and the readout at the pointer.
+    WaveView* outView = panel->View(WavePanel::Output);
+    panel->ShiftBox()->setChecked(true);
+    const std::int64_t clip = std::int64_t(panel->Summary(WavePanel::Output)->NextMarked(0)) -
+                              std::int64_t(outView->Shift());
+    panel->SetRange(double(clip - 20), double(clip + 40));
+    panel->SetSelection(clip - 10, clip);
+    outView->setFocus();
+    QTest::mouseMove(outView, QPoint(outView->XForSample(double(clip + 5)) + 3,
+                                     outView->PlotRect().center().y()));
+    QTest::qWait(200);
+    ok = Save(frame, out.filePath(QStringLiteral("waveforms-zoomed.png"))) && ok;
     return ok ? 0 : 1;
 }

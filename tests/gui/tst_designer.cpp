@@ -4,6 +4,7 @@
 
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
+#include "RecordingOutput.h"
 #include "app/DesignPanel.h"
 #include "app/FilterDock.h"
 #include "engine/LowPassTables.h"
@@ -26,32 +27,10 @@
 #include <cmath>
 
 using namespace ravelin;
+using test::AudioLog;
+using test::RecordingOutput;
 
 namespace {
-
-// Remembers what the waveform panel asked of the sound output.
-struct AudioLog {
-    std::vector<std::vector<std::int16_t>> starts;
-    bool playing = false;
-};
-
-class RecordingOutput : public IAudioOutput {
-  public:
-    explicit RecordingOutput(std::shared_ptr<AudioLog> log) : m_log(std::move(log)) {}
-    QString Start(std::span<const std::int16_t> samples, int) override
-    {
-        m_log->starts.emplace_back(samples.begin(), samples.end());
-        m_log->playing = true;
-        return {};
-    }
-    void Stop() override { m_log->playing = false; }
-    bool IsPlaying() const override { return m_log->playing; }
-    std::int64_t Played() const override { return 0; }
-    QString Failure() const override { return {}; }
-
-  private:
-    std::shared_ptr<AudioLog> m_log;
-};
 
 // Types text into a spin box as a user would, then Return.
 void Type(QAbstractSpinBox* box, const QString& text)
@@ -232,9 +211,13 @@ class TestDesigner : public QObject {
         auto log = std::make_shared<AudioLog>();
         waves->SetAudioOutput(std::make_unique<RecordingOutput>(log));
         QTest::mouseClick(waves->PlayButton(WavePanel::Input), Qt::LeftButton);
+        QCOMPARE(log->starts.size(), std::size_t(1));
+        log->PullAll();
+        QCOMPARE(log->starts[0], std::vector<std::int16_t>(x.begin(), x.end()));
+        waves->Stop();
         QTest::mouseClick(waves->PlayButton(WavePanel::Output), Qt::LeftButton);
         QCOMPARE(log->starts.size(), std::size_t(2));
-        QCOMPARE(log->starts[0], std::vector<std::int16_t>(x.begin(), x.end()));
+        log->PullAll();
         QCOMPARE(log->starts[1], std::vector<std::int16_t>(heard.begin(), heard.end()));
         waves->Stop();
 

@@ -4,6 +4,7 @@
 
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
+#include "RecordingOutput.h"
 #include "app/FilterDock.h"
 #include "engine/Commands.h"
 #include "engine/FilterResponse.h"
@@ -12,6 +13,7 @@
 #include "view/WaveView.h"
 
 #include <QAudioDevice>
+#include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QMediaDevices>
@@ -21,9 +23,12 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace ravelin;
+using test::AudioLog;
+using test::RecordingOutput;
 
 namespace {
 
@@ -32,44 +37,6 @@ QByteArray MakeWav(const std::vector<int>& samples, int bits = 16)
 {
     return ToQByteArray(ravelin::test::MonoWav(samples, bits));
 }
-
-// Remembers what the panel asked of the sound output; the test plays the device.
-struct AudioLog {
-    std::vector<std::vector<std::int16_t>> starts;
-    std::vector<int> rates;
-    int stops = 0;
-    QString refusal; // Start fails with this when set
-    bool playing = false;
-    std::int64_t played = 0;
-    QString failure;
-};
-
-class RecordingOutput : public IAudioOutput {
-  public:
-    explicit RecordingOutput(std::shared_ptr<AudioLog> log) : m_log(std::move(log)) {}
-    QString Start(std::span<const std::int16_t> samples, int rate) override
-    {
-        if (!m_log->refusal.isEmpty())
-            return m_log->refusal;
-        m_log->starts.emplace_back(samples.begin(), samples.end());
-        m_log->rates.push_back(rate);
-        m_log->playing = true;
-        m_log->played = 0;
-        m_log->failure.clear();
-        return {};
-    }
-    void Stop() override
-    {
-        ++m_log->stops;
-        m_log->playing = false;
-    }
-    bool IsPlaying() const override { return m_log->playing; }
-    std::int64_t Played() const override { return m_log->played; }
-    QString Failure() const override { return m_log->failure; }
-
-  private:
-    std::shared_ptr<AudioLog> m_log;
-};
 
 QImage Paint(QWidget* widget)
 {
@@ -299,23 +266,29 @@ class TestFilterPanel : public QObject {
         QCOMPARE(dock->Tabs()->currentWidget(), panel);
         QCOMPARE(dock->Plot()->SampleRate(), 8000);
         QVERIFY(panel->HasRun());
-        QCOMPARE(panel->FullScaleCount(), std::size_t(2000));
+        QCOMPARE(panel->ClampedCount(), std::uint64_t(2000));
 
-        // The output's full-scale marks over the loud half only; its waveform spans the scale.
+        // The output's clip marks (its clamped samples) over the loud half only; its waveform
+        // spans the scale.
         WaveView* outView = panel->View(WavePanel::Output);
         outView->resize(400, 80);
         const QImage image = Paint(outView);
         const QRect r = outView->PlotRect();
-        QVERIFY(Rows(image, outView->XForSample(1000), r, IsRed).empty());
-        QVERIFY(!Rows(image, outView->XForSample(3000), r, IsRed).empty());
-        const auto loud = Rows(image, outView->XForSample(3000), r, IsBlue);
-        QVERIFY(!loud.empty());
-        QVERIFY(loud.front() <= r.top() + 8);
-        QVERIFY(loud.back() >= r.bottom() - 8);
-        const auto quiet = Rows(image, outView->XForSample(1000), r, IsBlue);
-        QVERIFY(!quiet.empty());
-        QVERIFY(quiet.front() > r.top() + 20);
-        QVERIFY(quiet.back() < r.bottom() - 20);
+        // Marked by triangles a few pixels apart along the clipped stretch.
+        const auto redNear = [&](int x) {
+            int rows = 0;
+            for (int dx = -3; dx <= 3; ++dx)
+                rows += int(Rows(image, x + dx, r, IsRed).size());
+            return rows;
+        };
+        QCOMPARE(redNear(outView->XForSample(1000)), 0);
+        QVERIFY(redNear(outView->XForSample(3000)) > 0);
+        const QRgb wave = outView->palette().color(QPalette::Highlight).rgb();
+        const auto IsWave = [wave](QRgb c) { return c == wave; };
+        const auto loud = Rows(image, outView->XForSample(3000), r, IsWave);
+        QVERIFY(!loud.empty() && loud.front() <= r.top() + 8 && loud.back() >= r.bottom() - 8);
+        const auto quiet = Rows(image, outView->XForSample(1000), r, IsWave);
+        QVERIFY(!quiet.empty() && quiet.front() > r.top() + 20 && quiet.back() < r.bottom() - 20);
 
         // Playback: what the sink is given, the moving line, switching at the same moment.
         auto log = std::make_shared<AudioLog>();
@@ -324,14 +297,19 @@ class TestFilterPanel : public QObject {
         QCOMPARE(panel->Playing(), int(WavePanel::Input));
         QCOMPARE(log->starts.size(), std::size_t(1));
         QCOMPARE(log->rates.at(0), 8000);
-        QCOMPARE(log->starts[0], std::vector<std::int16_t>(in.begin(), in.end()));
-        log->played = 1000;
+        log->Pull(1000);
         QTRY_COMPARE(panel->View(WavePanel::Input)->Position(), std::int64_t(1000));
+        QTRY_COMPARE(panel->View(WavePanel::Output)->Position(), std::int64_t(1000));
+        // A/B: the same playback goes on with the output from the very next sample.
         QTest::mouseClick(panel->PlayButton(WavePanel::Output), Qt::LeftButton);
         QCOMPARE(panel->Playing(), int(WavePanel::Output));
-        QCOMPARE(log->starts.size(), std::size_t(2));
-        QCOMPARE(log->starts[1].size(), std::size_t(3000));
-        QCOMPARE(log->starts[1].back(), std::int16_t(32767)); // 2 x 20000, clamped
+        QCOMPARE(log->starts.size(), std::size_t(1));
+        log->PullAll();
+        std::vector<std::int16_t> heard(in.begin(), in.begin() + 1000);
+        for (std::size_t i = 1000; i < in.size(); ++i)
+            heard.push_back(std::int16_t(std::clamp(2 * in[i], -32768, 32767)));
+        QCOMPARE(log->starts[0], heard);
+        QCOMPARE(log->starts[0].back(), std::int16_t(32767)); // 2 x 20000, clamped
         // Played to the end: the line goes, the buttons come back.
         log->playing = false;
         QTRY_COMPARE(panel->Playing(), -1);
@@ -343,12 +321,15 @@ class TestFilterPanel : public QObject {
         QVERIFY(std::abs(inView->Position() - 2000) <= 4000 / inView->width() + 1);
         QTest::mouseClick(panel->PlayButton(WavePanel::Input), Qt::LeftButton);
         const std::int64_t cue = inView->Position();
-        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(cue));
         // Switched after a cue, the output carries on where the input had got to.
-        log->played = 500;
+        log->Pull(500);
         QTRY_COMPARE(inView->Position(), cue + 500);
         QTest::mouseClick(panel->PlayButton(WavePanel::Output), Qt::LeftButton);
-        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(cue + 500));
+        log->PullAll();
+        QCOMPARE(log->starts.back().size(), in.size() - std::size_t(cue));
+        QCOMPARE(log->starts.back().at(499), std::int16_t(in[std::size_t(cue) + 499]));
+        QCOMPARE(log->starts.back().at(500),
+                 std::int16_t(std::clamp(2 * in[std::size_t(cue) + 500], -32768, 32767)));
         QTest::mouseClick(panel->StopButton(WavePanel::Output), Qt::LeftButton);
         QVERIFY(!log->playing);
 
@@ -396,6 +377,184 @@ class TestFilterPanel : public QObject {
         QVERIFY(!log->playing);
     }
 
+    // A full-scale square wave through the 1/4 low-pass filter rings past full scale,
+    // also where the input itself sits at full scale: the panel marks exactly what the
+    // run clamped, and counts as many as the completion box says.
+    void clipCountIsTheRunsOwn()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        std::vector<int> in;
+        for (int i = 0; i < 8000; ++i)
+            in.push_back(i / 20 % 2 ? -32768 : 32767);
+        const QString inPath = Write(QStringLiteral("square.wav"), MakeWav(in));
+        const QString outPath = m_dir.filePath(QStringLiteral("square-lpf4.wav"));
+        ConfirmSettings(frame->Document(), kFilterLpf4, kInputFile);
+        ModalDriver driver{ModalDriver::TypeFileName(inPath), ModalDriver::Press(QMessageBox::Ok),
+                           ModalDriver::TypeFileName(outPath), ModalDriver::Press(QMessageBox::Ok)};
+        Action(frame.get(), "actionRunFile")->trigger();
+        QVERIFY(driver.done());
+        const QString done = driver.seenText();
+        const QString key = QStringLiteral("クリップしたサンプル: ");
+        QVERIFY2(done.contains(key), qPrintable(done));
+        const auto told = done.mid(done.indexOf(key) + key.size()).section(QLatin1Char(' '), 0, 0);
+
+        WavePanel* panel = frame->FilterPanel()->Waves();
+        QVERIFY(panel->HasRun());
+        QCOMPARE(QString::number(panel->ClampedCount()), told);
+        const QString label = panel->findChild<QLabel*>(QStringLiteral("waveLabelOutput"))->text();
+        QVERIFY2(label.contains(key + told), qPrintable(label));
+        // Some of them where the input was at full scale too, which a count made from the
+        // output's values alone would leave out.
+        int alsoAtFullScale = 0;
+        std::uint64_t marked = 0;
+        const WavSampleReader& out = panel->Reader(WavePanel::Output);
+        const WaveSummary* marks = panel->Summary(WavePanel::Output);
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            std::int32_t y = 0;
+            QCOMPARE(out.Read(i, &y, 1), std::size_t(1));
+            if (!marks->Marked(i))
+                continue;
+            ++marked;
+            QVERIFY(y == 32767 || y == -32768);
+            alsoAtFullScale += in[i] == y;
+        }
+        QCOMPARE(marked, panel->ClampedCount());
+
+        // lpf4 is symmetric, 511 taps: the output can be moved back by 255 samples, and
+        // the readout then gives the output sample drawn under the pointer.
+        QCheckBox* shift = panel->ShiftBox();
+        QVERIFY(shift->isEnabled());
+        shift->click();
+        QCOMPARE(panel->View(WavePanel::Output)->Shift(), 255.0);
+        panel->View(WavePanel::Input)->setFocus();
+        QTest::keyClick(panel->View(WavePanel::Input), Qt::Key_Home);
+        std::int32_t y = 0;
+        QCOMPARE(out.Read(255, &y, 1), std::size_t(1));
+        QVERIFY2(
+            panel->Readout()->text().contains(QStringLiteral("出力 %1（サンプル 255）").arg(y)),
+            qPrintable(panel->Readout()->text()));
+        QVERIFY(alsoAtFullScale > 0);
+        frame->close();
+    }
+
+    // The waveforms read as a sound editor's: zoom and scroll by real wheel and key
+    // events with both views on the same range, single samples as stems, the readout at
+    // the pointer and the keyboard cursor, the axis labels, and the keys of playback.
+    void waveformsZoomScrollAndReadOut()
+    {
+        std::vector<int> in(80000), out(80000);
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            in[i] = int(i % 100) * 100 - 5000;
+            out[i] = -in[i];
+        }
+        WavePanel panel;
+        auto log = std::make_shared<AudioLog>();
+        panel.SetAudioOutput(std::make_unique<RecordingOutput>(log));
+        QVERIFY(panel.LoadRun(Write(QStringLiteral("zin.wav"), MakeWav(in)),
+                              Write(QStringLiteral("zout.wav"), MakeWav(out))));
+        panel.resize(900, 500);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        WaveView* a = panel.View(WavePanel::Input);
+        WaveView* b = panel.View(WavePanel::Output);
+        QCOMPARE(a->RangeEnd() - a->RangeBegin(), 80000.0);
+
+        // The wheel zooms in around the pointer; both views follow.
+        const QPoint middle(a->XForSample(40000), a->PlotRect().center().y());
+        for (int i = 0; i < 10; ++i) {
+            QWheelEvent wheel(middle, a->mapToGlobal(middle), {}, QPoint(0, 120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(a, &wheel);
+        }
+        const double size = a->RangeEnd() - a->RangeBegin();
+        QVERIFY(size < 80000 * 0.2);
+        QVERIFY(a->RangeBegin() < 40000 && a->RangeEnd() > 40000);
+        QCOMPARE(b->RangeBegin(), a->RangeBegin());
+        QCOMPARE(b->RangeEnd(), a->RangeEnd());
+
+        // Keys: + and - zoom, Page Down scrolls a page, Home goes to the start, 0 fits all.
+        a->setFocus();
+        QTest::keyClick(a, Qt::Key_Plus);
+        QCOMPARE(a->RangeEnd() - a->RangeBegin(), size / 2);
+        QTest::keyClick(a, Qt::Key_Minus);
+        QCOMPARE(a->RangeEnd() - a->RangeBegin(), size);
+        const double before = a->RangeBegin();
+        QTest::keyClick(a, Qt::Key_PageDown);
+        QCOMPARE(a->RangeBegin(), before + size);
+        QTest::keyClick(a, Qt::Key_Home);
+        QCOMPARE(a->RangeBegin(), 0.0);
+        QCOMPARE(a->Cursor(), std::int64_t(0));
+        // The readout follows the keyboard cursor, values of both signals.
+        QTest::keyClick(a, Qt::Key_Right);
+        const std::int64_t c = a->Cursor();
+        QVERIFY(c > 0);
+        QCOMPARE(panel.Readout()->text(),
+                 QStringLiteral("時刻 %1 秒（サンプル %2）　入力 %3　出力 %4")
+                     .arg(QString::number(double(c) / 8000, 'f', 4))
+                     .arg(c)
+                     .arg(in[std::size_t(c)])
+                     .arg(out[std::size_t(c)]));
+
+        // Far enough in, single samples are stems: a dot on each sample's value.
+        panel.SetRange(1000, 1040);
+        const QImage image = Paint(a);
+        const QRgb wave = a->palette().color(QPalette::Highlight).rgb();
+        for (int s : {1005, 1020}) {
+            const int x = a->XForSample(s) + (a->XForSample(s + 1) - a->XForSample(s)) / 2;
+            const int y = a->YForValue(in[std::size_t(s)]);
+            QCOMPARE(image.pixel(x, y), wave);
+        }
+        // The time axis writes sample numbers this close, with a tick below the plot.
+        QCOMPARE(WaveView::TimeText(1010, 8000, 5), QStringLiteral("1010"));
+        QCOMPARE(WaveView::TimeText(8000 * 3725, 8000, 8000 * 60), QStringLiteral("1:02:05"));
+        QCOMPARE(WaveView::TimeText(8000 * 61.5, 8000, 800), QStringLiteral("1:01.500"));
+        const QRect r = a->PlotRect();
+        const QRgb text = a->palette().color(QPalette::WindowText).rgb();
+        int inked = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y = r.bottom() + 5; y < a->height(); ++y)
+                inked += image.pixel(x, y) == text;
+        QVERIFY(inked > 20);
+
+        // Pointer: the readout; a drag selects; Z zooms to the selection, Esc clears it.
+        panel.FitAll();
+        QTest::mouseMove(a, QPoint(a->XForSample(20000), r.center().y()));
+        QTRY_VERIFY(panel.Readout()->text().contains(QStringLiteral("入力")));
+        QTest::mousePress(a, Qt::LeftButton, {}, QPoint(a->XForSample(10000), r.center().y()));
+        QTest::mouseMove(a, QPoint(a->XForSample(30000), r.center().y()));
+        QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(a->XForSample(30000), r.center().y()));
+        QVERIFY(std::abs(panel.SelectionBegin() - 10000) < 200);
+        QVERIFY(std::abs(panel.SelectionEnd() - 30000) < 200);
+        QTest::keyClick(a, Qt::Key_Z);
+        QCOMPARE(a->RangeBegin(), double(panel.SelectionBegin()));
+
+        // Space plays the selection round and round; A switches to the output at the
+        // same sample; Space stops.
+        const std::int64_t selBegin = panel.SelectionBegin(), selEnd = panel.SelectionEnd();
+        QTest::keyClick(a, Qt::Key_Space);
+        QCOMPARE(panel.Playing(), int(WavePanel::Input));
+        const std::size_t loop = std::size_t(selEnd - selBegin);
+        log->Pull(loop + 10);
+        QCOMPARE(log->starts[0].size(), loop + 10);
+        QCOMPARE(int(log->starts[0][0]), in[std::size_t(selBegin)]);
+        QCOMPARE(int(log->starts[0][loop]), in[std::size_t(selBegin)]); // round again
+        QTest::keyClick(a, Qt::Key_A);
+        QCOMPARE(panel.Playing(), int(WavePanel::Output));
+        log->Pull(1);
+        QCOMPARE(int(log->starts[0].back()), out[std::size_t(selBegin) + 10]);
+        QTest::keyClick(a, Qt::Key_Space);
+        QCOMPARE(panel.Playing(), -1);
+        QTest::keyClick(a, Qt::Key_Escape);
+        QCOMPARE(panel.SelectionEnd(), std::int64_t(0));
+
+        // Names for screen readers, and a description that says what is shown.
+        QCOMPARE(panel.PlayButton(WavePanel::Input)->text(), QStringLiteral("入力を再生"));
+        QCOMPARE(a->accessibleName(), QStringLiteral("入力の波形"));
+        QVERIFY(b->accessibleDescription().contains(QStringLiteral("クリップなし")));
+        QCOMPARE(a->focusPolicy(), Qt::StrongFocus);
+    }
+
     void noDeviceOrAFailingOneSaysSoOnce()
     {
         WavePanel panel;
@@ -405,6 +564,10 @@ class TestFilterPanel : public QObject {
         panel.SetAudioOutput(std::make_unique<RecordingOutput>(log));
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        // Four samples fill the view however far one zooms in.
+        WaveView* view = panel.View(WavePanel::Input);
+        QTest::keyClick(view, Qt::Key_Plus);
+        QCOMPARE(view->RangeEnd() - view->RangeBegin(), 4.0);
 
         log->refusal = QStringLiteral("音声出力装置が見つからないため再生できません。");
         ModalDriver told(ModalDriver::Press(QMessageBox::Ok));
@@ -418,6 +581,7 @@ class TestFilterPanel : public QObject {
         // 8-bit samples go out scaled to 16 bits; a device failing midway says so once.
         log->refusal.clear();
         QTest::mouseClick(panel.PlayButton(WavePanel::Input), Qt::LeftButton);
+        log->PullAll();
         QCOMPARE(log->starts.at(0), (std::vector<std::int16_t>{-32768, 0, 32512, 1280}));
         ModalDriver failed(ModalDriver::Press(QMessageBox::Ok));
         log->failure = QStringLiteral("音声出力装置の異常のため再生を中止しました。");
@@ -436,12 +600,14 @@ class TestFilterPanel : public QObject {
     {
         if (!QMediaDevices::defaultAudioOutput().isNull())
             QSKIP("this machine has a sound device; the recording output covers playback");
-        const std::vector<std::int16_t> samples(100, 0);
+        const WavSampleReader none;
+        PlaybackStream stream(none, none);
+        stream.Begin(0, 0);
         auto output = MakeSystemAudioOutput();
-        QCOMPARE(output->Start(samples, 8000),
+        QCOMPARE(output->Start(&stream, 8000),
                  QStringLiteral("音声出力装置が見つからないため再生できません。"));
         QVERIFY(!output->IsPlaying());
-        QCOMPARE(output->Played(), std::int64_t(0));
+        QCOMPARE(output->Pending(), std::int64_t(0));
     }
 };
 
