@@ -11,6 +11,7 @@
 #include "engine/RunCommands.h"
 #include "files/RunSummaries.h"
 #include "files/WavSamples.h"
+#include "view/FilterPlot.h"
 #include "view/RavelinView.h"
 #include "view/Resources.h"
 #include "words/FileCommands.h"
@@ -602,6 +603,8 @@ void CMainFrame::OnRunFile()
     auto summaries = std::make_shared<RunSummaries>();
     RunObserverList observers;
     observers.Add(*summaries);
+    RunSpectra spectra;
+    observers.Add(spectra);
     const RunResult result = RunFileFilter(m_doc, prompts, &report, &observers);
     UpdateCommandUI();
     // The frequency axis follows the last WAV file opened, whatever became of the run.
@@ -610,6 +613,8 @@ void CMainFrame::OnRunFile()
             m_filterDock->SetSampleRate(rate);
     }
     if (result == RunResult::Done) {
+        m_filterDock->Plot()->SetSpectra(spectra.InputDb(), spectra.OutputDb(),
+                                         summaries->SampleRate());
         m_lastRun = std::move(summaries);
         emit fileRunFinished(QString::fromStdString(report.inputPath),
                              QString::fromStdString(report.outputPath));

@@ -26,6 +26,10 @@ class SpectrumAccumulator {
     bool Ok() const { return m_plan != nullptr; }
 
     void Add(const std::int32_t* samples, std::size_t n);
+    // Drops the samples not yet part of a whole segment, so that the next Add starts a
+    // segment of its own: for averaging pieces of a long signal without a segment
+    // spanning the join.
+    void Gap() { m_filled = 0; }
 
     // Per bin k = 0 .. segment / 2 (k / segment cycles per sample): the level in dB
     // where a full-scale sine centred on a bin reads 0 dB; kFloorDb for no power at all.

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "engine/Spectrum.h"
 #include "engine/WaveSummary.h"
 #include "files/FileRun.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace ravelin {
 
@@ -31,6 +34,29 @@ class RunSummaries final : public IRunObserver {
     int m_sampleRate = 0;
     int m_bits = 0;
     std::uint64_t m_total = 0;
+};
+
+// The averaged magnitude spectra of a file run's input and output, made while the run
+// streams. A long run is sampled: the first kPieceSamples of each block, so that the
+// spectra cost a small share of the run whatever its length.
+class RunSpectra final : public IRunObserver {
+  public:
+    // Runs up to this many samples are taken whole.
+    static constexpr std::uint64_t kWholeSamples = std::uint64_t{1} << 20;
+    static constexpr std::size_t kPieceSamples = 8192;
+
+    void OnRunStart(const WavHeader& header, std::uint64_t totalSamples) override;
+    void OnRunBlock(std::uint64_t first, const std::int32_t* in, const std::int32_t* out,
+                    std::size_t n, const std::uint32_t* clamped, std::size_t clampedCount) override;
+
+    // In dB per bin (see SpectrumAccumulator::ResultDb); empty before a run.
+    std::vector<double> InputDb() const;
+    std::vector<double> OutputDb() const;
+
+  private:
+    std::unique_ptr<SpectrumAccumulator> m_input;
+    std::unique_ptr<SpectrumAccumulator> m_output;
+    bool m_sampled = false;
 };
 
 } // namespace ravelin

@@ -244,6 +244,47 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 
+// The spectra made while the run streams: a short run taken whole equals the accumulator
+// fed the whole file; a long one, sampled block by block, still reads the same levels.
+TEST(FileRunStream, SpectraMadeWhileTheRunStreams)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    // Half full scale at bin 512 of 4096: 1000 Hz at 8000 Hz.
+    const auto sine = [](std::size_t n) {
+        std::vector<int> x(n);
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] =
+                static_cast<int>(std::lround(16384.0 * std::sin(2.0 * M_PI * 0.125 * double(i))));
+        return x;
+    };
+    const auto peak = [](const std::vector<double>& db) {
+        return std::max_element(db.begin(), db.end()) - db.begin();
+    };
+    for (const std::size_t n : {3 * kFileRunBlock, 20 * kFileRunBlock}) {
+        const std::vector<int> x = sine(n);
+        WriteFile(in, MonoWav(x));
+        CStreamFilter filter;
+        filter.SetLength(1);
+        filter.SetCoef(0, 0.5);
+        RunSpectra spectra;
+        ASSERT_EQ(FilterWavFile(filter, in, out, {}, &spectra).result, RunResult::Done);
+        const std::vector<double> inDb = spectra.InputDb(), outDb = spectra.OutputDb();
+        ASSERT_EQ(inDb.size(), std::size_t{2049});
+        ASSERT_EQ(outDb.size(), std::size_t{2049});
+        EXPECT_EQ(peak(inDb), 512) << n;
+        EXPECT_EQ(peak(outDb), 512) << n;
+        EXPECT_NEAR(inDb[512], -6.02, 0.02) << n;
+        EXPECT_NEAR(outDb[512], -12.04, 0.02) << n;
+        if (n <= RunSpectra::kWholeSamples) {
+            SpectrumAccumulator whole;
+            const std::vector<std::int32_t> samples(x.begin(), x.end());
+            whole.Add(samples.data(), samples.size());
+            EXPECT_EQ(inDb, whole.ResultDb());
+        }
+    }
+}
+
 TEST(FileRunStream, ClipReportInTheCompletionText)
 {
     const TempDir dir;

@@ -259,6 +259,8 @@ class TestFilterPanel : public QObject {
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.at(0).at(0).toString(), inPath);
         QCOMPARE(finished.at(0).at(1).toString(), outPath);
+        // The run's spectra, made while it streamed, lie under |H(f)|.
+        QVERIFY(frame->FilterPanel()->Plot()->HasSpectra());
 
         FilterDock* dock = frame->FilterPanel();
         QVERIFY(dock->isVisible());
