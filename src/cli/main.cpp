@@ -7,6 +7,7 @@
 #include "files/FileRun.h"
 #include "files/TextExport.h"
 
+#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -181,20 +182,20 @@ std::vector<std::string_view> SplitComma(std::string_view text)
 // Three comma-separated values of the user three-tap filter, each within [lo, hi].
 template <typename T>
 std::array<T, 3> ParseTriple(std::string_view text, std::string_view option, std::string_view what,
-                             std::string_view range, T lo, T hi)
+                             std::string_view range, T lo, T hi, const std::string& command)
 {
     const auto parts = SplitComma(text);
     if (parts.size() != 3)
         throw UsageError(std::string(option) + " needs three " + std::string(what) + "s, got '" +
                              std::string(text) + "'",
-                         "filter");
+                         command);
     std::array<T, 3> values{};
     for (std::size_t i = 0; i < 3; ++i) {
         const auto v = ParseNumber<T>(parts[i]);
         if (!v || !(*v >= lo && *v <= hi))
             throw UsageError(std::string(what) + " '" + std::string(parts[i]) + "' is not " +
                                  std::string(range),
-                             "filter");
+                             command);
         values[i] = *v;
     }
     return values;
@@ -233,13 +234,27 @@ class ArgReader {
     std::string m_command;
 };
 
-// A message of the file run as the desktop program would show it, on its own line(s).
-void PrintMessage(std::ostream& out, const std::string& text)
+// A message of the file run as the desktop program would show it, on its own line(s),
+// followed, when there is one, by the system's reason on a line of its own.
+void PrintMessage(std::ostream& out, const std::string& text, int systemError = 0)
 {
     out << text;
     if (!text.ends_with('\n'))
         out << '\n';
+    if (systemError > 0)
+        out << std::strerror(systemError) << '\n';
+    else if (systemError == kNotRegularFile)
+        out << "Not a regular file\n";
+    else if (systemError == kFileShrank)
+        out << "The file ended before its data\n";
     out.flush();
+}
+
+// Whether everything written to standard output so far has reached it.
+bool StdoutWritten()
+{
+    std::cout.flush();
+    return std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
 // --preset, --taps and --coefs, the file-mode filter of the commands that take one.
@@ -256,12 +271,12 @@ bool ParseFilterOption(std::string_view arg, ArgReader& args, CRavelinDoc& doc,
         doc.m_nUserTap = ParseTriple<int>(args.Value(arg, "--taps"), "--taps", "tap number",
                                           "an integer from " + Number(kUserTapMin) + " to " +
                                               Number(kUserTapMax),
-                                          kUserTapMin, kUserTapMax);
+                                          kUserTapMin, kUserTapMax, command);
     } else if (ArgReader::Is(arg, "--coefs")) {
         doc.m_dUserCoef = ParseTriple<double>(args.Value(arg, "--coefs"), "--coefs", "coefficient",
                                               "a number from " + Number(kUserCoefMin) + " to " +
                                                   Number(kUserCoefMax),
-                                              kUserCoefMin, kUserCoefMax);
+                                              kUserCoefMin, kUserCoefMax, command);
     } else {
         return false;
     }
@@ -300,16 +315,23 @@ int RunFilter(ArgReader& args)
     }
     WavInput input;
     if (!input.Open(std::string(positional[0]))) {
-        PrintMessage(std::cerr, input.Error());
+        PrintMessage(std::cerr, input.Error(), input.SystemError());
         return kExitFailed;
     }
     PrintMessage(std::cout, input.Information());
-    const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]));
+    // What the run has to say must reach standard output before the target is replaced:
+    // a run whose report is lost exits with 1, and 1 leaves the target as it was.
+    const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]),
+                                                 {}, [](const FileRunOutcome& done) {
+                                                     PrintMessage(std::cout, CompletionText(done));
+                                                     return StdoutWritten();
+                                                 });
+    if (outcome.result == RunResult::Cancelled)
+        return kExitFailed; // standard output failed; CheckStdout says so
     if (outcome.result != RunResult::Done) {
-        PrintMessage(std::cerr, outcome.message);
+        PrintMessage(std::cerr, outcome.message, outcome.systemError);
         return kExitFailed;
     }
-    PrintMessage(std::cout, CompletionText(outcome));
     return kExitOk;
 }
 
@@ -357,9 +379,10 @@ int RunDemo(ArgReader& args)
         std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
         return kExitOk;
     }
-    const std::string error = WriteTextExport(doc, *outPath);
+    int reason = 0;
+    const std::string error = WriteTextExport(doc, *outPath, &reason);
     if (!error.empty()) {
-        std::cerr << error;
+        PrintMessage(std::cerr, error, reason);
         return kExitFailed;
     }
     return kExitOk;
@@ -450,8 +473,7 @@ int RunResponse(ArgReader& args)
 // failure too, not a silent success.
 int CheckStdout(int status)
 {
-    std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!StdoutWritten()) {
         std::cerr << "ravelin-cli: can't write the standard output\n";
         return status == kExitOk ? kExitFailed : status;
     }
@@ -470,7 +492,7 @@ int Run(std::span<char*> all)
             return kExitOk;
         }
         if (command == "--version") {
-            std::cout << "ravelin-cli " << kShortVersion << '\n';
+            std::cout << "ravelin-cli " << kVersion << '\n';
             return kExitOk;
         }
         if (command == "filter")

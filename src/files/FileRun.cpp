@@ -6,6 +6,7 @@
 #include "files/UserPrompts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <condition_variable>
@@ -56,7 +57,7 @@ std::string InformationText(const std::string& path, const WavHeader& h, std::ui
     std::string text;
     text += "ファイル名: " + path + "\n";
     text += "フォーマットID: " + std::to_string(h.FormatTag()) + "\n";
-    if (h.FormatTag() == 1)
+    if (h.IsLinearPcm())
         text += "リニアPCM形式\n";
     text += "チャネル数: " + std::to_string(h.Channels()) + "\n";
     text += "サンプリング周波数: " + std::to_string(h.SampleRate()) + "\n";
@@ -151,6 +152,12 @@ class BlockPipeline {
         return m_writeFailed;
     }
 
+    // Why the last read failed: an errno value or kFileShrank.
+    int ReadError() const
+    {
+        return m_readError.load();
+    }
+
   private:
     static constexpr std::size_t kSlots = 4;
     // Written data is handed to the disk every this many bytes, so that the sync at
@@ -185,7 +192,7 @@ class BlockPipeline {
         return m_slots.data() + index % kSlots * m_blockBytes;
     }
 
-    bool ReadBlock(std::size_t index, std::uint8_t* into) const
+    bool ReadBlock(std::size_t index, std::uint8_t* into)
     {
         std::size_t size = BlockSize(index);
         auto at = static_cast<off_t>(m_offset + std::uint64_t{index} * m_blockBytes);
@@ -193,8 +200,11 @@ class BlockPipeline {
             const ssize_t got = ::pread(m_fd, into, size, at);
             if (got < 0 && errno == EINTR)
                 continue;
-            if (got <= 0)
-                return false; // a read error, or the file is shorter than it was
+            if (got <= 0) {
+                // a read error, or the file is shorter than it was
+                m_readError.store(got < 0 ? errno : kFileShrank);
+                return false;
+            }
             into += got;
             at += got;
             size -= static_cast<std::size_t>(got);
@@ -279,6 +289,7 @@ class BlockPipeline {
     std::size_t m_written = 0;  // blocks written
     bool m_readFailed = false;
     bool m_writeFailed = false;
+    std::atomic<int> m_readError{0};
     bool m_stop = false;
 };
 
@@ -309,6 +320,10 @@ std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t 
     return clamped;
 }
 
+// The most sample bytes a WAV header can declare: the RIFF size, 36 + the data + its
+// pad byte, is a 32-bit number.
+constexpr std::uint64_t kMaxOutputData = std::numeric_limits<std::uint32_t>::max() - 37u;
+
 static_assert(std::endian::native == std::endian::little,
               "the 16-bit samples are copied as they lie in the file");
 
@@ -322,10 +337,11 @@ int WavInput::FileDescriptor() const
     return m_file ? ::fileno(m_file.get()) : -1;
 }
 
-bool WavInput::Refuse(std::string message)
+bool WavInput::Refuse(std::string message, int systemError)
 {
     m_file.reset();
     m_error = std::move(message);
+    m_systemError = systemError;
     return false;
 }
 
@@ -336,19 +352,26 @@ bool WavInput::Open(const std::string& path)
     m_header = WavHeader();
     m_information.clear();
     m_error.clear();
+    m_systemError = 0;
     m_bytesPerSample = 0;
     m_dataStart = m_dataBytes = 0;
 
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return Refuse(CantOpen(path));
+        return Refuse(CantOpen(path), errno);
     struct stat st {};
     const int flags = ::fcntl(fd, F_GETFL);
     std::FILE* f = nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb"))) {
+    int error = 0;
+    if (::fstat(fd, &st) != 0 || flags < 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+    else if (::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb")))
+        error = errno;
+    if (error != 0) {
         ::close(fd);
-        return Refuse(CantOpen(path));
+        return Refuse(CantOpen(path), error);
     }
     m_file.reset(f);
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
@@ -358,6 +381,9 @@ bool WavInput::Open(const std::string& path)
     const std::uint32_t declaredCount =
         m_header.DataSize() / static_cast<std::uint16_t>(m_header.BlockAlign());
     m_information = InformationText(path, m_header, declaredCount);
+    // A-law, mu-law, ADPCM or floating-point samples read as integers are noise.
+    if (!m_header.IsLinearPcm())
+        return Refuse(m_information + filerun::kNotLinearPcm);
     if (m_header.Channels() != 1)
         return Refuse(m_information + "モノラルでないため扱えません");
     const int bits = m_header.BitsPerSample();
@@ -367,16 +393,22 @@ bool WavInput::Open(const std::string& path)
     if (m_header.BlockAlign() != m_bytesPerSample)
         return Refuse(WrongFormat(path));
 
-    // Only the bytes really present count, in whole samples, and no more than an output
-    // header can declare. A start the file's size does not cover (the file grew while
-    // its header was read, or is one whose size the system does not know) confirms no
-    // sample: the file cannot be read as it was.
+    // Only the bytes really present count, in whole samples. A start the file's size
+    // does not cover (the file grew while its header was read, or is one whose size the
+    // system does not know) confirms no sample: the file cannot be read as it was.
     const long here = std::ftell(f);
-    if (here < 0 || static_cast<std::uint64_t>(here) > fileSize)
+    if (here < 0)
+        return Refuse(CantOpen(path), errno);
+    if (static_cast<std::uint64_t>(here) > fileSize)
         return Refuse(CantOpen(path));
     m_dataStart = static_cast<std::uint64_t>(here);
-    std::uint64_t bytes = std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
-    bytes = std::min<std::uint64_t>(bytes, std::numeric_limits<std::uint32_t>::max() - 36u);
+    const std::uint64_t bytes =
+        std::min<std::uint64_t>(m_header.DataSize(), fileSize - m_dataStart);
+    // More than an output header can declare (with the pad byte of an odd size) would be
+    // cut without a word: such a file (a recording that went on past 4 GiB under a
+    // header that says "as much as there is") is refused instead.
+    if (bytes > kMaxOutputData)
+        return Refuse(m_information + filerun::kTooLarge);
     m_dataBytes = bytes - bytes % static_cast<std::uint64_t>(m_bytesPerSample);
     return true;
 }
@@ -384,16 +416,24 @@ bool WavInput::Open(const std::string& path)
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress)
 {
+    return FilterWavFile(filter, input, outputPath, progress, {});
+}
+
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
+                             const RunProgress& progress, const BeforeCommit& beforeCommit)
+{
     FileRunOutcome outcome;
     outcome.sampleRate = input.Header().SampleRate();
-    const auto fail = [&outcome](RunResult result, std::string message) {
+    const auto fail = [&outcome](RunResult result, std::string message, int systemError = 0) {
         outcome.result = result;
         outcome.message = std::move(message);
+        outcome.systemError = systemError;
         return outcome;
     };
     if (input.FileDescriptor() < 0)
         return fail(RunResult::Refused,
-                    input.Error().empty() ? CantOpen(input.Path()) : input.Error());
+                    input.Error().empty() ? CantOpen(input.Path()) : input.Error(),
+                    input.SystemError());
 
     const int width = input.BytesPerSample();
     const std::uint64_t bytes = input.DataBytes();
@@ -401,13 +441,18 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 
     AtomicFile output;
     if (!output.Open(outputPath))
-        return fail(RunResult::Failed, CantOpen(outputPath));
+        return fail(RunResult::Failed, CantOpen(outputPath), output.Error());
     // Whole blocks go straight to the system, without a copy through the stream's buffer.
     std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
     WavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
+    // Extensible PCM goes out as plain PCM: the 16-byte "fmt " chunk written has no
+    // room for the extension that tag 0xFFFE requires.
+    if (header.IsExtensiblePcm())
+        header.SetFormatTag(1);
+    errno = 0;
     if (!header.WriteWavHeader(output.Stream()))
-        return fail(RunResult::Failed, CantWrite(outputPath));
+        return fail(RunResult::Failed, CantWrite(outputPath), errno ? errno : EIO);
 
     try {
         std::vector<std::int32_t> samples(
@@ -420,11 +465,11 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             std::size_t size = 0;
             std::uint8_t* block = pipeline.Next(size);
             if (!block && pipeline.WriteFailed())
-                return fail(RunResult::Failed, CantWrite(outputPath));
+                return fail(RunResult::Failed, CantWrite(outputPath), output.Error());
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
-                return fail(RunResult::Refused, CantOpen(input.Path()));
+                return fail(RunResult::Refused, CantOpen(input.Path()), pipeline.ReadError());
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
@@ -435,17 +480,25 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             done += n;
         }
         if (!pipeline.Finish())
-            return fail(RunResult::Failed, CantWrite(outputPath));
+            return fail(RunResult::Failed, CantWrite(outputPath), output.Error());
     } catch (const std::bad_alloc&) {
         return fail(RunResult::Failed,
                     "error .... can't allocate memory for the file [" + input.Path() + "]\n");
     }
+    // A data chunk of odd size is followed by a pad byte, which the RIFF size counts.
+    const std::uint8_t pad = 0;
+    if (bytes % 2 != 0 && !output.Write(&pad, 1))
+        return fail(RunResult::Failed, CantWrite(outputPath), output.Error());
     if (progress && !progress(total, total))
         return fail(RunResult::Cancelled, "");
-    if (!output.Commit())
-        return fail(RunResult::Failed, CantWrite(outputPath));
     outcome.result = RunResult::Done;
     outcome.samples = total;
+    if (beforeCommit && !beforeCommit(outcome))
+        return fail(RunResult::Cancelled, "");
+    if (!output.Commit()) {
+        outcome.samples = 0;
+        return fail(RunResult::Failed, CantWrite(outputPath), output.Error());
+    }
     return outcome;
 }
 
@@ -457,6 +510,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
         FileRunOutcome outcome;
         outcome.result = RunResult::Refused;
         outcome.message = input.Error();
+        outcome.systemError = input.SystemError();
         return outcome;
     }
     return FilterWavFile(filter, input, outputPath, progress);

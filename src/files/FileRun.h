@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/AtomicFile.h"
 #include "files/WavHeader.h"
 
 #include <cstdint>
@@ -21,6 +22,10 @@ enum class RunResult {
     Refused,   // the input was rejected (cannot open, wrong format, not mono, ...)
     Failed,    // the output could not be written; any existing file is untouched
 };
+
+// The reason for a failed read that has no errno value of its own: the input ended
+// before the data it held when it was opened.
+inline constexpr int kFileShrank = -2;
 
 // Samples per block of the streaming run: what it reads, filters and writes at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
@@ -55,6 +60,8 @@ class WavInput {
     // The text of the information box, one "\n"-ended line per field.
     const std::string& Information() const { return m_information; }
     const std::string& Error() const { return m_error; }
+    // Why the file could not be opened (an errno value, kNotRegularFile), or 0.
+    int SystemError() const { return m_systemError; }
 
     // 1 or 2.
     int BytesPerSample() const { return m_bytesPerSample; }
@@ -69,13 +76,14 @@ class WavInput {
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
-    bool Refuse(std::string message);
+    bool Refuse(std::string message, int systemError = 0);
 
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_path;
     WavHeader m_header;
     std::string m_information;
     std::string m_error;
+    int m_systemError = 0;
     int m_bytesPerSample = 0;
     std::uint64_t m_dataStart = 0;
     std::uint64_t m_dataBytes = 0;
@@ -85,6 +93,7 @@ class WavInput {
 struct FileRunOutcome {
     RunResult result = RunResult::Failed;
     std::string message;         // Refused, Failed: the error text to show
+    int systemError = 0;         // and why: an errno value, kNotRegularFile, kFileShrank or 0
     std::uint64_t samples = 0;   // samples written (Done)
     ClipFigures clip;            // Done: what was clamped
     std::int32_t sampleRate = 0; // of the input, for the clip report
@@ -98,6 +107,13 @@ struct FileRunOutcome {
 // its state between calls.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress = {});
+
+// Asked with the run's outcome once every sample is written and synced, just before the
+// output replaces its target; false leaves the target as it was (Cancelled).
+using BeforeCommit = std::function<bool(const FileRunOutcome&)>;
+
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
+                             const RunProgress& progress, const BeforeCommit& beforeCommit);
 
 // The same after opening inputPath; a refused input gives Refused with its message.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,
@@ -127,6 +143,8 @@ inline constexpr const char* kFilter = "wav Files(*.wav)|*.wav|All Files(*.*)|*.
 inline constexpr const char* kInfoCaption = "入力ファイル情報";
 inline constexpr const char* kDoneText = "ファイル保存が終了しました";
 inline constexpr const char* kFilterMemory = "error .... can't allocate memory for the filter\n";
+inline constexpr const char* kNotLinearPcm = "リニアPCM形式でないため扱えません";
+inline constexpr const char* kTooLarge = "データがWAVファイルに書ける大きさを超えるため扱えません";
 } // namespace filerun
 
 } // namespace ravelin

@@ -63,17 +63,19 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     return out;
 }
 
-std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path)
+std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path, int* systemError)
 {
     const std::string text = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
     AtomicFile file;
+    std::string error;
     if (!file.Open(path))
-        return "error .... can't open the file [" + path + "]\n";
-    if (!file.Write(text.data(), text.size()) || !file.Commit()) {
-        file.Discard();
-        return "error .... can't write the file [" + path + "]\n";
-    }
-    return {};
+        error = "error .... can't open the file [" + path + "]\n";
+    else if (!file.Write(text.data(), text.size()) || !file.Commit())
+        error = "error .... can't write the file [" + path + "]\n";
+    if (systemError)
+        *systemError = error.empty() ? 0 : file.Error();
+    file.Discard();
+    return error;
 }
 
 RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)

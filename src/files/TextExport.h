@@ -16,8 +16,10 @@ enum class TextEncoding { ShiftJis, Utf8 };
 std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol);
 
 // Writes the file form to path through a temporary file and an atomic rename.
-// On failure returns the message to show (empty on success); nothing is left behind.
-std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path);
+// On failure returns the message to show (empty on success), and in systemError when
+// given the reason (an errno value, kNotRegularFile or 0); nothing is left behind.
+std::string WriteTextExport(const CRavelinDoc& doc, const std::string& path,
+                            int* systemError = nullptr);
 
 // The ID_FILE_SAVE command: the save dialog, the export, and its error box.
 RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts);

@@ -34,6 +34,10 @@ bool Skip(std::FILE* file, std::uint64_t count)
     return true;
 }
 
+// The sub-format of an extensible "fmt " chunk that says linear PCM.
+constexpr std::uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                            0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
 } // namespace
 
 int TagEquals(const std::uint8_t* bytes, const char* tag)
@@ -66,6 +70,13 @@ void WavHeader::PutU32(std::size_t at, std::uint32_t v)
         m_bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
+void WavHeader::SetFormatTag(std::int16_t tag)
+{
+    const auto v = static_cast<std::uint16_t>(tag);
+    m_bytes[20] = static_cast<std::uint8_t>(v);
+    m_bytes[21] = static_cast<std::uint8_t>(v >> 8);
+}
+
 int WavHeader::ReadWavHeader(std::FILE* file)
 {
     std::uint8_t head[12];
@@ -73,6 +84,7 @@ int WavHeader::ReadWavHeader(std::FILE* file)
         TagEquals(head + 8, "WAVE") != 0)
         return 1;
     std::memcpy(&m_bytes[4], head + 4, 4);
+    m_extensiblePcm = false;
 
     bool haveFmt = false;
     for (;;) {
@@ -98,6 +110,17 @@ int WavHeader::ReadWavHeader(std::FILE* file)
             std::memcpy(&m_bytes[20], body, sizeof body);
             haveFmt = true;
             skip -= 16;
+            // The extensible format names its sample format in the extension: size,
+            // valid bits, channel mask, then the sub-format.
+            if (FormatTag() == -2 && size >= 40) {
+                std::uint8_t extension[24];
+                if (!ReadExact(file, extension, sizeof extension))
+                    return 1;
+                skip -= sizeof extension;
+                const unsigned extensionSize = extension[0] | extension[1] << 8;
+                m_extensiblePcm =
+                    extensionSize >= 22 && std::memcmp(extension + 8, kPcmSubFormat, 16) == 0;
+            }
         }
         if (!Skip(file, skip))
             return 1;
@@ -107,7 +130,7 @@ int WavHeader::ReadWavHeader(std::FILE* file)
 bool WavHeader::WriteWavHeader(std::FILE* file) const
 {
     WavHeader out = *this;
-    out.PutU32(4, 36u + DataSize());
+    out.PutU32(4, 36u + DataSize() + (DataSize() & 1u));
     out.PutU32(16, 16);
     std::memcpy(&out.m_bytes[0], "RIFF", 4);
     std::memcpy(&out.m_bytes[8], "WAVE", 4);

@@ -27,6 +27,13 @@ class WavHeader {
     std::uint32_t DataSize() const { return U32(40); }
 
     void SetDataSize(std::uint32_t size) { PutU32(40, size); }
+    void SetFormatTag(std::int16_t tag);
+
+    // Whether the samples are linear PCM: format tag 1, or the extensible format
+    // (0xFFFE) whose sub-format is PCM. Anything else (A-law, mu-law, ADPCM, floats)
+    // would be filtered as noise.
+    bool IsLinearPcm() const { return FormatTag() == 1 || m_extensiblePcm; }
+    bool IsExtensiblePcm() const { return m_extensiblePcm; }
 
     // 0 when the header was accepted (the stream then stands at the first sample
     // byte), 1 for a wrong format. Walks the RIFF chunks: "fmt " (at least 16 bytes)
@@ -34,8 +41,9 @@ class WavHeader {
     // byte that follows an odd size. Only the first 16 bytes of "fmt " are kept.
     int ReadWavHeader(std::FILE* file);
 
-    // Writes the 44 bytes with the RIFF size set to 36 + the data size.
-    // Returns false when the write failed.
+    // Writes the 44 bytes with the RIFF size set to 36 + the data size, plus the pad
+    // byte that follows a data chunk of odd size (which the caller writes after the
+    // data). Returns false when the write failed.
     bool WriteWavHeader(std::FILE* file) const;
 
   private:
@@ -44,6 +52,7 @@ class WavHeader {
     void PutU32(std::size_t at, std::uint32_t v);
 
     std::array<std::uint8_t, kSize> m_bytes{};
+    bool m_extensiblePcm = false;
 };
 
 // 0 when the first four bytes equal the four-character tag exactly, 1 otherwise.
