@@ -184,6 +184,20 @@ TEST_F(Cli, AFailingStandardOutputKeepsTheTarget)
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 
+// More data than a WAV header can describe: refused with a word, nothing written (a
+// sparse file; the size limit stops a run that would write gigabytes).
+TEST_F(Cli, DataBeyondWhatAHeaderCanDescribeIsRefused)
+{
+    WriteFile(dir / "big.wav", WavHeaderBytes({1, 1, 8000, 16}, 0xFFFFFFFFu));
+    fs::resize_file(dir / "big.wav", 44 + (std::uint64_t{1} << 32));
+    const Outcome o = Shell(dir.Path(), "ulimit -f 64; $CLI filter big.wav out.wav");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(o.err.ends_with("サンプル数: 2147483647\n"
+                                "データがWAVファイルに書ける大きさを超えるため扱えません\n"))
+        << o.err;
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"big.wav"});
+}
+
 // A comma-decimal locale changes no byte of what the tool writes.
 TEST_F(Cli, OutputIgnoresTheLocale)
 {

@@ -142,6 +142,36 @@ TEST(FileRun, OddEightBitOutputHasItsPadByte)
     EXPECT_EQ(written.back(), 0);
 }
 
+// A file holding more data than a WAV header can describe (a recording that went on
+// past 4 GiB under a header that says "as much as there is") is refused, in the desktop
+// program as on the command line, never cut short without a word. Sparse files.
+TEST(FileRun, DataBeyondWhatAHeaderCanDescribeIsRefused)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav";
+    constexpr std::uint64_t kMost = 0xFFFFFFFFu - 37; // 36 + data + pad fit 32 bits
+    WriteFile(in, WavHeaderBytes({1, 1, 8000, 8}, 0xFFFFFFFFu));
+    for (const auto& [bytes, accepted] : {std::pair(kMost, true), {kMost + 1, false}}) {
+        fs::resize_file(in, 44 + bytes);
+        WavInput input;
+        ASSERT_EQ(input.Open(in), accepted) << bytes;
+        EXPECT_EQ(input.DataBytes(), accepted ? bytes : 0) << bytes;
+        EXPECT_EQ(input.Error(), accepted ? "" : input.Information() + filerun::kTooLarge);
+    }
+    ScriptedPrompts p;
+    CRavelinDoc doc;
+    p.openPath = in;
+    p.savePath = dir / "out.wav";
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Refused);
+    EXPECT_TRUE(p.shown.ends_with("|1|ファイル名: " + in +
+                                  "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+                                  "サンプリング周波数: 8000\n量子化ビット数: 8\n"
+                                  "サンプル数: 4294967295\n" +
+                                  filerun::kTooLarge + "\n"))
+        << p.shown;
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
+}
+
 TEST(FileRun, ThroughALinkAndFromAReplacedInput)
 {
     const TempDir dir;
