@@ -90,7 +90,9 @@ class BlockPipeline {
                 m_reader = std::thread(&BlockPipeline::ReadLoop, this);
                 m_writer = std::thread(&BlockPipeline::WriteLoop, this);
                 return;
-            } catch (const std::system_error&) {
+            } catch (...) {
+                // No thread to be had, or no memory for one (std::bad_alloc): the
+                // reader, if it started, must be stopped before it is destroyed.
                 Stop();
             }
         }

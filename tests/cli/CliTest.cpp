@@ -198,6 +198,41 @@ TEST_F(Cli, DataBeyondWhatAHeaderCanDescribeIsRefused)
     EXPECT_EQ(dir.List(), std::vector<std::string>{"big.wav"});
 }
 
+// Under a tight memory limit (ulimit -v) a run either writes what it writes without a
+// limit or says it cannot allocate memory; it never aborts inside FFTW, and never leaves
+// a file behind. The limits swept start where the tool can start at all. Out of reach:
+// a limit so tight that the C++ runtime cannot allocate the exception that reports it.
+TEST_F(Cli, TightMemoryLimitsNeverAbortInsideFftw)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
+    Bytes samples;
+    for (int i = 0; i < 3 * 65536 + 7; ++i)
+        Put(samples, static_cast<std::uint32_t>((i * 7919) % 65536), 2);
+    WriteFile(dir / "in.wav", MakeWav({1, 1, 44100, 16}, samples));
+    ASSERT_EQ(Tool("filter --preset lpf4 in.wav ref.wav").status, 0);
+    const auto runs = [&](int kb, const std::string& command) {
+        return Shell(dir.Path(), "ulimit -v " + std::to_string(kb) + "; " + command);
+    };
+    int low = 1024, high = 256 * 1024; // KiB: the tool cannot start at low, can at high
+    ASSERT_EQ(runs(high, "$CLI --version").status, 0);
+    while (high - low > 16) {
+        const int mid = (low + high) / 2;
+        (runs(mid, "$CLI --version").status == 0 ? high : low) = mid;
+    }
+    for (int kb = high; kb < high + 6 * 1024; kb += 128) {
+        const Outcome o = runs(kb, "$CLI filter --preset lpf4 in.wav out.wav >/dev/null");
+        EXPECT_EQ(o.err.find("fftw"), std::string::npos) << kb << " KiB: " << o.err;
+        if (o.status == 0) {
+            EXPECT_EQ(ReadBytes(dir / "out.wav"), ReadBytes(dir / "ref.wav")) << kb << " KiB";
+        } else if (o.status == 1) {
+            EXPECT_EQ(o.err, "error .... can't allocate memory for the file [in.wav]\n") << kb;
+        }
+        std::remove((dir / "out.wav").c_str());
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "ref.wav"})) << kb << " KiB";
+    }
+}
+
 // A comma-decimal locale changes no byte of what the tool writes.
 TEST_F(Cli, OutputIgnoresTheLocale)
 {
