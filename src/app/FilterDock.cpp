@@ -6,7 +6,9 @@
 #include "view/WavePanel.h"
 
 #include <QLabel>
+#include <QScrollArea>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -28,7 +30,7 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("filterTabs"));
 
-    auto* responsePage = new QWidget(m_tabs);
+    auto* responsePage = new QWidget;
     auto* layout = new QVBoxLayout(responsePage);
     layout->setContentsMargins(4, 4, 4, 4);
     m_caption = new QLabel(responsePage);
@@ -37,11 +39,19 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_plot->setObjectName(QStringLiteral("filterPlot"));
     layout->addWidget(m_caption);
     layout->addWidget(m_plot, 1);
-    m_tabs->addTab(responsePage, QStringLiteral("周波数特性"));
+    // Scrolled rather than squeezed when the dock gives way to the diagram.
+    auto* responseScroll = new QScrollArea(m_tabs);
+    responseScroll->setFrameShape(QFrame::NoFrame);
+    responseScroll->setWidgetResizable(true);
+    responseScroll->setWidget(responsePage);
+    m_tabs->addTab(responseScroll, QStringLiteral("周波数特性"));
 
     m_waves = new WavePanel(m_tabs);
     m_waves->setObjectName(QStringLiteral("wavePanel"));
     m_tabs->addTab(m_waves, QStringLiteral("波形と試聴"));
+    // In a low window the dock gives way to the diagram down to its tabs and a strip
+    // of the page, below what the plots would like.
+    m_tabs->setMinimumHeight(m_tabs->tabBar()->sizeHint().height() + 48);
     setWidget(m_tabs);
 }
 

@@ -25,8 +25,10 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 
@@ -295,8 +297,10 @@ void CMainFrame::CreateFilterDock()
     // the window tall enough for the diagram and the dock together (within the screen).
     const bool shown = FilterDock::LoadShown();
     m_filterDock->setVisible(shown);
-    if (shown && screen())
+    if (shown && screen()) {
         resize(sizeHint().boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
+        m_dockGrowth = -1;
+    }
     connect(m_actionViewFilterPanel, &QAction::triggered, this,
             [this] { ShowFilterDock(m_filterDock->isHidden()); });
     // Shown or hidden by any means (the menu, its close button, a finished run). Only
@@ -304,11 +308,21 @@ void CMainFrame::CreateFilterDock()
     connect(m_filterDock, &QDockWidget::visibilityChanged, this, [this] {
         if (isVisible()) {
             FilterDock::SaveShown(!m_filterDock->isHidden());
-            // Gone by the menu or its close button: the window gives back what it grew.
-            if (m_filterDock->isHidden() && m_dockGrowth > 0) {
-                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-                    resize(width(), height() - m_dockGrowth);
+            // Gone by the menu or its close button: the window gives back what it grew,
+            // or, when it came up with the dock, what the dock took (its height, which a
+            // hidden widget keeps, and the separator).
+            if (m_filterDock->isHidden() && m_dockGrowth != 0) {
+                const int taken =
+                    m_filterDock->height() +
+                    style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+                const int growth = m_dockGrowth < 0 ? taken : m_dockGrowth;
+                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                    DockAcrossTheWindow()) {
+                    m_dockRoom = taken;
+                    resize(width(), height() - growth);
+                }
                 m_dockGrowth = 0;
+                m_dockGaveWay = 0;
             }
         }
         UpdateCommandUI();
@@ -321,28 +335,65 @@ void CMainFrame::CreateFilterDock()
             });
 }
 
+// Docked above or below the diagram, where it takes height from it.
+bool CMainFrame::DockAcrossTheWindow() const
+{
+    return !m_filterDock->isFloating() && dockWidgetArea(m_filterDock) != Qt::LeftDockWidgetArea &&
+           dockWidgetArea(m_filterDock) != Qt::RightDockWidgetArea;
+}
+
 void CMainFrame::ShowFilterDock(bool show)
 {
     if (show == !m_filterDock->isHidden())
         return;
     // The window grows by the dock's height (within the screen) so that the diagram
-    // keeps its room, and gives it back when the dock goes.
-    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
-                        m_filterDock->isFloating() == false &&
-                        dockWidgetArea(m_filterDock) != Qt::LeftDockWidgetArea &&
-                        dockWidgetArea(m_filterDock) != Qt::RightDockWidgetArea;
+    // keeps its room, and gives it back when the dock goes: by what the dock took the
+    // last time, so that hiding and showing come back to the same size.
+    const bool normal =
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && DockAcrossTheWindow();
     m_filterDock->setVisible(show);
     if (normal && isVisible()) {
         if (show) {
             const int room = screen() ? screen()->availableGeometry().height() -
                                             (frameGeometry().height() - height())
                                       : height();
-            const int grown = std::min(height() + m_filterDock->sizeHint().height(), room);
+            const int wanted = m_dockRoom > 0 ? m_dockRoom : m_filterDock->sizeHint().height();
+            const int grown = std::min(height() + wanted, room);
             m_dockGrowth = std::max(0, grown - height());
             resize(width(), height() + m_dockGrowth);
         }
     }
     UpdateCommandUI();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FitFilterDock();
+}
+
+// In a window too low for both, the dock gives way and the diagram keeps its room; the
+// dock takes back what it gave as the window grows again.
+void CMainFrame::FitFilterDock()
+{
+    if (!m_filterDock || m_filterDock->isHidden() || !DockAcrossTheWindow())
+        return;
+    const int dock = m_filterDock->height();
+    const int view = m_view->height();
+    const int want = m_view->sizeHint().height();
+    const int least = m_filterDock->minimumSizeHint().height();
+    int target = dock;
+    if (view < want && dock > least) {
+        if (m_dockGaveWay == 0)
+            m_dockGaveWay = dock;
+        target = std::max(least, dock + view - want);
+    } else if (m_dockGaveWay > dock && view > want) {
+        target = std::min(m_dockGaveWay, dock + view - want);
+        if (target >= m_dockGaveWay)
+            m_dockGaveWay = 0;
+    }
+    if (target != dock)
+        resizeDocks({m_filterDock}, {target}, Qt::Vertical);
 }
 
 void CMainFrame::CreateStatusBar()

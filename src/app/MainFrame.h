@@ -82,6 +82,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
@@ -89,6 +90,8 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void CreateStatusBar();
     void CreateFilterDock();
     void ShowFilterDock(bool show);
+    bool DockAcrossTheWindow() const;
+    void FitFilterDock();
     void InitPrinter();
 
     void SetDocumentPath(const QString& path);
@@ -115,7 +118,11 @@ class CMainFrame : public QMainWindow, public IDocListener {
     QAction* m_actionViewStatusBar = nullptr;
     QAction* m_actionViewFilterPanel = nullptr;
     FilterDock* m_filterDock = nullptr;
-    int m_dockGrowth = 0; // pixels the window grew when the dock was shown
+    // Pixels the window grew when the dock was shown, given back when it goes; -1 when
+    // it came up with the dock, which then gives back what the dock takes at that time.
+    int m_dockGrowth = 0;
+    int m_dockRoom = 0;    // what the dock took when it last went, for its next showing
+    int m_dockGaveWay = 0; // the dock's height before it gave way to the diagram; 0 if not
     std::array<QAction*, RecentFileList::kMaxFiles> m_mruActions{};
 };
 
