@@ -88,8 +88,9 @@ std::string FilterHelp()
            ")\n"
            "\n"
            "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
-           "not a mono 8/16-bit WAV file) or output not written, with the error on stderr and\n"
-           "any existing OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
+           "not a mono 8/16-bit linear PCM WAV file), output not written or standard output\n"
+           "failed, with the error and the system's reason on stderr and any existing\n"
+           "OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
 }
 
 std::string DemoHelp()

@@ -106,7 +106,7 @@ extern "C" int fchown(int fd, uid_t owner, gid_t group) noexcept
 extern "C" int open(const char* path, int flags, ...)
 {
     mode_t mode = 0;
-    if (flags & (O_CREAT | O_TMPFILE)) {
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) { // as glibc reads it
         std::va_list args;
         va_start(args, flags);
         mode = va_arg(args, mode_t);
