@@ -49,13 +49,13 @@ extern "C" void RemoveTemporariesAndDie(int sig)
     ::raise(sig);
 }
 
-// Takes over the signals that end a process by default; one the program ignores or
-// handles itself is left as it is.
+// Takes over the signals that end a process by default, and the abort of a failed
+// check in a library; one the program ignores or handles itself is left as it is.
 void InstallCleanup()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGABRT}) {
             struct sigaction old {};
             if (::sigaction(sig, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) ||
                 old.sa_handler != SIG_DFL)
@@ -101,7 +101,7 @@ class HoldSignals {
     {
         sigset_t set;
         sigemptyset(&set);
-        for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGABRT})
             sigaddset(&set, sig);
         ::pthread_sigmask(SIG_BLOCK, &set, &m_old);
     }

@@ -14,6 +14,9 @@ inline constexpr int kNotRegularFile = -1;
 // the data goes to a temporary file in the target's folder, which is flushed,
 // synced and renamed over the target by Commit. Until then an existing file at
 // the target stays untouched, and a destroyed, uncommitted file leaves nothing behind.
+// Where the file system allows it the temporary file has no name until Commit, so
+// that even a killed process leaves nothing; otherwise its name is removed when
+// SIGINT, SIGTERM, SIGHUP or an abort (SIGABRT) ends the process.
 class AtomicFile {
   public:
     AtomicFile() = default;

@@ -38,7 +38,8 @@ class WavHeader {
     // 0 when the header was accepted (the stream then stands at the first sample
     // byte), 1 for a wrong format. Walks the RIFF chunks: "fmt " (at least 16 bytes)
     // must come before "data"; any other chunk before "data" is skipped, with the pad
-    // byte that follows an odd size. Only the first 16 bytes of "fmt " are kept.
+    // byte that follows an odd size. Only the first 16 bytes of "fmt " are kept, and of
+    // an extensible one whether its sub-format is PCM.
     int ReadWavHeader(std::FILE* file);
 
     // Writes the 44 bytes with the RIFF size set to 36 + the data size, plus the pad

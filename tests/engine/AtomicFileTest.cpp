@@ -17,6 +17,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -247,6 +248,8 @@ TEST_P(KilledSave, LeavesNoTemporaryFile)
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        const rlimit noCore{0, 0}; // an abort leaves no core file behind either
+        ::setrlimit(RLIMIT_CORE, &noCore);
         g_seams = Seams();
         g_seams.armed = true;
         g_seams.refuseUnnamed = !k.unnamed;
@@ -270,7 +273,7 @@ TEST_P(KilledSave, LeavesNoTemporaryFile)
 std::vector<Kill> Kills()
 {
     std::vector<Kill> kills;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGABRT, SIGKILL})
         for (const Moment moment : {Moment::MidWrite, Moment::BeforeRename})
             for (const bool unnamed : {true, false})
                 // Nothing cleans up after SIGKILL: only a file without a name is safe
