@@ -10,6 +10,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -28,7 +32,7 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("filterTabs"));
 
-    auto* responsePage = new QWidget(m_tabs);
+    auto* responsePage = new QWidget;
     auto* layout = new QVBoxLayout(responsePage);
     layout->setContentsMargins(4, 4, 4, 4);
     m_caption = new QLabel(responsePage);
@@ -37,11 +41,19 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_plot->setObjectName(QStringLiteral("filterPlot"));
     layout->addWidget(m_caption);
     layout->addWidget(m_plot, 1);
-    m_tabs->addTab(responsePage, QStringLiteral("周波数特性"));
+    // Scrolled rather than squeezed when the dock gives way to the diagram.
+    auto* responseScroll = new QScrollArea(m_tabs);
+    responseScroll->setFrameShape(QFrame::NoFrame);
+    responseScroll->setWidgetResizable(true);
+    responseScroll->setWidget(responsePage);
+    m_tabs->addTab(responseScroll, QStringLiteral("周波数特性"));
 
     m_waves = new WavePanel(m_tabs);
     m_waves->setObjectName(QStringLiteral("wavePanel"));
     m_tabs->addTab(m_waves, QStringLiteral("波形と試聴"));
+    // In a low window the dock gives way to the diagram down to its tabs and a strip
+    // of the page, below what the plots would like.
+    m_tabs->setMinimumHeight(m_tabs->tabBar()->sizeHint().height() + 48);
     setWidget(m_tabs);
 }
 
@@ -56,36 +68,70 @@ void FilterDock::SetSettings(const SettingsValues& settings)
     m_plot->SetTaps(FilePresetTaps(settings));
 }
 
+// Docked above or below the diagram, where it takes height from it.
+bool FilterDock::AcrossTheWindow(const QMainWindow& window)
+{
+    return !isFloating() && window.dockWidgetArea(this) != Qt::LeftDockWidgetArea &&
+           window.dockWidgetArea(this) != Qt::RightDockWidgetArea;
+}
+
 bool FilterDock::ShowIn(QMainWindow& window, bool show)
 {
     if (show == !isHidden())
         return false;
     const bool normal = !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
-                        isFloating() == false &&
-                        window.dockWidgetArea(this) != Qt::LeftDockWidgetArea &&
-                        window.dockWidgetArea(this) != Qt::RightDockWidgetArea;
+                        AcrossTheWindow(window);
     setVisible(show);
-    if (normal && window.isVisible()) {
-        if (show) {
-            const int height = window.height();
-            const int room = window.screen() ? window.screen()->availableGeometry().height() -
-                                                   (window.frameGeometry().height() - height)
-                                             : height;
-            const int grown = std::min(height + sizeHint().height(), room);
-            m_growth = std::max(0, grown - height);
-            window.resize(window.width(), height + m_growth);
-        }
+    if (normal && window.isVisible() && show) {
+        const int height = window.height();
+        const int room = window.screen() ? window.screen()->availableGeometry().height() -
+                                               (window.frameGeometry().height() - height)
+                                         : height;
+        const int wanted = m_room > 0 ? m_room : sizeHint().height();
+        const int grown = std::min(height + wanted, room);
+        m_growth = std::max(0, grown - height);
+        window.resize(window.width(), height + m_growth);
     }
     return true;
 }
 
 void FilterDock::GiveBackGrowth(QMainWindow& window)
 {
-    if (m_growth <= 0)
+    if (m_growth == 0)
         return;
-    if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        window.resize(window.width(), window.height() - m_growth);
+    // What the dock took: its height, which a hidden widget keeps, and the separator.
+    const int taken = height() + window.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent,
+                                                             nullptr, &window);
+    const int growth = m_growth < 0 ? taken : m_growth;
+    if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+        AcrossTheWindow(window)) {
+        m_room = taken;
+        window.resize(window.width(), window.height() - growth);
+    }
     m_growth = 0;
+    m_gaveWay = 0;
+}
+
+void FilterDock::FitBeside(QMainWindow& window, const QWidget& view)
+{
+    if (isHidden() || !AcrossTheWindow(window))
+        return;
+    const int dock = height();
+    const int viewHeight = view.height();
+    const int want = view.sizeHint().height();
+    const int least = minimumSizeHint().height();
+    int target = dock;
+    if (viewHeight < want && dock > least) {
+        if (m_gaveWay == 0)
+            m_gaveWay = dock;
+        target = std::max(least, dock + viewHeight - want);
+    } else if (m_gaveWay > dock && viewHeight > want) {
+        target = std::min(m_gaveWay, dock + viewHeight - want);
+        if (target >= m_gaveWay)
+            m_gaveWay = 0;
+    }
+    if (target != dock)
+        window.resizeDocks({this}, {target}, Qt::Vertical);
 }
 
 void FilterDock::SetSampleRate(int hz)

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "files/AtomicFile.h"
+#include "files/FileRun.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <fcntl.h>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -40,7 +41,9 @@ class BlockPipeline {
                 m_reader = std::thread(&BlockPipeline::ReadLoop, this);
                 m_writer = std::thread(&BlockPipeline::WriteLoop, this);
                 return;
-            } catch (const std::system_error&) {
+            } catch (...) {
+                // No thread to be had, or no memory for one (std::bad_alloc): the
+                // reader, if it started, must be stopped before it is destroyed.
                 Stop();
             }
         }
@@ -96,6 +99,12 @@ class BlockPipeline {
         return !m_writeFailed;
     }
 
+    // Why the last read failed: an errno value or kFileShrank.
+    int ReadError() const
+    {
+        return m_readError.load();
+    }
+
     bool WriteFailed() const
     {
         const std::lock_guard lock(m_mutex);
@@ -136,7 +145,7 @@ class BlockPipeline {
         return m_slots.data() + index % kSlots * m_blockBytes;
     }
 
-    bool ReadBlock(std::size_t index, std::uint8_t* into) const
+    bool ReadBlock(std::size_t index, std::uint8_t* into)
     {
         std::size_t size = BlockSize(index);
         auto at = static_cast<off_t>(m_offset + std::uint64_t{index} * m_blockBytes);
@@ -144,8 +153,11 @@ class BlockPipeline {
             const ssize_t got = ::pread(m_fd, into, size, at);
             if (got < 0 && errno == EINTR)
                 continue;
-            if (got <= 0)
-                return false; // a read error, or the file is shorter than it was
+            if (got <= 0) {
+                // a read error, or the file is shorter than it was
+                m_readError.store(got < 0 ? errno : kFileShrank);
+                return false;
+            }
             into += got;
             at += got;
             size -= static_cast<std::size_t>(got);
@@ -230,6 +242,7 @@ class BlockPipeline {
     std::size_t m_written = 0;  // blocks written
     bool m_readFailed = false;
     bool m_writeFailed = false;
+    std::atomic<int> m_readError{0};
     bool m_stop = false;
 };
 

@@ -6,6 +6,7 @@
 #include "files/SampleCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <vector>
 
@@ -31,18 +32,26 @@ std::size_t FilterBlock(CStreamFilter& filter, std::uint8_t* bytes, std::size_t 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress)
 {
+    return FilterWavFile(filter, input, outputPath, progress, {});
+}
+
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
+                             const RunProgress& progress, const BeforeCommit& beforeCommit)
+{
     FileRunOutcome outcome;
     outcome.input = input.Header();
-    const auto fail = [&outcome](RunResult result, FileFault fault, const std::string& path) {
+    const auto fail = [&outcome](RunResult result, FileFault fault, const std::string& path,
+                                 int systemError = 0) {
         outcome.result = result;
         outcome.fault = fault;
         outcome.faultPath = path;
+        outcome.systemError = systemError;
         return outcome;
     };
     if (input.FileDescriptor() < 0)
         return fail(RunResult::Refused,
                     input.Fault() == FileFault::None ? FileFault::CantOpen : input.Fault(),
-                    input.Path());
+                    input.Path(), input.SystemError());
 
     const int width = input.BytesPerSample();
     const std::uint64_t bytes = input.DataBytes();
@@ -50,13 +59,18 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 
     AtomicFile output;
     if (!output.Open(outputPath))
-        return fail(RunResult::Failed, FileFault::CantOpen, outputPath);
+        return fail(RunResult::Failed, FileFault::CantOpen, outputPath, output.Error());
     // Whole blocks go straight to the system, without a copy through the stream's buffer.
     std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
     WavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
+    // Extensible PCM goes out as plain PCM: the 16-byte "fmt " chunk written has no
+    // room for the extension that tag 0xFFFE requires.
+    if (header.IsExtensiblePcm())
+        header.SetFormatTag(1);
+    errno = 0;
     if (!header.WriteWavHeader(output.Stream()))
-        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, errno ? errno : EIO);
 
     try {
         std::vector<std::int32_t> samples(
@@ -69,11 +83,12 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             std::size_t size = 0;
             std::uint8_t* block = pipeline.Next(size);
             if (!block && pipeline.WriteFailed())
-                return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
+                return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
-                return fail(RunResult::Refused, FileFault::CantOpen, input.Path());
+                return fail(RunResult::Refused, FileFault::CantOpen, input.Path(),
+                            pipeline.ReadError());
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
@@ -84,16 +99,24 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             done += n;
         }
         if (!pipeline.Finish())
-            return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
+            return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
     } catch (const std::bad_alloc&) {
         return fail(RunResult::Failed, FileFault::NoMemory, input.Path());
     }
+    // A data chunk of odd size is followed by a pad byte, which the RIFF size counts.
+    const std::uint8_t pad = 0;
+    if (bytes % 2 != 0 && !output.Write(&pad, 1))
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
     if (progress && !progress(total, total))
         return fail(RunResult::Cancelled, FileFault::None, "");
-    if (!output.Commit())
-        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
     outcome.result = RunResult::Done;
     outcome.samples = total;
+    if (beforeCommit && !beforeCommit(outcome))
+        return fail(RunResult::Cancelled, FileFault::None, "");
+    if (!output.Commit()) {
+        outcome.samples = 0;
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
+    }
     return outcome;
 }
 
@@ -106,6 +129,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
         outcome.result = RunResult::Refused;
         outcome.fault = input.Fault();
         outcome.faultPath = inputPath;
+        outcome.systemError = input.SystemError();
         outcome.input = input.Header();
         return outcome;
     }

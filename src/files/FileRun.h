@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/AtomicFile.h"
 #include "files/WavHeader.h"
 
 #include <cstdint>
@@ -20,6 +21,10 @@ enum class RunResult {
     Failed,    // the output could not be written; any existing file is untouched
 };
 
+// The reason for a failed read that has no errno value of its own: the input ended
+// before the data it held when it was opened.
+inline constexpr int kFileShrank = -2;
+
 // Samples per block of the streaming run: what it reads, filters and writes at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
 
@@ -38,9 +43,11 @@ struct FileRunOutcome {
     RunResult result = RunResult::Failed;
     FileFault fault = FileFault::None; // Refused, Failed: why
     std::string faultPath;             // Refused, Failed: the file concerned
-    std::uint64_t samples = 0;         // samples written (Done)
-    ClipFigures clip;                  // Done: what was clamped
-    WavHeader input;                   // the input's fields: the clip report's rate
+    int systemError =
+        0; // and the system's reason: an errno value, kNotRegularFile, kFileShrank or 0
+    std::uint64_t samples = 0; // samples written (Done)
+    ClipFigures clip;          // Done: what was clamped
+    WavHeader input;           // the input's fields: the clip report's rate
 };
 
 // Filters the samples of an opened input into a WAV file at outputPath with the same
@@ -51,6 +58,13 @@ struct FileRunOutcome {
 // its state between calls.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
                              const RunProgress& progress = {});
+
+// Asked with the run's outcome once every sample is written and synced, just before the
+// output replaces its target; false leaves the target as it was (Cancelled).
+using BeforeCommit = std::function<bool(const FileRunOutcome&)>;
+
+FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
+                             const RunProgress& progress, const BeforeCommit& beforeCommit);
 
 // The same after opening inputPath; a refused input gives Refused with its fault.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,

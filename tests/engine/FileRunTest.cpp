@@ -46,17 +46,132 @@ TEST(FileRun, PassThroughIsByteIdentical)
                            out + "|0|ファイル保存が終了しました\n");
     EXPECT_EQ(p.titles, (std::vector<std::string>{"モノラル*.wavの読み込み", "*.wavへの保存"}));
 
-    // Eight bits, and other format tags, which are filtered as PCM too; only 1 is named.
-    const std::pair<Bytes, std::string> others[] = {
-        {MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255}), "1\nリニアPCM形式"},
-        {MakeWav({3, 1, 8000, 16}, Samples16({5, 6})), "3"},
-        {MakeWav({-2, 1, 8000, 16}, Samples16({5, 6})), "-2"}};
-    for (const auto& [wav, id] : others) {
+    // Eight bits.
+    const Bytes eight = MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255});
+    WriteFile(in, eight);
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), eight);
+}
+
+// A mono file of two 16-bit samples in the extensible format, whose "fmt " chunk ends
+// with the sub-format's first two bytes (1 PCM, 3 floats) and the common GUID tail.
+Bytes Extensible(std::uint16_t subFormat)
+{
+    Bytes b;
+    Put(b, "RIFF");
+    Put(b, 4 + 48 + 12);
+    Put(b, "WAVEfmt ");
+    Put(b, 40);
+    for (const auto& [value, n] : {std::pair(0xFFFEu, 2),
+                                   {1u, 2},
+                                   {8000u, 4},
+                                   {16000u, 4},
+                                   {2u, 2},
+                                   {16u, 2},
+                                   {22u, 2},
+                                   {16u, 2},
+                                   {4u, 4},
+                                   {subFormat, 2}})
+        Put(b, value, n);
+    for (const std::uint8_t g :
+         {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
+        b.push_back(g);
+    Put(b, "data");
+    Put(b, 4);
+    const Bytes samples = Samples16({5, -6});
+    b.insert(b.end(), samples.begin(), samples.end());
+    return b;
+}
+
+// Samples that are not linear PCM (A-law, mu-law, ADPCM, floats, the unknown tag 0)
+// would come out as noise under their old label: they are refused, with the header
+// information and one line, and nothing is written.
+TEST(FileRun, OnlyLinearPcmIsFiltered)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    for (const auto& [name, wav, id] :
+         {std::tuple("A-law", MakeWav({6, 1, 8000, 8}, {1, 2}), "6"),
+          {"mu-law", MakeWav({7, 1, 8000, 8}, {1, 2}), "7"},
+          {"ADPCM", MakeWav({2, 1, 8000, 16}, Samples16({5, 6})), "2"},
+          {"floats", MakeWav({3, 1, 8000, 16}, Samples16({5, 6})), "3"},
+          {"tag 0", MakeWav({0, 1, 8000, 16}, Samples16({5, 6})), "0"},
+          {"extensible floats", Extensible(3), "-2"},
+          {"extensible without its extension", MakeWav({-2, 1, 8000, 16}, Samples16({5, 6})),
+           "-2"}}) {
         WriteFile(in, wav);
-        ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
-        EXPECT_EQ(ReadBytes(out), wav);
-        EXPECT_NE(p.shown.find("\nフォーマットID: " + id + "\nチャネル数: 1\n"), std::string::npos);
+        ScriptedPrompts p;
+        EXPECT_EQ(FileRun(p, in, out), RunResult::Refused) << name;
+        EXPECT_EQ(p.shown, "|1|ファイル名: " + in + "\nフォーマットID: " + id +
+                               "\nチャネル数: 1\nサンプリング周波数: 8000\n量子化ビット数: " +
+                               (wav[34] == 8 ? "8" : "16") +
+                               "\nサンプル数: 2\nリニアPCM形式でないため扱えません\n")
+            << name;
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"}) << name;
     }
+}
+
+// Extensible PCM is linear PCM: filtered, and written with a plain PCM header (tag 1
+// in a 16-byte "fmt " chunk), since a 16-byte chunk cannot hold tag 0xFFFE's extension.
+TEST(FileRun, ExtensiblePcmComesOutAsPlainPcm)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    WriteFile(in, Extensible(1));
+    ScriptedPrompts p;
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), MakeWav({1, 1, 8000, 16}, Samples16({5, -6})));
+    EXPECT_NE(p.shown.find("フォーマットID: -2\nリニアPCM形式\n"), std::string::npos) << p.shown;
+}
+
+// An 8-bit data chunk of odd size is followed by its pad byte, which the RIFF size counts.
+TEST(FileRun, OddEightBitOutputHasItsPadByte)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    Bytes wav = WavHeaderBytes({1, 1, 8000, 8}, 3);
+    for (const std::uint8_t b : {1, 2, 3})
+        wav.push_back(b);
+    WriteFile(in, wav); // no pad byte in the input: the output gets one anyway
+    ScriptedPrompts p;
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    const Bytes written = ReadBytes(out);
+    ASSERT_EQ(written.size(), 44u + 3 + 1);
+    WavHeader header;
+    ASSERT_EQ(ReadHeader(written, header), 44);
+    EXPECT_EQ(header.DataSize(), 3u);
+    EXPECT_EQ(header.RiffSize(), written.size() - 8);
+    EXPECT_EQ(written.back(), 0);
+}
+
+// A file holding more data than a WAV header can describe (a recording that went on
+// past 4 GiB under a header that says "as much as there is") is refused, in the desktop
+// program as on the command line, never cut short without a word. Sparse files.
+TEST(FileRun, DataBeyondWhatAHeaderCanDescribeIsRefused)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav";
+    constexpr std::uint64_t kMost = 0xFFFFFFFFu - 37; // 36 + data + pad fit 32 bits
+    WriteFile(in, WavHeaderBytes({1, 1, 8000, 8}, 0xFFFFFFFFu));
+    for (const auto& [bytes, accepted] : {std::pair(kMost, true), {kMost + 1, false}}) {
+        fs::resize_file(in, 44 + bytes);
+        WavInput input;
+        ASSERT_EQ(input.Open(in), accepted) << bytes;
+        EXPECT_EQ(input.DataBytes(), accepted ? bytes : 0) << bytes;
+        EXPECT_EQ(input.Fault(), accepted ? FileFault::None : FileFault::TooLarge);
+    }
+    ScriptedPrompts p;
+    CRavelinDoc doc;
+    p.openPath = in;
+    p.savePath = dir / "out.wav";
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Refused);
+    EXPECT_TRUE(p.shown.ends_with("|1|ファイル名: " + in +
+                                  "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+                                  "サンプリング周波数: 8000\n量子化ビット数: 8\n"
+                                  "サンプル数: 4294967295\n"
+                                  "データがWAVファイルに書ける大きさを超えるため扱えません\n"))
+        << p.shown;
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
 TEST(FileRun, ThroughALinkAndFromAReplacedInput)

@@ -159,6 +159,62 @@ class TestFilterPanel : public QObject {
         QVERIFY(!again.FilterPanel()->isVisible());
     }
 
+    // In a window too low for both, the dock gives way and the diagram keeps its room;
+    // the dock takes its height back as the window grows again.
+    void aLowWindowKeepsTheDiagramsRoom()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        FilterDock* dock = frame->FilterPanel();
+        auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        QTRY_VERIFY(dock->isVisible());
+        frame->resize(788, 900);
+        QTRY_COMPARE(frame->height(), 900);
+        QTRY_COMPARE(dock->height(), dock->sizeHint().height());
+        const int roomy = dock->height();
+        QVERIFY(view->height() >= view->sizeHint().height());
+
+        frame->resize(480, 420);
+        QTRY_COMPARE(frame->height(), 420);
+        QTRY_COMPARE(dock->height(), dock->minimumSizeHint().height());
+        QVERIFY2(
+            view->height() > 2 * dock->height(),
+            qPrintable(
+                QStringLiteral("diagram %1, dock %2").arg(view->height()).arg(dock->height())));
+
+        frame->resize(788, 900);
+        QTRY_COMPARE(dock->height(), roomy);
+        QVERIFY(view->height() >= view->sizeHint().height());
+    }
+
+    // Started with the dock shown, the window gives back the dock's room when it goes and
+    // takes the same again when it comes: the same two sizes at every toggle.
+    void hidingAndShowingAfterARestartKeepsTheSize()
+    {
+        {
+            auto first = ShowMainFrame();
+            QVERIFY(QTest::qWaitForWindowExposed(first.get()));
+            Action(first.get(), "actionViewFilterPanel")->trigger();
+            first->close();
+        }
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(frame.FilterPanel()->isVisible());
+        QAction* item = Action(&frame, "actionViewFilterPanel");
+        const QSize shown = frame.size();
+        item->trigger();
+        QTRY_VERIFY(frame.height() < shown.height());
+        const QSize hidden = frame.size();
+        for (int i = 0; i < 3; ++i) {
+            item->trigger();
+            QTRY_COMPARE(frame.size(), shown);
+            item->trigger();
+            QTRY_COMPARE(frame.size(), hidden);
+        }
+    }
+
     void followsTheSettingsDialog()
     {
         auto frame = ShowMainFrame();
