@@ -65,26 +65,29 @@ std::string InformationText(const std::string& path, const WavHeader& h, std::ui
     return text;
 }
 
-// Moves the sample bytes through three stages, a block at a time: a reader thread
-// reads ahead, the caller filters in place, a writer thread writes what the caller is
-// done with, so reading, filtering and writing overlap on separate processors. The
-// blocks go round kSlots buffers in file order; the bytes written are the same as
-// those of one loop doing all three, which is what runs when no thread can be had.
+// Moves the sample bytes through three stages: read, filtered in place by the caller a
+// block at a time, written. Short data takes one buffer and the caller's thread alone,
+// so that a short file costs no thread, no hand-off and little fresh memory. Long data
+// goes in chunks of several blocks round kSlots buffers: a reader thread reads ahead
+// and a writer thread writes behind, so reading, filtering and writing overlap on
+// separate processors, and the threads wait for each other once a chunk, not once a
+// block. Either way the bytes written are those of one loop doing all three, which is
+// also what runs when no thread can be had.
 class BlockPipeline {
   public:
     BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
                   AtomicFile& output)
-        : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
-          m_blocks(static_cast<std::size_t>((bytes + blockBytes - 1) / blockBytes)),
-          m_output(output)
+        : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes), m_output(output)
     {
-        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, blockBytes));
 #ifdef POSIX_FADV_SEQUENTIAL
         ::posix_fadvise(m_fd, static_cast<off_t>(offset), static_cast<off_t>(bytes),
                         POSIX_FADV_SEQUENTIAL);
 #endif
-        if (m_blocks > 1) {
-            m_slots.resize(kSlots * block);
+        const long headerEnd = std::ftell(output.Stream());
+        m_outputStart = headerEnd > 0 ? static_cast<std::uint64_t>(headerEnd) : 0;
+        if (bytes >= kFileRunThreadedBytes) {
+            Layout(kChunkBlocks * blockBytes, kSlots);
+            m_slots.resize(kSlots * m_chunkBytes);
             try {
                 m_reader = std::thread(&BlockPipeline::ReadLoop, this);
                 m_writer = std::thread(&BlockPipeline::WriteLoop, this);
@@ -93,7 +96,9 @@ class BlockPipeline {
                 Stop();
             }
         }
-        m_slots.resize(block);
+        Layout(blockBytes, 1);
+        m_slots.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bytes, m_chunkBytes)));
+        m_slots.shrink_to_fit();
     }
 
     ~BlockPipeline()
@@ -109,27 +114,19 @@ class BlockPipeline {
     // bytes were read or a read failed, or when a write failed (WriteFailed()).
     std::uint8_t* Next(std::size_t& size)
     {
-        const std::size_t index = m_handed;
-        if (!Threaded()) {
-            if (index > 0 && !WriteBlock(index - 1, m_slots.data()))
-                return nullptr;
-            if (index >= m_blocks)
-                return nullptr;
-            size = BlockSize(index);
-            ++m_handed;
-            return ReadBlock(index, m_slots.data()) ? m_slots.data() : nullptr;
+        const std::uint64_t start = m_handedBytes;
+        if (start >= m_bytes) {
+            Hand(m_chunks);
+            return nullptr;
         }
-        std::unique_lock lock(m_mutex);
-        m_filtered = index;
-        m_changed.notify_all();
-        if (index >= m_blocks)
+        const auto chunk = static_cast<std::size_t>(start / m_chunkBytes);
+        const auto within = static_cast<std::size_t>(start % m_chunkBytes);
+        // A new chunk: the previous one goes to be written, and this one must be read.
+        if (within == 0 && !Enter(chunk))
             return nullptr;
-        m_changed.wait(lock, [&] { return m_read > index || m_readFailed || m_writeFailed; });
-        if (m_read <= index || m_writeFailed)
-            return nullptr;
-        size = BlockSize(index);
-        ++m_handed;
-        return Slot(index);
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(m_blockBytes, m_bytes - start));
+        m_handedBytes += size;
+        return Slot(chunk) + within;
     }
 
     // Hands the last block on and waits until every block is written. False when a
@@ -137,11 +134,10 @@ class BlockPipeline {
     bool Finish()
     {
         if (!Threaded())
-            return m_handed == 0 || WriteBlock(m_handed - 1, m_slots.data());
+            return m_handedBytes == 0 || WriteChunk(m_chunks - 1, m_slots.data());
+        Hand(m_chunks);
         std::unique_lock lock(m_mutex);
-        m_filtered = m_handed;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_written == m_handed || m_writeFailed; });
+        m_changed.wait(lock, [&] { return m_written == m_chunks || m_writeFailed; });
         return !m_writeFailed;
     }
 
@@ -153,13 +149,49 @@ class BlockPipeline {
 
   private:
     static constexpr std::size_t kSlots = 4;
-    // Written data is handed to the disk every this many bytes, so that the sync at
-    // the end finds little left to do.
+    // Blocks per chunk of the threaded form: a megabyte of 16-bit samples at a time.
+    static constexpr std::size_t kChunkBlocks = 8;
+    // Written data is handed to the disk every this many bytes, so that the disk works
+    // while the run goes on and the sync at the end finds little left to do.
     static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
+
+    // Set before the threads start, so that they read it unguarded.
+    void Layout(std::size_t chunkBytes, std::size_t slots)
+    {
+        m_chunkBytes = chunkBytes;
+        m_slotCount = slots;
+        m_chunks = static_cast<std::size_t>((m_bytes + chunkBytes - 1) / chunkBytes);
+    }
 
     bool Threaded() const
     {
         return m_writer.joinable();
+    }
+
+    // Makes chunk the one the caller filters; false when it cannot be had.
+    bool Enter(std::size_t chunk)
+    {
+        if (!Threaded()) {
+            if (chunk > 0 && !WriteChunk(chunk - 1, m_slots.data()))
+                return false;
+            return ReadChunk(chunk, m_slots.data());
+        }
+        Hand(chunk);
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_read > chunk || m_readFailed || m_writeFailed; });
+        return m_read > chunk && !m_writeFailed;
+    }
+
+    // The caller is done with the chunks before this one.
+    void Hand(std::size_t chunks)
+    {
+        if (!Threaded() || m_filtered >= chunks)
+            return;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_filtered = chunks;
+        }
+        m_changed.notify_all();
     }
 
     void Stop()
@@ -175,20 +207,20 @@ class BlockPipeline {
             m_writer.join();
     }
 
-    std::size_t BlockSize(std::size_t index) const
+    std::size_t ChunkSize(std::size_t index) const
     {
-        const std::uint64_t start = std::uint64_t{index} * m_blockBytes;
-        return static_cast<std::size_t>(std::min<std::uint64_t>(m_blockBytes, m_bytes - start));
+        const std::uint64_t start = std::uint64_t{index} * m_chunkBytes;
+        return static_cast<std::size_t>(std::min<std::uint64_t>(m_chunkBytes, m_bytes - start));
     }
     std::uint8_t* Slot(std::size_t index)
     {
-        return m_slots.data() + index % kSlots * m_blockBytes;
+        return m_slots.data() + index % m_slotCount * m_chunkBytes;
     }
 
-    bool ReadBlock(std::size_t index, std::uint8_t* into) const
+    bool ReadChunk(std::size_t index, std::uint8_t* into) const
     {
-        std::size_t size = BlockSize(index);
-        auto at = static_cast<off_t>(m_offset + std::uint64_t{index} * m_blockBytes);
+        std::size_t size = ChunkSize(index);
+        auto at = static_cast<off_t>(m_offset + std::uint64_t{index} * m_chunkBytes);
         while (size > 0) {
             const ssize_t got = ::pread(m_fd, into, size, at);
             if (got < 0 && errno == EINTR)
@@ -202,19 +234,19 @@ class BlockPipeline {
         return true;
     }
 
-    bool WriteBlock(std::size_t index, const std::uint8_t* from)
+    bool WriteChunk(std::size_t index, const std::uint8_t* from)
     {
-        if (!m_output.Write(from, BlockSize(index)))
+        const std::size_t size = ChunkSize(index);
+        if (!m_output.Write(from, size))
             return false;
-        m_unsynced += BlockSize(index);
+        m_unsynced += size;
+        m_outputEnd += size;
 #if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
-        if (m_unsynced >= kWriteBehind) {
-            const int fd = ::fileno(m_output.Stream());
-            const off_t end = ::lseek(fd, 0, SEEK_CUR);
-            // Only a start: the sync before the rename still waits for every byte.
-            if (end > 0)
-                ::sync_file_range(fd, end - static_cast<off_t>(m_unsynced),
-                                  static_cast<off_t>(m_unsynced), SYNC_FILE_RANGE_WRITE);
+        // Only a start: the sync before the rename still waits for every byte.
+        if (m_unsynced >= kWriteBehind && m_outputStart > 0) {
+            ::sync_file_range(::fileno(m_output.Stream()),
+                              static_cast<off_t>(m_outputStart + m_outputEnd - m_unsynced),
+                              static_cast<off_t>(m_unsynced), SYNC_FILE_RANGE_WRITE);
             m_unsynced = 0;
         }
 #endif
@@ -224,23 +256,23 @@ class BlockPipeline {
     void ReadLoop()
     {
         StageLoop([&](std::size_t index) { return index < m_written + kSlots; },
-                  [&](std::size_t index) { return ReadBlock(index, Slot(index)); }, m_read,
+                  [&](std::size_t index) { return ReadChunk(index, Slot(index)); }, m_read,
                   m_readFailed);
     }
 
     void WriteLoop()
     {
         StageLoop([&](std::size_t index) { return index < m_filtered; },
-                  [&](std::size_t index) { return WriteBlock(index, Slot(index)); }, m_written,
+                  [&](std::size_t index) { return WriteChunk(index, Slot(index)); }, m_written,
                   m_writeFailed);
     }
 
-    // One stage's thread: each block in turn once ready says it may go, then how far
+    // One stage's thread: each chunk in turn once ready says it may go, then how far
     // the stage got (or that it failed) for the others to see.
     template <typename Ready, typename Work>
     void StageLoop(Ready ready, Work work, std::size_t& done, bool& failed)
     {
-        for (std::size_t index = 0; index < m_blocks; ++index) {
+        for (std::size_t index = 0; index < m_chunks; ++index) {
             {
                 std::unique_lock lock(m_mutex);
                 m_changed.wait(lock, [&] { return m_stop || ready(index); });
@@ -265,18 +297,22 @@ class BlockPipeline {
     const std::uint64_t m_offset;
     const std::uint64_t m_bytes;
     const std::size_t m_blockBytes;
-    const std::size_t m_blocks;
+    std::size_t m_chunkBytes = 0;
+    std::size_t m_chunks = 0;
+    std::size_t m_slotCount = 1;
     AtomicFile& m_output;
     std::vector<std::uint8_t> m_slots;
-    std::size_t m_handed = 0;     // the caller's side only
-    std::uint64_t m_unsynced = 0; // the writing side only
+    std::uint64_t m_handedBytes = 0; // the caller's side only
+    std::uint64_t m_unsynced = 0;    // the writing side only
+    std::uint64_t m_outputEnd = 0;   // the writing side only: sample bytes written
+    std::uint64_t m_outputStart = 0; // where the sample bytes start in the output
 
     std::thread m_reader, m_writer;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::size_t m_read = 0;     // blocks read
-    std::size_t m_filtered = 0; // blocks the caller is done with
-    std::size_t m_written = 0;  // blocks written
+    std::size_t m_read = 0;     // chunks read
+    std::size_t m_filtered = 0; // chunks the caller is done with
+    std::size_t m_written = 0;  // chunks written
     bool m_readFailed = false;
     bool m_writeFailed = false;
     bool m_stop = false;

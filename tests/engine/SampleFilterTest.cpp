@@ -270,6 +270,23 @@ TEST(SampleFilter, TooSmallMarginOrNoRecheckFails)
     }
 }
 
+// A one-tap filter (pass-through, a gain) skips the block operation: its outputs, its
+// clamping and the state it leaves are Process's, in blocks of any length, in place too.
+TEST(SampleFilter, OneTapFiltersMatchProcess)
+{
+    std::mt19937_64 rng(3);
+    for (Range r : {k16, k8}) {
+        const Samples x = LoudNoise(r, 5000, rng);
+        for (double gain : {1.0, 1.5, -0.75, 0.0})
+            for (bool inPlace : {false, true}) {
+                CStreamFilter f;
+                Load(f, {gain});
+                EXPECT_EQ(Diff(Reference({gain}, x, r), InBlocks(f, x, r, rng, 3000, inPlace)), "")
+                    << "range " << r.hi << ", gain " << gain << ", in place " << inPlace;
+            }
+    }
+}
+
 // The file run's blocks: the low-pass presets take the FFT path by themselves, the
 // sparse and the short ones stay on the direct kernels.
 TEST(SampleFilter, DenseFiltersTakeTheFftPath)
