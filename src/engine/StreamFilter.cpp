@@ -142,6 +142,20 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
                                           std::int32_t lo, std::int32_t hi,
                                           std::size_t* firstClamped)
 {
+    // Pass-through: 0.0 + x * 1.0 is x, so each output is its input, clamped. Counted
+    // before anything is stored, as in and out may be the same array.
+    if (n > 0 && m_length == 1 && m_coef[0] == 1.0 && lo <= hi) {
+        std::size_t clamped = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            clamped += static_cast<std::size_t>(in[i] < lo || in[i] > hi);
+        if (clamped > 0 && firstClamped)
+            *firstClamped = static_cast<std::size_t>(
+                std::find_if(in, in + n, [&](std::int32_t v) { return v < lo || v > hi; }) - in);
+        m_delay[0] = in[n - 1];
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = std::clamp(in[i], lo, hi);
+        return clamped;
+    }
     if (n > 0 && m_length > 1 && m_eSamplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
         const bool fft =

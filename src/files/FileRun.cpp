@@ -9,6 +9,7 @@
 #include <bit>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -65,6 +66,139 @@ std::string InformationText(const std::string& path, const WavHeader& h, std::ui
     return text;
 }
 
+// Appends the sample bytes to the output, past its header, through a reused buffer
+// written with O_DIRECT where the file system takes it: the data then goes from memory
+// already touched straight to the disk, instead of into page-cache pages that are new to
+// the system (slow to touch on a virtual machine) and written out again at the sync.
+// The bytes before the first aligned offset and the last partial buffer go through the
+// page cache as usual; so does everything where O_DIRECT is refused.
+class SampleWriter {
+  public:
+    SampleWriter(int fd, std::size_t capacity)
+        : m_fd(fd), m_capacity((capacity + kAlign - 1) / kAlign * kAlign)
+    {
+        const off_t here = ::lseek(fd, 0, SEEK_CUR);
+        if (here < 0) {
+            m_tryDirect = false;
+            return;
+        }
+        m_written = static_cast<std::uint64_t>(here);
+        m_lead = static_cast<std::size_t>((kAlign - m_written % kAlign) % kAlign);
+    }
+    ~SampleWriter() { std::free(m_buffer); }
+    SampleWriter(const SampleWriter&) = delete;
+    SampleWriter& operator=(const SampleWriter&) = delete;
+
+    bool Append(const std::uint8_t* data, std::size_t size)
+    {
+        if (m_lead > 0) {
+            std::size_t part = std::min(m_lead, size);
+            m_lead -= part;
+            size -= part;
+            if (!WriteAll(data, part))
+                return false;
+        }
+        if (size > 0 && m_lead == 0 && m_tryDirect)
+            StartDirect();
+        if (!m_buffer)
+            return WriteAll(data, size);
+        while (size > 0) {
+            const std::size_t part = std::min(m_capacity - m_fill, size);
+            std::memcpy(m_buffer + m_fill, data, part);
+            m_fill += part;
+            data += part;
+            size -= part;
+            if (m_fill == m_capacity && !Flush())
+                return false;
+        }
+        return true;
+    }
+
+    // Writes what the buffer still holds. False when a write failed.
+    bool Finish() { return !m_buffer || Flush(); }
+
+    // Bytes in the file, the header's included.
+    std::uint64_t Written() const { return m_written; }
+    // Whether the bytes go past the page cache, so that there is nothing to write behind.
+    bool Direct() const { return m_directOn; }
+
+  private:
+    static constexpr std::size_t kAlign = 4096;
+
+    void StartDirect()
+    {
+        m_tryDirect = false;
+#ifdef O_DIRECT
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags | O_DIRECT) != 0)
+            return;
+        m_directOn = true;
+        m_buffer = static_cast<std::uint8_t*>(std::aligned_alloc(kAlign, m_capacity));
+        if (!m_buffer)
+            StopDirect();
+#endif
+    }
+
+    void StopDirect()
+    {
+#ifdef O_DIRECT
+        if (!m_directOn)
+            return;
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags >= 0 && ::fcntl(m_fd, F_SETFL, flags & ~O_DIRECT) == 0)
+            m_directOn = false;
+#endif
+    }
+
+    // The buffer's bytes: whole aligned blocks with O_DIRECT, the rest (at the end)
+    // through the page cache. A refusal of O_DIRECT itself (EINVAL: the file system, or
+    // an offset that a short write left unaligned) is no failure: the page cache takes
+    // over from there.
+    bool Flush()
+    {
+        const std::uint8_t* from = m_buffer;
+        std::size_t size = m_fill / kAlign * kAlign;
+        if (m_directOn && !WriteAll(from, size)) {
+            if (errno != EINVAL)
+                return false;
+            StopDirect();
+        }
+        size = m_fill - static_cast<std::size_t>(from - m_buffer);
+        if (size > 0) {
+            StopDirect();
+            if (!WriteAll(from, size))
+                return false;
+        }
+        m_fill = 0;
+        return true;
+    }
+
+    // Advances data and size past what was written.
+    bool WriteAll(const std::uint8_t*& data, std::size_t& size)
+    {
+        while (size > 0) {
+            const ssize_t put = ::write(m_fd, data, size);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return false;
+            data += put;
+            size -= static_cast<std::size_t>(put);
+            m_written += static_cast<std::uint64_t>(put);
+        }
+        return true;
+    }
+
+    const int m_fd;
+    const std::size_t m_capacity;
+    std::size_t m_lead = 0; // bytes to write before the first aligned offset
+    bool m_tryDirect = true;
+    bool m_directOn = false; // O_DIRECT is set on the file
+    std::uint8_t* m_buffer = nullptr;
+    std::size_t m_fill = 0;
+    std::uint64_t m_written = 0;
+};
+
 // Moves the sample bytes through three stages: read, filtered in place by the caller a
 // block at a time, written. Short data takes one buffer and the caller's thread alone,
 // so that a short file costs no thread, no hand-off and little fresh memory. Long data
@@ -77,14 +211,15 @@ class BlockPipeline {
   public:
     BlockPipeline(int fd, std::uint64_t offset, std::uint64_t bytes, std::size_t blockBytes,
                   AtomicFile& output)
-        : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes), m_output(output)
+        : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
+          m_outputFd(::fileno(output.Stream())),
+          m_samples(m_outputFd,
+                    bytes >= kFileRunThreadedBytes ? kChunkBlocks * blockBytes : blockBytes)
     {
 #ifdef POSIX_FADV_SEQUENTIAL
         ::posix_fadvise(m_fd, static_cast<off_t>(offset), static_cast<off_t>(bytes),
                         POSIX_FADV_SEQUENTIAL);
 #endif
-        const long headerEnd = std::ftell(output.Stream());
-        m_outputStart = headerEnd > 0 ? static_cast<std::uint64_t>(headerEnd) : 0;
         if (bytes >= kFileRunThreadedBytes) {
             Layout(kChunkBlocks * blockBytes, kSlots);
             m_slots.resize(kSlots * m_chunkBytes);
@@ -237,17 +372,16 @@ class BlockPipeline {
     bool WriteChunk(std::size_t index, const std::uint8_t* from)
     {
         const std::size_t size = ChunkSize(index);
-        if (!m_output.Write(from, size))
+        if (!m_samples.Append(from, size) || (index + 1 == m_chunks && !m_samples.Finish()))
             return false;
-        m_unsynced += size;
-        m_outputEnd += size;
 #if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
-        // Only a start: the sync before the rename still waits for every byte.
-        if (m_unsynced >= kWriteBehind && m_outputStart > 0) {
-            ::sync_file_range(::fileno(m_output.Stream()),
-                              static_cast<off_t>(m_outputStart + m_outputEnd - m_unsynced),
-                              static_cast<off_t>(m_unsynced), SYNC_FILE_RANGE_WRITE);
-            m_unsynced = 0;
+        // What went through the page cache is handed to the disk as it comes. Only a
+        // start: the sync before the rename still waits for every byte.
+        if (!m_samples.Direct() && m_samples.Written() - m_synced >= kWriteBehind) {
+            ::sync_file_range(m_outputFd, static_cast<off_t>(m_synced),
+                              static_cast<off_t>(m_samples.Written() - m_synced),
+                              SYNC_FILE_RANGE_WRITE);
+            m_synced = m_samples.Written();
         }
 #endif
         return true;
@@ -300,12 +434,11 @@ class BlockPipeline {
     std::size_t m_chunkBytes = 0;
     std::size_t m_chunks = 0;
     std::size_t m_slotCount = 1;
-    AtomicFile& m_output;
+    const int m_outputFd;
+    SampleWriter m_samples; // the writing side only
     std::vector<std::uint8_t> m_slots;
     std::uint64_t m_handedBytes = 0; // the caller's side only
-    std::uint64_t m_unsynced = 0;    // the writing side only
-    std::uint64_t m_outputEnd = 0;   // the writing side only: sample bytes written
-    std::uint64_t m_outputStart = 0; // where the sample bytes start in the output
+    std::uint64_t m_synced = 0;      // the writing side only: bytes handed to the disk
 
     std::thread m_reader, m_writer;
     mutable std::mutex m_mutex;
