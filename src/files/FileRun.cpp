@@ -66,16 +66,19 @@ std::string InformationText(const std::string& path, const WavHeader& h, std::ui
     return text;
 }
 
-// Appends the sample bytes to the output, past its header, through a reused buffer
-// written with O_DIRECT where the file system takes it: the data then goes from memory
+// Appends the sample bytes to the output, past its header. Long data goes through a
+// reused buffer written with O_DIRECT where the file system takes it: from memory
 // already touched straight to the disk, instead of into page-cache pages that are new to
 // the system (slow to touch on a virtual machine) and written out again at the sync.
-// The bytes before the first aligned offset and the last partial buffer go through the
-// page cache as usual; so does everything where O_DIRECT is refused.
+// The writer thread waits for those writes, not the filter. Short data, whose writes
+// the filtering thread itself would wait for, goes through the page cache, as do the
+// bytes before the first aligned offset, the last partial buffer and everything where
+// O_DIRECT is refused.
 class SampleWriter {
   public:
-    SampleWriter(int fd, std::size_t capacity)
-        : m_fd(fd), m_capacity((capacity + kAlign - 1) / kAlign * kAlign)
+    // direct: whether to try O_DIRECT at all.
+    SampleWriter(int fd, std::size_t capacity, bool direct)
+        : m_fd(fd), m_capacity((capacity + kAlign - 1) / kAlign * kAlign), m_tryDirect(direct)
     {
         const off_t here = ::lseek(fd, 0, SEEK_CUR);
         if (here < 0) {
@@ -192,7 +195,7 @@ class SampleWriter {
     const int m_fd;
     const std::size_t m_capacity;
     std::size_t m_lead = 0; // bytes to write before the first aligned offset
-    bool m_tryDirect = true;
+    bool m_tryDirect;
     bool m_directOn = false; // O_DIRECT is set on the file
     std::uint8_t* m_buffer = nullptr;
     std::size_t m_fill = 0;
@@ -214,7 +217,8 @@ class BlockPipeline {
         : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
           m_outputFd(::fileno(output.Stream())),
           m_samples(m_outputFd,
-                    bytes >= kFileRunThreadedBytes ? kChunkBlocks * blockBytes : blockBytes)
+                    bytes >= kFileRunThreadedBytes ? kChunkBlocks * blockBytes : blockBytes,
+                    bytes >= kFileRunThreadedBytes)
     {
 #ifdef POSIX_FADV_SEQUENTIAL
         ::posix_fadvise(m_fd, static_cast<off_t>(offset), static_cast<off_t>(bytes),
