@@ -117,8 +117,14 @@ class SampleWriter {
         return true;
     }
 
-    // Writes what the buffer still holds. False when a write failed.
-    bool Finish() { return !m_buffer || Flush(); }
+    // Writes what the buffer still holds, and leaves the file as it was opened for
+    // whatever else is written to it. False when a write failed.
+    bool Finish()
+    {
+        const bool ok = !m_buffer || Flush();
+        StopDirect();
+        return ok;
+    }
 
     // Bytes in the file, the header's included.
     std::uint64_t Written() const { return m_written; }
