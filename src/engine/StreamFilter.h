@@ -66,7 +66,8 @@ class CStreamFilter {
 
     // How ProcessSamples filters: by the taps and the block length (the default), or
     // always one way, for comparisons, tests and benchmarks; the results are the same.
-    // Fft still stands aside for Direct where its margin would not hold.
+    // Fft still stands aside for Direct where its margin would not hold, and for a
+    // one-tap filter.
     enum class SamplePath { Automatic, Direct, Fft };
     void ChooseSamplePath(SamplePath path) { m_eSamplePath = path; }
     // What the FFT path did since SetLength.

@@ -22,8 +22,8 @@ enum class RunResult {
     Failed,    // the output could not be written; any existing file is untouched
 };
 
-// Samples per block of the streaming run: what it reads, filters and writes at a time,
-// and how often it tells its progress.
+// Samples per block of the streaming run: what it filters at a time, and how often it
+// tells its progress; it reads and writes a block or a chunk of blocks at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
 // Sample data of at least this many bytes is read ahead and written behind by threads
 // of their own, a chunk of several blocks at a time; shorter data is read, filtered and
