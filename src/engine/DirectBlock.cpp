@@ -5,7 +5,6 @@
 #include <cfenv>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 
 namespace ravelin {
 
@@ -203,9 +202,8 @@ bool DirectBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, co
         threads = std::min({static_cast<std::size_t>(threadsAsked), n, kMaxWorkers});
     } else if (count > 0 && n >= kThreadWork / static_cast<std::size_t>(count) &&
                n >= 2 * kMinThreadSamples) {
-        const unsigned hw = std::thread::hardware_concurrency();
-        threads = std::min(
-            {static_cast<std::size_t>(std::max(hw, 1u)), kMaxWorkers, n / kMinThreadSamples});
+        threads = std::min({static_cast<std::size_t>(WorkerPool::Processors()), kMaxWorkers,
+                            n / kMinThreadSamples});
     }
 
     // Chunks (one pass of a kernel) and units (what one thread takes at a time).

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fftw3.h>
 #include <mutex>
-#include <thread>
 
 namespace ravelin {
 
@@ -267,8 +266,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
         threads = std::min({static_cast<std::size_t>(threadsAsked), segments, kMaxWorkers});
     else if (segments >= kMinThreadSegments)
         threads =
-            std::min({static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u)),
-                      kMaxWorkers, segments});
+            std::min({static_cast<std::size_t>(WorkerPool::Processors()), kMaxWorkers, segments});
     const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
     if (!m_stream.Reserve(N + n) || !Prepare(s, workers))
         return false;

@@ -1,6 +1,14 @@
 #include "engine/WorkerPool.h"
 
+#include <algorithm>
+
 namespace ravelin {
+
+unsigned WorkerPool::Processors()
+{
+    static const unsigned count = std::max(std::thread::hardware_concurrency(), 1u);
+    return count;
+}
 
 WorkerPool::~WorkerPool()
 {
