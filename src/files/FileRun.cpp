@@ -83,7 +83,8 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             std::size_t size = 0;
             std::uint8_t* block = pipeline.Next(size);
             if (!block && pipeline.WriteFailed())
-                return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
+                return fail(RunResult::Failed, FileFault::CantWrite, outputPath,
+                            pipeline.WriteError());
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
@@ -99,7 +100,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             done += n;
         }
         if (!pipeline.Finish())
-            return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
+            return fail(RunResult::Failed, FileFault::CantWrite, outputPath, pipeline.WriteError());
     } catch (const std::bad_alloc&) {
         return fail(RunResult::Failed, FileFault::NoMemory, input.Path());
     }

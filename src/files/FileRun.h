@@ -25,8 +25,13 @@ enum class RunResult {
 // before the data it held when it was opened.
 inline constexpr int kFileShrank = -2;
 
-// Samples per block of the streaming run: what it reads, filters and writes at a time.
+// Samples per block of the streaming run: what it filters at a time, and how often it
+// tells its progress; it reads and writes a block or a chunk of blocks at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
+// Sample data of at least this many bytes is read ahead and written behind by threads
+// of their own, a chunk of several blocks at a time; shorter data is read, filtered and
+// written by the caller's thread alone, through one block's buffer.
+inline constexpr std::uint64_t kFileRunThreadedBytes = std::uint64_t{32} << 20;
 
 // The outputs that did not fit the sample range and were clamped to it.
 struct ClipFigures {

@@ -319,6 +319,14 @@ std::vector<Fault> Faults()
          std::string(kAddressSanitizer ? "" : "ulimit -v 500000; ") +
              "$CLI filter huge.wav x.wav >/dev/null && cmp x.wav five.wav && rm x.wav",
          ""},
+        // Past the size limit in the middle of long data, which the writer thread writes
+        // past the page cache: the existing file stays, no temporary file.
+        {"SizeLimitInLongData",
+         "printf 'RIFF\\044\\000\\040\\002WAVEfmt \\020\\000\\000\\000\\001\\000\\001\\000"
+         "\\100\\037\\000\\000\\200\\076\\000\\000\\002\\000\\020\\000data\\000\\000\\040\\002' "
+         ">long.wav && head -c 35651584 /dev/zero >>long.wav",
+         "ulimit -f 20000; $CLI filter long.wav out.wav >/dev/null",
+         Err("can't write", "out.wav", "File too large")},
         // A full disk, outside the process: the existing file stays, no temporary file.
         {"FullDisk", "mkdir disk",
          "$UNSHARE sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep >disk/o; "

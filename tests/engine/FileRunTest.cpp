@@ -251,10 +251,11 @@ Bytes Swinging(std::size_t samples, int width, unsigned seed = 1)
 
 // The reference: Process once per sample, truncation toward zero, clamping; the
 // clamped count and the first clamped index beside it.
-Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip)
+Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip,
+                void (*load)(CRavelinDoc&) = LoadSeamFilter)
 {
     CRavelinDoc doc;
-    LoadSeamFilter(doc);
+    load(doc);
     const std::size_t n = data.size() / static_cast<std::size_t>(width);
     const double lo = width == 2 ? -32768 : -128, hi = width == 2 ? 32767 : 127;
     Bytes out;
@@ -353,6 +354,71 @@ TEST(FileRunStream, ClipReportInTheCompletionText)
     ASSERT_EQ(RunFileFilter(doc, p, &report), RunResult::Done);
     EXPECT_EQ(std::tuple(report.inputPath, report.outputPath, report.clip.count),
               std::tuple(in, in, 0u));
+}
+
+// A short seam filter, for data long enough that the seam filter's plain loop would
+// take too long.
+void LoadShortSeamFilter(CRavelinDoc& doc)
+{
+    doc.m_nFilterPreset = kFilterUser3;
+    doc.m_nUserTap = {0, 3, 5};
+    doc.m_dUserCoef = {1.25, -0.75, 0.5};
+    ASSERT_TRUE(doc.LoadFilePreset());
+}
+
+// Data long enough to be read ahead and written behind by threads, in chunks of several
+// blocks, ending in part of a chunk and part of a block: the plain loop's bytes, the
+// progress told once a block; and an input cut short while the reader runs ahead.
+TEST(FileRunStream, LongDataThroughTheThreads)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    constexpr std::size_t B = kFileRunBlock;
+    const std::size_t n = kFileRunThreadedBytes / 2 + 3 * B + 5;
+    const Bytes data = Swinging(n, 2, 7);
+    WriteFile(in, MakeWav({}, data));
+    CRavelinDoc doc;
+    LoadShortSeamFilter(doc);
+    std::vector<std::uint64_t> asked;
+    const auto record = [&](std::uint64_t done, std::uint64_t) {
+        asked.push_back(done);
+        return true;
+    };
+    const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out, record);
+    ClipFigures clip;
+    const Bytes expected = MakeWav({}, PlainLoop(data, 2, clip, LoadShortSeamFilter));
+    ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
+    EXPECT_TRUE(ReadBytes(out) == expected);
+    EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
+    ASSERT_EQ(asked.size(), (n + B - 1) / B + 1);
+    for (std::size_t k = 0; k + 1 < asked.size(); ++k)
+        EXPECT_EQ(asked[k], k * B);
+    EXPECT_EQ(asked.back(), n);
+
+    WriteFile(out, {'k', 'e', 'e', 'p'});
+    const auto cut = [&](std::uint64_t done, std::uint64_t) {
+        if (done == 128 * B)
+            fs::resize_file(in, 3 * B);
+        return true;
+    };
+    const FileRunOutcome cutShort = FilterWavFile(doc.m_filter, in, out, cut);
+    EXPECT_EQ(std::tuple(cutShort.result, FaultText(cutShort.fault, cutShort.faultPath),
+                         cutShort.systemError),
+              std::tuple(RunResult::Refused, "error .... can't open the file [" + in + "]\n",
+                         kFileShrank));
+    EXPECT_EQ(ReadText(out), "keep");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+
+    // Long 8-bit data of odd length: the pad byte follows what the writer put past the
+    // page cache, in the unnamed temporary file that becomes the output.
+    const Bytes eight = Swinging(kFileRunThreadedBytes + 2 * B + 3, 1, 5);
+    WriteFile(in, MakeWav({.bits = 8}, eight));
+    CRavelinDoc fresh;
+    LoadShortSeamFilter(fresh);
+    ASSERT_EQ(FilterWavFile(fresh.m_filter, in, out).result, RunResult::Done);
+    EXPECT_TRUE(ReadBytes(out) ==
+                MakeWav({.bits = 8}, PlainLoop(eight, 1, clip, LoadShortSeamFilter)));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 
 // Progress counts samples, whatever their width: before each block and at the end. The
