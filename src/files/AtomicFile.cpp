@@ -266,6 +266,18 @@ bool AtomicFile::Write(const void* data, std::size_t size)
     return !m_failed;
 }
 
+bool AtomicFile::Sync()
+{
+    if (!m_file || m_failed)
+        return false;
+    errno = 0;
+    if (std::fflush(m_file) != 0 || std::ferror(m_file) || ::fsync(::fileno(m_file)) != 0) {
+        m_failed = true;
+        m_error = errno ? errno : EIO;
+    }
+    return !m_failed;
+}
+
 bool AtomicFile::Commit()
 {
     if (!m_file)

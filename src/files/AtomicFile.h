@@ -37,6 +37,10 @@ class AtomicFile {
     // Writes all bytes; false on any short write.
     bool Write(const void* data, std::size_t size);
 
+    // Flushes and syncs what was written so far, so that a caller can tell of a saved
+    // file before Commit names it; false (and the file failed) when either failed.
+    bool Sync();
+
     // Flushes, syncs, closes and renames over the target. False (and the temporary
     // file removed) when any of these or an earlier write failed.
     bool Commit();

@@ -112,6 +112,12 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
         return fail(RunResult::Cancelled, FileFault::None, "");
     outcome.result = RunResult::Done;
     outcome.samples = total;
+    // Told only of data already on the disk: what remains (the name, the rename) seldom
+    // fails, and a failed sync is not reported after a completion.
+    if (beforeCommit && !output.Sync()) {
+        outcome.samples = 0;
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
+    }
     if (beforeCommit && !beforeCommit(outcome))
         return fail(RunResult::Cancelled, FileFault::None, "");
     if (!output.Commit()) {
