@@ -13,6 +13,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ravelin {
 
@@ -172,7 +173,9 @@ int Resolve(std::string& path)
         if (static_cast<std::size_t>(n) >= target.size())
             return ENAMETOOLONG;
         target.resize(static_cast<std::size_t>(n));
-        path = target.starts_with('/') ? target : FolderOf(path) + "/" + target;
+        if (!target.starts_with('/'))
+            target.insert(0, FolderOf(path).append("/"));
+        path = std::move(target);
     }
     return ELOOP;
 }

@@ -198,11 +198,10 @@ bool WavInput::Open(const std::string& path)
     const int flags = ::fcntl(fd, F_GETFL);
     std::FILE* f = nullptr;
     int error = 0;
-    if (::fstat(fd, &st) != 0 || flags < 0)
-        error = errno;
-    else if (!S_ISREG(st.st_mode))
+    const bool known = ::fstat(fd, &st) == 0 && flags >= 0;
+    if (known && !S_ISREG(st.st_mode))
         error = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
-    else if (::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb")))
+    else if (!known || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(f = ::fdopen(fd, "rb")))
         error = errno;
     if (error != 0) {
         ::close(fd);
