@@ -15,6 +15,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -33,7 +37,7 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("filterTabs"));
 
-    auto* responsePage = new QWidget(m_tabs);
+    auto* responsePage = new QWidget;
     auto* layout = new QVBoxLayout(responsePage);
     layout->setContentsMargins(4, 4, 4, 4);
     m_caption = new QLabel(responsePage);
@@ -43,20 +47,31 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
     layout->addWidget(m_caption);
     layout->addWidget(new ResponseControls(m_plot, responsePage));
     layout->addWidget(m_plot, 1);
-    m_tabs->addTab(responsePage, QStringLiteral("周波数特性"));
-
-    m_waves = new WavePanel(m_tabs);
+    // Every page scrolls rather than squeezes when the dock gives way to the diagram,
+    // and none holds the window wider than the diagram needs.
+    const auto addScrolled = [this](QWidget* page, const QString& title) {
+        auto* scroll = new QScrollArea(m_tabs);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(page);
+        m_tabs->addTab(scroll, title);
+    };
+    addScrolled(responsePage, QStringLiteral("周波数特性"));
+    m_waves = new WavePanel;
     m_waves->setObjectName(QStringLiteral("wavePanel"));
-    m_tabs->addTab(m_waves, QStringLiteral("波形と試聴"));
-    m_design = new DesignPanel(m_tabs);
+    addScrolled(m_waves, QStringLiteral("波形と試聴"));
+    m_design = new DesignPanel;
     m_design->setObjectName(QStringLiteral("designPanel"));
-    m_tabs->addTab(m_design, QStringLiteral("設計"));
+    addScrolled(m_design, QStringLiteral("設計"));
     // "listen": the design's output against the same input, on the waveforms' tab.
     connect(m_design, &DesignPanel::listenReady, this,
             [this](const QString& inputPath, const QString& outputPath) {
                 m_waves->LoadRun(inputPath, outputPath);
-                m_tabs->setCurrentWidget(m_waves);
+                ShowPage(m_waves);
             });
+    // In a low window the dock gives way to the diagram down to its tabs and a strip
+    // of the page, below what the plots would like.
+    m_tabs->setMinimumHeight(m_tabs->tabBar()->sizeHint().height() + 48);
     setWidget(m_tabs);
     // Either waveform starts the demonstration at the same sample of the input.
     for (WaveView* view : {m_waves->View(WavePanel::Input), m_waves->View(WavePanel::Output)})
@@ -97,36 +112,83 @@ void FilterDock::SetSettings(const SettingsValues& settings)
     UpdateAnimateHere();
 }
 
+// Docked above or below the diagram, where it takes height from it.
+bool FilterDock::AcrossTheWindow(const QMainWindow& window)
+{
+    return !isFloating() && window.dockWidgetArea(this) != Qt::LeftDockWidgetArea &&
+           window.dockWidgetArea(this) != Qt::RightDockWidgetArea;
+}
+
 bool FilterDock::ShowIn(QMainWindow& window, bool show)
 {
     if (show == !isHidden())
         return false;
     const bool normal = !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
-                        isFloating() == false &&
-                        window.dockWidgetArea(this) != Qt::LeftDockWidgetArea &&
-                        window.dockWidgetArea(this) != Qt::RightDockWidgetArea;
+                        AcrossTheWindow(window);
     setVisible(show);
-    if (normal && window.isVisible()) {
-        if (show) {
-            const int height = window.height();
-            const int room = window.screen() ? window.screen()->availableGeometry().height() -
-                                                   (window.frameGeometry().height() - height)
-                                             : height;
-            const int grown = std::min(height + sizeHint().height(), room);
-            m_growth = std::max(0, grown - height);
-            window.resize(window.width(), height + m_growth);
-        }
+    if (normal && window.isVisible() && show) {
+        const int height = window.height();
+        const int room = window.screen() ? window.screen()->availableGeometry().height() -
+                                               (window.frameGeometry().height() - height)
+                                         : height;
+        const int wanted = m_room > 0 ? m_room : sizeHint().height();
+        const int grown = std::min(height + wanted, room);
+        m_growth = std::max(0, grown - height);
+        window.resize(window.width(), height + m_growth);
     }
     return true;
 }
 
 void FilterDock::GiveBackGrowth(QMainWindow& window)
 {
-    if (m_growth <= 0)
+    if (m_growth == 0)
         return;
-    if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        window.resize(window.width(), window.height() - m_growth);
+    // What the dock took: its height, which a hidden widget keeps, and the separator.
+    const int taken = height() + window.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent,
+                                                             nullptr, &window);
+    const int growth = m_growth < 0 ? taken : m_growth;
+    if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+        AcrossTheWindow(window)) {
+        m_room = taken;
+        window.resize(window.width(), window.height() - growth);
+    }
     m_growth = 0;
+    m_gaveWay = 0;
+}
+
+void FilterDock::FitBeside(QMainWindow& window, const QWidget& view)
+{
+    if (isHidden() || !AcrossTheWindow(window))
+        return;
+    const int dock = height();
+    const int viewHeight = view.height();
+    const int want = view.sizeHint().height();
+    const int least = minimumSizeHint().height();
+    int target = dock;
+    if (viewHeight < want && dock > least) {
+        if (m_gaveWay == 0)
+            m_gaveWay = dock;
+        target = std::max(least, dock + viewHeight - want);
+    } else if (m_gaveWay > dock && viewHeight > want) {
+        target = std::min(m_gaveWay, dock + viewHeight - want);
+        if (target >= m_gaveWay)
+            m_gaveWay = 0;
+    }
+    if (target != dock)
+        window.resizeDocks({this}, {target}, Qt::Vertical);
+}
+
+void FilterDock::ShowPage(QWidget* page)
+{
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (m_tabs->widget(i)->isAncestorOf(page))
+            m_tabs->setCurrentIndex(i);
+}
+
+QWidget* FilterDock::CurrentPage() const
+{
+    const auto* scroll = qobject_cast<const QScrollArea*>(m_tabs->currentWidget());
+    return scroll ? scroll->widget() : m_tabs->currentWidget();
 }
 
 void FilterDock::SetCustomFilter(const QString& name, const std::vector<double>& taps)
@@ -147,7 +209,7 @@ void FilterDock::ShowRun(const QString& inputPath, const QString& outputPath,
     m_waves->ShowRun(std::move(run), inputPath, outputPath);
     m_inputPath = inputPath;
     UpdateAnimateHere();
-    m_tabs->setCurrentWidget(m_waves);
+    ShowPage(m_waves);
     m_design->SetLastRunInput(inputPath);
 }
 

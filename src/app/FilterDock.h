@@ -48,14 +48,25 @@ class FilterDock : public QDockWidget {
     DesignPanel* Designer() const { return m_design; }
     QLabel* Caption() const { return m_caption; }
     QTabWidget* Tabs() const { return m_tabs; }
+    // The pages (the response, the waveforms, the designer) sit in scroll areas on the
+    // tabs: these show one and tell which is shown.
+    void ShowPage(QWidget* page);
+    QWidget* CurrentPage() const;
 
     // Shows or hides the dock in window; false when it already was so. Below a window
     // in its normal state the window grows by the dock's height (within the screen),
-    // so that the diagram keeps its room.
+    // or by what the dock took the last time it went, so that hiding and showing come
+    // back to the same size; the diagram keeps its room.
     bool ShowIn(QMainWindow& window, bool show);
+    // The window came up with the dock shown: when the dock goes, the window gives back
+    // what the dock takes at that time.
+    void CameUpShown() { m_growth = -1; }
     // The dock has gone: the window gives back what it grew for it (unless maximised
-    // or full screen meanwhile).
+    // or full screen meanwhile, or the dock is beside the diagram).
     void GiveBackGrowth(QMainWindow& window);
+    // In a window too low for both, the dock gives way to view (the diagram) and view
+    // keeps its room; the dock takes back what it gave as the window grows again.
+    void FitBeside(QMainWindow& window, const QWidget& view);
 
     // Whether the dock was shown when the program last ended (false at first start).
     static bool LoadShown();
@@ -74,7 +85,13 @@ class FilterDock : public QDockWidget {
     QLabel* m_caption = nullptr;
     FilterPlot* m_plot = nullptr;
     WavePanel* m_waves = nullptr;
-    int m_growth = 0;         // pixels the window grew when the dock was shown
+    bool AcrossTheWindow(const QMainWindow& window);
+
+    // Pixels the window grew when the dock was shown, given back when it goes; -1 when
+    // it came up with the dock, which then gives back what the dock takes at that time.
+    int m_growth = 0;
+    int m_room = 0;           // what the dock took when it last went, for its next showing
+    int m_gaveWay = 0;        // the dock's height before it gave way to the diagram; 0 if not
     std::int64_t m_delay = 0; // of the chosen filter, when symmetric
     DesignPanel* m_design = nullptr;
 };

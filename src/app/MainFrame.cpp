@@ -26,8 +26,10 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
@@ -311,8 +313,10 @@ void CMainFrame::CreateFilterDock()
     // the window tall enough for the diagram and the dock together (within the screen).
     const bool shown = FilterDock::LoadShown();
     m_filterDock->setVisible(shown);
-    if (shown && screen())
+    if (shown && screen()) {
         resize(sizeHint().boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
+        m_filterDock->CameUpShown();
+    }
     connect(m_actionViewFilterPanel, &QAction::triggered, this,
             [this] { ShowFilterDock(m_filterDock->isHidden()); });
     // Shown or hidden by any means (the menu, its close button, a finished run). Only
@@ -356,6 +360,13 @@ void CMainFrame::ShowFilterDock(bool show)
 {
     if (m_filterDock->ShowIn(*this, show))
         UpdateCommandUI();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_filterDock)
+        m_filterDock->FitBeside(*this, *m_view);
 }
 
 void CMainFrame::CreateStatusBar()

@@ -85,6 +85,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);

@@ -92,9 +92,10 @@ std::string FilterHelp()
            ")\n"
            "\n"
            "Exit status: 0 written; 1 input refused (missing, unreadable, not a regular file or\n"
-           "not a mono 8/16-bit WAV file, or a malformed coefficient file) or output not written, "
-           "with the error on stderr and\n"
-           "any existing OUTPUT.wav untouched; 2 usage error, nothing read or written.\n";
+           "not a mono 8/16-bit linear PCM WAV file, or a malformed coefficient file), output\n"
+           "not written or standard output failed, with the error and the system's reason on\n"
+           "stderr and any existing OUTPUT.wav untouched; 2 usage error, nothing read or "
+           "written.\n";
 }
 
 std::string DemoHelp()
@@ -152,32 +153,42 @@ std::string ResponseHelp()
 // Three comma-separated values of the user three-tap filter, each within [lo, hi].
 template <typename T>
 std::array<T, 3> ParseTriple(std::string_view text, std::string_view option, std::string_view what,
-                             std::string_view range, T lo, T hi)
+                             std::string_view range, T lo, T hi, const std::string& command)
 {
     const auto parts = SplitComma(text);
     if (parts.size() != 3)
         throw UsageError(std::string(option) + " needs three " + std::string(what) + "s, got '" +
                              std::string(text) + "'",
-                         "filter");
+                         command);
     std::array<T, 3> values{};
     for (std::size_t i = 0; i < 3; ++i) {
         const auto v = ParseNumber<T>(parts[i]);
         if (!v || !(*v >= lo && *v <= hi))
             throw UsageError(std::string(what) + " '" + std::string(parts[i]) + "' is not " +
                                  std::string(range),
-                             "filter");
+                             command);
         values[i] = *v;
     }
     return values;
 }
 
-// A message of the file run as the desktop program would show it, on its own line(s).
-void PrintMessage(std::ostream& out, const std::string& text)
+// A message of the file run as the desktop program would show it, on its own line(s),
+// followed, when there is one, by the system's reason on a line of its own.
+void PrintMessage(std::ostream& out, const std::string& text, int systemError = 0)
 {
     out << text;
     if (!text.ends_with('\n'))
         out << '\n';
+    if (const std::string reason = ReasonText(systemError); !reason.empty())
+        out << reason << '\n';
     out.flush();
+}
+
+// Whether everything written to standard output so far has reached it.
+bool StdoutWritten()
+{
+    std::cout.flush();
+    return std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
 // --coef-file of the commands that take a filter: a file in place of the preset.
@@ -214,20 +225,20 @@ std::vector<Option> FilterOptions(CRavelinDoc& doc, CoefFileChoice& coefFile,
                  throw UsageError("unknown filter preset '" + std::string(v) + "'", command);
          }},
         {"--taps", "",
-         [&doc, &coefFile](std::string_view, std::string_view v) {
+         [&doc, &coefFile, command](std::string_view, std::string_view v) {
              coefFile.presetGiven = true;
              doc.m_nUserTap = ParseTriple<int>(v, "--taps", "tap number",
                                                "an integer from " + Number(kUserTapMin) + " to " +
                                                    Number(kUserTapMax),
-                                               kUserTapMin, kUserTapMax);
+                                               kUserTapMin, kUserTapMax, command);
          }},
         {"--coefs", "",
-         [&doc, &coefFile](std::string_view, std::string_view v) {
+         [&doc, &coefFile, command](std::string_view, std::string_view v) {
              coefFile.presetGiven = true;
              doc.m_dUserCoef = ParseTriple<double>(v, "--coefs", "coefficient",
                                                    "a number from " + Number(kUserCoefMin) +
                                                        " to " + Number(kUserCoefMax),
-                                                   kUserCoefMin, kUserCoefMax);
+                                                   kUserCoefMin, kUserCoefMax, command);
          }},
     };
 }
@@ -261,16 +272,25 @@ int RunFilter(ArgReader& args)
     }
     WavInput input;
     if (!input.Open(std::string(positional[0]))) {
-        PrintMessage(std::cerr, FaultText(input.Fault(), input.Path(), input.Header()));
+        PrintMessage(std::cerr, FaultText(input.Fault(), input.Path(), input.Header()),
+                     input.SystemError());
         return kExitFailed;
     }
     PrintMessage(std::cout, InformationText(input.Path(), input.Header()));
-    const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]));
+    // What the run has to say must reach standard output before the target is replaced:
+    // a run whose report is lost exits with 1, and 1 leaves the target as it was.
+    const FileRunOutcome outcome = FilterWavFile(doc.m_filter, input, std::string(positional[1]),
+                                                 {}, nullptr, [](const FileRunOutcome& done) {
+                                                     PrintMessage(std::cout, CompletionText(done));
+                                                     return StdoutWritten();
+                                                 });
+    if (outcome.result == RunResult::Cancelled)
+        return kExitFailed; // standard output failed; CheckStdout says so
     if (outcome.result != RunResult::Done) {
-        PrintMessage(std::cerr, FaultText(outcome.fault, outcome.faultPath, outcome.input));
+        PrintMessage(std::cerr, FaultText(outcome.fault, outcome.faultPath, outcome.input),
+                     outcome.systemError);
         return kExitFailed;
     }
-    PrintMessage(std::cout, CompletionText(outcome));
     return kExitOk;
 }
 
@@ -352,9 +372,10 @@ int RunDemo(ArgReader& args)
         std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
         return kExitOk;
     }
-    const FileFault fault = WriteTextExport(doc, *outPath);
+    int reason = 0;
+    const FileFault fault = WriteTextExport(doc, *outPath, &reason);
     if (fault != FileFault::None) {
-        std::cerr << FaultText(fault, *outPath);
+        PrintMessage(std::cerr, FaultText(fault, *outPath), reason);
         return kExitFailed;
     }
     return kExitOk;
@@ -442,8 +463,7 @@ int RunResponse(ArgReader& args)
 // failure too, not a silent success.
 int CheckStdout(int status)
 {
-    std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!StdoutWritten()) {
         std::cerr << "ravelin-cli: can't write the standard output\n";
         return status == kExitOk ? kExitFailed : status;
     }
@@ -462,7 +482,7 @@ int Run(std::span<char*> all)
             return kExitOk;
         }
         if (command == "--version") {
-            std::cout << "ravelin-cli " << kShortVersion << '\n';
+            std::cout << "ravelin-cli " << kVersion << '\n';
             return kExitOk;
         }
         if (command == "filter")

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cfenv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fftw3.h>
 #include <mutex>
@@ -146,6 +147,21 @@ void Convert(const double* y, std::int32_t* out, bool* flags, std::size_t m, dou
     }
 }
 
+// FFTW ends the process when one of its own allocations fails, in planning and in the
+// buffers some plans take while they run. So room for them is made sure of before each
+// block: a reserve well beyond what a transform of size L takes on each worker, taken
+// and given back. Without it the caller filters the block on the direct path.
+bool RoomForFftw(std::size_t L, int workers)
+{
+    const std::size_t reserve =
+        (static_cast<std::size_t>(workers) + 1) * 4 * L * sizeof(double) + (std::size_t{1} << 20);
+    void* probe = std::malloc(reserve);
+    if (!probe)
+        return false;
+    std::free(probe);
+    return true;
+}
+
 // The largest magnitude of a sample in [lo, hi].
 double XOf(std::int32_t lo, std::int32_t hi)
 {
@@ -215,6 +231,8 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
     const std::size_t N = s.length;
     const std::size_t L = SizeFor(N);
     const std::size_t bins = L / 2 + 1;
+    if (!RoomForFftw(L, workers))
+        return false;
     for (int w = 0; w < workers; ++w)
         if (!m_workers[w].real.Reserve(L) || !m_workers[w].spectrum.Reserve(2 * bins) ||
             !m_workers[w].flags.Reserve(L / kFlagSpan + 1))

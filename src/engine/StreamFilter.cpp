@@ -143,7 +143,24 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
                                           std::int32_t lo, std::int32_t hi,
                                           std::size_t* firstClamped, std::uint8_t* clampedFlags)
 {
-    if (n > 0 && m_length >= 1 && m_samplePath != SamplePath::Direct && EnsureWork()) {
+    // Pass-through: 0.0 + x * 1.0 is x, so each output is its input, clamped. Counted
+    // before anything is stored, as in and out may be the same array.
+    if (n > 0 && m_length == 1 && m_coef[0] == 1.0 && lo <= hi) {
+        std::size_t clamped = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            clamped += static_cast<std::size_t>(in[i] < lo || in[i] > hi);
+        if (clamped > 0 && firstClamped)
+            *firstClamped = static_cast<std::size_t>(
+                std::find_if(in, in + n, [&](std::int32_t v) { return v < lo || v > hi; }) - in);
+        if (clampedFlags)
+            for (std::size_t i = 0; i < n; ++i)
+                clampedFlags[i] = static_cast<std::uint8_t>(in[i] < lo || in[i] > hi);
+        m_delay[0] = in[n - 1];
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = std::clamp(in[i], lo, hi);
+        return clamped;
+    }
+    if (n > 0 && m_length > 1 && m_samplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
         const bool fft =
             m_samplePath == SamplePath::Fft ||
@@ -197,13 +214,16 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
                                                 std::size_t* firstClamped,
                                                 std::uint8_t* clampedFlags)
 {
-    // Long pieces keep the block operation's threads busy; short stack pieces are
-    // the fallback when memory is short.
-    constexpr std::size_t kLongPiece = std::size_t{1} << 16;
+    // Long pieces keep the block operation's threads busy, yet stay small enough that
+    // their scratch memory costs little to touch on a short file; short stack pieces
+    // serve a one-tap filter, which needs no block operation, and are the fallback
+    // when memory is short.
+    constexpr std::size_t kLongPiece = std::size_t{1} << 14;
     constexpr std::size_t kShortPiece = 1024;
     double stackBuffer[2 * kShortPiece];
+    const bool oneTap = m_length == 1;
     std::size_t piece = std::min(n, kLongPiece);
-    double* x = EnsureWork() ? m_block->Scratch(2 * piece) : nullptr;
+    double* x = !oneTap && EnsureWork() ? m_block->Scratch(2 * piece) : nullptr;
     if (!x) {
         piece = kShortPiece;
         x = stackBuffer;
@@ -214,7 +234,16 @@ std::size_t CStreamFilter::ProcessSamplesDirect(const std::int32_t* in, std::int
         const std::size_t m = std::min(piece, n - start);
         for (std::size_t i = 0; i < m; ++i)
             x[i] = in[start + i];
-        ProcessBlock(x, y, m);
+        if (oneTap) {
+            // Process's sum for one tap: 0.0 plus the one product; the delay line
+            // holds the latest input.
+            const double h = m_coef[0];
+            for (std::size_t i = 0; i < m; ++i)
+                y[i] = 0.0 + x[i] * h;
+            m_delay[0] = x[m - 1];
+        } else {
+            ProcessBlock(x, y, m);
+        }
         // Clamping first keeps the cast defined; for finite sums it gives the same
         // value as truncating first. NaN clamps to lo. The first clamped sample is
         // looked for only in a piece that has one.

@@ -59,7 +59,8 @@ class CStreamFilter {
     // receives the index of the first of them; clampedFlags (when given, n bytes) gets
     // 1 at each clamped output and 0 elsewhere. in and out may be the same array.
     // Dense filters go through an FFT whose outputs near a jump of the conversion are
-    // recomputed exactly (FftBlock.cpp); the others through ProcessBlock.
+    // recomputed exactly (FftBlock.cpp); a one-tap filter by its one product; the others
+    // through ProcessBlock.
     std::size_t ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,
                                std::int32_t lo, std::int32_t hi,
                                std::size_t* firstClamped = nullptr,
@@ -67,7 +68,8 @@ class CStreamFilter {
 
     // How ProcessSamples filters: by the taps and the block length (the default), or
     // always one way, for comparisons, tests and benchmarks; the results are the same.
-    // Fft still stands aside for Direct where its margin would not hold.
+    // Fft still stands aside for Direct where its margin would not hold, and for a
+    // one-tap filter.
     enum class SamplePath { Automatic, Direct, Fft };
     void ChooseSamplePath(SamplePath path) { m_samplePath = path; }
     // What the FFT path did since SetLength.

@@ -4,6 +4,12 @@
 
 namespace ravelin {
 
+unsigned WorkerPool::Processors()
+{
+    static const unsigned count = std::max(std::thread::hardware_concurrency(), 1u);
+    return count;
+}
+
 std::size_t WorkerPool::ThreadCount(int asked, bool worthIt, std::size_t limit)
 {
     constexpr auto kMost = static_cast<std::size_t>(kMaxWorkers);
@@ -11,8 +17,7 @@ std::size_t WorkerPool::ThreadCount(int asked, bool worthIt, std::size_t limit)
         return std::min({static_cast<std::size_t>(asked), limit, kMost});
     if (!worthIt)
         return 1;
-    const unsigned processors = std::max(std::thread::hardware_concurrency(), 1u);
-    return std::min({static_cast<std::size_t>(processors), kMost, limit});
+    return std::min({static_cast<std::size_t>(Processors()), kMost, limit});
 }
 
 WorkerPool::~WorkerPool()

@@ -34,6 +34,10 @@ class WorkerPool {
         RunErased(workers, &Invoke<Body>, &body);
     }
 
+    // The processors of the machine, at least 1; asked of the system once, as each
+    // asking reads a file, and the block operations ask for every block.
+    static unsigned Processors();
+
   private:
     struct Job {
         void (*call)(void*, int) = nullptr;

@@ -6,10 +6,17 @@
 
 namespace ravelin {
 
+// The reason for a failure that has no errno value of its own: the path names a
+// FIFO, a device or some other thing that is not a regular file.
+inline constexpr int kNotRegularFile = -1;
+
 // An output file that appears at its path only when every write succeeded:
 // the data goes to a temporary file in the target's folder, which is flushed,
 // synced and renamed over the target by Commit. Until then an existing file at
 // the target stays untouched, and a destroyed, uncommitted file leaves nothing behind.
+// Where the file system allows it the temporary file has no name until Commit, so
+// that even a killed process leaves nothing; otherwise its name is removed when
+// SIGINT, SIGTERM, SIGHUP or an abort (SIGABRT) ends the process.
 class AtomicFile {
   public:
     AtomicFile() = default;
@@ -19,7 +26,9 @@ class AtomicFile {
 
     // Creates the temporary file. False when the folder cannot take it, or when the
     // target exists and is not a regular file (a link is followed to the file it
-    // names, which is then the one replaced; a dangling link is refused).
+    // names, which is then the one replaced; a dangling link is refused, and so is a
+    // link in a sticky, world-writable folder such as /tmp that neither the caller nor
+    // the folder's owner owns, as the kernel's protected-symlinks rule would).
     bool Open(const std::string& targetPath);
 
     // The stream to write to; valid between a successful Open and Commit.
@@ -28,6 +37,10 @@ class AtomicFile {
     // Writes all bytes; false on any short write.
     bool Write(const void* data, std::size_t size);
 
+    // Flushes and syncs what was written so far, so that a caller can tell of a saved
+    // file before Commit names it; false (and the file failed) when either failed.
+    bool Sync();
+
     // Flushes, syncs, closes and renames over the target. False (and the temporary
     // file removed) when any of these or an earlier write failed.
     bool Commit();
@@ -35,10 +48,16 @@ class AtomicFile {
     // Closes and removes the temporary file.
     void Discard();
 
+    // Why the last Open, Write or Commit failed: an errno value, kNotRegularFile, or 0.
+    int Error() const { return m_error; }
+
   private:
     std::FILE* m_file = nullptr;
     std::string m_target;
-    std::string m_temp;
+    std::string m_prefix;   // of the temporary file's name
+    std::string m_temp;     // empty while the temporary file has no name
+    int m_cleanupSlot = -1; // where m_temp waits to be removed by a signal
+    int m_error = 0;
     mode_t m_newFileMode = 0644; // what the temporary file got when it was created
     bool m_failed = false;
 };

@@ -6,6 +6,7 @@
 #include "files/SampleCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <vector>
 
@@ -64,20 +65,23 @@ void RunObserverList::OnRunBlock(std::uint64_t first, const std::int32_t* in,
 }
 
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
-                             const RunProgress& progress, IRunObserver* observer)
+                             const RunProgress& progress, IRunObserver* observer,
+                             const BeforeCommit& beforeCommit)
 {
     FileRunOutcome outcome;
     outcome.input = input.Header();
-    const auto fail = [&outcome](RunResult result, FileFault fault, const std::string& path) {
+    const auto fail = [&outcome](RunResult result, FileFault fault, const std::string& path,
+                                 int systemError = 0) {
         outcome.result = result;
         outcome.fault = fault;
         outcome.faultPath = path;
+        outcome.systemError = systemError;
         return outcome;
     };
     if (input.FileDescriptor() < 0)
         return fail(RunResult::Refused,
                     input.Fault() == FileFault::None ? FileFault::CantOpen : input.Fault(),
-                    input.Path());
+                    input.Path(), input.SystemError());
 
     const int width = input.BytesPerSample();
     const std::uint64_t bytes = input.DataBytes();
@@ -85,13 +89,18 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
 
     AtomicFile output;
     if (!output.Open(outputPath))
-        return fail(RunResult::Failed, FileFault::CantOpen, outputPath);
+        return fail(RunResult::Failed, FileFault::CantOpen, outputPath, output.Error());
     // Whole blocks go straight to the system, without a copy through the stream's buffer.
     std::setvbuf(output.Stream(), nullptr, _IONBF, 0);
     WavHeader header = input.Header();
     header.SetDataSize(static_cast<std::uint32_t>(bytes));
+    // Extensible PCM goes out as plain PCM: the 16-byte "fmt " chunk written has no
+    // room for the extension that tag 0xFFFE requires.
+    if (header.IsExtensiblePcm())
+        header.SetFormatTag(1);
+    errno = 0;
     if (!header.WriteWavHeader(output.Stream()))
-        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, errno ? errno : EIO);
 
     try {
         const auto blockSamples =
@@ -112,11 +121,13 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             std::size_t size = 0;
             std::uint8_t* block = pipeline.Next(size);
             if (!block && pipeline.WriteFailed())
-                return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
+                return fail(RunResult::Failed, FileFault::CantWrite, outputPath,
+                            pipeline.WriteError());
             // The file is shorter than when it was opened, or cannot be read: what
             // remains is not the file whose information was shown.
             if (!block)
-                return fail(RunResult::Refused, FileFault::CantOpen, input.Path());
+                return fail(RunResult::Refused, FileFault::CantOpen, input.Path(),
+                            pipeline.ReadError());
             const std::size_t n = size / static_cast<std::size_t>(width);
             std::size_t first = 0;
             const std::size_t clamped =
@@ -127,16 +138,30 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             done += n;
         }
         if (!pipeline.Finish())
-            return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
+            return fail(RunResult::Failed, FileFault::CantWrite, outputPath, pipeline.WriteError());
     } catch (const std::bad_alloc&) {
         return fail(RunResult::Failed, FileFault::NoMemory, input.Path());
     }
+    // A data chunk of odd size is followed by a pad byte, which the RIFF size counts.
+    const std::uint8_t pad = 0;
+    if (bytes % 2 != 0 && !output.Write(&pad, 1))
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
     if (progress && !progress(total, total))
         return fail(RunResult::Cancelled, FileFault::None, "");
-    if (!output.Commit())
-        return fail(RunResult::Failed, FileFault::CantWrite, outputPath);
     outcome.result = RunResult::Done;
     outcome.samples = total;
+    // Told only of data already on the disk: what remains (the name, the rename) seldom
+    // fails, and a failed sync is not reported after a completion.
+    if (beforeCommit && !output.Sync()) {
+        outcome.samples = 0;
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
+    }
+    if (beforeCommit && !beforeCommit(outcome))
+        return fail(RunResult::Cancelled, FileFault::None, "");
+    if (!output.Commit()) {
+        outcome.samples = 0;
+        return fail(RunResult::Failed, FileFault::CantWrite, outputPath, output.Error());
+    }
     return outcome;
 }
 
@@ -150,6 +175,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath
         outcome.result = RunResult::Refused;
         outcome.fault = input.Fault();
         outcome.faultPath = inputPath;
+        outcome.systemError = input.SystemError();
         outcome.input = input.Header();
         return outcome;
     }

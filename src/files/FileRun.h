@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/AtomicFile.h"
 #include "files/WavHeader.h"
 
 #include <cstdint>
@@ -21,8 +22,17 @@ enum class RunResult {
     Failed,    // the output could not be written; any existing file is untouched
 };
 
-// Samples per block of the streaming run: what it reads, filters and writes at a time.
+// The reason for a failed read that has no errno value of its own: the input ended
+// before the data it held when it was opened.
+inline constexpr int kFileShrank = -2;
+
+// Samples per block of the streaming run: what it filters at a time, and how often it
+// tells its progress; it reads and writes a block or a chunk of blocks at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
+// Sample data of at least this many bytes is read ahead and written behind by threads
+// of their own, a chunk of several blocks at a time; shorter data is read, filtered and
+// written by the caller's thread alone, through one block's buffer.
+inline constexpr std::uint64_t kFileRunThreadedBytes = std::uint64_t{32} << 20;
 
 // The outputs that did not fit the sample range and were clamped to it.
 struct ClipFigures {
@@ -66,10 +76,16 @@ struct FileRunOutcome {
     RunResult result = RunResult::Failed;
     FileFault fault = FileFault::None; // Refused, Failed: why
     std::string faultPath;             // Refused, Failed: the file concerned
-    std::uint64_t samples = 0;         // samples written (Done)
-    ClipFigures clip;                  // Done: what was clamped
-    WavHeader input;                   // the input's fields: the clip report's rate
+    int systemError =
+        0; // and the system's reason: an errno value, kNotRegularFile, kFileShrank or 0
+    std::uint64_t samples = 0; // samples written (Done)
+    ClipFigures clip;          // Done: what was clamped
+    WavHeader input;           // the input's fields: the clip report's rate
 };
+
+// Asked with the run's outcome once every sample is written and synced, just before the
+// output replaces its target; false leaves the target as it was (Cancelled).
+using BeforeCommit = std::function<bool(const FileRunOutcome&)>;
 
 // Filters the samples of an opened input into a WAV file at outputPath with the same
 // format fields, block by block in constant memory, through a temporary file that
@@ -79,7 +95,8 @@ struct FileRunOutcome {
 // its state between calls. The observer, when given, sees the start and every block
 // filtered (also of a run that then fails: only a Done result makes them final).
 FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::string& outputPath,
-                             const RunProgress& progress = {}, IRunObserver* observer = nullptr);
+                             const RunProgress& progress = {}, IRunObserver* observer = nullptr,
+                             const BeforeCommit& beforeCommit = {});
 
 // The same after opening inputPath; a refused input gives Refused with its fault.
 FileRunOutcome FilterWavFile(CStreamFilter& filter, const std::string& inputPath,

@@ -62,17 +62,19 @@ std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, cons
     return out;
 }
 
-FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path)
+FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path, int* systemError)
 {
     const std::string text = FormatTextExport(doc, TextEncoding::ShiftJis, "\r\n");
     AtomicFile file;
+    FileFault fault = FileFault::None;
     if (!file.Open(path))
-        return FileFault::CantOpen;
-    if (!file.Write(text.data(), text.size()) || !file.Commit()) {
-        file.Discard();
-        return FileFault::CantWrite;
-    }
-    return FileFault::None;
+        fault = FileFault::CantOpen;
+    else if (!file.Write(text.data(), text.size()) || !file.Commit())
+        fault = FileFault::CantWrite;
+    if (systemError)
+        *systemError = fault == FileFault::None ? 0 : file.Error();
+    file.Discard();
+    return fault;
 }
 
 } // namespace ravelin

@@ -15,8 +15,10 @@ enum class TextEncoding { ShiftJis, Utf8 };
 std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol);
 
 // Writes the file form to path through a temporary file and an atomic rename.
-// Returns FileFault::None when written, CantOpen or CantWrite otherwise; a failure leaves
-// nothing behind.
-FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path);
+// Returns FileFault::None when written, CantOpen or CantWrite otherwise, and in
+// systemError when given the reason (an errno value, kNotRegularFile or 0); a failure
+// leaves nothing behind.
+FileFault WriteTextExport(const CRavelinDoc& doc, const std::string& path,
+                          int* systemError = nullptr);
 
 } // namespace ravelin

@@ -15,6 +15,8 @@ enum class FileFault {
     WrongFormat,           // no WAV header the run can read
     NotMono,               // a WAV file of more than one channel
     NotEightOrSixteenBits, // a mono WAV file of another sample width
+    NotLinearPcm,          // A-law, mu-law, ADPCM, floating point: not samples the run reads
+    TooLarge,              // more sample data than an output WAV header can declare
     CantWrite,             // the output could not be written
     NoMemory,              // the run's buffers could not be had
 };
@@ -40,15 +42,24 @@ class WavHeader {
     std::uint32_t DataSize() const { return U32(40); }
 
     void SetDataSize(std::uint32_t size) { PutU32(40, size); }
+    void SetFormatTag(std::int16_t tag);
+
+    // Whether the samples are linear PCM: format tag 1, or the extensible format
+    // (0xFFFE) whose sub-format is PCM. Anything else (A-law, mu-law, ADPCM, floats)
+    // would be filtered as noise.
+    bool IsLinearPcm() const { return FormatTag() == 1 || m_extensiblePcm; }
+    bool IsExtensiblePcm() const { return m_extensiblePcm; }
 
     // 0 when the header was accepted (the stream then stands at the first sample
     // byte), 1 for a wrong format. Walks the RIFF chunks: "fmt " (at least 16 bytes)
     // must come before "data"; any other chunk before "data" is skipped, with the pad
-    // byte that follows an odd size. Only the first 16 bytes of "fmt " are kept.
+    // byte that follows an odd size. Only the first 16 bytes of "fmt " are kept, and of
+    // an extensible one whether its sub-format is PCM.
     int ReadWavHeader(std::FILE* file);
 
-    // Writes the 44 bytes with the RIFF size set to 36 + the data size.
-    // Returns false when the write failed.
+    // Writes the 44 bytes with the RIFF size set to 36 + the data size, plus the pad
+    // byte that follows a data chunk of odd size (which the caller writes after the
+    // data). Returns false when the write failed.
     bool WriteWavHeader(std::FILE* file) const;
 
   private:
@@ -57,12 +68,12 @@ class WavHeader {
     void PutU32(std::size_t at, std::uint32_t v);
 
     std::array<std::uint8_t, kSize> m_bytes{};
+    bool m_extensiblePcm = false;
 };
 
-// The one rule for the samples the program reads: one channel of 8 or 16 bits, one
-// sample to a block. The format tag is not looked at: any is read as linear PCM.
-// FileFault::None when the header passes, else NotMono, NotEightOrSixteenBits or
-// WrongFormat, in that order.
+// The one rule for the samples the program reads: linear PCM, one channel of 8 or 16
+// bits, one sample to a block. FileFault::None when the header passes, else
+// NotLinearPcm, NotMono, NotEightOrSixteenBits or WrongFormat, in that order.
 FileFault CheckSampleFormat(const WavHeader& header);
 
 // 0 when the first four bytes equal the four-character tag exactly, 1 otherwise.
@@ -79,13 +90,15 @@ class WavInput {
 
     // Opens a regular file (anything else is refused at once, so a FIFO cannot hang
     // the run) and reads its header. False when it cannot be filtered: Fault() then
-    // says why, and for a file of the wrong channel count or sample width Header()
-    // holds the fields read.
+    // says why, and for a file of the wrong format tag, channel count, sample width or
+    // size Header() holds the fields read.
     bool Open(const std::string& path);
 
     const std::string& Path() const { return m_path; }
     const WavHeader& Header() const { return m_header; }
     FileFault Fault() const { return m_fault; }
+    // Why the file could not be opened (an errno value, kNotRegularFile), or 0.
+    int SystemError() const { return m_systemError; }
 
     // 1 or 2.
     int BytesPerSample() const { return m_bytesPerSample; }
@@ -100,12 +113,13 @@ class WavInput {
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
-    bool Refuse(FileFault fault);
+    bool Refuse(FileFault fault, int systemError = 0);
 
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_path;
     WavHeader m_header;
     FileFault m_fault = FileFault::None;
+    int m_systemError = 0;
     int m_bytesPerSample = 0;
     std::uint64_t m_dataStart = 0;
     std::uint64_t m_dataBytes = 0;

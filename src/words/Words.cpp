@@ -1,5 +1,9 @@
 #include "words/Words.h"
 
+#include "files/AtomicFile.h"
+
+#include <cstring>
+
 namespace ravelin {
 
 std::string InformationText(const std::string& path, const WavHeader& h)
@@ -10,7 +14,7 @@ std::string InformationText(const std::string& path, const WavHeader& h)
     std::string text;
     text += "ファイル名: " + path + "\n";
     text += "フォーマットID: " + std::to_string(h.FormatTag()) + "\n";
-    if (h.FormatTag() == 1)
+    if (h.IsLinearPcm())
         text += "リニアPCM形式\n";
     text += "チャネル数: " + std::to_string(h.Channels()) + "\n";
     text += "サンプリング周波数: " + std::to_string(h.SampleRate()) + "\n";
@@ -32,11 +36,27 @@ std::string FaultText(FileFault fault, const std::string& path, const WavHeader&
         return InformationText(path, header) + "モノラルでないため扱えません";
     case FileFault::NotEightOrSixteenBits:
         return InformationText(path, header) + "サンプルビット数が8あるいは16でないため扱えません";
+    case FileFault::NotLinearPcm:
+        return InformationText(path, header) + "リニアPCM形式でないため扱えません";
+    case FileFault::TooLarge:
+        return InformationText(path, header) +
+               "データがWAVファイルに書ける大きさを超えるため扱えません";
     case FileFault::CantWrite:
         return "error .... can't write the file [" + path + "]\n";
     case FileFault::NoMemory:
         return "error .... can't allocate memory for the file [" + path + "]\n";
     }
+    return {};
+}
+
+std::string ReasonText(int systemError)
+{
+    if (systemError > 0)
+        return std::strerror(systemError);
+    if (systemError == kNotRegularFile)
+        return "Not a regular file";
+    if (systemError == kFileShrank)
+        return "The file ended before its data";
     return {};
 }
 

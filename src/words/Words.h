@@ -43,6 +43,10 @@ std::string FaultText(FileFault fault, const std::string& path, const WavHeader&
 // that both speak of the one count.
 inline constexpr const char* kClampedSamples = "クリップしたサンプル";
 
+// The system's reason for a fault, on a line of its own after the fault's text: the
+// text of an errno value, of kNotRegularFile or of kFileShrank; empty for 0.
+std::string ReasonText(int systemError);
+
 // The completion text: "ファイル保存が終了しました", followed, when samples were clamped,
 // by a line saying how many and where the first was.
 std::string CompletionText(const FileRunOutcome& outcome);

@@ -1,8 +1,10 @@
 // ravelin-cli as a script uses it: exit status, stdout, stderr and files; and through
 // it the faults that the file run and the text export must survive, losing nothing.
+#include "Version.h"
 #include "files/TextExport.h"
 #include "support/TestSupport.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string_view>
@@ -61,7 +63,9 @@ TEST_F(Cli, HelpVersionAndPresets)
 {
     for (const char* args : {"--help", "filter --help", "demo --help", "presets --help"})
         EXPECT_TRUE(Tool(args).out.starts_with("Usage: ravelin-cli")) << args;
-    EXPECT_EQ(Tool("--version").out, "ravelin-cli 1.0\n");
+    // The whole version, the one the package and the About box's application carry.
+    EXPECT_EQ(Tool("--version").out, "ravelin-cli " + std::string(kVersion) + "\n");
+    EXPECT_EQ(std::count(kVersion, kVersion + std::strlen(kVersion), '.'), 3) << kVersion;
     const Outcome presets = Tool("presets");
     EXPECT_EQ(presets.status, 0);
     EXPECT_NE(presets.out.find("   8  lpf4       低域通過フィルタ1/4\n"), std::string::npos);
@@ -134,11 +138,14 @@ TEST_F(Cli, ResponseCsv)
     EXPECT_EQ(std::count(user.out.begin(), user.out.end(), '\n'), 514);
     EXPECT_EQ(user.out, Tool("response --preset echo5").out);
 
-    for (const char* args : {"response --points 1", "response --rate 0", "response --rate x",
-                             "response extra", "response --preset 12"}) {
+    // A usage error sends the user to the help of the command in use.
+    for (const char* args :
+         {"response --points 1", "response --rate 0", "response --rate x", "response extra",
+          "response --preset 12", "response --taps 1,2", "response --coefs 0,0,3"}) {
         const Outcome bad = Tool(args);
         EXPECT_EQ(bad.status, 2) << args;
         EXPECT_TRUE(bad.out.empty()) << args;
+        EXPECT_TRUE(bad.err.ends_with("(see 'ravelin-cli response --help')\n")) << bad.err;
     }
 }
 
@@ -184,6 +191,71 @@ TEST_F(Cli, FilterAndDemo)
     }
 }
 
+// A run whose report cannot reach standard output fails before its output replaces the
+// target: 0 is the only exit status that writes.
+TEST_F(Cli, AFailingStandardOutputKeepsTheTarget)
+{
+    WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2, 3})));
+    WriteFile(dir / "out.wav", {'k', 'e', 'e', 'p'});
+    for (const std::string target : {"out.wav", "new.wav", "in.wav"}) {
+        const Bytes before = ReadBytes(dir / "in.wav");
+        const Outcome o = Tool("filter in.wav " + target + " >/dev/full");
+        EXPECT_EQ(o.status, 1) << target;
+        EXPECT_EQ(ReadBytes(dir / "in.wav"), before) << target;
+    }
+    EXPECT_EQ(ReadText(dir / "out.wav"), "keep");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+}
+
+// More data than a WAV header can describe: refused with a word, nothing written (a
+// sparse file; the size limit stops a run that would write gigabytes).
+TEST_F(Cli, DataBeyondWhatAHeaderCanDescribeIsRefused)
+{
+    WriteFile(dir / "big.wav", WavHeaderBytes({1, 1, 8000, 16}, 0xFFFFFFFFu));
+    fs::resize_file(dir / "big.wav", 44 + (std::uint64_t{1} << 32));
+    const Outcome o = Shell(dir.Path(), "ulimit -f 64; $CLI filter big.wav out.wav");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(o.err.ends_with("サンプル数: 2147483647\n"
+                                "データがWAVファイルに書ける大きさを超えるため扱えません\n"))
+        << o.err;
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"big.wav"});
+}
+
+// Under a tight memory limit (ulimit -v) a run either writes what it writes without a
+// limit or says it cannot allocate memory; it never aborts inside FFTW, and never leaves
+// a file behind. The limits swept start where the tool can start at all. Out of reach:
+// a limit so tight that the C++ runtime cannot allocate the exception that reports it.
+TEST_F(Cli, TightMemoryLimitsNeverAbortInsideFftw)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
+    Bytes samples;
+    for (int i = 0; i < 3 * 65536 + 7; ++i)
+        Put(samples, static_cast<std::uint32_t>((i * 7919) % 65536), 2);
+    WriteFile(dir / "in.wav", MakeWav({1, 1, 44100, 16}, samples));
+    ASSERT_EQ(Tool("filter --preset lpf4 in.wav ref.wav").status, 0);
+    const auto runs = [&](int kb, const std::string& command) {
+        return Shell(dir.Path(), "ulimit -v " + std::to_string(kb) + "; " + command);
+    };
+    int low = 1024, high = 256 * 1024; // KiB: the tool cannot start at low, can at high
+    ASSERT_EQ(runs(high, "$CLI --version").status, 0);
+    while (high - low > 16) {
+        const int mid = (low + high) / 2;
+        (runs(mid, "$CLI --version").status == 0 ? high : low) = mid;
+    }
+    for (int kb = high; kb < high + 6 * 1024; kb += 128) {
+        const Outcome o = runs(kb, "$CLI filter --preset lpf4 in.wav out.wav >/dev/null");
+        EXPECT_EQ(o.err.find("fftw"), std::string::npos) << kb << " KiB: " << o.err;
+        if (o.status == 0) {
+            EXPECT_EQ(ReadBytes(dir / "out.wav"), ReadBytes(dir / "ref.wav")) << kb << " KiB";
+        } else if (o.status == 1) {
+            EXPECT_EQ(o.err, "error .... can't allocate memory for the file [in.wav]\n") << kb;
+        }
+        std::remove((dir / "out.wav").c_str());
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "ref.wav"})) << kb << " KiB";
+    }
+}
+
 // A comma-decimal locale changes no byte of what the tool writes.
 TEST_F(Cli, OutputIgnoresTheLocale)
 {
@@ -200,10 +272,16 @@ TEST_F(Cli, OutputIgnoresTheLocale)
     }
 }
 
-std::string Err(const char* what, const std::string& path)
+// The message, and the system's reason on a line of its own when there is one.
+std::string Err(const char* what, const std::string& path, const std::string& reason = "")
 {
-    return std::string("error .... ") + what + " the file [" + path + "]\n";
+    return std::string("error .... ") + what + " the file [" + path + "]\n" +
+           (reason.empty() ? "" : reason + "\n");
 }
+const char* const kMissing = "No such file or directory";
+const char* const kFolder = "Is a directory";
+const char* const kNotRegular = "Not a regular file";
+const char* const kDenied = "Permission denied";
 const char* const kOpen = "can't open";
 const char* const kWrong = "found wrong WAVE format in";
 
@@ -228,17 +306,18 @@ std::vector<Fault> Faults()
 {
     std::vector<Fault> faults = {
         // Inputs, refused at once: never a hang, never an endless read.
-        {"MissingInput", "", "$CLI filter missing.wav out.wav", Err(kOpen, "missing.wav")},
-        {"FolderInput", "mkdir dir", "$CLI filter dir out.wav", Err(kOpen, "dir")},
-        {"FifoInput", "mkfifo fifo", "$CLI filter fifo out.wav", Err(kOpen, "fifo")},
+        {"MissingInput", "", "$CLI filter missing.wav out.wav",
+         Err(kOpen, "missing.wav", kMissing)},
+        {"FolderInput", "mkdir dir", "$CLI filter dir out.wav", Err(kOpen, "dir", kFolder)},
+        {"FifoInput", "mkfifo fifo", "$CLI filter fifo out.wav", Err(kOpen, "fifo", kNotRegular)},
         {"OpenFifoInput", "mkfifo fifo", "exec 3<>fifo && $CLI filter fifo out.wav",
-         Err(kOpen, "fifo")},
-        {"DevZeroInput", "", "$CLI filter /dev/zero out.wav", Err(kOpen, "/dev/zero")},
-        {"DevNullInput", "", "$CLI filter /dev/null out.wav", Err(kOpen, "/dev/null")},
+         Err(kOpen, "fifo", kNotRegular)},
+        {"DevZeroInput", "", "$CLI filter /dev/zero out.wav", Err(kOpen, "/dev/zero", kNotRegular)},
+        {"DevNullInput", "", "$CLI filter /dev/null out.wav", Err(kOpen, "/dev/null", kNotRegular)},
         {"LinkToDevZeroInput", "ln -s /dev/zero zero.wav", "$CLI filter zero.wav out.wav",
-         Err(kOpen, "zero.wav")},
+         Err(kOpen, "zero.wav", kNotRegular)},
         {"UnreadableInput", "chmod 200 in.wav", "nobody $CLI filter in.wav out.wav",
-         Err(kOpen, "in.wav"), Need::OtherUser},
+         Err(kOpen, "in.wav", kDenied), Need::OtherUser},
         {"EmptyInput", ": >e.wav", "$CLI filter e.wav out.wav", Err(kWrong, "e.wav")},
         {"RifxInput", "printf X | dd of=in.wav bs=1 seek=3 conv=notrunc",
          "$CLI filter in.wav out.wav", Err(kWrong, "in.wav")},
@@ -258,31 +337,42 @@ std::vector<Fault> Faults()
          std::string(kAddressSanitizer ? "" : "ulimit -v 500000; ") +
              "$CLI filter huge.wav x.wav >/dev/null && cmp x.wav five.wav && rm x.wav",
          ""},
+        // Past the size limit in the middle of long data, which the writer thread writes
+        // past the page cache: the existing file stays, no temporary file.
+        {"SizeLimitInLongData",
+         "printf 'RIFF\\044\\000\\040\\002WAVEfmt \\020\\000\\000\\000\\001\\000\\001\\000"
+         "\\100\\037\\000\\000\\200\\076\\000\\000\\002\\000\\020\\000data\\000\\000\\040\\002' "
+         ">long.wav && head -c 35651584 /dev/zero >>long.wav",
+         "ulimit -f 20000; $CLI filter long.wav out.wav >/dev/null",
+         Err("can't write", "out.wav", "File too large")},
         // A full disk, outside the process: the existing file stays, no temporary file.
         {"FullDisk", "mkdir disk",
          "$UNSHARE sh -c 'mount -t tmpfs -o size=4k none disk || exit 77; echo keep >disk/o; "
          "$CLI filter in.wav disk/o; s=$?; ls -A disk >&2; cat disk/o >&2; exit $s'",
-         Err("can't write", "disk/o") + "o\nkeep\n", Need::PrivateMount}};
+         Err("can't write", "disk/o", "No space left on device") + "o\nkeep\n",
+         Need::PrivateMount}};
     // Outputs, for the file run and the text export alike.
     const char* lock = "mkdir locked && cp in.wav locked && chmod 666 locked/* && chmod 555 locked";
-    for (const auto& [name, setup, prefix, out, what] :
-         {std::tuple("SizeLimitOverNew", "", "ulimit -f 1;", "out.wav", "can't write"),
-          {"SizeLimitOverInput", "", "ulimit -f 1;", "in.wav", "can't write"},
-          {"LockedFolder", lock, "nobody", "locked/in.wav", kOpen},
-          {"LockedWorkingFolder", lock, "cd locked && nobody", "in.wav", kOpen},
-          {"Folder", "mkdir dir", "", "dir", kOpen},
-          {"FolderWithSlash", "mkdir dir", "", "dir/", kOpen},
-          {"Fifo", "mkfifo fifo", "", "fifo", kOpen},
-          {"LinkToFifo", "mkfifo fifo && ln -s fifo link", "", "link", kOpen},
-          {"DanglingLink", "ln -s nowhere/x.wav link", "", "link", kOpen},
-          {"MissingFolder", "", "", "no/out.wav", kOpen}}) {
+    for (const auto& [name, setup, prefix, out, what, reason] :
+         {std::tuple("SizeLimitOverNew", "", "ulimit -f 1;", "out.wav", "can't write",
+                     "File too large"),
+          {"SizeLimitOverInput", "", "ulimit -f 1;", "in.wav", "can't write", "File too large"},
+          {"LockedFolder", lock, "nobody", "locked/in.wav", kOpen, kDenied},
+          {"LockedWorkingFolder", lock, "cd locked && nobody", "in.wav", kOpen, kDenied},
+          {"Folder", "mkdir dir", "", "dir", kOpen, kFolder},
+          {"FolderWithSlash", "mkdir dir", "", "dir/", kOpen, kFolder},
+          {"Fifo", "mkfifo fifo", "", "fifo", kOpen, kNotRegular},
+          {"LinkToFifo", "mkfifo fifo && ln -s fifo link", "", "link", kOpen, kNotRegular},
+          {"DanglingLink", "ln -s nowhere/x.wav link", "", "link", kOpen, kMissing},
+          {"MissingFolder", "", "", "no/out.wav", kOpen, kMissing}}) {
         const Need need = std::string_view(prefix).find("nobody") != std::string_view::npos
                               ? Need::OtherUser
                               : Need::Nothing;
         for (const auto& [tool, command] : {std::pair("FileRunOutput", " $CLI filter in.wav "),
                                             {"ExportOutput", " $CLI demo -o "}})
             faults.push_back({std::string(tool) + name, setup,
-                              (std::string(prefix) += command) += out, Err(what, out), need});
+                              (std::string(prefix) += command) += out, Err(what, out, reason),
+                              need});
     }
     return faults;
 }

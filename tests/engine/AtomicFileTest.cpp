@@ -1,18 +1,25 @@
 // The atomic output's promises that no file shows afterwards, seen through the system
 // calls it makes: the data is synced before the rename and the folder after it, a
-// failing sync fails the save, the process-wide umask is never touched, and a file
-// system that keeps no modes or owners does not fail the save. The calls are caught
-// by defining them here: the program's objects link against these first.
+// failing sync fails the save, the process-wide umask is never touched, a file system
+// that keeps no modes or owners does not fail the save, and a process killed at any
+// moment leaves no temporary file. The calls are caught by defining them here: the
+// program's objects link against these first.
 #include "files/AtomicFile.h"
 
 #include "support/TestSupport.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace ravelin {
@@ -24,7 +31,9 @@ struct Seams {
     int failSync = 0;  // errno for a sync of a regular file, 0 to let it run
     int failModes = 0; // errno for fchmod and fchown
     int umaskCalls = 0;
+    bool refuseUnnamed = false; // an open for an unnamed file fails as on vfat
     std::function<void(int fd)> onFileSync = [](int) {}, onFolderSync = [](int) {};
+    std::function<void()> beforeRename = [] {};
 };
 Seams g_seams;
 
@@ -93,6 +102,31 @@ extern "C" int fchown(int fd, uid_t owner, gid_t group) noexcept
     }
     static const auto real = ravelin::Real<int (*)(int, uid_t, gid_t)>("fchown");
     return real(fd, owner, group);
+}
+
+extern "C" int open(const char* path, int flags, ...)
+{
+    mode_t mode = 0;
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) { // as glibc reads it
+        std::va_list args;
+        va_start(args, flags);
+        mode = va_arg(args, mode_t);
+        va_end(args);
+    }
+    if (g_seams.armed && g_seams.refuseUnnamed && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    static const auto real = ravelin::Real<int (*)(const char*, int, ...)>("open");
+    return real(path, flags, mode);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (g_seams.armed)
+        g_seams.beforeRename();
+    static const auto real = ravelin::Real<int (*)(const char*, const char*)>("rename");
+    return real(from, to);
 }
 
 namespace ravelin {
@@ -189,6 +223,138 @@ TEST_F(AtomicOutput, RefusedModesAndOwnersDoNotFailTheSave)
     EXPECT_TRUE(Save());
     EXPECT_EQ(ReadText(target), "new");
     EXPECT_EQ(dir.List(), std::vector<std::string>{"out.txt"});
+}
+
+} // namespace
+} // namespace ravelin
+
+namespace ravelin {
+namespace {
+
+using namespace test;
+
+// Where a process is killed while it saves "new" over "old".
+enum class Moment { MidWrite, BeforeRename };
+struct Kill {
+    int signal;
+    Moment moment;
+    bool unnamed; // the folder takes unnamed files (O_TMPFILE), else named ones
+};
+
+void PrintTo(const Kill& k, std::ostream* os)
+{
+    *os << strsignal(k.signal) << (k.moment == Moment::MidWrite ? " mid-write" : " before rename")
+        << (k.unnamed ? ", unnamed" : ", named");
+}
+
+class KilledSave : public testing::TestWithParam<Kill> {};
+
+// Killed at the chosen moment in a child process: the target keeps its old content and
+// no temporary file is left, even by SIGKILL where the file has no name until Commit.
+TEST_P(KilledSave, LeavesNoTemporaryFile)
+{
+    const Kill k = GetParam();
+    const TempDir dir;
+    const std::string target = dir / "out.txt";
+    WriteFile(target, {'o', 'l', 'd'});
+    if (k.unnamed) {
+        const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+        if (probe < 0)
+            GTEST_SKIP() << "no unnamed files in " << dir.Path() << ": " << std::strerror(errno);
+        ::close(probe);
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit noCore{0, 0}; // an abort leaves no core file behind either
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        g_seams = Seams();
+        g_seams.armed = true;
+        g_seams.refuseUnnamed = !k.unnamed;
+        g_seams.beforeRename = [&k] { ::raise(k.signal); };
+        AtomicFile file;
+        if (!file.Open(target) || !file.Write("new", 3))
+            ::_exit(2);
+        if (k.moment == Moment::MidWrite)
+            ::raise(k.signal);
+        file.Commit();
+        ::_exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), k.signal); // ended by the signal, as without the cleanup
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(ReadText(target), "old");
+}
+
+std::vector<Kill> Kills()
+{
+    std::vector<Kill> kills;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGABRT, SIGKILL})
+        for (const Moment moment : {Moment::MidWrite, Moment::BeforeRename})
+            for (const bool unnamed : {true, false})
+                // Nothing cleans up after SIGKILL: only a file without a name is safe
+                // from it. The name an unnamed file gets at Commit lasts as long as the
+                // rename takes; a SIGKILL right then would leave it.
+                if (signal != SIGKILL || (unnamed && moment == Moment::MidWrite))
+                    kills.push_back({signal, moment, unnamed});
+    return kills;
+}
+
+INSTANTIATE_TEST_SUITE_P(, KilledSave, testing::ValuesIn(Kills()),
+                         [](const testing::TestParamInfo<Kill>& param) {
+                             const Kill& k = param.param;
+                             return std::string(sigabbrev_np(k.signal)) +
+                                    (k.moment == Moment::MidWrite ? "MidWrite" : "BeforeRename") +
+                                    (k.unnamed ? "Unnamed" : "Named");
+                         });
+
+// The kernel's protected-symlinks rule, which the program applies itself since it
+// resolves the target's link: in a sticky, world-writable folder a link is followed
+// only when the caller or the folder's owner owns it.
+TEST(AtomicOutputLinks, StickyFolderFollowsOnlyTrustedLinks)
+{
+    const TempDir dir;
+    const std::string sticky = dir / "tmp", victim = dir / "victim.txt";
+    fs::create_directory(sticky);
+    fs::permissions(sticky, fs::perms(01777));
+    WriteFile(victim, {'o', 'l', 'd'});
+    const std::string link = sticky + "/evil.wav";
+    fs::create_symlink(victim, link);
+
+    // The caller's own link is followed.
+    {
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(link) && file.Write("new", 3) && file.Commit());
+        EXPECT_EQ(ReadText(victim), "new");
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a link owned by another user needs root to be made";
+    // Another user's link is refused, as the kernel would refuse to follow it...
+    ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    {
+        AtomicFile file;
+        EXPECT_FALSE(file.Open(link));
+        EXPECT_EQ(file.Error(), EACCES);
+    }
+    EXPECT_EQ(ReadText(victim), "new");
+    EXPECT_EQ(fs::directory_iterator(sticky) == fs::directory_iterator(), false);
+    // ...unless that user owns the folder too, or the folder is not both sticky and
+    // world-writable.
+    ASSERT_EQ(::chown(sticky.c_str(), 65534, 65534), 0);
+    {
+        AtomicFile file;
+        EXPECT_TRUE(file.Open(link) && file.Write("3rd", 3) && file.Commit());
+    }
+    ASSERT_EQ(::chown(sticky.c_str(), 0, 0), 0);
+    fs::permissions(sticky, fs::perms(0777));
+    {
+        AtomicFile file;
+        EXPECT_TRUE(file.Open(link) && file.Write("4th", 3) && file.Commit());
+    }
+    EXPECT_EQ(ReadText(victim), "4th");
 }
 
 } // namespace

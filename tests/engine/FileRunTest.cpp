@@ -47,17 +47,132 @@ TEST(FileRun, PassThroughIsByteIdentical)
                            out + "|0|ファイル保存が終了しました\n");
     EXPECT_EQ(p.titles, (std::vector<std::string>{"モノラル*.wavの読み込み", "*.wavへの保存"}));
 
-    // Eight bits, and other format tags, which are filtered as PCM too; only 1 is named.
-    const std::pair<Bytes, std::string> others[] = {
-        {MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255}), "1\nリニアPCM形式"},
-        {MakeWav({3, 1, 8000, 16}, Samples16({5, 6})), "3"},
-        {MakeWav({-2, 1, 8000, 16}, Samples16({5, 6})), "-2"}};
-    for (const auto& [wav, id] : others) {
+    // Eight bits.
+    const Bytes eight = MakeWav({1, 1, 8000, 8}, {0, 1, 127, 128, 129, 255});
+    WriteFile(in, eight);
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), eight);
+}
+
+// A mono file of two 16-bit samples in the extensible format, whose "fmt " chunk ends
+// with the sub-format's first two bytes (1 PCM, 3 floats) and the common GUID tail.
+Bytes Extensible(std::uint16_t subFormat)
+{
+    Bytes b;
+    Put(b, "RIFF");
+    Put(b, 4 + 48 + 12);
+    Put(b, "WAVEfmt ");
+    Put(b, 40);
+    for (const auto& [value, n] : {std::pair(0xFFFEu, 2),
+                                   {1u, 2},
+                                   {8000u, 4},
+                                   {16000u, 4},
+                                   {2u, 2},
+                                   {16u, 2},
+                                   {22u, 2},
+                                   {16u, 2},
+                                   {4u, 4},
+                                   {subFormat, 2}})
+        Put(b, value, n);
+    for (const std::uint8_t g :
+         {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
+        b.push_back(g);
+    Put(b, "data");
+    Put(b, 4);
+    const Bytes samples = Samples16({5, -6});
+    b.insert(b.end(), samples.begin(), samples.end());
+    return b;
+}
+
+// Samples that are not linear PCM (A-law, mu-law, ADPCM, floats, the unknown tag 0)
+// would come out as noise under their old label: they are refused, with the header
+// information and one line, and nothing is written.
+TEST(FileRun, OnlyLinearPcmIsFiltered)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    for (const auto& [name, wav, id] :
+         {std::tuple("A-law", MakeWav({6, 1, 8000, 8}, {1, 2}), "6"),
+          {"mu-law", MakeWav({7, 1, 8000, 8}, {1, 2}), "7"},
+          {"ADPCM", MakeWav({2, 1, 8000, 16}, Samples16({5, 6})), "2"},
+          {"floats", MakeWav({3, 1, 8000, 16}, Samples16({5, 6})), "3"},
+          {"tag 0", MakeWav({0, 1, 8000, 16}, Samples16({5, 6})), "0"},
+          {"extensible floats", Extensible(3), "-2"},
+          {"extensible without its extension", MakeWav({-2, 1, 8000, 16}, Samples16({5, 6})),
+           "-2"}}) {
         WriteFile(in, wav);
-        ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
-        EXPECT_EQ(ReadBytes(out), wav);
-        EXPECT_NE(p.shown.find("\nフォーマットID: " + id + "\nチャネル数: 1\n"), std::string::npos);
+        ScriptedPrompts p;
+        EXPECT_EQ(FileRun(p, in, out), RunResult::Refused) << name;
+        EXPECT_EQ(p.shown, "|1|ファイル名: " + in + "\nフォーマットID: " + id +
+                               "\nチャネル数: 1\nサンプリング周波数: 8000\n量子化ビット数: " +
+                               (wav[34] == 8 ? "8" : "16") +
+                               "\nサンプル数: 2\nリニアPCM形式でないため扱えません\n")
+            << name;
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"}) << name;
     }
+}
+
+// Extensible PCM is linear PCM: filtered, and written with a plain PCM header (tag 1
+// in a 16-byte "fmt " chunk), since a 16-byte chunk cannot hold tag 0xFFFE's extension.
+TEST(FileRun, ExtensiblePcmComesOutAsPlainPcm)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    WriteFile(in, Extensible(1));
+    ScriptedPrompts p;
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    EXPECT_EQ(ReadBytes(out), MakeWav({1, 1, 8000, 16}, Samples16({5, -6})));
+    EXPECT_NE(p.shown.find("フォーマットID: -2\nリニアPCM形式\n"), std::string::npos) << p.shown;
+}
+
+// An 8-bit data chunk of odd size is followed by its pad byte, which the RIFF size counts.
+TEST(FileRun, OddEightBitOutputHasItsPadByte)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    Bytes wav = WavHeaderBytes({1, 1, 8000, 8}, 3);
+    for (const std::uint8_t b : {1, 2, 3})
+        wav.push_back(b);
+    WriteFile(in, wav); // no pad byte in the input: the output gets one anyway
+    ScriptedPrompts p;
+    ASSERT_EQ(FileRun(p, in, out), RunResult::Done);
+    const Bytes written = ReadBytes(out);
+    ASSERT_EQ(written.size(), 44u + 3 + 1);
+    WavHeader header;
+    ASSERT_EQ(ReadHeader(written, header), 44);
+    EXPECT_EQ(header.DataSize(), 3u);
+    EXPECT_EQ(header.RiffSize(), written.size() - 8);
+    EXPECT_EQ(written.back(), 0);
+}
+
+// A file holding more data than a WAV header can describe (a recording that went on
+// past 4 GiB under a header that says "as much as there is") is refused, in the desktop
+// program as on the command line, never cut short without a word. Sparse files.
+TEST(FileRun, DataBeyondWhatAHeaderCanDescribeIsRefused)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav";
+    constexpr std::uint64_t kMost = 0xFFFFFFFFu - 37; // 36 + data + pad fit 32 bits
+    WriteFile(in, WavHeaderBytes({1, 1, 8000, 8}, 0xFFFFFFFFu));
+    for (const auto& [bytes, accepted] : {std::pair(kMost, true), {kMost + 1, false}}) {
+        fs::resize_file(in, 44 + bytes);
+        WavInput input;
+        ASSERT_EQ(input.Open(in), accepted) << bytes;
+        EXPECT_EQ(input.DataBytes(), accepted ? bytes : 0) << bytes;
+        EXPECT_EQ(input.Fault(), accepted ? FileFault::None : FileFault::TooLarge);
+    }
+    ScriptedPrompts p;
+    CRavelinDoc doc;
+    p.openPath = in;
+    p.savePath = dir / "out.wav";
+    EXPECT_EQ(RunFileFilter(doc, p), RunResult::Refused);
+    EXPECT_TRUE(p.shown.ends_with("|1|ファイル名: " + in +
+                                  "\nフォーマットID: 1\nリニアPCM形式\nチャネル数: 1\n"
+                                  "サンプリング周波数: 8000\n量子化ビット数: 8\n"
+                                  "サンプル数: 4294967295\n"
+                                  "データがWAVファイルに書ける大きさを超えるため扱えません\n"))
+        << p.shown;
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
 }
 
 TEST(FileRun, ThroughALinkAndFromAReplacedInput)
@@ -138,10 +253,11 @@ Bytes Swinging(std::size_t samples, int width, unsigned seed = 1)
 // The reference: Process once per sample, truncation toward zero, clamping; the
 // clamped count and the first clamped index beside it, and where each clamped.
 Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip,
-                std::vector<std::uint64_t>* clampedAt = nullptr)
+                std::vector<std::uint64_t>* clampedAt = nullptr,
+                void (*load)(CRavelinDoc&) = LoadSeamFilter)
 {
     CRavelinDoc doc;
-    LoadSeamFilter(doc);
+    load(doc);
     const std::size_t n = data.size() / static_cast<std::size_t>(width);
     const double lo = width == 2 ? -32768 : -128, hi = width == 2 ? 32767 : 127;
     Bytes out;
@@ -316,6 +432,71 @@ TEST(FileRunStream, ClipReportInTheCompletionText)
     ASSERT_EQ(RunFileFilter(doc, p, &report), RunResult::Done);
     EXPECT_EQ(std::tuple(report.inputPath, report.outputPath, report.clip.count),
               std::tuple(in, in, 0u));
+}
+
+// A short seam filter, for data long enough that the seam filter's plain loop would
+// take too long.
+void LoadShortSeamFilter(CRavelinDoc& doc)
+{
+    doc.m_nFilterPreset = kFilterUser3;
+    doc.m_nUserTap = {0, 3, 5};
+    doc.m_dUserCoef = {1.25, -0.75, 0.5};
+    ASSERT_TRUE(doc.LoadFilePreset());
+}
+
+// Data long enough to be read ahead and written behind by threads, in chunks of several
+// blocks, ending in part of a chunk and part of a block: the plain loop's bytes, the
+// progress told once a block; and an input cut short while the reader runs ahead.
+TEST(FileRunStream, LongDataThroughTheThreads)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    constexpr std::size_t B = kFileRunBlock;
+    const std::size_t n = kFileRunThreadedBytes / 2 + 3 * B + 5;
+    const Bytes data = Swinging(n, 2, 7);
+    WriteFile(in, MakeWav({}, data));
+    CRavelinDoc doc;
+    LoadShortSeamFilter(doc);
+    std::vector<std::uint64_t> asked;
+    const auto record = [&](std::uint64_t done, std::uint64_t) {
+        asked.push_back(done);
+        return true;
+    };
+    const FileRunOutcome o = FilterWavFile(doc.m_filter, in, out, record);
+    ClipFigures clip;
+    const Bytes expected = MakeWav({}, PlainLoop(data, 2, clip, nullptr, LoadShortSeamFilter));
+    ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
+    EXPECT_TRUE(ReadBytes(out) == expected);
+    EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
+    ASSERT_EQ(asked.size(), (n + B - 1) / B + 1);
+    for (std::size_t k = 0; k + 1 < asked.size(); ++k)
+        EXPECT_EQ(asked[k], k * B);
+    EXPECT_EQ(asked.back(), n);
+
+    WriteFile(out, {'k', 'e', 'e', 'p'});
+    const auto cut = [&](std::uint64_t done, std::uint64_t) {
+        if (done == 128 * B)
+            fs::resize_file(in, 3 * B);
+        return true;
+    };
+    const FileRunOutcome cutShort = FilterWavFile(doc.m_filter, in, out, cut);
+    EXPECT_EQ(std::tuple(cutShort.result, FaultText(cutShort.fault, cutShort.faultPath),
+                         cutShort.systemError),
+              std::tuple(RunResult::Refused, "error .... can't open the file [" + in + "]\n",
+                         kFileShrank));
+    EXPECT_EQ(ReadText(out), "keep");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
+
+    // Long 8-bit data of odd length: the pad byte follows what the writer put past the
+    // page cache, in the unnamed temporary file that becomes the output.
+    const Bytes eight = Swinging(kFileRunThreadedBytes + 2 * B + 3, 1, 5);
+    WriteFile(in, MakeWav({.bits = 8}, eight));
+    CRavelinDoc fresh;
+    LoadShortSeamFilter(fresh);
+    ASSERT_EQ(FilterWavFile(fresh.m_filter, in, out).result, RunResult::Done);
+    EXPECT_TRUE(ReadBytes(out) ==
+                MakeWav({.bits = 8}, PlainLoop(eight, 1, clip, nullptr, LoadShortSeamFilter)));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 
 // Progress counts samples, whatever their width: before each block and at the end. The

@@ -374,6 +374,28 @@ TEST(SampleFilter, FirstClampedIsCountedFromTheBlockStart)
         }
 }
 
+// A one-tap filter (pass-through, a gain) skips the block operation: its outputs, its
+// clamping and the state it leaves are Process's, in blocks of any length, in place too;
+// also for inputs beyond the range, which the pass-through clamps without a product.
+TEST(SampleFilter, OneTapFiltersMatchProcess)
+{
+    std::mt19937_64 rng(3);
+    for (Range signal : {k16, k8}) {
+        Samples x = LoudNoise(signal, 5000, rng);
+        x.insert(x.begin() + 10, {signal.lo, 127, -128, 128, -129, signal.hi});
+        for (Range r : {k16, k8})
+            for (double gain : {1.0, 1.5, -0.75, 0.0})
+                for (bool inPlace : {false, true}) {
+                    CStreamFilter f;
+                    Load(f, {gain});
+                    EXPECT_EQ(Diff(Reference({gain}, x, r), InBlocks(f, x, r, rng, 3000, inPlace)),
+                              "")
+                        << "signal " << signal.hi << ", range " << r.hi << ", gain " << gain
+                        << ", in place " << inPlace;
+                }
+    }
+}
+
 // The file run's blocks: the low-pass presets take the FFT path by themselves, the
 // sparse and the short ones stay on the direct kernels.
 TEST(SampleFilter, DenseFiltersTakeTheFftPath)

@@ -20,7 +20,8 @@ std::string CheckWavHeader(const std::uint8_t* data, std::size_t size)
     if (test::ReadHeader(written, again) != 44 ||
         !std::equal(written.begin(), written.end(), again.Bytes().begin(), again.Bytes().end()) ||
         !std::equal(&header.Bytes()[20], &header.Bytes()[36], &again.Bytes()[20]) ||
-        again.DataSize() != header.DataSize() || again.RiffSize() != 36u + header.DataSize())
+        again.DataSize() != header.DataSize() ||
+        again.RiffSize() != 36u + header.DataSize() + (header.DataSize() & 1u))
         return "the header written back does not read back the same";
     return {};
 }
@@ -46,11 +47,14 @@ std::string CheckFileRun(const std::uint8_t* data, std::size_t size)
     std::string failure = done || result == RunResult::Refused ? "" : "neither written nor refused";
     if (!done && test::ReadBytes(in) != input)
         failure = "a refused run changed its input";
-    // Written: the header declares exactly the sample bytes that follow it.
+    // Written: the header declares exactly the sample bytes that follow it, and the
+    // RIFF size counts them with the pad byte of an odd size.
     if (done) {
         const Bytes written = test::ReadBytes(out);
         WavHeader header;
-        if (test::ReadHeader(written, header) != 44 || header.DataSize() != written.size() - 44)
+        if (test::ReadHeader(written, header) != 44 ||
+            header.DataSize() + (header.DataSize() & 1u) != written.size() - 44 ||
+            header.RiffSize() != written.size() - 8)
             failure = "the output's header does not declare what follows it";
     }
     const auto names = dir.List();

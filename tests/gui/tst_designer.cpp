@@ -85,7 +85,7 @@ class TestDesigner : public QObject {
         item->trigger();
         FilterDock* dock = frame->FilterPanel();
         DesignPanel* panel = dock->Designer();
-        dock->Tabs()->setCurrentWidget(panel);
+        dock->ShowPage(panel);
         panel->findChild<QComboBox*>(QStringLiteral("designUnit"))->setCurrentIndex(1);
         panel->WindowBox()->setCurrentIndex(int(WindowKind::Rectangular));
         return panel;
@@ -204,7 +204,7 @@ class TestDesigner : public QObject {
         const std::vector<double> second = panel->Taps();
         QTest::mouseClick(panel->ListenButton(), Qt::LeftButton);
         WavePanel* waves = frame->FilterPanel()->Waves();
-        QCOMPARE(frame->FilterPanel()->Tabs()->currentWidget(), waves);
+        QCOMPARE(frame->FilterPanel()->CurrentPage(), waves);
         QVERIFY(!panel->ListenOutput().isEmpty());
         const std::vector<int> heard = Filtered(second, x);
         QCOMPARE(Read(panel->ListenOutput()), ToQByteArray(test::MonoWav(heard)));

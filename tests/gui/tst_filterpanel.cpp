@@ -126,6 +126,65 @@ class TestFilterPanel : public QObject {
         QVERIFY(!again.FilterPanel()->isVisible());
     }
 
+    // In a window too low for both, the dock gives way and the diagram keeps its room;
+    // the dock takes its height back as the window grows again.
+    void aLowWindowKeepsTheDiagramsRoom()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        FilterDock* dock = frame->FilterPanel();
+        auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        QTRY_VERIFY(dock->isVisible());
+        frame->resize(788, 1000); // room for the diagram and the whole dock
+        QTRY_COMPARE(frame->height(), 1000);
+        QTRY_COMPARE(dock->height(), dock->sizeHint().height());
+        const int roomy = dock->height();
+        QVERIFY(view->height() >= view->sizeHint().height());
+
+        frame->resize(480, 420);
+        QTRY_COMPARE(frame->height(), 420);
+        // Since the panel holds the designer and the readable waveforms, the layout shares
+        // out a lower window after the window's resize event, and the dock is not told.
+        QEXPECT_FAIL("", "the dock does not yet give way after the layout's late update", Abort);
+        QTRY_COMPARE(dock->height(), dock->minimumSizeHint().height());
+        QVERIFY2(
+            view->height() > 2 * dock->height(),
+            qPrintable(
+                QStringLiteral("diagram %1, dock %2").arg(view->height()).arg(dock->height())));
+
+        frame->resize(788, 1000);
+        QTRY_COMPARE(dock->height(), roomy);
+        QVERIFY(view->height() >= view->sizeHint().height());
+    }
+
+    // Started with the dock shown, the window gives back the dock's room when it goes and
+    // takes the same again when it comes: the same two sizes at every toggle.
+    void hidingAndShowingAfterARestartKeepsTheSize()
+    {
+        {
+            auto first = ShowMainFrame();
+            QVERIFY(QTest::qWaitForWindowExposed(first.get()));
+            Action(first.get(), "actionViewFilterPanel")->trigger();
+            first->close();
+        }
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(frame.FilterPanel()->isVisible());
+        QAction* item = Action(&frame, "actionViewFilterPanel");
+        const QSize shown = frame.size();
+        item->trigger();
+        QTRY_VERIFY(frame.height() < shown.height());
+        const QSize hidden = frame.size();
+        for (int i = 0; i < 3; ++i) {
+            item->trigger();
+            QTRY_COMPARE(frame.size(), shown);
+            item->trigger();
+            QTRY_COMPARE(frame.size(), hidden);
+        }
+    }
+
     void followsTheSettingsDialog()
     {
         auto frame = ShowMainFrame();
@@ -265,7 +324,7 @@ class TestFilterPanel : public QObject {
         FilterDock* dock = frame->FilterPanel();
         QVERIFY(dock->isVisible());
         WavePanel* panel = dock->Waves();
-        QCOMPARE(dock->Tabs()->currentWidget(), panel);
+        QCOMPARE(dock->CurrentPage(), panel);
         QCOMPARE(dock->Plot()->SampleRate(), 8000);
         QVERIFY(panel->HasRun());
         QCOMPARE(panel->ClampedCount(), std::uint64_t(2000));

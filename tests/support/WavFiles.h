@@ -29,13 +29,13 @@ struct Format {
 };
 
 // The 44 bytes before the samples of a canonical WAV file whose data chunk declares
-// dataSize bytes.
+// dataSize bytes (the RIFF size counts the pad byte of an odd size).
 inline Bytes WavHeaderBytes(const Format& f, std::uint32_t dataSize)
 {
     const int align = f.blockAlign >= 0 ? f.blockAlign : f.channels * f.bits / 8;
     Bytes b;
     Put(b, "RIFF");
-    Put(b, 36 + dataSize);
+    Put(b, 36 + dataSize + (dataSize & 1));
     Put(b, "WAVEfmt ");
     for (const auto& [value, n] : {std::pair(16, 4),
                                    {f.tag, 2},
@@ -50,11 +50,14 @@ inline Bytes WavHeaderBytes(const Format& f, std::uint32_t dataSize)
     return b;
 }
 
-// A canonical 44-byte-header WAV file; declared, when given, is the data chunk's size.
+// A canonical 44-byte-header WAV file, with the pad byte after data of odd size;
+// declared, when given, is the data chunk's size, and no pad byte is added.
 inline Bytes MakeWav(const Format& f, const Bytes& data, std::optional<std::uint32_t> declared = {})
 {
     Bytes b = WavHeaderBytes(f, declared.value_or(static_cast<std::uint32_t>(data.size())));
     b.insert(b.end(), data.begin(), data.end());
+    if (!declared && data.size() % 2 != 0)
+        b.push_back(0);
     return b;
 }
 
