@@ -1,5 +1,6 @@
 // ravelin-cli's designer and coefficient files: what `design` prints is what the engine
 // designs, and `filter` and `response` take any coefficient file in its place.
+#include "CliShell.h"
 #include "engine/FilterDesign.h"
 #include "engine/FilterResponse.h"
 #include "engine/StreamFilter.h"
@@ -14,23 +15,10 @@ namespace {
 
 using namespace test;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
 class CliDesign : public testing::Test {
   protected:
     // Runs the tool with these arguments in the test's folder.
-    Outcome Tool(const std::string& args) const
-    {
-        const TempDir streams;
-        const std::string line = "cd " + dir.Path() + " && timeout 20 " + RAVELIN_CLI + " " + args +
-                                 " >" + streams / "out" + " 2>" + streams / "err" + " </dev/null";
-        const int raw = std::system(line.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(streams / "out"),
-                ReadText(streams / "err")};
-    }
+    Outcome Tool(const std::string& args) const { return Shell(dir.Path(), "$CLI " + args); }
     const TempDir dir;
 };
 

@@ -1,5 +1,6 @@
 // ravelin-cli as a script uses it: exit status, stdout, stderr and files; and through
 // it the faults that the file run and the text export must survive, losing nothing.
+#include "CliShell.h"
 #include "Version.h"
 #include "files/TextExport.h"
 #include "support/TestSupport.h"
@@ -22,30 +23,6 @@ constexpr bool kAddressSanitizer = true; // it reserves terabytes of address spa
 #else
 constexpr bool kAddressSanitizer = false;
 #endif
-
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs a shell command line in dir. $CLI is the tool (a hang ends after 20 s); nobody
-// runs a command as that user, so that permission bits apply even to root; $UNSHARE
-// starts a command in a private mount namespace.
-Outcome Shell(const std::string& dir, const std::string& line, const std::string& cli = RAVELIN_CLI,
-              const std::string& unshare = "unshare -m")
-{
-    const TempDir streams;
-    const std::string script = "cd " + dir + " && export CLI='timeout 20 " + cli + "' UNSHARE='" +
-                               unshare +
-                               "' && "
-                               "nobody() { if [ $(id -u) = 0 ]; then setpriv --reuid=65534 "
-                               "--regid=65534 --clear-groups \"$@\"; else \"$@\"; fi; } && " +
-                               line;
-    const int raw = std::system(
-        ("(" + script + ") >" + streams / "out" + " 2>" + streams / "err" + " </dev/null").c_str());
-    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return {status, ReadText(streams / "out"), ReadText(streams / "err")};
-}
 
 // Every entry under dir with its kind, mode and link target; the checksum of every file.
 std::string Snapshot(const std::string& dir)
