@@ -71,7 +71,11 @@ bool ResponseByFft(std::span<const double> taps, std::size_t count, FrequencyRes
             }
             fftw_free(in);
             fftw_free(out);
-            *this = {};
+            // Field by field: assigning a fresh Kept would run its destructor, and so this.
+            size = 0;
+            in = nullptr;
+            out = nullptr;
+            plan = nullptr;
         }
         ~Kept() { Release(); }
     };
