@@ -26,7 +26,7 @@ class SpectrumAccumulator {
     bool Ok() const { return m_plan != nullptr; }
 
     void Add(const std::int32_t* samples, std::size_t n);
-    // Drops the samples not yet part of a whole segment, so that the next Add starts a
+    // Drops the samples not yet in a whole segment, so that the next Add starts a
     // segment of its own: for averaging pieces of a long signal without a segment
     // spanning the join.
     void Gap() { m_filled = 0; }

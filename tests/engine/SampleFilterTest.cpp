@@ -2,6 +2,7 @@
 // path on signals built to sit on the jumps of the conversion (full scale, exact
 // integers, the clamp edges), split into blocks anywhere and in place; the choice of
 // path; the fallbacks; and proof that the recheck is what makes the FFT path exact.
+#include "engine/FilterDesign.h"
 #include "engine/RavelinDoc.h"
 #include "engine/StreamFilter.h"
 
@@ -396,22 +397,76 @@ TEST(SampleFilter, OneTapFiltersMatchProcess)
     }
 }
 
-// The file run's blocks: the low-pass presets take the FFT path by themselves, the
-// sparse and the short ones stay on the direct kernels.
+// The file run's blocks: the low-pass presets and a long dense design take the FFT path
+// by themselves, the sparse and the short ones stay on the direct kernels; the settings
+// dialog's OK makes the preset the file run's filter again.
 TEST(SampleFilter, DenseFiltersTakeTheFftPath)
 {
     std::mt19937_64 rng(2);
     const Samples x = LoudNoise(k16, 65536, rng);
     Samples y(x.size());
+    const auto viaFft = [&](CRavelinDoc& doc) {
+        EXPECT_TRUE(doc.LoadFilePreset());
+        doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
+        return doc.m_filter.FftStats().samples == x.size();
+    };
     for (int preset = kFilterPass; preset <= kFilterUser3; ++preset) {
         CRavelinDoc doc;
         doc.m_nFilterPreset = preset;
         doc.m_nUserTap = {0, 4096, 8192};
         doc.m_dUserCoef = {0.5, 0.25, 0.25};
-        ASSERT_TRUE(doc.LoadFilePreset());
-        doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
-        const bool lowPass = preset >= kFilterLpf4 && preset <= kFilterLpf20;
-        EXPECT_EQ(doc.m_filter.FftStats().samples, lowPass ? x.size() : 0u) << "preset " << preset;
+        EXPECT_EQ(viaFft(doc), preset >= kFilterLpf4 && preset <= kFilterLpf20)
+            << "preset " << preset;
+    }
+    DesignSpec spec;
+    spec.window = WindowKind::Kaiser;
+    spec.beta = KaiserBeta(80);
+    spec.low = 1000.0 / 44100;
+    CRavelinDoc doc;
+    doc.m_nFilterPreset = kFilterPass;
+    for (const int taps : {1001, 7}) {
+        spec.taps = taps;
+        doc.UseCustomFilter(DesignFilter(spec).taps, "design");
+        EXPECT_EQ(viaFft(doc), taps == 1001) << taps << " designed taps";
+    }
+    doc.ApplySettings(doc.Settings());
+    EXPECT_FALSE(doc.HasCustomFilter());
+    ASSERT_TRUE(doc.LoadFilePreset());
+    EXPECT_EQ(doc.m_filter.Length(), 1);
+}
+
+// Random window-method designs of every type and window, up to 2,500 taps, scaled or
+// not: every path gives Process's outputs at full scale, in blocks of any length.
+TEST(SampleFilter, RandomDesignsMatchProcessOnEveryPath)
+{
+    std::mt19937_64 rng(1001);
+    std::uniform_real_distribution<double> f(0.01, 0.49);
+    for (int round = 0; round < 8; ++round) {
+        DesignSpec spec;
+        spec.type = static_cast<FilterType>(rng() % 4);
+        spec.window = static_cast<WindowKind>(rng() % 5);
+        spec.low = f(rng);
+        spec.high = f(rng);
+        if (spec.low > spec.high)
+            std::swap(spec.low, spec.high);
+        spec.high = std::max(spec.high, spec.low + 0.005);
+        spec.taps = 101 + static_cast<int>(rng() % 2400);
+        if (NeedsOddLength(spec.type))
+            spec.taps |= 1;
+        spec.beta = std::uniform_real_distribution<double>(0.0, 12.0)(rng);
+        spec.scale = rng() % 2 == 0;
+        const DesignResult d = DesignFilter(spec);
+        ASSERT_EQ(d.error, DesignError::None) << DesignArguments(spec);
+        const Range r = round % 2 ? k8 : k16;
+        const Samples x = LoudNoise(r, 30000, rng);
+        const Result expected = Reference(d.taps, x, r);
+        for (const Path path : {Path::Automatic, Path::Direct, Path::Fft}) {
+            CStreamFilter filter;
+            Load(filter, d.taps);
+            filter.ChooseSamplePath(path);
+            EXPECT_EQ(Diff(expected, InBlocks(filter, x, r, rng, 40000, false)), "")
+                << DesignArguments(spec) << ", path " << int(path);
+        }
     }
 }
 

@@ -7,7 +7,10 @@
 #include "support/WavFiles.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QByteArray>
+#include <QContextMenuEvent>
+#include <QImage>
 #include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
@@ -16,6 +19,21 @@
 #include <string>
 
 // Settings go to a test folder, never the user's, and start empty.
+// What the widget paints, at its size.
+inline QImage Paint(QWidget* widget)
+{
+    QImage image(widget->size(), QImage::Format_RGB32);
+    widget->render(&image);
+    return image;
+}
+
+// A right click with the mouse at `at`, as the context menu sees it.
+inline void RightClick(QWidget* w, QPoint at)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &event);
+}
+
 inline void IsolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);

@@ -25,12 +25,6 @@ using namespace ravelin;
 
 namespace {
 
-void RightClick(QWidget* w, QPoint at)
-{
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
-    QApplication::sendEvent(w, &event);
-}
-
 std::string Shortest(double v)
 {
     char text[32];

@@ -38,13 +38,6 @@ QByteArray MakeWav(const std::vector<int>& samples, int bits = 16)
     return ToQByteArray(ravelin::test::MonoWav(samples, bits));
 }
 
-QImage Paint(QWidget* widget)
-{
-    QImage image(widget->size(), QImage::Format_RGB32);
-    widget->render(&image);
-    return image;
-}
-
 bool IsBlue(QRgb c)
 {
     return qBlue(c) > 150 && qRed(c) < 100 && qGreen(c) < 140;

@@ -26,13 +26,6 @@ using namespace ravelin;
 
 namespace {
 
-QImage Paint(QWidget* w)
-{
-    QImage image(w->size(), QImage::Format_RGB32);
-    w->render(&image);
-    return image;
-}
-
 std::vector<double> Taps(int filter)
 {
     SettingsValues s;
@@ -52,12 +45,6 @@ void Hover(QWidget* w, QPoint at)
 {
     QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton,
                       Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
-void RightClick(QWidget* w, QPoint at)
-{
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &event);
 }
 
