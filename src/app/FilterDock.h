@@ -76,6 +76,9 @@ class FilterDock : public QDockWidget {
     // The waveforms' "この位置からアニメーション": the last run's input from this sample on.
     void animateFromFile(const QString& inputPath, std::int64_t sample);
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void UpdateAnimateHere();
 
@@ -92,6 +95,8 @@ class FilterDock : public QDockWidget {
     int m_growth = 0;
     int m_room = 0;           // what the dock took when it last went, for its next showing
     int m_gaveWay = 0;        // the dock's height before it gave way to the diagram; 0 if not
+    int m_settled = 0;        // the dock's height while the diagram had its room
+    int m_windowHeight = 0;   // the window's, when FitBeside last saw it
     std::int64_t m_delay = 0; // of the chosen filter, when symmetric
     DesignPanel* m_design = nullptr;
 };
