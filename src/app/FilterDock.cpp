@@ -126,6 +126,7 @@ bool FilterDock::ShowIn(QMainWindow& window, bool show)
     const bool normal = !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
                         AcrossTheWindow(window);
     setVisible(show);
+    m_justShown = show;
     if (normal && window.isVisible() && show) {
         const int height = window.height();
         const int room = window.screen() ? window.screen()->availableGeometry().height() -
@@ -182,6 +183,14 @@ void FilterDock::FitBeside(QMainWindow& window, const QWidget& view)
         m_settled = target;
     if (target != dock)
         window.resizeDocks({this}, {target}, Qt::Vertical);
+}
+
+void FilterDock::LaidOut(QMainWindow& window, const QWidget& view)
+{
+    if (m_justShown) {
+        m_justShown = false;
+        FitBeside(window, view);
+    }
 }
 
 void FilterDock::resizeEvent(QResizeEvent* event)
