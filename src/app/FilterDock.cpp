@@ -126,6 +126,7 @@ bool FilterDock::ShowIn(QMainWindow& window, bool show)
     const bool normal = !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
                         AcrossTheWindow(window);
     setVisible(show);
+    m_justShown = show;
     if (normal && window.isVisible() && show) {
         const int height = window.height();
         const int room = window.screen() ? window.screen()->availableGeometry().height() -
@@ -158,24 +159,48 @@ void FilterDock::GiveBackGrowth(QMainWindow& window)
 
 void FilterDock::FitBeside(QMainWindow& window, const QWidget& view)
 {
+    m_windowHeight = window.height();
     if (isHidden() || !AcrossTheWindow(window))
         return;
     const int dock = height();
-    const int viewHeight = view.height();
+    // A view the layout left no room parks outside the window at its old size.
+    const int viewHeight = view.geometry().intersected(window.rect()).height();
     const int want = view.sizeHint().height();
     const int least = minimumSizeHint().height();
     int target = dock;
     if (viewHeight < want && dock > least) {
+        // The layout squeezes the view first, and the dock only once the view has nothing
+        // left: the dock may already be below its own height.
         if (m_gaveWay == 0)
-            m_gaveWay = dock;
+            m_gaveWay = std::max(dock, m_settled);
         target = std::max(least, dock + viewHeight - want);
     } else if (m_gaveWay > dock && viewHeight > want) {
         target = std::min(m_gaveWay, dock + viewHeight - want);
         if (target >= m_gaveWay)
             m_gaveWay = 0;
     }
+    if (m_gaveWay == 0)
+        m_settled = target;
     if (target != dock)
         window.resizeDocks({this}, {target}, Qt::Vertical);
+}
+
+void FilterDock::LaidOut(QMainWindow& window, const QWidget& view)
+{
+    if (m_justShown) {
+        m_justShown = false;
+        FitBeside(window, view);
+    }
+}
+
+void FilterDock::resizeEvent(QResizeEvent* event)
+{
+    QDockWidget::resizeEvent(event);
+    // Within a window of the same height, the user moved the separator: the dock's own
+    // height from now on.
+    if (m_gaveWay == 0 && !isFloating() && parentWidget() &&
+        parentWidget()->height() == m_windowHeight)
+        m_settled = height();
 }
 
 void FilterDock::ShowPage(QWidget* page)

@@ -67,6 +67,10 @@ class FilterDock : public QDockWidget {
     // In a window too low for both, the dock gives way to view (the diagram) and view
     // keeps its room; the dock takes back what it gave as the window grows again.
     void FitBeside(QMainWindow& window, const QWidget& view);
+    // The window was laid out again without a resize: the first time after the dock was
+    // shown, as FitBeside (the window may not have grown enough for it); otherwise the
+    // heights the user gave stay.
+    void LaidOut(QMainWindow& window, const QWidget& view);
 
     // Whether the dock was shown when the program last ended (false at first start).
     static bool LoadShown();
@@ -75,6 +79,9 @@ class FilterDock : public QDockWidget {
   signals:
     // The waveforms' "この位置からアニメーション": the last run's input from this sample on.
     void animateFromFile(const QString& inputPath, std::int64_t sample);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void UpdateAnimateHere();
@@ -92,6 +99,9 @@ class FilterDock : public QDockWidget {
     int m_growth = 0;
     int m_room = 0;           // what the dock took when it last went, for its next showing
     int m_gaveWay = 0;        // the dock's height before it gave way to the diagram; 0 if not
+    int m_settled = 0;        // the dock's height while the diagram had its room
+    int m_windowHeight = 0;   // the window's, when FitBeside last saw it
+    bool m_justShown = false; // until the window's next layout
     std::int64_t m_delay = 0; // of the chosen filter, when symmetric
     DesignPanel* m_design = nullptr;
 };

@@ -369,6 +369,14 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
         m_filterDock->FitBeside(*this, *m_view);
 }
 
+bool CMainFrame::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::LayoutRequest && m_filterDock)
+        m_filterDock->LaidOut(*this, *m_view);
+    return handled;
+}
+
 void CMainFrame::CreateStatusBar()
 {
     m_wndStatusBar = statusBar();

@@ -86,6 +86,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     QAction* MakeAction(int id, const char* objectName, const QString& text);
