@@ -466,11 +466,12 @@ void DesignPanel::OnListen()
     for (std::size_t k = 0; k < m_taps.size(); ++k)
         filter.SetCoef(static_cast<int>(k), m_taps[k]);
     const QString output = m_listenDir->filePath(QStringLiteral("listen.wav"));
-    const FileRunOutcome outcome =
-        FilterWavFile(filter, m_lastRunInput.toStdString(), output.toStdString(),
-                      [&prompts](std::uint64_t done, std::uint64_t total) {
-                          return prompts.Progress(done, total);
-                      });
+    const std::string inputPath = m_lastRunInput.toStdString();
+    const std::string outputPath = output.toStdString();
+    FileRunOutcome outcome;
+    prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
+        outcome = FilterWavFile(filter, inputPath, outputPath, progress);
+    });
     if (outcome.result == RunResult::Cancelled)
         return;
     if (outcome.result != RunResult::Done) {
