@@ -99,11 +99,15 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_type->setObjectName(QStringLiteral("designType"));
     for (const char* caption : kTypeCaptions)
         m_type->addItem(Tr(caption));
+    // On this platform a combo box reads out its current item: the name says what it
+    // chooses on the others, the label's relation here.
+    m_type->setAccessibleName(Tr("種類"));
     form->addRow(Tr("種類"), m_type);
 
     m_unit = new QComboBox(this);
     m_unit->setObjectName(QStringLiteral("designUnit"));
     m_unit->addItems({QStringLiteral("Hz"), Tr("サイクル/サンプル")});
+    m_unit->setAccessibleName(Tr("周波数の単位"));
     m_rate = new QSpinBox(this);
     m_rate->setObjectName(QStringLiteral("designRate"));
     m_rate->setRange(1, 1000000);
@@ -111,18 +115,25 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_rate->setSuffix(QStringLiteral(" Hz"));
     m_rate->setKeyboardTracking(false);
     auto* unitRow = new QHBoxLayout;
+    auto* rateLabel = new QLabel(Tr("fs"), this);
+    rateLabel->setBuddy(m_rate);
     unitRow->addWidget(m_unit);
-    unitRow->addWidget(new QLabel(Tr("fs"), this));
+    unitRow->addWidget(rateLabel);
     unitRow->addWidget(m_rate, 1);
-    form->addRow(Tr("周波数の単位"), unitRow);
+    auto* unitLabel = new QLabel(Tr("周波数の単位"), this);
+    unitLabel->setBuddy(m_unit);
+    form->addRow(unitLabel, unitRow);
 
     m_low = NumberBox(this, "designLow", 0, 500000, 3);
     m_high = NumberBox(this, "designHigh", 0, 500000, 3);
+    m_high->setAccessibleName(Tr("上側の遮断周波数"));
     auto* cutoffRow = new QHBoxLayout;
     cutoffRow->addWidget(m_low, 1);
     cutoffRow->addWidget(new QLabel(QStringLiteral("–"), this));
     cutoffRow->addWidget(m_high, 1);
-    form->addRow(Tr("遮断周波数"), cutoffRow);
+    auto* cutoffLabel = new QLabel(Tr("遮断周波数"), this);
+    cutoffLabel->setBuddy(m_low);
+    form->addRow(cutoffLabel, cutoffRow);
 
     m_tapsBox = new QSpinBox(this);
     m_tapsBox->setObjectName(QStringLiteral("designTaps"));
@@ -134,6 +145,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_window->setObjectName(QStringLiteral("designWindow"));
     for (const char* caption : kWindowCaptions)
         m_window->addItem(Tr(caption));
+    m_window->setAccessibleName(Tr("窓関数"));
     form->addRow(Tr("窓関数"), m_window);
 
     m_beta = NumberBox(this, "designBeta", 0, kKaiserMaxBeta, 3);
@@ -142,6 +154,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_fromAtten->setObjectName(QStringLiteral("designFromAtten"));
     m_atten = NumberBox(this, "designAtten", kKaiserMinAttenuation, kKaiserMaxAttenuation, 1);
     m_atten->setSuffix(QStringLiteral(" dB"));
+    m_atten->setAccessibleName(Tr("阻止域減衰量"));
     auto* attenRow = new QHBoxLayout;
     attenRow->addWidget(m_fromAtten);
     attenRow->addWidget(m_atten, 1);
@@ -149,6 +162,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_fromWidth = new QCheckBox(Tr("遷移幅からタップ数を決める"), this);
     m_fromWidth->setObjectName(QStringLiteral("designFromWidth"));
     m_width = NumberBox(this, "designWidth", 0, 500000, 3);
+    m_width->setAccessibleName(Tr("遷移幅"));
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(m_fromWidth);
     widthRow->addWidget(m_width, 1);
