@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -25,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 namespace ravelin {
 
@@ -506,14 +507,31 @@ void DesignPanel::OnSaveListen()
     const auto target = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
     if (!target)
         return;
-    QFile from(m_listenPath);
-    AtomicFile to;
-    bool ok = from.open(QIODevice::ReadOnly) && to.Open(*target);
-    while (ok && !from.atEnd()) {
-        const QByteArray chunk = from.read(std::int64_t{1} << 20);
-        ok = !chunk.isEmpty() && to.Write(chunk.constData(), std::size_t(chunk.size()));
-    }
-    if (!ok || !to.Commit())
+    // An hour's result takes seconds to copy and sync: away from the window's thread.
+    const std::string source = m_listenPath.toStdString();
+    bool ok = false, cancelled = false;
+    prompts.SetProgressText(Tr("試聴結果を保存"), Tr("試聴結果を保存しています..."));
+    prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
+        std::error_code error;
+        const std::uintmax_t total = std::filesystem::file_size(source, error);
+        std::ifstream from(source, std::ios::binary);
+        AtomicFile to;
+        ok = !error && from && to.Open(*target);
+        std::vector<char> chunk(std::size_t{1} << 20);
+        for (std::uintmax_t done = 0; ok && done < total;) {
+            if (!progress(done, total)) {
+                cancelled = true;
+                return; // the copy is discarded with `to`
+            }
+            from.read(chunk.data(), std::streamsize(chunk.size()));
+            const auto got = static_cast<std::size_t>(from.gcount());
+            ok = got > 0 && to.Write(chunk.data(), got);
+            done += got;
+        }
+        cancelled = ok && !progress(total, total);
+        ok = ok && !cancelled && to.Commit();
+    });
+    if (!ok && !cancelled)
         prompts.ShowMessage("error .... can't write the file [" + *target + "]\n", "",
                             MessageIcon::Error);
 }

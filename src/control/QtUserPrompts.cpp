@@ -213,11 +213,14 @@ void QtUserPrompts::ShowMessage(const std::string& text, const std::string& capt
 void QtUserPrompts::RunWithProgress(const ProgressWork& work)
 {
     EndProgress();
-    auto* dialog = new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
+    auto* dialog = new QProgressDialog(m_progressLabel.isEmpty()
+                                           ? QStringLiteral("ファイルをフィルタリングしています...")
+                                           : m_progressLabel,
                                        QString(), 0, kProgressSteps, Parent());
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), dialog);
     dialog->setCancelButton(cancel);
-    dialog->setWindowTitle(QStringLiteral("ファイル-ファイル実行"));
+    dialog->setWindowTitle(m_progressTitle.isEmpty() ? QStringLiteral("ファイル-ファイル実行")
+                                                     : m_progressTitle);
     // While it shows, nothing but the dialog may be clicked.
     dialog->setWindowModality(Qt::ApplicationModal);
     // It closes when the work has returned, not when the bar is full: the output is

@@ -3,6 +3,7 @@
 #include "words/UserPrompts.h"
 
 #include <QPointer>
+#include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,12 @@ class QtUserPrompts : public IUserPrompts {
     void SetUseNativeDialogs(bool use) { m_nativeDialogs = use; }
     // How long a run must last before its progress dialog appears (default 500 ms).
     void SetProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
+    // The progress dialog's title and text for work other than a file run.
+    void SetProgressText(const QString& title, const QString& label)
+    {
+        m_progressTitle = title;
+        m_progressLabel = label;
+    }
 
     // An existing file, or nothing when the user cancels.
     std::optional<std::string> AskOpenPath(const std::string& title,
@@ -62,6 +69,7 @@ class QtUserPrompts : public IUserPrompts {
     bool m_nativeDialogs = true;
     int m_progressDelay = 500;
     QPointer<QProgressDialog> m_progress;
+    QString m_progressTitle, m_progressLabel; // empty: the file run's
 };
 
 } // namespace ravelin
