@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -25,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 namespace ravelin {
 
@@ -99,11 +100,15 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_type->setObjectName(QStringLiteral("designType"));
     for (const char* caption : kTypeCaptions)
         m_type->addItem(Tr(caption));
+    // On this platform a combo box reads out its current item: the name says what it
+    // chooses on the others, the label's relation here.
+    m_type->setAccessibleName(Tr("種類"));
     form->addRow(Tr("種類"), m_type);
 
     m_unit = new QComboBox(this);
     m_unit->setObjectName(QStringLiteral("designUnit"));
     m_unit->addItems({QStringLiteral("Hz"), Tr("サイクル/サンプル")});
+    m_unit->setAccessibleName(Tr("周波数の単位"));
     m_rate = new QSpinBox(this);
     m_rate->setObjectName(QStringLiteral("designRate"));
     m_rate->setRange(1, 1000000);
@@ -111,18 +116,25 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_rate->setSuffix(QStringLiteral(" Hz"));
     m_rate->setKeyboardTracking(false);
     auto* unitRow = new QHBoxLayout;
+    auto* rateLabel = new QLabel(Tr("fs"), this);
+    rateLabel->setBuddy(m_rate);
     unitRow->addWidget(m_unit);
-    unitRow->addWidget(new QLabel(Tr("fs"), this));
+    unitRow->addWidget(rateLabel);
     unitRow->addWidget(m_rate, 1);
-    form->addRow(Tr("周波数の単位"), unitRow);
+    auto* unitLabel = new QLabel(Tr("周波数の単位"), this);
+    unitLabel->setBuddy(m_unit);
+    form->addRow(unitLabel, unitRow);
 
     m_low = NumberBox(this, "designLow", 0, 500000, 3);
     m_high = NumberBox(this, "designHigh", 0, 500000, 3);
+    m_high->setAccessibleName(Tr("上側の遮断周波数"));
     auto* cutoffRow = new QHBoxLayout;
     cutoffRow->addWidget(m_low, 1);
     cutoffRow->addWidget(new QLabel(QStringLiteral("–"), this));
     cutoffRow->addWidget(m_high, 1);
-    form->addRow(Tr("遮断周波数"), cutoffRow);
+    auto* cutoffLabel = new QLabel(Tr("遮断周波数"), this);
+    cutoffLabel->setBuddy(m_low);
+    form->addRow(cutoffLabel, cutoffRow);
 
     m_tapsBox = new QSpinBox(this);
     m_tapsBox->setObjectName(QStringLiteral("designTaps"));
@@ -134,6 +146,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_window->setObjectName(QStringLiteral("designWindow"));
     for (const char* caption : kWindowCaptions)
         m_window->addItem(Tr(caption));
+    m_window->setAccessibleName(Tr("窓関数"));
     form->addRow(Tr("窓関数"), m_window);
 
     m_beta = NumberBox(this, "designBeta", 0, kKaiserMaxBeta, 3);
@@ -142,6 +155,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_fromAtten->setObjectName(QStringLiteral("designFromAtten"));
     m_atten = NumberBox(this, "designAtten", kKaiserMinAttenuation, kKaiserMaxAttenuation, 1);
     m_atten->setSuffix(QStringLiteral(" dB"));
+    m_atten->setAccessibleName(Tr("阻止域減衰量"));
     auto* attenRow = new QHBoxLayout;
     attenRow->addWidget(m_fromAtten);
     attenRow->addWidget(m_atten, 1);
@@ -149,6 +163,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_fromWidth = new QCheckBox(Tr("遷移幅からタップ数を決める"), this);
     m_fromWidth->setObjectName(QStringLiteral("designFromWidth"));
     m_width = NumberBox(this, "designWidth", 0, 500000, 3);
+    m_width->setAccessibleName(Tr("遷移幅"));
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(m_fromWidth);
     widthRow->addWidget(m_width, 1);
@@ -466,11 +481,12 @@ void DesignPanel::OnListen()
     for (std::size_t k = 0; k < m_taps.size(); ++k)
         filter.SetCoef(static_cast<int>(k), m_taps[k]);
     const QString output = m_listenDir->filePath(QStringLiteral("listen.wav"));
-    const FileRunOutcome outcome =
-        FilterWavFile(filter, m_lastRunInput.toStdString(), output.toStdString(),
-                      [&prompts](std::uint64_t done, std::uint64_t total) {
-                          return prompts.Progress(done, total);
-                      });
+    const std::string inputPath = m_lastRunInput.toStdString();
+    const std::string outputPath = output.toStdString();
+    FileRunOutcome outcome;
+    prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
+        outcome = FilterWavFile(filter, inputPath, outputPath, progress);
+    });
     if (outcome.result == RunResult::Cancelled)
         return;
     if (outcome.result != RunResult::Done) {
@@ -491,14 +507,31 @@ void DesignPanel::OnSaveListen()
     const auto target = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
     if (!target)
         return;
-    QFile from(m_listenPath);
-    AtomicFile to;
-    bool ok = from.open(QIODevice::ReadOnly) && to.Open(*target);
-    while (ok && !from.atEnd()) {
-        const QByteArray chunk = from.read(std::int64_t{1} << 20);
-        ok = !chunk.isEmpty() && to.Write(chunk.constData(), std::size_t(chunk.size()));
-    }
-    if (!ok || !to.Commit())
+    // An hour's result takes seconds to copy and sync: away from the window's thread.
+    const std::string source = m_listenPath.toStdString();
+    bool ok = false, cancelled = false;
+    prompts.SetProgressText(Tr("試聴結果を保存"), Tr("試聴結果を保存しています..."));
+    prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
+        std::error_code error;
+        const std::uintmax_t total = std::filesystem::file_size(source, error);
+        std::ifstream from(source, std::ios::binary);
+        AtomicFile to;
+        ok = !error && from && to.Open(*target);
+        std::vector<char> chunk(std::size_t{1} << 20);
+        for (std::uintmax_t done = 0; ok && done < total;) {
+            if (!progress(done, total)) {
+                cancelled = true;
+                return; // the copy is discarded with `to`
+            }
+            from.read(chunk.data(), std::streamsize(chunk.size()));
+            const auto got = static_cast<std::size_t>(from.gcount());
+            ok = got > 0 && to.Write(chunk.data(), got);
+            done += got;
+        }
+        cancelled = ok && !progress(total, total);
+        ok = ok && !cancelled && to.Commit();
+    });
+    if (!ok && !cancelled)
         prompts.ShowMessage("error .... can't write the file [" + *target + "]\n", "",
                             MessageIcon::Error);
 }

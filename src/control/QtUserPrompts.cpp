@@ -10,7 +10,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 namespace ravelin {
 
@@ -18,6 +22,8 @@ namespace {
 
 // Resolution of the progress bar; the sample counts may exceed an int.
 constexpr int kProgressSteps = 1000;
+// How often the progress dialog takes the work's count.
+constexpr int kProgressPollMs = 25;
 
 QString FromUtf8(const std::string& text)
 {
@@ -204,36 +210,80 @@ void QtUserPrompts::ShowMessage(const std::string& text, const std::string& capt
     box.exec();
 }
 
-bool QtUserPrompts::Progress(std::uint64_t done, std::uint64_t total)
+void QtUserPrompts::RunWithProgress(const ProgressWork& work)
 {
-    // A count that goes back means a new run.
-    if (!m_progress || done < m_lastDone) {
-        EndProgress();
-        auto* dialog =
-            new QProgressDialog(QStringLiteral("ファイルをフィルタリングしています..."),
-                                QStringLiteral("キャンセル"), 0, kProgressSteps, Parent());
-        dialog->setWindowTitle(QStringLiteral("ファイル-ファイル実行"));
-        // The run holds the user-interface thread: nothing else may be clicked.
-        dialog->setWindowModality(Qt::ApplicationModal);
-        dialog->setAutoClose(true);
-        dialog->setAutoReset(true);
-        dialog->setMinimumDuration(m_progressDelay);
-        dialog->setValue(0); // starts the clock of the delay
-        m_progress = dialog;
-    }
-    m_lastDone = done;
-    if (m_progress->wasCanceled())
-        return false;
+    EndProgress();
+    auto* dialog = new QProgressDialog(m_progressLabel.isEmpty()
+                                           ? QStringLiteral("ファイルをフィルタリングしています...")
+                                           : m_progressLabel,
+                                       QString(), 0, kProgressSteps, Parent());
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), dialog);
+    dialog->setCancelButton(cancel);
+    dialog->setWindowTitle(m_progressTitle.isEmpty() ? QStringLiteral("ファイル-ファイル実行")
+                                                     : m_progressTitle);
+    // While it shows, nothing but the dialog may be clicked.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    // It closes when the work has returned, not when the bar is full: the output is
+    // still being synced then.
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(m_progressDelay);
+    dialog->setValue(0); // starts the clock of the delay
+    m_progress = dialog;
 
-    const int value = total == 0 ? kProgressSteps
-                                 : static_cast<int>(std::min(done, total) * kProgressSteps / total);
-    m_progress->setValue(value);
-    // Keep every window painting. Until the modal dialog shows, clicks and keys stay
-    // queued, so nothing can start another command in the middle of the run.
-    const bool shown = m_progress->isVisible();
-    QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
-                                          : QEventLoop::ExcludeUserInputEvents);
-    return m_progress && !m_progress->wasCanceled();
+    // All the work thread shares with this one.
+    struct Shared {
+        std::atomic<std::uint64_t> done{0}, total{0};
+        std::atomic<bool> cancelled{false}, finished{false};
+    } shared;
+    // The button, Escape or the window's close: the work hears of it at its next block.
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog,
+                     [&shared] { shared.cancelled.store(true); });
+    std::exception_ptr failure;
+    std::thread worker([&shared, &failure, &work] {
+        try {
+            work([&shared](std::uint64_t done, std::uint64_t total) {
+                shared.total.store(total, std::memory_order_relaxed);
+                shared.done.store(done, std::memory_order_relaxed);
+                return !shared.cancelled.load();
+            });
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        shared.finished.store(true);
+        // Wakes the loop below at once rather than at its next poll.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    QObject::connect(&poll, &QTimer::timeout, dialog, [&shared, dialog, cancel] {
+        const std::uint64_t total = shared.total.load(std::memory_order_relaxed);
+        const std::uint64_t done = std::min(shared.done.load(std::memory_order_relaxed), total);
+        if (dialog->wasCanceled())
+            return;
+        // Past the last sample a cancel would come too late to keep anything from
+        // being written.
+        if (total > 0 && done == total)
+            cancel->setEnabled(false);
+        const int value = total == 0 ? 0 : static_cast<int>(done * kProgressSteps / total);
+        if (value != dialog->value())
+            dialog->setValue(value);
+    });
+    poll.start();
+    while (!shared.finished.load()) {
+        // Keep every window painting; clicks and keys only while the modal dialog shows.
+        const bool shown = m_progress && m_progress->isVisible();
+        QCoreApplication::processEvents(
+            QEventLoop::WaitForMoreEvents |
+            (shown ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents));
+    }
+    worker.join();
+    poll.stop();
+    EndProgress();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 QProgressDialog* QtUserPrompts::ProgressDialog() const
@@ -248,7 +298,6 @@ void QtUserPrompts::EndProgress()
         delete m_progress.data();
     }
     m_progress = nullptr;
-    m_lastDone = 0;
 }
 
 } // namespace ravelin

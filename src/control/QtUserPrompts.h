@@ -3,6 +3,7 @@
 #include "words/UserPrompts.h"
 
 #include <QPointer>
+#include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,12 @@ class QtUserPrompts : public IUserPrompts {
     void SetUseNativeDialogs(bool use) { m_nativeDialogs = use; }
     // How long a run must last before its progress dialog appears (default 500 ms).
     void SetProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
+    // The progress dialog's title and text for work other than a file run.
+    void SetProgressText(const QString& title, const QString& label)
+    {
+        m_progressTitle = title;
+        m_progressLabel = label;
+    }
 
     // An existing file, or nothing when the user cancels.
     std::optional<std::string> AskOpenPath(const std::string& title,
@@ -41,14 +48,17 @@ class QtUserPrompts : public IUserPrompts {
     // take the program's name.
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
-    // Shows a modal progress dialog once a run lasts, keeps the windows painting,
-    // and returns false once the user has cancelled.
-    bool Progress(std::uint64_t done, std::uint64_t total) override;
+    // Runs work on a thread of its own while the windows keep painting, and shows an
+    // application-modal progress dialog once it lasts. Cancel there makes work's
+    // progress answer false. Until the dialog shows, clicks and keys wait, so nothing
+    // can start another command in the middle of the work; once every sample is done,
+    // the dialog stays, without its Cancel, until work has returned.
+    void RunWithProgress(const ProgressWork& work) override;
 
     // "Name(*.a;*.b)|*.a;*.b|All Files(*.*)|*.*||" as Qt name filters.
     static QStringList NameFilters(const std::string& filter);
 
-    // The dialog of the run in progress, if one was started (for tests).
+    // The dialog of the work in progress, while there is one (for tests).
     QProgressDialog* ProgressDialog() const;
 
   private:
@@ -59,7 +69,7 @@ class QtUserPrompts : public IUserPrompts {
     bool m_nativeDialogs = true;
     int m_progressDelay = 500;
     QPointer<QProgressDialog> m_progress;
-    std::uint64_t m_lastDone = 0;
+    QString m_progressTitle, m_progressLabel; // empty: the file run's
 };
 
 } // namespace ravelin

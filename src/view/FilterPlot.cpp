@@ -1,8 +1,8 @@
 #include "view/FilterPlot.h"
 
+#include "view/ChartAccessible.h"
 #include "view/PlotExport.h"
 
-#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -83,14 +83,6 @@ std::string CsvNumber(double v)
     return std::string(text, result.ptr);
 }
 
-// Screen readers are told the plots are a chart, not an empty pane.
-QAccessibleInterface* ChartFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("ravelin::FilterPlot") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
-    return nullptr;
-}
-
 bool Exporting(const QWidget* w)
 {
     return w->property(kExportingProperty).toBool();
@@ -103,11 +95,7 @@ FilterPlot::FilterPlot(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    static const bool chartRole = [] {
-        QAccessible::installFactory(ChartFactory);
-        return true;
-    }();
-    Q_UNUSED(chartRole);
+    MarkAsChart(this);
     setAccessibleName(QStringLiteral("フィルタの応答"));
     setToolTip(QStringLiteral("ホイール・＋/−: 横の拡大縮小　Ctrl+ホイール・↑/↓: 縦の拡大縮小\n"
                               "ドラッグ・←/→: 移動とカーソル　Ctrl+←/→: 左右の図の切り替え\n"

@@ -9,14 +9,21 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 namespace ravelin {
 
 ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
     : QWidget(parent), m_plot(plot)
 {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    // Two rows, what to show and how to scale it, so that the panel fits the window's
+    // width at first start.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* views = new QHBoxLayout;
+    auto* scale = new QHBoxLayout;
+    rows->addLayout(views);
+    rows->addLayout(scale);
 
     m_time = new QComboBox(this);
     m_time->setObjectName(QStringLiteral("timeView"));
@@ -51,16 +58,17 @@ ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
     auto* fit = new QPushButton(QStringLiteral("全体表示(&A)"), this);
     fit->setObjectName(QStringLiteral("fitAll"));
 
-    row->addWidget(timeLabel);
-    row->addWidget(m_time);
-    row->addWidget(frequencyLabel);
-    row->addWidget(m_frequency);
-    row->addWidget(m_log);
-    row->addWidget(rangeLabel);
-    row->addWidget(m_range);
-    row->addWidget(passBand);
-    row->addWidget(fit);
-    row->addStretch(1);
+    views->addWidget(timeLabel);
+    views->addWidget(m_time);
+    views->addWidget(frequencyLabel);
+    views->addWidget(m_frequency);
+    views->addStretch(1);
+    scale->addWidget(m_log);
+    scale->addWidget(rangeLabel);
+    scale->addWidget(m_range);
+    scale->addWidget(passBand);
+    scale->addWidget(fit);
+    scale->addStretch(1);
 
     connect(m_time, &QComboBox::currentIndexChanged, plot, [plot](int i) {
         plot->SetTimeView(i == 1 ? FilterPlot::TimeView::Step : FilterPlot::TimeView::Impulse);

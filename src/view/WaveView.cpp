@@ -1,6 +1,7 @@
 #include "view/WaveView.h"
 
 #include "files/WavSamples.h"
+#include "view/ChartAccessible.h"
 #include "view/PlotExport.h"
 
 #include <QAction>
@@ -44,6 +45,7 @@ WaveView::WaveView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    MarkAsChart(this);
     m_animateHere = new QAction(QStringLiteral("この位置からアニメーション"), this);
     m_animateHere->setObjectName(QStringLiteral("animateHere"));
     m_animateHere->setEnabled(false);

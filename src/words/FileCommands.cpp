@@ -57,12 +57,11 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
         return RunResult::Cancelled;
     told.outputPath = *saveAs;
 
-    const FileRunOutcome outcome = FilterWavFile(
-        doc.m_filter, input, *saveAs,
-        [&prompts](std::uint64_t done, std::uint64_t total) {
-            return prompts.Progress(done, total);
-        },
-        observer);
+    // The filter and the observer belong to the run until it returns.
+    FileRunOutcome outcome;
+    prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
+        outcome = FilterWavFile(doc.m_filter, input, *saveAs, progress, observer);
+    });
     switch (outcome.result) {
     case RunResult::Done:
         told.clip = outcome.clip;

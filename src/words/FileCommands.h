@@ -18,7 +18,8 @@ struct FileRunReport {
 // The ID_RUN_FILE command: loads the chosen preset into doc.m_filter, asks for the
 // input, shows its header information, asks for the output and writes the filtered
 // WAV file. Sets doc.m_nRunMode to kRunFile for its duration and back to kRunIdle
-// on every path. The observer sees the filtering as FilterWavFile describes.
+// on every path. The observer sees the filtering as FilterWavFile describes, on the
+// thread that prompts.RunWithProgress gives the filtering.
 RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* report = nullptr,
                         IRunObserver* observer = nullptr);
 

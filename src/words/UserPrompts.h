@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,18 @@ class IUserPrompts {
         (void)done;
         (void)total;
         return true;
+    }
+
+    // How a long job tells its progress (done <= total samples); false back means the
+    // user cancelled, and the job stops.
+    using WorkProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+    using ProgressWork = std::function<void(const WorkProgress& progress)>;
+    // Runs work to its end, showing its progress. Here work runs on the caller's thread
+    // and its progress goes to Progress(); the desktop program runs it on a thread of its
+    // own, so that the windows keep painting. work then touches nothing of the windows.
+    virtual void RunWithProgress(const ProgressWork& work)
+    {
+        work([this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
     }
 };
 

@@ -15,6 +15,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 using namespace ravelin;
@@ -50,29 +53,46 @@ ModalDriver::Step Record(Shown& into)
     });
 }
 
-// The prompts with Qt's own dialogs, which the driver types into; the cancelling
-// kind presses the progress dialog's Cancel as soon as the user could see it.
+// The prompts with Qt's own dialogs, which the driver types into; the eager kind shows
+// its progress dialog as soon as a run starts.
 class Prompts : public QtUserPrompts {
   public:
-    explicit Prompts(bool cancelling = false) : m_cancelling(cancelling)
+    explicit Prompts(bool eager = false)
     {
         SetUseNativeDialogs(false);
-        if (cancelling)
+        if (eager)
             SetProgressDelay(0);
     }
-    bool cancelled = false;
-    bool Progress(std::uint64_t done, std::uint64_t total) override
-    {
-        const bool goOn = QtUserPrompts::Progress(done, total);
-        if (m_cancelling && !cancelled && ProgressDialog() && ProgressDialog()->isVisible()) {
-            QTest::mouseClick(ProgressDialog()->findChild<QPushButton*>(), Qt::LeftButton);
-            cancelled = true;
-        }
-        return goOn;
-    }
+};
 
-  private:
-    bool m_cancelling;
+// Waits on the run's thread, for up to ten seconds, until `ready` holds.
+template <class F> bool WaitFor(F ready)
+{
+    for (int i = 0; i < 1000 && !ready(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return ready();
+}
+
+// Holds a file run at its first block until released, and notes on which thread the
+// run told it of its blocks.
+class HeldRun : public IRunObserver {
+  public:
+    std::atomic<bool> holding{false}, released{false};
+    std::atomic<bool> heldUntilReleased{false};
+    std::thread::id thread;
+    std::uint64_t seen = 0;
+
+    void OnRunStart(const WavHeader&, std::uint64_t) override {}
+    void OnRunBlock(std::uint64_t first, const std::int32_t*, const std::int32_t*, std::size_t n,
+                    const std::uint32_t*, std::size_t) override
+    {
+        if (first == 0) {
+            thread = std::this_thread::get_id();
+            holding = true;
+            heldUntilReleased = WaitFor([this] { return released.load(); });
+        }
+        seen += n;
+    }
 };
 
 } // namespace
@@ -196,9 +216,39 @@ class TestFileCommands : public QObject {
         QCOMPARE(Listing(), before);
     }
 
+    // The samples are filtered away from the window's thread, whose timers go on firing
+    // in the middle of the run.
+    void runFiltersOnAThreadOfItsOwn()
+    {
+        const QString in = Write("short.wav", MakeWav(1, std::vector<qint16>(3000, 100)));
+        const QString out = m_dir.filePath(QStringLiteral("short-out.wav"));
+        CRavelinDoc doc;
+        ConfirmSettings(doc, kFilterLpf4, kInputTest);
+        Prompts prompts;
+        HeldRun held;
+        // Only a timer of this thread's event loop releases the run, once it is held.
+        QTimer release;
+        connect(&release, &QTimer::timeout, [&held] {
+            if (held.holding)
+                held.released = true;
+        });
+        release.start(20);
+        ModalDriver driver{ModalDriver::TypeFileName(in), ModalDriver::Press(QMessageBox::Ok),
+                           ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Ok)};
+        QCOMPARE(RunFileFilter(doc, prompts, nullptr, &held), RunResult::Done);
+        QVERIFY(driver.done());
+        QVERIFY(held.heldUntilReleased);
+        QVERIFY(held.thread != std::thread::id());
+        QVERIFY(held.thread != std::this_thread::get_id());
+        QCOMPARE(held.seen, std::uint64_t(3000));
+        QCOMPARE(ReadFile(out).size(), 44 + 2 * 3000);
+        QVERIFY(!prompts.ProgressDialog()); // gone with the run
+    }
+
     void cancelledProgressWritesNothing()
     {
-        // The output exists; the user agrees to replace it, then cancels the run.
+        // The output exists; the user agrees to replace it, then cancels the run, which
+        // is held at its first block until the Cancel button has been pressed.
         std::vector<qint16> samples(400000);
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = qint16((i * 37) % 2000 - 1000);
@@ -208,27 +258,61 @@ class TestFileCommands : public QObject {
         CRavelinDoc doc;
         ConfirmSettings(doc, kFilterLpf4, kInputTest);
         Prompts prompts(true);
+        HeldRun held;
         Shown info;
+        QString progressTitle, progressLabel, cancelText;
         ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
-                           ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Yes)};
-        QCOMPARE(RunFileFilter(doc, prompts), RunResult::Cancelled);
+                           ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Yes),
+                           ModalDriver::On<QProgressDialog>([&](QProgressDialog* dialog) {
+                               progressTitle = dialog->windowTitle();
+                               progressLabel = dialog->labelText();
+                               auto* cancel = dialog->findChild<QPushButton*>();
+                               cancelText = cancel ? cancel->text() : QString();
+                               QTest::mouseClick(cancel, Qt::LeftButton);
+                               held.released = true;
+                           })};
+        QCOMPARE(RunFileFilter(doc, prompts, nullptr, &held), RunResult::Cancelled);
         QVERIFY(driver.done());
-        QVERIFY(prompts.cancelled);
+        QVERIFY(held.heldUntilReleased);
+        QCOMPARE(progressTitle, QStringLiteral("ファイル-ファイル実行"));
+        QCOMPARE(progressLabel, QStringLiteral("ファイルをフィルタリングしています..."));
+        QCOMPARE(cancelText, QStringLiteral("キャンセル"));
+        QCOMPARE(held.seen, std::uint64_t(kFileRunBlock)); // stopped at the next block
         QCOMPARE(ReadFile(out), QByteArray("previous contents"));
         QCOMPARE(Listing(), before); // no temporary file left either
     }
 
-    // The dialog shows the share of the samples done.
+    // The dialog shows the share of the samples done; once they are all done it stays,
+    // without a Cancel to press, until the work has returned.
     void progressShowsTheShareDone()
     {
-        Prompts prompts;
-        QVERIFY(prompts.Progress(0, 400000));
-        const QProgressDialog* dialog = prompts.ProgressDialog();
-        QVERIFY(dialog);
-        for (const std::uint64_t done : {100000, 300000}) {
-            QVERIFY(prompts.Progress(done, 400000));
-            QCOMPARE(dialog->value(), int(done * std::uint64_t(dialog->maximum()) / 400000));
-        }
+        Prompts prompts(true);
+        constexpr std::uint64_t kTotal = 400000;
+        std::atomic<int> shown{-1};
+        std::atomic<bool> cancelEnabled{true};
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (QProgressDialog* dialog = prompts.ProgressDialog()) {
+                if (auto* cancel = dialog->findChild<QPushButton*>())
+                    cancelEnabled = cancel->isEnabled();
+                shown = dialog->isVisible() ? dialog->value() : -1;
+            }
+        });
+        watch.start(5);
+        std::vector<bool> reached;
+        bool endedWithoutCancel = false;
+        prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
+            for (const std::uint64_t done : {std::uint64_t{100000}, std::uint64_t{300000}}) {
+                progress(done, kTotal);
+                const int expected = int(done * 1000 / kTotal);
+                reached.push_back(WaitFor([&] { return shown.load() == expected; }));
+            }
+            progress(kTotal, kTotal);
+            endedWithoutCancel = WaitFor([&] { return shown.load() == 1000 && !cancelEnabled; });
+        });
+        QCOMPARE(reached, (std::vector<bool>{true, true}));
+        QVERIFY(endedWithoutCancel);
+        QVERIFY(!prompts.ProgressDialog());
     }
 
     void textExportWritesTheExactBytes()

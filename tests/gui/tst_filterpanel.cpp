@@ -9,6 +9,7 @@
 #include "engine/Commands.h"
 #include "engine/FilterResponse.h"
 #include "view/FilterPlot.h"
+#include "view/ResponseControls.h"
 #include "view/WavePanel.h"
 #include "view/WaveView.h"
 
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -117,6 +120,31 @@ class TestFilterPanel : public QObject {
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QVERIFY(!again.FilterPanel()->isVisible());
+    }
+
+    // At the window's first-start width the response page's controls fit whole: nothing
+    // to scroll sideways to reach them.
+    void responseControlsFitTheFirstStartWidth()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        const int width = frame->width();
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        FilterDock* dock = frame->FilterPanel();
+        QVERIFY(dock->isVisible());
+        QCOMPARE(frame->width(), width);
+        auto* scroll = qobject_cast<QScrollArea*>(dock->Tabs()->widget(0));
+        QVERIFY(scroll);
+        auto* controls = scroll->widget()->findChild<ResponseControls*>();
+        QVERIFY(controls);
+        QTRY_VERIFY(controls->isVisible());
+        QApplication::processEvents();
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        const QRect page = scroll->viewport()->rect();
+        for (QWidget* w : controls->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect at(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+            QVERIFY2(page.contains(at), qPrintable(w->objectName() + w->accessibleName()));
+        }
     }
 
     // In a window too low for both, the dock gives way and the diagram keeps its room;
