@@ -1,5 +1,7 @@
 #include "engine/FftBlock.h"
 
+#include "engine/FftwWisdom.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cfenv>
@@ -20,6 +22,18 @@ constinit std::mutex planner;
 std::mutex& FftwPlannerMutex()
 {
     return planner;
+}
+
+void ImportFftwWisdomOnce()
+{
+    static bool tried = false;
+    if (tried)
+        return;
+    tried = true;
+    // Wisdom FFTW does not take (another version of it) is refused as a whole, and
+    // planning goes on as without it.
+    if (kFftwWisdom[0] != '\0' && kFftwWisdomCpu == FftwCpuFeatures())
+        fftw_import_wisdom_from_string(kFftwWisdom);
 }
 
 // Why the FFT path gives Process's outputs
@@ -245,6 +259,7 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
         double* real = m_workers[0].real.Data();
         auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
+        ImportFftwWisdomOnce();
         // Estimated plans: measuring would cost more than a whole minute of filtering.
         const int size = static_cast<int>(L);
         m_forward = fftw_plan_dft_r2c_1d(size, real, spectrum, FFTW_ESTIMATE);
