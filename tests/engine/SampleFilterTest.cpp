@@ -188,7 +188,8 @@ Edges EdgeSignal(const Taps& h, Range r, std::mt19937_64& rng)
 
 // Every low-pass preset, 16-bit and 8-bit, on the FFT path with blocks of any length
 // (1 sample up to several segments), apart and in place, on one, two and the automatic
-// number of threads; then the automatic path on the file run's blocks.
+// number of threads, and in each instruction set's lanes; then the automatic path on
+// the file run's blocks.
 TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
 {
     std::mt19937_64 rng(12);
@@ -225,6 +226,16 @@ TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
                                               (r.hi == k16.hi ? 1.0 : 256.0);
                     EXPECT_NEAR(stats.margin, documented, 0.25 * documented);
                 }
+            // The steps around the transforms in the narrower instruction sets' lanes.
+            for (const auto simd : {CStreamFilter::Simd::Baseline, CStreamFilter::Simd::Avx2}) {
+                CStreamFilter f;
+                Load(f, h);
+                f.ChooseSamplePath(Path::Fft);
+                f.LimitSimd(simd);
+                EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 40000, true)), "")
+                    << "preset " << preset << ", range " << r.hi << ", instruction set "
+                    << static_cast<int>(simd);
+            }
             CStreamFilter f;
             Load(f, h);
             EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 70000, false)), "");
