@@ -214,7 +214,8 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
         auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
         ImportFftwWisdomOnce();
-        // Estimated plans: measuring would cost more than a whole minute of filtering.
+        // Estimated plans, unless the build's wisdom holds measured ones: measuring here
+        // would cost more than a whole minute of filtering.
         const int size = static_cast<int>(L);
         m_forward = fftw_plan_dft_r2c_1d(size, real, spectrum, FFTW_ESTIMATE);
         m_backward = fftw_plan_dft_c2r_1d(size, spectrum, real, FFTW_ESTIMATE);
