@@ -8,7 +8,7 @@ WERROR ?= OFF
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DRAVELIN_WERROR=$(WERROR)
 
-.PHONY: all deps configure build run test bench package format format-check tidy clean
+.PHONY: all deps configure build run test bench fftw-wisdom package format format-check tidy clean
 
 all: build
 
@@ -30,6 +30,12 @@ test: build
 # Filtering speed against sox, and the block operation alone (see scripts/bench).
 bench: build
 	@scripts/bench $(BUILD_DIR)
+
+# Times FFTW's candidate plans for the FFT path's sizes on this machine (a few minutes;
+# best on a quiet one) and keeps the fastest in src/engine/FftwWisdomMeasured.txt, which
+# the build then uses on processors with the same instruction sets.
+fftw-wisdom: build
+	@$(BUILD_DIR)/src/engine/ravelin_make_fftw_wisdom --measure src/engine/FftwWisdomMeasured.txt
 
 # ravelin_VERSION_ARCH.deb, installed with `sudo apt install ./build/ravelin_*.deb`.
 package: build

@@ -1,5 +1,7 @@
 #include "engine/FftBlock.h"
 
+#include "engine/FftwWisdom.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cfenv>
@@ -20,6 +22,18 @@ constinit std::mutex planner;
 std::mutex& FftwPlannerMutex()
 {
     return planner;
+}
+
+void ImportFftwWisdomOnce()
+{
+    static bool tried = false;
+    if (tried)
+        return;
+    tried = true;
+    // Wisdom FFTW does not take (another version of it) is refused as a whole, and
+    // planning goes on as without it.
+    if (kFftwWisdom[0] != '\0' && kFftwWisdomCpu == FftwCpuFeatures())
+        fftw_import_wisdom_from_string(kFftwWisdom);
 }
 
 // Why the FFT path gives Process's outputs
@@ -89,62 +103,16 @@ std::int32_t ToSample(double v, std::int32_t lo, std::int32_t hi, bool& clamped)
     return static_cast<std::int32_t>(v);
 }
 
-// Two doubles side by side: every x86-64 processor has these lanes, and comparisons of
-// them give lane masks without branches.
-typedef double V2 __attribute__((vector_size(2 * sizeof(double))));
-typedef long long M2 __attribute__((vector_size(2 * sizeof(double))));
-typedef std::int32_t I2 __attribute__((vector_size(2 * sizeof(std::int32_t))));
-
-// Outputs per flag of Convert.
+// Outputs per flag of the kernels' fftConvert.
 constexpr std::size_t kFlagSpan = 64;
 
 // Whether an FFT value lies within the margin (below 0.5) of a jump (a non-zero integer
-// of [lo - 1, hi + 1]) or is not finite; with IsClamped, Convert's tests one at a time.
+// of [lo - 1, hi + 1]) or is not finite; with IsClamped, fftConvert's tests one at a time.
 bool NearJump(double v, double margin, double low, double high)
 {
     const double r = (v + kRounder) - kRounder;
     return (!(std::fabs(v - r) >= margin) && r != 0.0 && !(r < low) && !(r > high)) ||
            !std::isfinite(v);
-}
-
-// out[j] = the FFT value y[j] clamped to [lo, hi] and truncated; flags[c] = whether any
-// of y[c * kFlagSpan, (c + 1) * kFlagSpan) is near a jump or clamped (see NearJump).
-void Convert(const double* y, std::int32_t* out, bool* flags, std::size_t m, double margin,
-             std::int32_t lo, std::int32_t hi)
-{
-    static_assert(kFlagSpan % 2 == 0);
-    const double low = lo - 1.0, high = hi + 1.0;
-    const V2 rounder = {kRounder, kRounder}, zero = {}, one = {1.0, 1.0};
-    const V2 vMargin = {margin, margin}, vLow = {low, low}, vHigh = {high, high};
-    const V2 vLo = {double(lo), double(lo)}, vHi = {double(hi), double(hi)};
-    const M2 noSign = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
-    for (std::size_t from = 0; from < m; from += kFlagSpan) {
-        const std::size_t to = std::min(m, from + kFlagSpan);
-        // Counts the flagged lanes in doubles: kept as lane masks, the compiler moves
-        // them through general registers at every step.
-        V2 count = {};
-        std::size_t j = from;
-        for (; j + 2 <= to; j += 2) {
-            V2 v;
-            std::memcpy(&v, y + j, sizeof v);
-            const V2 r = (v + rounder) - rounder;
-            const V2 distance = (V2)((M2)(v - r) & noSign);
-            const M2 near = (distance < vMargin) & (r != zero) & (r >= vLow) & (r <= vHigh);
-            const M2 flag = near | (v <= vLow) | (v >= vHigh) | (v != v);
-            count += flag ? one : zero;
-            V2 c = v < vHi ? v : vHi;
-            c = c > vLo ? c : vLo;
-            const I2 sample = __builtin_convertvector(c, I2);
-            std::memcpy(out + j, &sample, sizeof sample);
-        }
-        bool flagged = count[0] + count[1] != 0.0;
-        for (; j < to; ++j) {
-            const double v = y[j];
-            flagged |= NearJump(v, margin, low, high) || IsClamped(v, low, high);
-            out[j] = static_cast<std::int32_t>(v > lo ? (v < hi ? v : hi) : lo);
-        }
-        flags[from / kFlagSpan] = flagged;
-    }
 }
 
 // FFTW ends the process when one of its own allocations fails, in planning and in the
@@ -245,7 +213,9 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
         double* real = m_workers[0].real.Data();
         auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-        // Estimated plans: measuring would cost more than a whole minute of filtering.
+        ImportFftwWisdomOnce();
+        // Estimated plans, unless the build's wisdom holds measured ones: measuring here
+        // would cost more than a whole minute of filtering.
         const int size = static_cast<int>(L);
         m_forward = fftw_plan_dft_r2c_1d(size, real, spectrum, FFTW_ESTIMATE);
         m_backward = fftw_plan_dft_c2r_1d(size, spectrum, real, FFTW_ESTIMATE);
@@ -274,10 +244,10 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
     return true;
 }
 
-bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out,
-                      std::size_t n, std::int32_t lo, std::int32_t hi, std::size_t* clamped,
-                      std::size_t* firstClamped, std::uint8_t* clampedFlags, int threadsAsked,
-                      WorkerPool& pool)
+bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const std::int32_t* in,
+                      std::int32_t* out, std::size_t n, std::int32_t lo, std::int32_t hi,
+                      std::size_t* clamped, std::size_t* firstClamped, std::uint8_t* clampedFlags,
+                      int threadsAsked, WorkerPool& pool)
 {
     if (std::fegetround() != FE_TONEAREST || lo > hi || lo == 1 || hi == -1)
         return false;
@@ -339,12 +309,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
             std::memcpy(real, stream + a + 1, have * sizeof(double));
             std::fill(real + have, real + L, 0.0);
             fftw_execute_dft_r2c(m_forward, real, reinterpret_cast<fftw_complex*>(spectrum));
-            for (std::size_t i = 0; i < bins; ++i) {
-                const double xr = spectrum[2 * i], xi = spectrum[2 * i + 1];
-                const double tr = taps[2 * i], ti = taps[2 * i + 1];
-                spectrum[2 * i] = xr * tr - xi * ti;
-                spectrum[2 * i + 1] = xr * ti + xi * tr;
-            }
+            kernels.spectrumProduct(spectrum, taps, bins);
             fftw_execute_dft_c2r(m_backward, reinterpret_cast<fftw_complex*>(spectrum), real);
 
             // First every output from its FFT value, flagging stretches with outputs near
@@ -352,7 +317,7 @@ bool FftBlock::Filter(const FilterState& s, const std::int32_t* in, std::int32_t
             std::int32_t* const o = out + a;
             const double* const y = real + (N - 1);
             bool* const flags = w.flags.Data();
-            Convert(y, o, flags, m, margin, lo, hi);
+            kernels.fftConvert(y, o, flags, m, margin, lo, hi, kFlagSpan);
             const double low = lo - 1.0, high = hi + 1.0;
             for (std::size_t from = 0; from < m; from += kFlagSpan) {
                 if (!flags[from / kFlagSpan])

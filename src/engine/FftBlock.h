@@ -2,6 +2,7 @@
 
 #include "engine/AlignedArray.h"
 #include "engine/FilterState.h"
+#include "engine/FirKernels.h"
 #include "engine/StreamFilter.h"
 #include "engine/WorkerPool.h"
 
@@ -43,9 +44,11 @@ class FftBlock {
     // [lo, hi] too), the margin is 0.5 or more, memory is short or FFTW cannot plan. *clamped
     // receives the number of clamped outputs; clampedFlags, when given, 1 at each of them
     // and 0 elsewhere. threads: as CStreamFilter::SetThreads.
-    bool Filter(const FilterState& s, const std::int32_t* in, std::int32_t* out, std::size_t n,
-                std::int32_t lo, std::int32_t hi, std::size_t* clamped, std::size_t* firstClamped,
-                std::uint8_t* clampedFlags, int threads, WorkerPool& pool);
+    // kernels: those of the instruction set to use.
+    bool Filter(const FilterState& s, const fir::KernelSet& kernels, const std::int32_t* in,
+                std::int32_t* out, std::size_t n, std::int32_t lo, std::int32_t hi,
+                std::size_t* clamped, std::size_t* firstClamped, std::uint8_t* clampedFlags,
+                int threads, WorkerPool& pool);
 
     // The margin for FFT size L, N taps with sum |h| = sumAbs and sqrt(sum h^2) = norm2,
     // and inputs of magnitude at most X (see FftBlock.cpp).

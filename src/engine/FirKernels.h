@@ -13,6 +13,7 @@
 // (how far the input lies behind the newest one of a window) and coef[t] = h[k].
 
 #include <cstddef>
+#include <cstdint>
 
 namespace ravelin::fir {
 
@@ -44,6 +45,20 @@ struct KernelSet {
 
     // Index of the last value in p[0, n) that is an infinity or a NaN, or -1.
     std::ptrdiff_t (*lastNonFinite)(const double* p, std::size_t n);
+
+    // The FFT path's steps between and after its transforms (FftBlock.cpp), whose
+    // results do not depend on the lanes either: each value is the same few roundings.
+    // spectrum[i] *= taps[i] for `bins` interleaved complex values, each product as
+    // (xr tr - xi ti, xr ti + xi tr).
+    void (*spectrumProduct)(double* spectrum, const double* taps, std::size_t bins);
+
+    // out[j] = y[j] clamped to [lo, hi] and truncated toward zero (a NaN to hi), for j in
+    // [0, m); flags[c] = whether some y[j] of [c * span, (c + 1) * span) lies within
+    // margin of a non-zero integer of [lo - 1, hi + 1] (after rounding to the nearest
+    // integer, which needs |y| < 2^51), at or beyond lo - 1 or hi + 1, or is a NaN.
+    // span is a multiple of 8.
+    void (*fftConvert)(const double* y, std::int32_t* out, bool* flags, std::size_t m,
+                       double margin, std::int32_t lo, std::int32_t hi, std::size_t span);
 };
 
 extern const KernelSet kBaselineKernels;

@@ -167,8 +167,8 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
             (m_block->CountTaps(s) && m_fft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi));
         std::size_t clamped = 0;
         m_fft->ScaleMargin(m_marginScale);
-        if (fft && m_fft->Filter(s, in, out, n, lo, hi, &clamped, firstClamped, clampedFlags,
-                                 m_threads, *m_pool))
+        if (fft && m_fft->Filter(s, KernelsFor(ActiveSimd()), in, out, n, lo, hi, &clamped,
+                                 firstClamped, clampedFlags, m_threads, *m_pool))
             return clamped;
     }
     return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped, clampedFlags);

@@ -85,8 +85,9 @@ class CStreamFilter {
     enum class Simd { Baseline, Avx2, Avx512 };
     // The widest one this processor and system support (Baseline off x86-64).
     static Simd BestSimd();
-    // Caps the instruction set of this filter's block operation (no cap by default);
-    // for comparisons and benchmarks, as every choice gives the same results.
+    // Caps the instruction set of this filter's block operation and of the FFT path's
+    // steps around its transforms (no cap by default); for comparisons, tests and
+    // benchmarks, as every choice gives the same results.
     void LimitSimd(Simd level) { m_simdLimit = level; }
     // What ProcessBlock uses: the cap, narrowed to what the processor supports.
     Simd ActiveSimd() const;

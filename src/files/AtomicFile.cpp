@@ -210,6 +210,7 @@ bool AtomicFile::Open(const std::string& targetPath)
 {
     Discard();
     m_failed = false;
+    m_sealed = false;
     m_error = 0;
     m_target = targetPath;
     // A link is followed, so the file it names gets the new content and the link
@@ -262,6 +263,8 @@ bool AtomicFile::Write(const void* data, std::size_t size)
     if (!m_file || m_failed)
         return false;
     errno = 0;
+    if (size > 0)
+        m_sealed = false;
     if (size > 0 && std::fwrite(data, 1, size, m_file) != size) {
         m_failed = true;
         m_error = errno ? errno : EIO;
@@ -273,12 +276,34 @@ bool AtomicFile::Sync()
 {
     if (!m_file || m_failed)
         return false;
+    if (m_sealed)
+        return true;
     errno = 0;
-    if (std::fflush(m_file) != 0 || std::ferror(m_file) || ::fsync(::fileno(m_file)) != 0) {
+    if (std::fflush(m_file) != 0 || std::ferror(m_file)) {
         m_failed = true;
         m_error = errno ? errno : EIO;
+        return false;
     }
-    return !m_failed;
+    const int fd = ::fileno(m_file);
+    // A replaced file keeps its owner and mode where the file system allows it. They are
+    // given before the one sync, which then makes them durable with the data: the data
+    // is complete, so it need no longer be private.
+    struct stat old {};
+    const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Not ours to give back to its owner: it stays ours, as any save would.
+    }
+    if (::fchmod(fd, replacing ? old.st_mode & 07777 : m_newFileMode) != 0) {
+        // No modes here (vfat, some FUSE mounts): the content is what the user saves.
+    }
+    errno = 0;
+    if (::fsync(fd) != 0) {
+        m_failed = true;
+        m_error = errno ? errno : EIO;
+        return false;
+    }
+    m_sealed = true;
+    return true;
 }
 
 bool AtomicFile::Commit()
@@ -291,18 +316,8 @@ bool AtomicFile::Commit()
         return ok;
     };
     errno = 0;
-    bool ok = !m_failed && step(std::fflush(m_file) == 0 && !std::ferror(m_file));
+    bool ok = !m_failed && (m_sealed || Sync());
     const int fd = ::fileno(m_file);
-    // A replaced file keeps its owner and mode where the file system allows it.
-    struct stat old {};
-    const bool replacing = ::stat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    if (ok && replacing && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-        // Not ours to give back to its owner: it stays ours, as any save would.
-    }
-    if (ok && ::fchmod(fd, replacing ? old.st_mode & 07777 : m_newFileMode) != 0) {
-        // No modes here (vfat, some FUSE mounts): the content is what the user saves.
-    }
-    ok = ok && step(::fsync(fd) == 0);
     // The unnamed file gets its name only now, complete and synced, and keeps it for
     // no longer than the rename takes.
     if (ok && m_temp.empty()) {
@@ -331,13 +346,11 @@ bool AtomicFile::Commit()
     }
     DisarmCleanup(m_cleanupSlot);
     m_temp.clear();
-    // Makes the rename itself durable. The new content is already in place, so a
-    // failure here is not reported as a failed save.
-    const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    // The folder is not synced after the rename: that would only make the rename itself
+    // durable before the program goes on, at the price of another wait for the disk on
+    // every save. Atomicity does not need it, since the data was durable before the
+    // rename: a crash leaves the old file or the complete new one, never a part, and the
+    // file system writes the rename out on its own within seconds.
     return true;
 }
 

@@ -37,12 +37,16 @@ class AtomicFile {
     // Writes all bytes; false on any short write.
     bool Write(const void* data, std::size_t size);
 
-    // Flushes and syncs what was written so far, so that a caller can tell of a saved
-    // file before Commit names it; false (and the file failed) when either failed.
+    // Seals the complete file: gives it the owner and mode it will have at the target,
+    // flushes and syncs it, so that a caller can tell of a saved file before Commit
+    // names it, and Commit has no second sync to make. Nothing is to be written after
+    // it (a Write would make Commit sync again). False (and the file failed) when the
+    // flush or the sync failed.
     bool Sync();
 
-    // Flushes, syncs, closes and renames over the target. False (and the temporary
-    // file removed) when any of these or an earlier write failed.
+    // Seals the file as Sync does unless that was done, closes it and renames it over
+    // the target. False (and the temporary file removed) when any of these or an
+    // earlier write failed.
     bool Commit();
 
     // Closes and removes the temporary file.
@@ -60,6 +64,7 @@ class AtomicFile {
     int m_error = 0;
     mode_t m_newFileMode = 0644; // what the temporary file got when it was created
     bool m_failed = false;
+    bool m_sealed = false; // synced with its final owner and mode, nothing written since
 };
 
 } // namespace ravelin

@@ -1,5 +1,5 @@
 // The atomic output's promises that no file shows afterwards, seen through the system
-// calls it makes: the data is synced before the rename and the folder after it, a
+// calls it makes: the data is synced once, with its final mode, before the rename, a
 // failing sync fails the save, the process-wide umask is never touched, a file system
 // that keeps no modes or owners does not fail the save, and a process killed at any
 // moment leaves no temporary file. The calls are caught by defining them here: the
@@ -153,15 +153,46 @@ class AtomicOutput : public testing::Test {
     const std::string target = dir / "out.txt";
 };
 
-TEST_F(AtomicOutput, SyncsTheDataBeforeTheRenameAndTheFolderAfterIt)
+// One sync makes the data and the mode the target will have durable before the rename,
+// whether the caller seals the file first (to tell of the save) or Commit does; data
+// written after a seal is synced again. The folder is not synced after the rename.
+TEST_F(AtomicOutput, SyncsTheDataOnceWithItsModeBeforeTheRename)
 {
+    ::chmod(target.c_str(), 0604);
     std::vector<std::string> seen;
     g_seams.onFileSync = [&](int fd) {
-        seen.push_back("file " + Contents(fd) + ", target " + ReadText(target));
+        struct stat st {};
+        ::fstat(fd, &st);
+        seen.push_back("file " + Contents(fd) + " mode " + std::to_string(st.st_mode & 07777) +
+                       ", target " + ReadText(target));
     };
-    g_seams.onFolderSync = [&](int) { seen.push_back("folder, target " + ReadText(target)); };
+    g_seams.onFolderSync = [&](int) { seen.push_back("folder"); };
+    const std::string sealed = "file new mode " + std::to_string(0604) + ", target old";
     ASSERT_TRUE(Save());
-    EXPECT_EQ(seen, (std::vector<std::string>{"file new, target old", "folder, target new"}));
+    EXPECT_EQ(seen, std::vector<std::string>{sealed});
+
+    seen.clear();
+    WriteFile(target, {'o', 'l', 'd'});
+    g_seams.armed = true;
+    {
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(target) && file.Write("new", 3) && file.Sync() && file.Sync());
+        EXPECT_EQ(ReadText(target), "old");
+        EXPECT_TRUE(file.Commit());
+    }
+    EXPECT_EQ(seen, std::vector<std::string>{sealed});
+
+    seen.clear();
+    WriteFile(target, {'o', 'l', 'd'});
+    {
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(target) && file.Write("ne", 2) && file.Sync() && file.Write("w", 1));
+        EXPECT_TRUE(file.Commit());
+    }
+    g_seams.armed = false;
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "file ne mode " + std::to_string(0604) + ", target old", sealed}));
+    EXPECT_EQ(ReadText(target), "new");
     EXPECT_EQ(dir.List(), std::vector<std::string>{"out.txt"});
 }
 

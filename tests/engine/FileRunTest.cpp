@@ -444,6 +444,44 @@ void LoadShortSeamFilter(CRavelinDoc& doc)
     ASSERT_TRUE(doc.LoadFilePreset());
 }
 
+// A pass-through with nobody watching writes its input's bytes unread, over several
+// blocks, in both widths (the 8-bit data of odd length); a one tap of any other value still
+// filters (and clamps) every sample.
+TEST(FileRunStream, PassThroughCopiesOnlyAnExactOneTap)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    const std::size_t n = 2 * kFileRunBlock + 3;
+    for (const int width : {1, 2}) {
+        Bytes data = Swinging(n, width, 5);
+        WriteFile(in, MakeWav({.rate = 8000, .bits = 8 * width}, data));
+        CRavelinDoc pass;
+        pass.m_nFilterPreset = kFilterPass;
+        ASSERT_TRUE(pass.LoadFilePreset());
+        const FileRunOutcome o = FilterWavFile(pass.m_filter, in, out);
+        ASSERT_EQ(o.result, RunResult::Done);
+        EXPECT_TRUE(ReadBytes(out) == ReadBytes(in)) << width;
+        EXPECT_EQ(std::pair(o.samples, o.clip.count),
+                  std::pair(std::uint64_t{n}, std::uint64_t{0}));
+        EXPECT_EQ(pass.m_filter.Process(-3.0), -3.0);
+
+        const auto negate = [](CRavelinDoc& doc) {
+            doc.UseCustomFilter({-1.0}, "");
+            ASSERT_TRUE(doc.LoadFilePreset());
+        };
+        CRavelinDoc negated;
+        negate(negated);
+        const FileRunOutcome m = FilterWavFile(negated.m_filter, in, out);
+        ClipFigures clip;
+        ASSERT_EQ(m.result, RunResult::Done);
+        EXPECT_TRUE(ReadBytes(out) == MakeWav({.rate = 8000, .bits = 8 * width},
+                                              PlainLoop(data, width, clip, nullptr, negate)))
+            << width;
+        EXPECT_GT(clip.count, 0u);
+        EXPECT_EQ(std::pair(m.clip.count, m.clip.first), std::pair(clip.count, clip.first));
+    }
+}
+
 // Data long enough to be read ahead and written behind by threads, in chunks of several
 // blocks, ending in part of a chunk and part of a block: the plain loop's bytes, the
 // progress told once a block; and an input cut short while the reader runs ahead.

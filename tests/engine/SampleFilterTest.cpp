@@ -2,6 +2,8 @@
 // path on signals built to sit on the jumps of the conversion (full scale, exact
 // integers, the clamp edges), split into blocks anywhere and in place; the choice of
 // path; the fallbacks; and proof that the recheck is what makes the FFT path exact.
+#include "engine/FftBlock.h"
+#include "engine/FftwWisdom.h"
 #include "engine/FilterDesign.h"
 #include "engine/RavelinDoc.h"
 #include "engine/StreamFilter.h"
@@ -10,8 +12,10 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <fftw3.h>
 #include <gtest/gtest.h>
 #include <limits>
+#include <mutex>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -184,7 +188,8 @@ Edges EdgeSignal(const Taps& h, Range r, std::mt19937_64& rng)
 
 // Every low-pass preset, 16-bit and 8-bit, on the FFT path with blocks of any length
 // (1 sample up to several segments), apart and in place, on one, two and the automatic
-// number of threads; then the automatic path on the file run's blocks.
+// number of threads, and in each instruction set's lanes; then the automatic path on
+// the file run's blocks.
 TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
 {
     std::mt19937_64 rng(12);
@@ -221,6 +226,16 @@ TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
                                               (r.hi == k16.hi ? 1.0 : 256.0);
                     EXPECT_NEAR(stats.margin, documented, 0.25 * documented);
                 }
+            // The steps around the transforms in the narrower instruction sets' lanes.
+            for (const auto simd : {CStreamFilter::Simd::Baseline, CStreamFilter::Simd::Avx2}) {
+                CStreamFilter f;
+                Load(f, h);
+                f.ChooseSamplePath(Path::Fft);
+                f.LimitSimd(simd);
+                EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 40000, true)), "")
+                    << "preset " << preset << ", range " << r.hi << ", instruction set "
+                    << static_cast<int>(simd);
+            }
             CStreamFilter f;
             Load(f, h);
             EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 70000, false)), "");
@@ -437,6 +452,34 @@ TEST(SampleFilter, DenseFiltersTakeTheFftPath)
 
 // Random window-method designs of every type and window, up to 2,500 taps, scaled or
 // not: every path gives Process's outputs at full scale, in blocks of any length.
+// The wisdom the build made is taken by the FFTW the program runs with and holds a plan
+// for every size it was made for, both ways: otherwise each run would plan its
+// transforms again, which costs more than filtering a short file.
+TEST(SampleFilter, TheBuildsFftwWisdomHoldsEveryPlannedSize)
+{
+    if (kFftwWisdom[0] == '\0')
+        GTEST_SKIP() << "built without wisdom (a cross build)";
+    if (kFftwWisdomCpu != FftwCpuFeatures())
+        GTEST_SKIP() << "the wisdom was made on a processor with other instruction sets";
+    const std::lock_guard lock(FftwPlannerMutex());
+    ASSERT_EQ(fftw_import_wisdom_from_string(kFftwWisdom), 1);
+    for (int log2 = kWisdomMinLog2; log2 <= kWisdomMaxLog2; ++log2) {
+        const int size = 1 << log2;
+        double* real = fftw_alloc_real(static_cast<std::size_t>(size));
+        fftw_complex* spectrum = fftw_alloc_complex(static_cast<std::size_t>(size / 2 + 1));
+        const unsigned flags = FFTW_ESTIMATE | FFTW_WISDOM_ONLY;
+        fftw_plan forward = fftw_plan_dft_r2c_1d(size, real, spectrum, flags);
+        fftw_plan backward = fftw_plan_dft_c2r_1d(size, spectrum, real, flags);
+        EXPECT_TRUE(forward && backward) << size;
+        if (forward)
+            fftw_destroy_plan(forward);
+        if (backward)
+            fftw_destroy_plan(backward);
+        fftw_free(real);
+        fftw_free(spectrum);
+    }
+}
+
 TEST(SampleFilter, RandomDesignsMatchProcessOnEveryPath)
 {
     std::mt19937_64 rng(1001);
