@@ -44,7 +44,7 @@ WaveView::WaveView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    m_animateHere = new QAction(QStringLiteral("この位置からアニメーション"), this);
+    m_animateHere = new QAction(tr("この位置からアニメーション"), this);
     m_animateHere->setObjectName(QStringLiteral("animateHere"));
     m_animateHere->setEnabled(false);
     connect(m_animateHere, &QAction::triggered, this, [this] { emit animateFrom(m_menuSample); });
