@@ -518,7 +518,7 @@ void DesignPanel::OnSaveListen()
     if (m_listenPath.isEmpty())
         return;
     QtUserPrompts prompts(this);
-    const auto target = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
+    const auto target = prompts.AskSavePath(filerun::kSaveTitle.Text(), filerun::kFilter);
     if (!target)
         return;
     QFile from(m_listenPath);

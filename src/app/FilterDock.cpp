@@ -96,7 +96,7 @@ void FilterDock::UpdateAnimateHere()
 void FilterDock::SetSettings(const SettingsValues& settings)
 {
     if (settings.filter >= 0 && settings.filter < int(kFilterPresets.size())) {
-        const std::string_view caption = kFilterCaptions[std::size_t(settings.filter)];
+        const std::string_view caption = kFilterCaptions[std::size_t(settings.filter)].Text();
         m_caption->setText(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
     } else {
         m_caption->setText(tr("フィルタが選ばれていません"));

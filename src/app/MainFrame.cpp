@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/DesignPanel.h"
 #include "app/FilterDock.h"
+#include "app/LanguageChoice.h"
 #include "app/LockKeys.h"
 #include "control/CommandStrings.h"
 #include "control/QtUserPrompts.h"
@@ -17,6 +18,7 @@
 #include "words/FileCommands.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -266,6 +268,7 @@ void CMainFrame::CreateMenus()
     viewMenu->addAction(m_actionViewToolBar);
     viewMenu->addAction(m_actionViewStatusBar);
     viewMenu->addAction(m_actionViewFilterPanel);
+    viewMenu->addMenu(CreateLanguageMenu());
 
     QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     helpMenu->setObjectName(QStringLiteral("menuHelp"));
@@ -274,6 +277,38 @@ void CMainFrame::CreateMenus()
     // A menu about to open shows the state of this moment.
     for (QMenu* menu : {fileMenu, settingsMenu, runMenu, viewMenu, helpMenu})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+}
+
+// The language of the program's words, chosen here and kept for the next start: the
+// words are set up before the first window opens.
+QMenu* CMainFrame::CreateLanguageMenu()
+{
+    auto* menu = new QMenu(tr("言語(&L)"), this);
+    menu->setObjectName(QStringLiteral("menuLanguage"));
+    auto* group = new QActionGroup(menu);
+    const auto add = [&](Language language, const QString& text, const char* objectName) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(objectName));
+        action->setCheckable(true);
+        action->setChecked(CurrentLanguage() == language);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, language] { OnChooseLanguage(language); });
+    };
+    add(Language::Japanese, tr("日本語"), "actionLanguageJapanese");
+    add(Language::English, tr("English"), "actionLanguageEnglish");
+    return menu;
+}
+
+void CMainFrame::OnChooseLanguage(Language language)
+{
+    RememberLanguage(language);
+    if (language == CurrentLanguage())
+        return;
+    QMessageBox::information(this, QString::fromUtf8(kAppTitle),
+                             language == Language::English
+                                 ? tr("次回の起動から表示が英語になります。")
+                                 : tr("次回の起動から表示が日本語になります。"));
 }
 
 void CMainFrame::CreateToolBar()

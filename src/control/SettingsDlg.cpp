@@ -206,7 +206,7 @@ void CSettingsDlg::CreateControls()
     m_filterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
         QWidget* frame = IsDemoFilter(i) ? m_filterBox : m_fileFilterBox;
-        auto* button = new QRadioButton(Caption(kFilterCaptions[i]), frame);
+        auto* button = new QRadioButton(Caption(kFilterCaptions[i].Text()), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
         // button still moves within its group by the arrow keys.
@@ -217,7 +217,7 @@ void CSettingsDlg::CreateControls()
     m_inputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
         QWidget* frame = IsDemoInput(i) ? m_inputBox : m_fileInputBox;
-        auto* button = new QRadioButton(Caption(kInputCaptions[i]), frame);
+        auto* button = new QRadioButton(Caption(kInputCaptions[i].Text()), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
         m_inputGroup->addButton(button, i);

@@ -238,7 +238,7 @@ void WavePanel::Present(const QString& inputPath, const QString& outputPath)
     m_labels[Input]->setText(Describe(tr("入力"), inputPath, m_readers[Input]));
     QString outText = Describe(tr("出力"), outputPath, m_readers[Output]);
     if (const std::uint64_t clipped = ClampedCount(); clipped > 0)
-        outText += tr("　▼▲ %1: %2").arg(QString::fromUtf8(kClampedSamples)).arg(clipped);
+        outText += tr("　▼▲ %1: %2").arg(QString::fromUtf8(kClampedSamples.Text())).arg(clipped);
     m_labels[Output]->setText(outText);
     m_note->hide();
     m_loaded = true;
@@ -471,7 +471,7 @@ void WavePanel::UpdateDescriptions()
                 text += tr("、クリップなし");
             else
                 text += tr("、%1 %2（最初は %3）")
-                            .arg(QString::fromUtf8(kClampedSamples))
+                            .arg(QString::fromUtf8(kClampedSamples.Text()))
                             .arg(clipped)
                             .arg(Seconds(m_summaries[i]->NextMarked(0), rate));
         }
