@@ -91,6 +91,31 @@ QAccessibleInterface* ChartFactory(const QString& className, QObject* object)
     return nullptr;
 }
 
+// A plot's title over it, in its width when it fits; otherwise across its whole pane,
+// on the two lines above the plot if need be, rather than cut off.
+void DrawTitle(QPainter& p, const QRect& area, int paneLeft, int paneRight, const QString& title)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    if (fm.horizontalAdvance(title) <= area.width())
+        p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft, title);
+    else
+        p.drawText(QRect(paneLeft, 4, paneRight - paneLeft, area.top() - 6),
+                   Qt::AlignLeft | Qt::TextWordWrap, title);
+}
+
+// An axis caption centred under the plot, or under its whole pane when wider than the plot.
+void DrawCaption(QPainter& p, const QRect& area, int paneLeft, int paneRight,
+                 const QString& caption)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    const int top = area.bottom() + 4 + fm.height();
+    if (fm.horizontalAdvance(caption) <= area.width())
+        p.drawText(QRect(area.left(), top, area.width(), fm.height()), Qt::AlignHCenter, caption);
+    else
+        p.drawText(QRect(paneLeft, top, paneRight - paneLeft, fm.height()), Qt::AlignHCenter,
+                   caption);
+}
+
 bool Exporting(const QWidget* w)
 {
     return w->property(kExportingProperty).toBool();
@@ -495,11 +520,13 @@ void FilterPlot::PaintTime(QPainter& p, const QRect& area)
     const QColor text = palette().text().color();
     const QColor grid = GridColour(palette());
     const QColor curve = CurveColour(palette());
+    // The pane: from the left edge to the middle of the gap between the plots.
+    const int paneRight = area.right() + 8;
     p.setPen(text);
-    p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft,
-               m_timeView == TimeView::Step
-                   ? tr("ステップ応答 s[n]（%1 タップ）").arg(m_taps.size())
-                   : tr("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
+    DrawTitle(p, area, 4, paneRight,
+              m_timeView == TimeView::Step
+                  ? tr("ステップ応答 s[n]（%1 タップ）").arg(m_taps.size())
+                  : tr("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
 
     const auto [lo, hi] = TapRange();
     // Horizontal grid with values, then the zero line.
@@ -531,8 +558,7 @@ void FilterPlot::PaintTime(QPainter& p, const QRect& area)
                        Number(n, 6));
         }
     }
-    p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
-               Qt::AlignHCenter, tr("n（サンプル）"));
+    DrawCaption(p, area, 4, paneRight, tr("n（サンプル）"));
 
     // Stems: one per tap while they fit, otherwise the extent of the taps in each
     // pixel column.
@@ -658,8 +684,9 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
         title = tr("群遅延 τ(f) [サンプル]");
         break;
     }
+    const int paneLeft = width() * 7 / 20 + 4;
     p.setPen(text);
-    p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft, title);
+    DrawTitle(p, area, paneLeft, width() - 4, title);
 
     // Value grid: 10 dB, 45 degrees, or a round step at any zoom.
     const double span = range.hi - range.lo;
@@ -712,13 +739,12 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
         }
     }
     p.setPen(text);
-    p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
-               Qt::AlignHCenter,
-               m_sampleRate > 0 ? (m_log ? tr("周波数 [Hz]（%1 Hz でサンプリング）　対数軸")
-                                         : tr("周波数 [Hz]（%1 Hz でサンプリング）"))
-                                      .arg(m_sampleRate)
-                                : (m_log ? tr("周波数 [サイクル/サンプル]　対数軸")
-                                         : tr("周波数 [サイクル/サンプル]")));
+    DrawCaption(p, area, paneLeft, width() - 4,
+                m_sampleRate > 0 ? (m_log ? tr("周波数 [Hz]（%1 Hz でサンプリング）　対数軸")
+                                          : tr("周波数 [Hz]（%1 Hz でサンプリング）"))
+                                       .arg(m_sampleRate)
+                                 : (m_log ? tr("周波数 [サイクル/サンプル]　対数軸")
+                                          : tr("周波数 [サイクル/サンプル]")));
     p.drawRect(area.adjusted(0, 0, -1, -1));
 
     p.save();
