@@ -16,8 +16,11 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPushButton>
@@ -28,6 +31,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTranslator>
 #include <QtTest>
 #include <limits>
@@ -281,6 +285,65 @@ QStringList DrawnProblems(QWidget* plot, int* count = nullptr)
     return problems;
 }
 
+// The texts of the next context menu, noted into seen; then its item starting with choose
+// is chosen (or, with none, the menu closed).
+void PeekNextMenu(const std::shared_ptr<QStringList>& seen, const QString& choose)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, seen, choose] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu && clock->elapsed() < 10000)
+            return;
+        if (menu) {
+            QAction* chosen = nullptr;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator())
+                    continue;
+                *seen << a->text() << a->toolTip();
+                if (!choose.isEmpty() && a->text().startsWith(choose) && a->isEnabled())
+                    chosen = a;
+            }
+            if (chosen) {
+                menu->setActiveAction(chosen);
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+            if (menu->isVisible())
+                menu->close();
+        }
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+    });
+    timer->start(20);
+}
+
+// The title and the visible words of a dialog.
+QStringList DialogTexts(QWidget* dialog)
+{
+    QStringList texts{dialog->windowTitle()};
+    for (const QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->isVisible())
+            texts << label->text();
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        if (button->isVisible())
+            texts << button->text();
+    for (const QComboBox* combo : dialog->findChildren<QComboBox*>())
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
+    return texts;
+}
+
+QStringList JapaneseAmong(const QStringList& texts)
+{
+    QStringList found;
+    for (const QString& t : texts)
+        if (HasJapanese(t))
+            found << t;
+    return found;
+}
+
 } // namespace
 
 class TestPanelEnglish : public QObject {
@@ -371,6 +434,37 @@ class TestPanelEnglish : public QObject {
         problems << TextProblems(dock);
         problems.removeDuplicates();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // The plots' and waveforms' right-button menus, and the save dialog one of them opens.
+    void menusAndTheSaveDialogInEnglish()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        RunFile(*frame);
+        FilterDock* dock = frame->FilterPanel();
+        auto seen = std::make_shared<QStringList>();
+        QStringList dialog;
+        {
+            ModalDriver driver(ModalDriver::On<QFileDialog>([&dialog](QFileDialog* d) {
+                dialog = DialogTexts(d);
+                ModalDriver::Close(d);
+            }));
+            dock->ShowPage(dock->Plot()->parentWidget());
+            PeekNextMenu(seen, QStringLiteral("Save image"));
+            RightClick(dock->Plot(), dock->Plot()->MagnitudeRect().center());
+            QVERIFY(QTest::qWaitFor([&driver] { return driver.done(); }));
+        }
+        QVERIFY(seen->contains(QStringLiteral("Save image (PNG/SVG)…")));
+        QVERIFY(seen->contains(QStringLiteral("Fit all")));
+        QVERIFY(dialog.contains(QStringLiteral("Save Image")));
+        dock->ShowPage(dock->Waves());
+        WaveView* wave = dock->Waves()->View(WavePanel::Input);
+        PeekNextMenu(seen, QString());
+        RightClick(wave, wave->PlotRect().center());
+        QVERIFY(seen->contains(QStringLiteral("Animate from here")));
+        QVERIFY2(JapaneseAmong(*seen + dialog).isEmpty(),
+                 qPrintable(JapaneseAmong(*seen + dialog).join(QLatin1Char('\n'))));
     }
 
   private:
