@@ -142,7 +142,7 @@
     </message>
     <message>
         <source>周波数の単位</source>
-        <translation>Frequency unit</translation>
+        <translation>Unit</translation>
     </message>
     <message>
         <source>遮断周波数</source>
@@ -162,7 +162,7 @@
     </message>
     <message>
         <source>阻止域減衰量から β を決める</source>
-        <translation>β from stop-band attenuation</translation>
+        <translation>β from attenuation</translation>
     </message>
     <message>
         <source>遷移幅からタップ数を決める</source>
@@ -170,7 +170,7 @@
     </message>
     <message>
         <source>通過域の中央を 0 dB に正規化する</source>
-        <translation>Normalise the pass band centre to 0 dB</translation>
+        <translation>Pass-band centre at 0 dB</translation>
     </message>
     <message>
         <source>読み込み...</source>
@@ -210,7 +210,7 @@
     </message>
     <message>
         <source>設計 %1 %2・%3 タップ・%4</source>
-        <translation>Designed %1 %2, %3 taps, %4</translation>
+        <translation>%1 %2, %3 taps, %4</translation>
     </message>
     <message>
         <source>遷移幅が狭すぎるか広すぎて、タップ数が範囲（1〜65535）に収まりません。</source>
@@ -541,15 +541,15 @@ Double-click, 0: fit all    Right-click: save</translation>
     </message>
     <message>
         <source>振幅特性</source>
-        <translation>Magnitude (dB)</translation>
+        <translation>Magnitude</translation>
     </message>
     <message>
         <source>位相特性</source>
-        <translation>Phase (degrees)</translation>
+        <translation>Phase</translation>
     </message>
     <message>
         <source>群遅延</source>
-        <translation>Group delay (samples)</translation>
+        <translation>Group delay</translation>
     </message>
     <message>
         <source>周波数特性の表示</source>
@@ -561,7 +561,7 @@ Double-click, 0: fit all    Right-click: save</translation>
     </message>
     <message>
         <source>対数周波数軸(&amp;L)</source>
-        <translation>&amp;Log frequency</translation>
+        <translation>&amp;Log axis</translation>
     </message>
     <message>
         <source>振幅の表示範囲</source>
@@ -596,7 +596,7 @@ Double-click, 0: fit all    Right-click: save</translation>
     </message>
     <message>
         <source>ファイル実行のあと、入力と出力の波形をここに表示します。</source>
-        <translation>After a file run, the input and output waveforms are shown here.</translation>
+        <translation>The waveforms appear here after a file run.</translation>
     </message>
     <message>
         <source>入力を再生</source>
@@ -632,7 +632,7 @@ Double-click, 0: fit all    Right-click: save</translation>
     </message>
     <message>
         <source>出力をフィルタの遅延だけ前に寄せる</source>
-        <translation>Move the output back by the filter&apos;s delay</translation>
+        <translation>Shift output back by the delay</translation>
     </message>
     <message>
         <source>入力</source>

@@ -436,6 +436,33 @@ class TestPanelEnglish : public QObject {
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
+    // In a narrow window the pages scroll rather than squeeze: in English none asks for
+    // more width than in Japanese, so that English scrolls no more than Japanese does.
+    void englishPagesNoWiderThanJapanese()
+    {
+        const auto widths = [] {
+            FilterDock dock;
+            dock.SetSettings(SettingsValues{});
+            std::vector<int> w;
+            for (QWidget* page : {dock.Plot()->parentWidget(), static_cast<QWidget*>(dock.Waves()),
+                                  static_cast<QWidget*>(dock.Designer())})
+                w.push_back(page->minimumSizeHint().width());
+            return w;
+        };
+        const std::vector<int> english = widths();
+        QCoreApplication::removeTranslator(m_translator.get());
+        SetLanguage(Language::Japanese);
+        const std::vector<int> japanese = widths();
+        QCoreApplication::installTranslator(m_translator.get());
+        SetLanguage(Language::English);
+        for (std::size_t i = 0; i < english.size(); ++i)
+            QVERIFY2(english[i] <= japanese[i],
+                     qPrintable(QStringLiteral("page %1: %2 wide in English, %3 in Japanese")
+                                    .arg(i)
+                                    .arg(english[i])
+                                    .arg(japanese[i])));
+    }
+
     // The plots' and waveforms' right-button menus, and the save dialog one of them opens.
     void menusAndTheSaveDialogInEnglish()
     {
