@@ -99,6 +99,9 @@ std::string FilterHelp()
            "written.\n";
 }
 
+// The waveforms' menu item that animates a file's samples.
+constexpr Word kAnimateFromHere{"この位置からアニメーション", "Animate from here"};
+
 std::string DemoHelp()
 {
     const CRavelinDoc defaults;
@@ -118,7 +121,9 @@ std::string DemoHelp()
            ")\n"
            "  --values V,...  up to 20 input values for times -1 .. 18, comma-separated\n"
            "               (zeros after the last), instead of an input preset: what the\n"
-           "               desktop program's \"この位置からアニメーション\" takes from a file\n"
+           "               desktop program's \"" +
+           kAnimateFromHere.Text() +
+           "\" takes from a file\n"
            "  -o FILE      write the text file to FILE\n"
            "\n"
            "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
