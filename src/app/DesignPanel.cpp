@@ -57,6 +57,7 @@ const char* const kWindowCaptions[] = {
     QT_TRANSLATE_NOOP("ravelin::DesignPanel", "カイザー"),
 };
 
+// A caption of the tables above in the language chosen at start-up.
 QString Tr(const char* text)
 {
     return QCoreApplication::translate("ravelin::DesignPanel", text);
