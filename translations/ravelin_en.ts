@@ -433,7 +433,7 @@ Listen to both files in any player to compare them.<byte value="xd"/>
     </message>
     <message>
         <source>シフトレジスタ→</source>
-        <translation>Shift register →</translation>
+        <translation>Shift register→</translation>
     </message>
     <message>
         <source>タップ係数</source>

@@ -375,7 +375,7 @@ int RunDemo(ArgReader& args)
     for (int i = 0; i < kDemoSteps; ++i)
         doc.Advance();
     if (!outPath) {
-        std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
+        std::cout << DemoListing(doc);
         return kExitOk;
     }
     int reason = 0;

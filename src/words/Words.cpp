@@ -76,6 +76,18 @@ std::string FaultText(FileFault fault, const std::string& path, const WavHeader&
     return {};
 }
 
+std::string DemoListing(const CRavelinDoc& doc)
+{
+    static constexpr Word kCoefTitle{"タップ係数", "Tap coefficients"};
+    static constexpr Word kCoefHead{"係数番号　タップ係数", "     Tap  Coefficient"};
+    static constexpr Word kResultTitle{"アニメーションの結果", "Animation results"};
+    static constexpr Word kResultHead{"時刻　入力信号　出力信号", "Time     Input    Output"};
+    if (CurrentLanguage() == Language::Japanese)
+        return FormatTextExport(doc, TextEncoding::Utf8, "\n");
+    return FormatTextExport(
+        doc, {kCoefTitle.Text(), kCoefHead.Text(), kResultTitle.Text(), kResultHead.Text()}, "\n");
+}
+
 std::string ReasonText(int systemError)
 {
     if (systemError > 0)

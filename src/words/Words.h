@@ -3,6 +3,7 @@
 #include "engine/Presets.h"
 #include "files/CoefFile.h"
 #include "files/FileRun.h"
+#include "files/TextExport.h"
 #include "words/Language.h"
 
 #include <array>
@@ -55,6 +56,11 @@ std::string CompletionText(const FileRunOutcome& outcome);
 // program's sentence, and ravelin-cli's line ("file:line: ..." where a line is at fault).
 std::string CoefFileText(const std::string& path, const CoefFileResult& result);
 std::string CoefFileLine(const std::string& path, const CoefFileResult& result);
+
+// The demonstration's coefficients and results as ravelin-cli prints them (UTF-8, LF):
+// the saved file's text in Japanese, with English headings in English. The file itself
+// keeps its Japanese headings in either language.
+std::string DemoListing(const CRavelinDoc& doc);
 
 // The texts the run shows, for the callers that word their own dialogs.
 namespace filerun {
