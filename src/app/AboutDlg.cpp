@@ -21,46 +21,42 @@ constexpr QRect kOk{156, 7, 32, 14};
 constexpr QRect kExplanation{7, 56, 181, 110};
 constexpr QRect kExplanationLabel{56, 37, 29, 9};
 
-// The pieces of the help text in order. The 19th carries no line end of its own:
-// it and the 20th form one line.
-constexpr const char16_t* kPieces[] = {
-    u"FIR ディジタルフィルタのアニメーションとフィルタリング\r\n",
-    u"\r\n",
-    u"【１】目的\r\n",
-    u"（１）FIR ディジタルフィルタのアニメーション\r\n",
-    u"（２）WAVファイルのデータのフィルタリング\r\n",
-    u"\r\n",
-    u"【２】使用方法\r\n",
-    u"（１）FIR ディジタルフィルタのアニメーション\r\n",
-    u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
-    u"入力信号設定中から入力信号を選んでください．\r\n",
-    u"実行メニューから「こま送り」を選ぶと１ステップ進みます．\r\n",
-    u"実行メニューから「アニメーション」を選ぶと２０ステップ進みます．\r\n",
-    u"アニメーションが終了すると入出力信号の値をファイルに保存することが出来ます．\r\n",
-    u"ツールバー上には「こま送り」「アニメーション」「速送り」「巻き戻し」のボタンがあります\r\n",
-    u"\r\n",
-    u"（２）WAVファイルのデータのフィルタリング\r\n",
-    u"設定ダイアログにてディジタルフィルタの係数を選びます．\r\n",
-    u"入力信号設定中から「ファイルデータ」を選んでください．\r\n",
-    u"実行メニューから「ファイル-ファイル実行」を選ぶと入力WAVファイル選択",
-    u"→出力力WAVファイルの順に動作します\r\n",
-    u"両方のファイルを適当なplayerで聞き比べてください\r\n",
-    u"（エコーフィルタがわかりやすいです．）\r\n",
-};
+// The help text, CR LF line ends. The 19th line reaches into the 20th: one line.
+const char* const kExplanationText = QT_TRANSLATE_NOOP(
+    "ravelin::CAboutDlg",
+    "FIR ディジタルフィルタのアニメーションとフィルタリング\r\n"
+    "\r\n"
+    "【１】目的\r\n"
+    "（１）FIR ディジタルフィルタのアニメーション\r\n"
+    "（２）WAVファイルのデータのフィルタリング\r\n"
+    "\r\n"
+    "【２】使用方法\r\n"
+    "（１）FIR ディジタルフィルタのアニメーション\r\n"
+    "設定ダイアログにてディジタルフィルタの係数を選びます．\r\n"
+    "入力信号設定中から入力信号を選んでください．\r\n"
+    "実行メニューから「こま送り」を選ぶと１ステップ進みます．\r\n"
+    "実行メニューから「アニメーション」を選ぶと２０ステップ進みます．\r\n"
+    "アニメーションが終了すると入出力信号の値をファイルに保存することが出来ます．\r\n"
+    "ツールバー上には「こま送り」「アニメーション」「速送り」「巻き戻し」のボタンがあります\r\n"
+    "\r\n"
+    "（２）WAVファイルのデータのフィルタリング\r\n"
+    "設定ダイアログにてディジタルフィルタの係数を選びます．\r\n"
+    "入力信号設定中から「ファイルデータ」を選んでください．\r\n"
+    "実行メニューから「ファイル-ファイル実行」を選ぶと入力WAVファイル選択"
+    "→出力力WAVファイルの順に動作します\r\n"
+    "両方のファイルを適当なplayerで聞き比べてください\r\n"
+    "（エコーフィルタがわかりやすいです．）\r\n");
 
 } // namespace
 
 QString CAboutDlg::BuildExplanation()
 {
-    QString text;
-    for (const char16_t* piece : kPieces)
-        text += QString::fromUtf16(piece);
-    return text;
+    return tr(kExplanationText);
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildExplanation())
 {
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"));
     setObjectName(QStringLiteral("aboutDialog"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -95,7 +91,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_strExplanation(BuildE
     explanation->setTabChangesFocus(true);
     DoDataExchange(explanation);
 
-    auto* label = new QLabel(QStringLiteral("説明"), this);
+    auto* label = new QLabel(tr("説明"), this);
     label->setObjectName(QStringLiteral("explanationLabel"));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 

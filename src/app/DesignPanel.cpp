@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -32,15 +33,35 @@ namespace ravelin {
 namespace {
 
 constexpr const char* kGroup = "Designer";
-constexpr const char* kCoefFilter = "係数ファイル(*.txt;*.csv;*.dat;*.fir)|*.txt;*.csv;*.dat;*.fir|"
-                                    "All Files(*.*)|*.*||";
 
-const char* const kTypeCaptions[] = {"低域通過", "高域通過", "帯域通過", "帯域阻止"};
-const char* const kWindowCaptions[] = {"矩形", "ハン", "ハミング", "ブラックマン", "カイザー"};
-
-QString Tr(const char* utf8)
+// The open and save dialogs' filters, in the prompts' "caption|patterns|" form.
+std::string CoefFilter()
 {
-    return QString::fromUtf8(utf8);
+    return QCoreApplication::translate(
+               "ravelin::DesignPanel",
+               "係数ファイル(*.txt;*.csv;*.dat;*.fir)|*.txt;*.csv;*.dat;*.fir|"
+               "All Files(*.*)|*.*||")
+        .toStdString();
+}
+
+const char* const kTypeCaptions[] = {
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "低域通過"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "高域通過"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "帯域通過"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "帯域阻止"),
+};
+const char* const kWindowCaptions[] = {
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "矩形"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "ハン"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "ハミング"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "ブラックマン"),
+    QT_TRANSLATE_NOOP("ravelin::DesignPanel", "カイザー"),
+};
+
+// A caption of the tables above in the language chosen at start-up.
+QString Tr(const char* text)
+{
+    return QCoreApplication::translate("ravelin::DesignPanel", text);
 }
 
 // Numbers as the program writes them everywhere: the C locale's, whatever the user's.
@@ -55,18 +76,24 @@ QString ProblemText(DesignError e)
     case DesignError::None:
         break;
     case DesignError::TapsOutOfRange:
-        return Tr("タップ数は 1 から 65535 までです。");
+        return QCoreApplication::translate("ravelin::DesignPanel",
+                                           "タップ数は 1 から 65535 までです。");
     case DesignError::CutoffOutOfRange:
-        return Tr("遮断周波数は 0 より大きく、サンプリング周波数の半分より小さくしてください。");
+        return QCoreApplication::translate(
+            "ravelin::DesignPanel",
+            "遮断周波数は 0 より大きく、サンプリング周波数の半分より小さくしてください。");
     case DesignError::BandEdgesReversed:
-        return Tr("下側の遮断周波数を上側より小さくしてください。");
+        return QCoreApplication::translate("ravelin::DesignPanel",
+                                           "下側の遮断周波数を上側より小さくしてください。");
     case DesignError::EvenLengthNyquist:
-        return Tr("偶数のタップ数ではナイキスト周波数で利得が 0 になるため、"
-                  "高域通過・帯域阻止フィルタは作れません。奇数にしてください。");
+        return QCoreApplication::translate(
+            "ravelin::DesignPanel", "偶数のタップ数ではナイキスト周波数で利得が 0 になるため、"
+                                    "高域通過・帯域阻止フィルタは作れません。奇数にしてください。");
     case DesignError::BetaOutOfRange:
-        return Tr("β は 0 から 100 までです。");
+        return QCoreApplication::translate("ravelin::DesignPanel", "β は 0 から 100 までです。");
     case DesignError::ScaleAtZeroGain:
-        return Tr("通過域の中央で利得が 0 のため、0 dB に正規化できません。");
+        return QCoreApplication::translate(
+            "ravelin::DesignPanel", "通過域の中央で利得が 0 のため、0 dB に正規化できません。");
     }
     return {};
 }
@@ -102,13 +129,13 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
         m_type->addItem(Tr(caption));
     // On this platform a combo box reads out its current item: the name says what it
     // chooses on the others, the label's relation here.
-    m_type->setAccessibleName(Tr("種類"));
-    form->addRow(Tr("種類"), m_type);
+    m_type->setAccessibleName(tr("種類"));
+    form->addRow(tr("種類"), m_type);
 
     m_unit = new QComboBox(this);
     m_unit->setObjectName(QStringLiteral("designUnit"));
-    m_unit->addItems({QStringLiteral("Hz"), Tr("サイクル/サンプル")});
-    m_unit->setAccessibleName(Tr("周波数の単位"));
+    m_unit->addItems({QStringLiteral("Hz"), tr("サイクル/サンプル")});
+    m_unit->setAccessibleName(tr("周波数の単位"));
     m_rate = new QSpinBox(this);
     m_rate->setObjectName(QStringLiteral("designRate"));
     m_rate->setRange(1, 1000000);
@@ -116,23 +143,23 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_rate->setSuffix(QStringLiteral(" Hz"));
     m_rate->setKeyboardTracking(false);
     auto* unitRow = new QHBoxLayout;
-    auto* rateLabel = new QLabel(Tr("fs"), this);
+    auto* rateLabel = new QLabel(tr("fs"), this);
     rateLabel->setBuddy(m_rate);
     unitRow->addWidget(m_unit);
     unitRow->addWidget(rateLabel);
     unitRow->addWidget(m_rate, 1);
-    auto* unitLabel = new QLabel(Tr("周波数の単位"), this);
+    auto* unitLabel = new QLabel(tr("周波数の単位"), this);
     unitLabel->setBuddy(m_unit);
     form->addRow(unitLabel, unitRow);
 
     m_low = NumberBox(this, "designLow", 0, 500000, 3);
     m_high = NumberBox(this, "designHigh", 0, 500000, 3);
-    m_high->setAccessibleName(Tr("上側の遮断周波数"));
+    m_high->setAccessibleName(tr("上側の遮断周波数"));
     auto* cutoffRow = new QHBoxLayout;
     cutoffRow->addWidget(m_low, 1);
     cutoffRow->addWidget(new QLabel(QStringLiteral("–"), this));
     cutoffRow->addWidget(m_high, 1);
-    auto* cutoffLabel = new QLabel(Tr("遮断周波数"), this);
+    auto* cutoffLabel = new QLabel(tr("遮断周波数"), this);
     cutoffLabel->setBuddy(m_low);
     form->addRow(cutoffLabel, cutoffRow);
 
@@ -140,35 +167,35 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_tapsBox->setObjectName(QStringLiteral("designTaps"));
     m_tapsBox->setRange(kDesignMinTaps, kDesignMaxTaps);
     m_tapsBox->setKeyboardTracking(false);
-    form->addRow(Tr("タップ数"), m_tapsBox);
+    form->addRow(tr("タップ数"), m_tapsBox);
 
     m_window = new QComboBox(this);
     m_window->setObjectName(QStringLiteral("designWindow"));
     for (const char* caption : kWindowCaptions)
         m_window->addItem(Tr(caption));
-    m_window->setAccessibleName(Tr("窓関数"));
-    form->addRow(Tr("窓関数"), m_window);
+    m_window->setAccessibleName(tr("窓関数"));
+    form->addRow(tr("窓関数"), m_window);
 
     m_beta = NumberBox(this, "designBeta", 0, kKaiserMaxBeta, 3);
-    form->addRow(Tr("カイザー窓の β"), m_beta);
-    m_fromAtten = new QCheckBox(Tr("阻止域減衰量から β を決める"), this);
+    form->addRow(tr("カイザー窓の β"), m_beta);
+    m_fromAtten = new QCheckBox(tr("阻止域減衰量から β を決める"), this);
     m_fromAtten->setObjectName(QStringLiteral("designFromAtten"));
     m_atten = NumberBox(this, "designAtten", kKaiserMinAttenuation, kKaiserMaxAttenuation, 1);
     m_atten->setSuffix(QStringLiteral(" dB"));
-    m_atten->setAccessibleName(Tr("阻止域減衰量"));
+    m_atten->setAccessibleName(tr("阻止域減衰量"));
     auto* attenRow = new QHBoxLayout;
     attenRow->addWidget(m_fromAtten);
     attenRow->addWidget(m_atten, 1);
     form->addRow(QString(), attenRow);
-    m_fromWidth = new QCheckBox(Tr("遷移幅からタップ数を決める"), this);
+    m_fromWidth = new QCheckBox(tr("遷移幅からタップ数を決める"), this);
     m_fromWidth->setObjectName(QStringLiteral("designFromWidth"));
     m_width = NumberBox(this, "designWidth", 0, 500000, 3);
-    m_width->setAccessibleName(Tr("遷移幅"));
+    m_width->setAccessibleName(tr("遷移幅"));
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(m_fromWidth);
     widthRow->addWidget(m_width, 1);
     form->addRow(QString(), widthRow);
-    m_scale = new QCheckBox(Tr("通過域の中央を 0 dB に正規化する"), this);
+    m_scale = new QCheckBox(tr("通過域の中央を 0 dB に正規化する"), this);
     m_scale->setObjectName(QStringLiteral("designScale"));
     form->addRow(QString(), m_scale);
 
@@ -179,19 +206,19 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     form->addRow(m_problem);
 
     auto* buttons = new QGridLayout;
-    m_load = new QPushButton(Tr("読み込み..."), this);
-    m_save = new QPushButton(Tr("保存..."), this);
-    m_use = new QPushButton(Tr("ファイル処理に使う"), this);
-    m_listen = new QPushButton(Tr("試聴"), this);
-    m_saveListen = new QPushButton(Tr("試聴結果を保存..."), this);
+    m_load = new QPushButton(tr("読み込み..."), this);
+    m_save = new QPushButton(tr("保存..."), this);
+    m_use = new QPushButton(tr("ファイル処理に使う"), this);
+    m_listen = new QPushButton(tr("試聴"), this);
+    m_saveListen = new QPushButton(tr("試聴結果を保存..."), this);
     m_load->setObjectName(QStringLiteral("designLoad"));
     m_save->setObjectName(QStringLiteral("designSave"));
     m_use->setObjectName(QStringLiteral("designUse"));
     m_listen->setObjectName(QStringLiteral("designListen"));
     m_saveListen->setObjectName(QStringLiteral("designSaveListen"));
-    m_use->setToolTip(Tr("このフィルタでファイル処理を行います（設定ダイアログで選び直すまで）"));
+    m_use->setToolTip(tr("このフィルタでファイル処理を行います（設定ダイアログで選び直すまで）"));
     m_listen->setToolTip(
-        Tr("最後にファイル処理した入力をこのフィルタで処理し、入力と聴き比べます"));
+        tr("最後にファイル処理した入力をこのフィルタで処理し、入力と聴き比べます"));
     buttons->addWidget(m_load, 0, 0);
     buttons->addWidget(m_save, 0, 1);
     buttons->addWidget(m_use, 0, 2);
@@ -282,7 +309,7 @@ QString DesignPanel::Problem() const
 QString DesignPanel::FilterName() const
 {
     if (!m_loadedName.isEmpty())
-        return Tr("係数ファイル %1").arg(m_loadedName);
+        return tr("係数ファイル %1").arg(m_loadedName);
     const DesignSpec s = Spec();
     const bool hz = m_unit->currentIndex() == 0;
     const auto frequency = [&](double f) {
@@ -291,10 +318,10 @@ QString DesignPanel::FilterName() const
     QString band = frequency(s.low);
     if (s.type == FilterType::BandPass || s.type == FilterType::BandStop)
         band += QStringLiteral("–") + frequency(s.high);
-    QString window = Tr(kWindowCaptions[static_cast<int>(s.window)]) + Tr("窓");
+    QString window = tr("%1窓").arg(Tr(kWindowCaptions[static_cast<int>(s.window)]));
     if (s.window == WindowKind::Kaiser)
         window += QStringLiteral(" β=") + Fixed(s.beta, 2);
-    return Tr("設計 %1 %2・%3 タップ・%4")
+    return tr("設計 %1 %2・%3 タップ・%4")
         .arg(Tr(kTypeCaptions[static_cast<int>(s.type)]), band)
         .arg(s.taps)
         .arg(window);
@@ -342,7 +369,7 @@ void DesignPanel::Redesign()
     const DesignSpec spec = Spec();
     QString problem;
     if (spec.taps == 0) {
-        problem = Tr("遷移幅が狭すぎるか広すぎて、タップ数が範囲（1〜65535）に収まりません。");
+        problem = tr("遷移幅が狭すぎるか広すぎて、タップ数が範囲（1〜65535）に収まりません。");
         m_taps.clear();
     } else {
         DesignResult r = DesignFilter(spec);
@@ -377,18 +404,19 @@ void DesignPanel::ShowMeasures()
     };
     QString delay = QStringLiteral("—");
     if (m_loadedName.isEmpty() || Symmetric(m_taps)) {
-        delay = Fixed(m.delay, 1) + Tr(" サンプル");
+        delay = tr("%1 サンプル").arg(Fixed(m.delay, 1));
         if (m_unit->currentIndex() == 0)
             delay += QStringLiteral(" (") + Fixed(1000.0 * m.delay / m_rate->value(), 2) +
                      QStringLiteral(" ms)");
     }
-    QString text = Tr("タップ数 %1　遅延 %2<br>通過域リップル %3　阻止域減衰量 %4<br>Σ|h| = %5")
+    QString text = tr("タップ数 %1　遅延 %2<br>通過域リップル %3　阻止域減衰量 %4<br>Σ|h| = %5")
                        .arg(m.taps)
                        .arg(delay, db(m.passRippleDb), db(m.stopAttenuationDb), Fixed(m.absSum, 4));
     if (m.clipDb > 0.0)
-        text += QStringLiteral("　<span style=\"color:#c00000\">") +
-                Tr("最大 %1 dB クリップするおそれがあります").arg(Fixed(m.clipDb, 1)) +
-                QStringLiteral("</span>");
+        text += tr("　%1", "after the measures, the warning")
+                    .arg(QStringLiteral("<span style=\"color:#c00000\">") +
+                         tr("最大 %1 dB クリップするおそれがあります").arg(Fixed(m.clipDb, 1)) +
+                         QStringLiteral("</span>"));
     m_measuresLabel->setText(text);
 }
 
@@ -443,14 +471,16 @@ bool DesignPanel::SaveFile(const QString& path)
 void DesignPanel::OnLoad()
 {
     QtUserPrompts prompts(this);
-    if (const auto path = prompts.AskOpenPath("係数ファイルの読み込み", kCoefFilter))
+    if (const auto path =
+            prompts.AskOpenPath(tr("係数ファイルの読み込み").toStdString(), CoefFilter()))
         LoadFile(QString::fromStdString(*path));
 }
 
 void DesignPanel::OnSave()
 {
     QtUserPrompts prompts(this);
-    if (const auto path = prompts.AskSavePath("係数ファイルへの保存", kCoefFilter))
+    if (const auto path =
+            prompts.AskSavePath(tr("係数ファイルへの保存").toStdString(), CoefFilter()))
         SaveFile(QString::fromStdString(*path));
 }
 
@@ -469,7 +499,8 @@ void DesignPanel::OnListen()
         m_listenDir = std::make_unique<QTemporaryDir>();
         if (!m_listenDir->isValid()) {
             m_listenDir.reset();
-            prompts.ShowMessage("試聴用の一時フォルダを作れません。", "", MessageIcon::Error);
+            prompts.ShowMessage(tr("試聴用の一時フォルダを作れません。").toStdString(), "",
+                                MessageIcon::Error);
             return;
         }
     }
@@ -504,13 +535,13 @@ void DesignPanel::OnSaveListen()
     if (m_listenPath.isEmpty())
         return;
     QtUserPrompts prompts(this);
-    const auto target = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
+    const auto target = prompts.AskSavePath(filerun::kSaveTitle.Text(), filerun::kFilter);
     if (!target)
         return;
     // An hour's result takes seconds to copy and sync: away from the window's thread.
     const std::string source = m_listenPath.toStdString();
     bool ok = false, cancelled = false;
-    prompts.SetProgressText(Tr("試聴結果を保存"), Tr("試聴結果を保存しています..."));
+    prompts.SetProgressText(tr("試聴結果を保存"), tr("試聴結果を保存しています..."));
     prompts.RunWithProgress([&](const IUserPrompts::WorkProgress& progress) {
         std::error_code error;
         const std::uintmax_t total = std::filesystem::file_size(source, error);

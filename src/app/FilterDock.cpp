@@ -31,7 +31,7 @@ constexpr const char* kShownKey = "Views/FilterPanel";
 
 } // namespace
 
-FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィルタ特性"), parent)
+FilterDock::FilterDock(QWidget* parent) : QDockWidget(tr("フィルタ特性"), parent)
 {
     setObjectName(QStringLiteral("filterDock"));
     m_tabs = new QTabWidget(this);
@@ -56,13 +56,13 @@ FilterDock::FilterDock(QWidget* parent) : QDockWidget(QStringLiteral("フィル�
         scroll->setWidget(page);
         m_tabs->addTab(scroll, title);
     };
-    addScrolled(responsePage, QStringLiteral("周波数特性"));
+    addScrolled(responsePage, tr("周波数特性"));
     m_waves = new WavePanel;
     m_waves->setObjectName(QStringLiteral("wavePanel"));
-    addScrolled(m_waves, QStringLiteral("波形と試聴"));
+    addScrolled(m_waves, tr("波形と試聴"));
     m_design = new DesignPanel;
     m_design->setObjectName(QStringLiteral("designPanel"));
-    addScrolled(m_design, QStringLiteral("設計"));
+    addScrolled(m_design, tr("設計"));
     // "listen": the design's output against the same input, on the waveforms' tab.
     connect(m_design, &DesignPanel::listenReady, this,
             [this](const QString& inputPath, const QString& outputPath) {
@@ -88,19 +88,18 @@ void FilterDock::UpdateAnimateHere()
         // Says why it cannot start, in the menu itself.
         action->setText(
             m_canAnimate || m_inputPath.isEmpty()
-                ? QStringLiteral("この位置からアニメーション")
-                : QStringLiteral(
-                      "この位置からアニメーション（10 タップのフィルタを設定で選ぶと使えます）"));
+                ? tr("この位置からアニメーション")
+                : tr("この位置からアニメーション（10 タップのフィルタを設定で選ぶと使えます）"));
     }
 }
 
 void FilterDock::SetSettings(const SettingsValues& settings)
 {
     if (settings.filter >= 0 && settings.filter < int(kFilterPresets.size())) {
-        const std::string_view caption = kFilterCaptions[std::size_t(settings.filter)];
+        const std::string_view caption = kFilterCaptions[std::size_t(settings.filter)].Text();
         m_caption->setText(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
     } else {
-        m_caption->setText(QStringLiteral("フィルタが選ばれていません"));
+        m_caption->setText(tr("フィルタが選ばれていません"));
     }
     const std::vector<double> taps = FilePresetTaps(settings);
     // A symmetric filter delays every frequency alike, by (N - 1) / 2 samples.

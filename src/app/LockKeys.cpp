@@ -118,8 +118,8 @@ LockIndicators::LockIndicators(QStatusBar* bar) : QObject(bar)
         pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         pane->setAlignment(Qt::AlignCenter);
         // Each pane keeps the width of its text, lit or not.
-        pane->setFixedWidth(
-            pane->fontMetrics().horizontalAdvance(QString::fromUtf8(panes[i].second)) + 12);
+        pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(CommandWord(panes[i].second)) +
+                            12);
         bar->addPermanentWidget(pane);
         m_panes[i] = pane;
     }
@@ -143,7 +143,7 @@ void LockIndicators::Update()
         {s.scroll, kIndicatorScrl},
     }};
     for (std::size_t i = 0; i < lit.size(); ++i)
-        m_panes[i]->setText(lit[i].first ? QString::fromUtf8(lit[i].second) : QString());
+        m_panes[i]->setText(lit[i].first ? CommandWord(lit[i].second) : QString());
 }
 
 bool LockIndicators::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/DesignPanel.h"
 #include "app/FilterDock.h"
+#include "app/LanguageChoice.h"
 #include "app/LockKeys.h"
 #include "control/CommandStrings.h"
 #include "control/QtUserPrompts.h"
@@ -17,6 +18,7 @@
 #include "words/FileCommands.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -167,40 +169,38 @@ void CMainFrame::CreateActions()
 {
     Actions& a = m_actions;
     // The File menu.
-    a.save = MakeAction(ID_FILE_SAVE, "actionFileSave", QStringLiteral("ファイルへ保存(&S)..."));
+    a.save = MakeAction(ID_FILE_SAVE, "actionFileSave", tr("ファイルへ保存(&S)..."));
     a.save->setIcon(ToolbarIcon(IMG_SAVE));
-    a.print = MakeAction(ID_FILE_PRINT, "actionFilePrint", QStringLiteral("印刷(&P)..."));
+    a.print = MakeAction(ID_FILE_PRINT, "actionFilePrint", tr("印刷(&P)..."));
     a.print->setIcon(ToolbarIcon(IMG_PRINT));
     a.print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    a.preview = MakeAction(ID_FILE_PRINT_PREVIEW, "actionFilePrintPreview",
-                           QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
-    a.printSetup = MakeAction(ID_FILE_PRINT_SETUP, "actionFilePrintSetup",
-                              QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
+    a.preview = MakeAction(ID_FILE_PRINT_PREVIEW, "actionFilePrintPreview", tr("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
+    a.printSetup =
+        MakeAction(ID_FILE_PRINT_SETUP, "actionFilePrintSetup", tr("ﾌﾟﾘﾝﾀの設定(&R)..."));
     for (int i = 0; i < RecentFileList::kMaxFiles; ++i) {
         const QByteArray name = "actionFileMru" + QByteArray::number(i + 1);
         m_mruActions[i] = MakeAction(ID_FILE_MRU_FILE1 + i, name.constData(), QString());
     }
-    a.exit = MakeAction(ID_APP_EXIT, "actionAppExit", QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    a.exit = MakeAction(ID_APP_EXIT, "actionAppExit", tr("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
 
     // Settings and Run.
-    a.settings = MakeAction(ID_SETTINGS, "actionSettings", QStringLiteral("動作の設定"));
+    a.settings = MakeAction(ID_SETTINGS, "actionSettings", tr("動作の設定"));
     a.settings->setIcon(ToolbarIcon(IMG_SETTINGS));
-    a.runStep = MakeAction(ID_RUN_STEP, "actionRunStep", QStringLiteral("こま送り"));
+    a.runStep = MakeAction(ID_RUN_STEP, "actionRunStep", tr("こま送り"));
     a.runStep->setCheckable(true);
-    a.runAnimate = MakeAction(ID_RUN_ANIMATE, "actionRunAnimate", QStringLiteral("アニメーション"));
+    a.runAnimate = MakeAction(ID_RUN_ANIMATE, "actionRunAnimate", tr("アニメーション"));
     a.runAnimate->setCheckable(true);
-    a.runFile = MakeAction(ID_RUN_FILE, "actionRunFile", QStringLiteral("ファイル-ファイル実行 *"));
+    a.runFile = MakeAction(ID_RUN_FILE, "actionRunFile", tr("ファイル-ファイル実行 *"));
     a.runFile->setCheckable(true);
     a.runFile->setIcon(ToolbarIcon(IMG_RUN_FILE));
 
     // View and Help.
-    m_actionViewToolBar =
-        MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+    m_actionViewToolBar = MakeAction(ID_VIEW_TOOLBAR, "actionViewToolBar", tr("ﾂｰﾙ ﾊﾞｰ(&T)"));
     m_actionViewToolBar->setCheckable(true);
     m_actionViewStatusBar =
-        MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar", QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
+        MakeAction(ID_VIEW_STATUS_BAR, "actionViewStatusBar", tr("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
     m_actionViewStatusBar->setCheckable(true);
-    a.about = MakeAction(ID_APP_ABOUT, "actionAppAbout", QStringLiteral("Ravelinについて (&A)..."));
+    a.about = MakeAction(ID_APP_ABOUT, "actionAppAbout", tr("Ravelinについて (&A)..."));
     a.about->setIcon(ToolbarIcon(IMG_ABOUT));
 
     // Toolbar-only commands.
@@ -214,20 +214,18 @@ void CMainFrame::CreateActions()
     a.tbFast->setIcon(ToolbarIcon(IMG_FAST));
 
     // Keys without a menu item: new, open, and save (whose menu item shows no key).
-    QAction* fileNew = MakeAction(ID_FILE_NEW, "actionFileNew", QStringLiteral("新規作成"));
+    QAction* fileNew = MakeAction(ID_FILE_NEW, "actionFileNew", tr("新規作成"));
     fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction* fileOpen = MakeAction(ID_FILE_OPEN, "actionFileOpen", QStringLiteral("開く"));
+    QAction* fileOpen = MakeAction(ID_FILE_OPEN, "actionFileOpen", tr("開く"));
     fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* saveKey =
-        MakeAction(ID_FILE_SAVE, "actionFileSaveKey", QStringLiteral("ファイルへ保存"));
+    QAction* saveKey = MakeAction(ID_FILE_SAVE, "actionFileSaveKey", tr("ファイルへ保存"));
     saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addActions({fileNew, fileOpen, saveKey});
 
     // Not a command of the document: the dock's own toggle.
-    m_actionViewFilterPanel = new QAction(QStringLiteral("ﾌｨﾙﾀ特性(&F)"), this);
+    m_actionViewFilterPanel = new QAction(tr("ﾌｨﾙﾀ特性(&F)"), this);
     m_actionViewFilterPanel->setObjectName(QStringLiteral("actionViewFilterPanel"));
-    m_actionViewFilterPanel->setStatusTip(
-        QStringLiteral("ﾌｨﾙﾀ特性と波形の表示/非表示を切り替えます"));
+    m_actionViewFilterPanel->setStatusTip(tr("ﾌｨﾙﾀ特性と波形の表示/非表示を切り替えます"));
     m_actionViewFilterPanel->setCheckable(true);
     m_actionViewFilterPanel->setIconVisibleInMenu(false);
 }
@@ -237,7 +235,7 @@ void CMainFrame::CreateMenus()
     const Actions& a = m_actions;
     // Menus, in order.
     QMenuBar* bar = menuBar();
-    QMenu* fileMenu = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QMenu* fileMenu = bar->addMenu(tr("ﾌｧｲﾙ(&F)"));
     fileMenu->setObjectName(QStringLiteral("menuFile"));
     fileMenu->addAction(a.save);
     fileMenu->addSeparator();
@@ -250,24 +248,25 @@ void CMainFrame::CreateMenus()
     fileMenu->addSeparator();
     fileMenu->addAction(a.exit);
 
-    QMenu* settingsMenu = bar->addMenu(QStringLiteral("設定"));
+    QMenu* settingsMenu = bar->addMenu(tr("設定"));
     settingsMenu->setObjectName(QStringLiteral("menuSettings"));
     settingsMenu->addAction(a.settings);
 
-    QMenu* runMenu = bar->addMenu(QStringLiteral("実行"));
+    QMenu* runMenu = bar->addMenu(tr("実行"));
     runMenu->setObjectName(QStringLiteral("menuRun"));
     runMenu->addAction(a.runStep);
     runMenu->addAction(a.runAnimate);
     runMenu->addSeparator();
     runMenu->addAction(a.runFile);
 
-    QMenu* viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
+    QMenu* viewMenu = bar->addMenu(tr("表示(&V)"));
     viewMenu->setObjectName(QStringLiteral("menuView"));
     viewMenu->addAction(m_actionViewToolBar);
     viewMenu->addAction(m_actionViewStatusBar);
     viewMenu->addAction(m_actionViewFilterPanel);
+    viewMenu->addMenu(CreateLanguageMenu());
 
-    QMenu* helpMenu = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QMenu* helpMenu = bar->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     helpMenu->setObjectName(QStringLiteral("menuHelp"));
     helpMenu->addAction(a.about);
 
@@ -276,11 +275,43 @@ void CMainFrame::CreateMenus()
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 }
 
+// The language of the program's words, chosen here and kept for the next start: the
+// words are set up before the first window opens.
+QMenu* CMainFrame::CreateLanguageMenu()
+{
+    auto* menu = new QMenu(tr("言語(&L)"), this);
+    menu->setObjectName(QStringLiteral("menuLanguage"));
+    auto* group = new QActionGroup(menu);
+    const auto add = [&](Language language, const QString& text, const char* objectName) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(objectName));
+        action->setCheckable(true);
+        action->setChecked(CurrentLanguage() == language);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, language] { OnChooseLanguage(language); });
+    };
+    add(Language::Japanese, tr("日本語"), "actionLanguageJapanese");
+    add(Language::English, tr("English"), "actionLanguageEnglish");
+    return menu;
+}
+
+void CMainFrame::OnChooseLanguage(Language language)
+{
+    RememberLanguage(language);
+    if (language == CurrentLanguage())
+        return;
+    QMessageBox::information(this, QString::fromUtf8(kAppTitle),
+                             language == Language::English
+                                 ? tr("次回の起動から表示が英語になります。")
+                                 : tr("次回の起動から表示が日本語になります。"));
+}
+
 void CMainFrame::CreateToolBar()
 {
     const Actions& a = m_actions;
     // The toolbar: nine buttons in four groups.
-    m_wndToolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
+    m_wndToolBar = new QToolBar(tr("ﾂｰﾙ ﾊﾞｰ"), this);
     m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
     m_wndToolBar->setIconSize(QSize(16, 15));
     m_wndToolBar->setMovable(true);
@@ -348,7 +379,7 @@ void CMainFrame::AnimateFromFile(const QString& inputPath, std::int64_t sample)
         ReadScaledSamples(inputPath.toStdString(), std::uint64_t(sample), kDemoSteps, values) !=
             WavReadResult::Ok) {
         QMessageBox::warning(this, QString::fromUtf8(kAppTitle),
-                             QStringLiteral("%1 のサンプルを読めませんでした。").arg(inputPath));
+                             tr("%1 のサンプルを読めませんでした。").arg(inputPath));
         return;
     }
     // The diagram takes the samples as its input and animates them from the start.
@@ -384,7 +415,7 @@ void CMainFrame::CreateStatusBar()
     bar->setObjectName(QStringLiteral("statusBar"));
     // Prompts show as the bar's temporary message, which covers this pane; when
     // the pointer leaves an item the pane shows again.
-    m_messagePane = new QLabel(QString::fromUtf8(kReadyText), bar);
+    m_messagePane = new QLabel(CommandWord(kReadyText), bar);
     m_messagePane->setObjectName(QStringLiteral("paneMessage"));
     bar->addWidget(m_messagePane, 1);
 
@@ -456,7 +487,7 @@ void CMainFrame::UpdateRecentFileMenu()
 {
     if (m_recentFiles.IsEmpty()) {
         // The greyed placeholder stands where the list will be.
-        m_mruActions[0]->setText(QStringLiteral("最新のﾌｧｲﾙ"));
+        m_mruActions[0]->setText(tr("最新のﾌｧｲﾙ"));
         m_mruActions[0]->setEnabled(false);
         m_mruActions[0]->setVisible(true);
         for (std::size_t i = 1; i < m_mruActions.size(); ++i)
@@ -499,9 +530,9 @@ void CMainFrame::UseForFileRun(const std::vector<double>& taps, const QString& n
     double absSum = 0.0;
     for (const double h : taps)
         absSum += std::fabs(h);
-    QString note = QStringLiteral("フィルタ: ") + name;
+    QString note = tr("フィルタ: ") + name;
     if (absSum > 1.0)
-        note += QStringLiteral("\n（Σ|h| = %1: 最大 %2 dB クリップするおそれがあります）")
+        note += tr("\n（Σ|h| = %1: 最大 %2 dB クリップするおそれがあります）")
                     .arg(QString::number(absSum, 'f', 4))
                     .arg(QString::number(20.0 * std::log10(absSum), 'f', 1));
     m_doc.ApplySettings(values); // repaints, with the preset for a moment
@@ -519,7 +550,7 @@ void CMainFrame::PostDrawDiagram()
 
 QString CMainFrame::DocumentTitle() const
 {
-    return m_pathName.isEmpty() ? QString::fromUtf8(kUntitled) : QFileInfo(m_pathName).fileName();
+    return m_pathName.isEmpty() ? CommandWord(kUntitled) : QFileInfo(m_pathName).fileName();
 }
 
 void CMainFrame::SetDocumentPath(const QString& path)
@@ -535,15 +566,14 @@ QString CMainFrame::CheckDocumentFile(const QString& path)
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(path);
     if (!info.exists())
-        return QStringLiteral("ﾌｧｲﾙ %1 が見つかりません。").arg(shown);
+        return tr("ﾌｧｲﾙ %1 が見つかりません。").arg(shown);
     if (info.isDir())
-        return QStringLiteral("%1 はﾌｫﾙﾀﾞです。ﾌｧｲﾙを指定してください。").arg(shown);
+        return tr("%1 はﾌｫﾙﾀﾞです。ﾌｧｲﾙを指定してください。").arg(shown);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (file.error() == QFileDevice::PermissionsError)
-            return QStringLiteral("ﾌｧｲﾙ %1 を開けません。読み取りが許可されていません。")
-                .arg(shown);
-        return QStringLiteral("ﾌｧｲﾙ %1 を開けません。").arg(shown);
+            return tr("ﾌｧｲﾙ %1 を開けません。読み取りが許可されていません。").arg(shown);
+        return tr("ﾌｧｲﾙ %1 を開けません。").arg(shown);
     }
     return {};
 }
@@ -569,11 +599,11 @@ void CMainFrame::OnFileNew()
 
 void CMainFrame::OnFileOpen()
 {
-    QFileDialog dialog(this, QStringLiteral("開く"));
+    QFileDialog dialog(this, tr("開く"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("すべてのﾌｧｲﾙ (*)"));
+    dialog.setNameFilter(tr("すべてのﾌｧｲﾙ (*)"));
     if (!m_pathName.isEmpty())
         dialog.setDirectory(QFileInfo(m_pathName).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

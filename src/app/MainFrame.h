@@ -3,6 +3,7 @@
 #include "app/RecentFileList.h"
 #include "control/CommandUi.h"
 #include "engine/RavelinDoc.h"
+#include "words/Language.h"
 
 #include <QMainWindow>
 #include <array>
@@ -92,6 +93,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
     QAction* MakeAction(int id, const char* objectName, const QString& text);
     void CreateActions();
     void CreateMenus();
+    QMenu* CreateLanguageMenu();
     void CreateToolBar();
     void CreateStatusBar();
     void CreateFilterDock();
@@ -105,6 +107,7 @@ class CMainFrame : public QMainWindow, public IDocListener {
     void OnFileOpen();
     void OnFilePrintSetup();
     void OnOpenRecentFile(int index);
+    void OnChooseLanguage(Language language);
     // The designer's "use for the file run".
     void UseForFileRun(const std::vector<double>& taps, const QString& name);
 

@@ -1,6 +1,7 @@
 #include "app/RavelinApp.h"
 
 #include "Version.h"
+#include "app/LanguageChoice.h"
 #include "app/MainFrame.h"
 #include "control/CommandStrings.h"
 #include "view/Resources.h"
@@ -8,7 +9,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
 #include <cstdio>
@@ -42,22 +42,29 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
     QGuiApplication::setDesktopFileName(QStringLiteral("ravelin"));
     QApplication::setWindowIcon(AppIcon());
 
-    // Everything the user reads is Japanese, Qt's own dialogs included.
-    m_translator = std::make_unique<QTranslator>();
-    if (m_translator->load(QStringLiteral("qtbase_ja"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(m_translator.get());
-    else
-        m_translator.reset();
+    // Japanese unless English is asked for: --lang, RAVELIN_LANG or the remembered choice.
+    bool languageOk = true;
+    const auto option = LanguageOption(arguments, &languageOk);
+    if (!languageOk) {
+        PrintError(QStringLiteral("--lang takes ja or en"));
+        m_exitCode = 2;
+        return false;
+    }
+    m_translator = InstallLanguage(ChooseLanguage(option, RememberedLanguage()));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("FIRディジタルフィルタの動作をアニメーションで見せます。"));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "CRavelinApp", "FIRディジタルフィルタの動作をアニメーションで見せます。"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("ドキュメントとして開くファイル"),
-                                 QStringLiteral("[file]"));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("lang"),
+        QCoreApplication::translate("CRavelinApp", "表示の言語: ja（日本語）または en（英語）"),
+        QStringLiteral("ja|en")));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QCoreApplication::translate("CRavelinApp", "ドキュメントとして開くファイル"),
+        QStringLiteral("[file]"));
     if (!parser.parse(arguments)) {
         PrintError(parser.errorText());
         m_exitCode = 2;
@@ -76,7 +83,7 @@ bool CRavelinApp::InitInstance(const QStringList& arguments)
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        PrintError(QStringLiteral("開けるファイルは１つだけです。"));
+        PrintError(QCoreApplication::translate("CRavelinApp", "開けるファイルは１つだけです。"));
         m_exitCode = 2;
         return false;
     }

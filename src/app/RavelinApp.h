@@ -18,8 +18,9 @@ class CRavelinApp {
     CRavelinApp(const CRavelinApp&) = delete;
     CRavelinApp& operator=(const CRavelinApp&) = delete;
 
-    // Start-up: names and icon of the application, Japanese texts for Qt's own
-    // dialogs, the main window, the command line (at most one file, opened as the
+    // Start-up: names and icon of the application, the language (Japanese unless
+    // --lang, RAVELIN_LANG or the remembered choice says English) with its translator,
+    // the main window, the command line (at most one file, opened as the
     // document), then the window is shown. Returns false when the program must end
     // at once, with ExitCode() to end with: an argument error or a file that cannot
     // be opened (the user has been told), or --help / --version (code 0).

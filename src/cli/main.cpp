@@ -8,6 +8,7 @@
 #include "engine/RavelinDoc.h"
 #include "files/FileRun.h"
 #include "files/TextExport.h"
+#include "words/Language.h"
 #include "words/Words.h"
 
 #include <algorithm>
@@ -98,6 +99,9 @@ std::string FilterHelp()
            "written.\n";
 }
 
+// The waveforms' menu item that animates a file's samples.
+constexpr Word kAnimateFromHere{"この位置からアニメーション", "Animate from here"};
+
 std::string DemoHelp()
 {
     const CRavelinDoc defaults;
@@ -117,7 +121,9 @@ std::string DemoHelp()
            ")\n"
            "  --values V,...  up to 20 input values for times -1 .. 18, comma-separated\n"
            "               (zeros after the last), instead of an input preset: what the\n"
-           "               desktop program's \"この位置からアニメーション\" takes from a file\n"
+           "               desktop program's \"" +
+           kAnimateFromHere.Text() +
+           "\" takes from a file\n"
            "  -o FILE      write the text file to FILE\n"
            "\n"
            "Exit status: 0 done; 1 not a demonstration pair or FILE not written (any existing\n"
@@ -369,7 +375,7 @@ int RunDemo(ArgReader& args)
     for (int i = 0; i < kDemoSteps; ++i)
         doc.Advance();
     if (!outPath) {
-        std::cout << FormatTextExport(doc, TextEncoding::Utf8, "\n");
+        std::cout << DemoListing(doc);
         return kExitOk;
     }
     int reason = 0;
@@ -390,7 +396,7 @@ int RunPresets(ArgReader& args)
         for (std::size_t i = 0; i < table.size(); ++i) {
             char line[64];
             std::snprintf(line, sizeof line, "%4zu  %-10s ", i, std::string(table[i].name).c_str());
-            std::cout << line << captions[i] << '\n';
+            std::cout << line << captions[i].Text() << '\n';
         }
     };
     std::cout << "filter presets:\n";
@@ -470,9 +476,36 @@ int CheckStdout(int status)
     return status;
 }
 
-int Run(std::span<char*> all)
+// Takes --lang VALUE or --lang=VALUE out of the arguments, wherever it stands, and sets
+// the language of every word from it, RAVELIN_LANG or Japanese.
+std::vector<char*> TakeLanguage(std::span<char*> all)
+{
+    std::vector<char*> rest;
+    std::optional<Language> option;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string_view arg = i ? all[i] : "";
+        if (!ArgReader::Is(arg, "--lang")) {
+            rest.push_back(all[i]);
+            continue;
+        }
+        std::string_view value;
+        if (arg.size() > 6)
+            value = arg.substr(7);
+        else if (i + 1 < all.size())
+            value = all[++i];
+        option = LanguageFromName(value);
+        if (!option)
+            throw UsageError("--lang takes ja or en, not '" + std::string(value) + "'", "");
+    }
+    SetLanguage(ChooseLanguage(option));
+    return rest;
+}
+
+int Run(std::span<char*> given)
 {
     try {
+        std::vector<char*> kept = TakeLanguage(given);
+        const std::span<char*> all(kept);
         if (all.size() < 2)
             throw UsageError("missing command", "");
         const std::string_view command = all[1];

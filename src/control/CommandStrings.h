@@ -4,6 +4,9 @@
 
 namespace ravelin {
 
+// CommandWord(text): a text of this header (kReadyText, ...) in the program's language.
+QString CommandWord(const char* text);
+
 // The program's string table for commands: each entry is the status-bar prompt,
 // then, after a line feed, the tooltip. Commands without an entry have neither.
 QString CommandString(int id);
@@ -16,16 +19,16 @@ QString CommandPrompt(int id);
 QString CommandTooltip(int id);
 
 // The idle text of the status bar's message pane.
-inline constexpr const char* kReadyText = "ﾚﾃﾞｨ";
+inline constexpr const char* kReadyText = QT_TRANSLATE_NOOP("CommandStrings", "ﾚﾃﾞｨ");
 
 // The title of a document that has no file.
-inline constexpr const char* kUntitled = "無題";
+inline constexpr const char* kUntitled = QT_TRANSLATE_NOOP("CommandStrings", "無題");
 
 // The window title that follows the document's title.
 inline constexpr const char* kAppTitle = "Ravelin";
 
 // Texts of the lock-key panes of the status bar.
-inline constexpr const char* kIndicatorKana = "ｶﾅ";
+inline constexpr const char* kIndicatorKana = QT_TRANSLATE_NOOP("CommandStrings", "ｶﾅ");
 inline constexpr const char* kIndicatorCaps = "CAP";
 inline constexpr const char* kIndicatorNum = "NUM";
 inline constexpr const char* kIndicatorScrl = "SCRL";

@@ -49,12 +49,17 @@ void PrepareFileDialog(QFileDialog& dialog, const std::string& filter, bool nati
     if (!LastDirectory().isEmpty())
         dialog.setDirectory(LastDirectory());
     // Qt's own dialog in the program's language, whatever translations are installed.
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("ファイルの場所:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名(&N):"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類:"));
+    dialog.setLabelText(QFileDialog::LookIn,
+                        QCoreApplication::translate("QtUserPrompts", "ファイルの場所:"));
+    dialog.setLabelText(QFileDialog::FileName,
+                        QCoreApplication::translate("QtUserPrompts", "ファイル名(&N):"));
+    dialog.setLabelText(QFileDialog::FileType,
+                        QCoreApplication::translate("QtUserPrompts", "ファイルの種類:"));
     dialog.setLabelText(QFileDialog::Accept,
-                        save ? QStringLiteral("保存(&S)") : QStringLiteral("開く(&O)"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
+                        save ? QCoreApplication::translate("QtUserPrompts", "保存(&S)")
+                             : QCoreApplication::translate("QtUserPrompts", "開く(&O)"));
+    dialog.setLabelText(QFileDialog::Reject,
+                        QCoreApplication::translate("QtUserPrompts", "キャンセル"));
 }
 
 // The displayed text: line ends as the box wants them, no empty line at the end.
@@ -156,7 +161,7 @@ std::optional<std::string> QtUserPrompts::AskSavePath(const std::string& title,
         QFileDialog dialog(Parent(), FromUtf8(title));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        // We ask ourselves below, in Japanese, and add no extension: the name is
+        // We ask ourselves below, in the program's language, and add no extension: the name is
         // used exactly as typed.
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
         dialog.setDefaultSuffix(QString());
@@ -170,13 +175,16 @@ std::optional<std::string> QtUserPrompts::AskSavePath(const std::string& title,
         if (!QFileInfo::exists(path))
             return path.toStdString();
 
-        QMessageBox ask(QMessageBox::Warning, FromUtf8(title),
-                        QStringLiteral("%1 は既に存在します。\n上書きしますか?")
-                            .arg(QDir::toNativeSeparators(path)),
-                        QMessageBox::Yes | QMessageBox::No, Parent());
+        QMessageBox ask(
+            QMessageBox::Warning, FromUtf8(title),
+            QCoreApplication::translate("QtUserPrompts", "%1 は既に存在します。\n上書きしますか?")
+                .arg(QDir::toNativeSeparators(path)),
+            QMessageBox::Yes | QMessageBox::No, Parent());
         ask.setTextFormat(Qt::PlainText);
-        ask.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
-        ask.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        ask.button(QMessageBox::Yes)
+            ->setText(QCoreApplication::translate("QtUserPrompts", "はい(&Y)"));
+        ask.button(QMessageBox::No)
+            ->setText(QCoreApplication::translate("QtUserPrompts", "いいえ(&N)"));
         ask.setDefaultButton(QMessageBox::No);
         if (ask.exec() == QMessageBox::Yes)
             return path.toStdString();
@@ -194,7 +202,7 @@ void QtUserPrompts::ShowMessage(const std::string& text, const std::string& capt
     case MessageIcon::Error:
         boxIcon = QMessageBox::Critical;
         if (title.isEmpty())
-            title = QStringLiteral("エラー");
+            title = QCoreApplication::translate("QtUserPrompts", "エラー");
         break;
     case MessageIcon::Information:
         boxIcon = QMessageBox::Information;
@@ -214,12 +222,12 @@ void QtUserPrompts::RunWithProgress(const ProgressWork& work)
 {
     EndProgress();
     auto* dialog = new QProgressDialog(m_progressLabel.isEmpty()
-                                           ? QStringLiteral("ファイルをフィルタリングしています...")
+                                           ? QCoreApplication::translate("QtUserPrompts", "ファイルをフィルタリングしています...")
                                            : m_progressLabel,
                                        QString(), 0, kProgressSteps, Parent());
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), dialog);
+    auto* cancel = new QPushButton(QCoreApplication::translate("QtUserPrompts", "キャンセル"), dialog);
     dialog->setCancelButton(cancel);
-    dialog->setWindowTitle(m_progressTitle.isEmpty() ? QStringLiteral("ファイル-ファイル実行")
+    dialog->setWindowTitle(m_progressTitle.isEmpty() ? QCoreApplication::translate("QtUserPrompts", "ファイル-ファイル実行")
                                                      : m_progressTitle);
     // While it shows, nothing but the dialog may be clicked.
     dialog->setWindowModality(Qt::ApplicationModal);

@@ -172,7 +172,7 @@ void CheckIndex(QButtonGroup* group, int index)
 
 CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("動作の設定"));
+    setWindowTitle(tr("動作の設定"));
     // A fixed-size dialog: a caption with a close box, nothing to minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -187,26 +187,25 @@ void CSettingsDlg::CreateControls()
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("ok"));
     m_ok->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    m_cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
     connect(m_ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
 
-    m_filterBox = new QGroupBox(QStringLiteral("ディジタルフィルタ係数設定"), this);
+    m_filterBox = new QGroupBox(tr("ディジタルフィルタ係数設定"), this);
     m_filterBox->setObjectName(QStringLiteral("filterBox"));
-    m_fileFilterBox =
-        new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_filterBox);
+    m_fileFilterBox = new QGroupBox(tr("ファイル入力ファイル出力動作専用"), m_filterBox);
     m_fileFilterBox->setObjectName(QStringLiteral("fileFilterBox"));
-    m_inputBox = new QGroupBox(QStringLiteral("入力信号設定"), this);
+    m_inputBox = new QGroupBox(tr("入力信号設定"), this);
     m_inputBox->setObjectName(QStringLiteral("inputBox"));
-    m_fileInputBox = new QGroupBox(QStringLiteral("ファイル入力ファイル出力動作専用"), m_inputBox);
+    m_fileInputBox = new QGroupBox(tr("ファイル入力ファイル出力動作専用"), m_inputBox);
     m_fileInputBox->setObjectName(QStringLiteral("fileInputBox"));
 
     // One exclusive group each across the nested frames; the id is the preset index.
     m_filterGroup = new QButtonGroup(this);
     for (int i = 0; i < kFilterCount; ++i) {
         QWidget* frame = IsDemoFilter(i) ? m_filterBox : m_fileFilterBox;
-        auto* button = new QRadioButton(Caption(kFilterCaptions[i]), frame);
+        auto* button = new QRadioButton(Caption(kFilterCaptions[i].Text()), frame);
         button->setObjectName(QStringLiteral("filter%1").arg(i));
         // Only OK, Cancel and the six fields are reached by Tab; a clicked radio
         // button still moves within its group by the arrow keys.
@@ -217,7 +216,7 @@ void CSettingsDlg::CreateControls()
     m_inputGroup = new QButtonGroup(this);
     for (int i = 0; i < kInputCount; ++i) {
         QWidget* frame = IsDemoInput(i) ? m_inputBox : m_fileInputBox;
-        auto* button = new QRadioButton(Caption(kInputCaptions[i]), frame);
+        auto* button = new QRadioButton(Caption(kInputCaptions[i].Text()), frame);
         button->setObjectName(QStringLiteral("input%1").arg(i));
         button->setFocusPolicy(Qt::ClickFocus);
         m_inputGroup->addButton(button, i);
@@ -225,8 +224,8 @@ void CSettingsDlg::CreateControls()
     }
     connect(m_filterGroup, &QButtonGroup::idClicked, this, &CSettingsDlg::OnFilterClicked);
 
-    m_tapHeading = new QLabel(QStringLiteral("タップ番号"), m_fileFilterBox);
-    m_coefHeading = new QLabel(QStringLiteral("係数"), m_fileFilterBox);
+    m_tapHeading = new QLabel(tr("タップ番号"), m_fileFilterBox);
+    m_coefHeading = new QLabel(tr("係数"), m_fileFilterBox);
     for (QLabel* heading : {m_tapHeading, m_coefHeading})
         heading->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     for (int k = 0; k < 3; ++k) {
@@ -427,9 +426,9 @@ void CSettingsDlg::accept()
         case Parse::Ok:
             break;
         case Parse::NotANumber:
-            return Fail(m_coefEdits[k], QStringLiteral("数値を入力してください。"));
+            return Fail(m_coefEdits[k], tr("数値を入力してください。"));
         case Parse::OutOfRange:
-            return Fail(m_coefEdits[k], QStringLiteral("%1 から %2 までの数値を入力してください。")
+            return Fail(m_coefEdits[k], tr("%1 から %2 までの数値を入力してください。")
                                             .arg(FormatCoef(kCoefMin), FormatCoef(kCoefMax)));
         }
     }
@@ -438,11 +437,10 @@ void CSettingsDlg::accept()
         case Parse::Ok:
             break;
         case Parse::NotANumber:
-            return Fail(m_tapEdits[k], QStringLiteral("整数を入力してください。"));
+            return Fail(m_tapEdits[k], tr("整数を入力してください。"));
         case Parse::OutOfRange:
-            return Fail(m_tapEdits[k], QStringLiteral("%1 から %2 までの整数を入力してください。")
-                                           .arg(kTapMin)
-                                           .arg(kTapMax));
+            return Fail(m_tapEdits[k],
+                        tr("%1 から %2 までの整数を入力してください。").arg(kTapMin).arg(kTapMax));
         }
     }
 

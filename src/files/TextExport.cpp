@@ -9,15 +9,7 @@ namespace ravelin {
 
 namespace {
 
-// The four Japanese labels of the file, in both encodings the export writes.
-struct Labels {
-    const char* coefTitle;   // タップ係数
-    const char* coefHead;    // 係数番号　タップ係数
-    const char* resultTitle; // アニメーションの結果
-    const char* resultHead;  // 時刻　入力信号　出力信号
-};
-
-constexpr Labels kUtf8Labels = {
+constexpr TextExportLabels kUtf8Labels = {
     "タップ係数",
     "係数番号　タップ係数",
     "アニメーションの結果",
@@ -26,7 +18,7 @@ constexpr Labels kUtf8Labels = {
 
 // The same texts in Shift_JIS (code page 932), as a report or spreadsheet on a
 // Japanese system reads them.
-constexpr Labels kShiftJisLabels = {
+constexpr TextExportLabels kShiftJisLabels = {
     "\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94",
     "\x8C\x57\x90\x94\x94\xD4\x8D\x86\x81\x40\x83\x5E\x83\x62\x83\x76\x8C\x57\x90\x94",
     "\x83\x41\x83\x6A\x83\x81\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xCC\x8C\x8B\x89\xCA",
@@ -38,7 +30,12 @@ constexpr Labels kShiftJisLabels = {
 
 std::string FormatTextExport(const CRavelinDoc& doc, TextEncoding encoding, const char* eol)
 {
-    const Labels& l = encoding == TextEncoding::ShiftJis ? kShiftJisLabels : kUtf8Labels;
+    return FormatTextExport(doc, encoding == TextEncoding::ShiftJis ? kShiftJisLabels : kUtf8Labels,
+                            eol);
+}
+
+std::string FormatTextExport(const CRavelinDoc& doc, const TextExportLabels& l, const char* eol)
+{
     std::string out;
     out += l.coefTitle;
     out += eol;

@@ -5,6 +5,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QMediaDevices>
 #include <algorithm>
 #include <atomic>
@@ -144,8 +145,18 @@ std::size_t PlaybackStream::ReadSamples(std::int16_t* out, std::size_t want)
 
 namespace {
 
-const QString kNoDevice = QStringLiteral("音声出力装置が見つからないため再生できません。");
-const QString kDeviceFailed = QStringLiteral("音声出力装置の異常のため再生を中止しました。");
+// Worded when shown, in the language chosen at start-up.
+QString NoDeviceText()
+{
+    return QCoreApplication::translate("ravelin::AudioOutput",
+                                       "音声出力装置が見つからないため再生できません。");
+}
+
+QString DeviceFailedText()
+{
+    return QCoreApplication::translate("ravelin::AudioOutput",
+                                       "音声出力装置の異常のため再生を中止しました。");
+}
 
 // Straight to the sound server: a connection of its own at each Start (so a server
 // that started later, or a new default device, is found), fed from a thread in pieces
@@ -187,7 +198,7 @@ class PulseAudioOutput : public IAudioOutput {
 
     QString Start(PlaybackStream* stream, int rate) override
     {
-        return TryStart(stream, rate) ? QString() : kNoDevice;
+        return TryStart(stream, rate) ? QString() : NoDeviceText();
     }
 
     void Stop() override
@@ -210,7 +221,7 @@ class PulseAudioOutput : public IAudioOutput {
         return m_pa ? std::int64_t(m_latency.load() * std::uint64_t(m_rate) / 1000000) : 0;
     }
 
-    QString Failure() const override { return m_failed ? kDeviceFailed : QString(); }
+    QString Failure() const override { return m_failed ? DeviceFailedText() : QString(); }
 
     // The end is played out without it.
     std::int64_t TailSamples(int) const override { return 0; }
@@ -269,13 +280,14 @@ class SystemAudioOutput : public IAudioOutput {
         }
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull())
-            return kNoDevice;
+            return NoDeviceText();
         QAudioFormat format;
         format.setSampleRate(rate);
         format.setChannelCount(1);
         format.setSampleFormat(QAudioFormat::Int16);
         if (!device.isFormatSupported(format))
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                       "ravelin::AudioOutput",
                        "音声出力装置がこの形式（%1 Hz、16 ビット、モノラル）を再生できません。")
                 .arg(rate);
         m_stream = stream;
@@ -283,7 +295,8 @@ class SystemAudioOutput : public IAudioOutput {
         m_sink->start(stream);
         if (m_sink->error() != QAudio::NoError || m_sink->state() == QAudio::StoppedState) {
             Stop();
-            return QStringLiteral("音声出力装置を開けないため再生できません。");
+            return QCoreApplication::translate("ravelin::AudioOutput",
+                                               "音声出力装置を開けないため再生できません。");
         }
         return {};
     }
@@ -326,7 +339,7 @@ class SystemAudioOutput : public IAudioOutput {
         if (m_onPulse)
             return m_pulse.Failure();
         if (m_sink && m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-            return kDeviceFailed;
+            return DeviceFailedText();
         return {};
     }
 

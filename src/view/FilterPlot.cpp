@@ -83,6 +83,31 @@ std::string CsvNumber(double v)
     return std::string(text, result.ptr);
 }
 
+// A plot's title over it, in its width when it fits; otherwise across its whole pane,
+// on the two lines above the plot if need be, rather than cut off.
+void DrawTitle(QPainter& p, const QRect& area, int paneLeft, int paneRight, const QString& title)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    if (fm.horizontalAdvance(title) <= area.width())
+        p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft, title);
+    else
+        p.drawText(QRect(paneLeft, 4, paneRight - paneLeft, area.top() - 6),
+                   Qt::AlignLeft | Qt::TextWordWrap, title);
+}
+
+// An axis caption centred under the plot, or under its whole pane when wider than the plot.
+void DrawCaption(QPainter& p, const QRect& area, int paneLeft, int paneRight,
+                 const QString& caption)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    const int top = area.bottom() + 4 + fm.height();
+    if (fm.horizontalAdvance(caption) <= area.width())
+        p.drawText(QRect(area.left(), top, area.width(), fm.height()), Qt::AlignHCenter, caption);
+    else
+        p.drawText(QRect(paneLeft, top, paneRight - paneLeft, fm.height()), Qt::AlignHCenter,
+                   caption);
+}
+
 bool Exporting(const QWidget* w)
 {
     return w->property(kExportingProperty).toBool();
@@ -96,10 +121,10 @@ FilterPlot::FilterPlot(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     MarkAsChart(this);
-    setAccessibleName(QStringLiteral("フィルタの応答"));
-    setToolTip(QStringLiteral("ホイール・＋/−: 横の拡大縮小　Ctrl+ホイール・↑/↓: 縦の拡大縮小\n"
-                              "ドラッグ・←/→: 移動とカーソル　Ctrl+←/→: 左右の図の切り替え\n"
-                              "ダブルクリック・0: 全体表示　右クリック: 保存"));
+    setAccessibleName(tr("フィルタの応答"));
+    setToolTip(tr("ホイール・＋/−: 横の拡大縮小　Ctrl+ホイール・↑/↓: 縦の拡大縮小\n"
+                  "ドラッグ・←/→: 移動とカーソル　Ctrl+←/→: 左右の図の切り替え\n"
+                  "ダブルクリック・0: 全体表示　右クリック: 保存"));
 }
 
 void FilterPlot::SetTaps(std::vector<double> taps)
@@ -483,11 +508,13 @@ void FilterPlot::PaintTime(QPainter& p, const QRect& area)
     const QColor text = palette().text().color();
     const QColor grid = GridColour(palette());
     const QColor curve = CurveColour(palette());
+    // The pane: from the left edge to the middle of the gap between the plots.
+    const int paneRight = area.right() + 8;
     p.setPen(text);
-    p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft,
-               m_timeView == TimeView::Step
-                   ? QStringLiteral("ステップ応答 s[n]（%1 タップ）").arg(m_taps.size())
-                   : QStringLiteral("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
+    DrawTitle(p, area, 4, paneRight,
+              m_timeView == TimeView::Step
+                  ? tr("ステップ応答 s[n]（%1 タップ）").arg(m_taps.size())
+                  : tr("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
 
     const auto [lo, hi] = TapRange();
     // Horizontal grid with values, then the zero line.
@@ -519,8 +546,7 @@ void FilterPlot::PaintTime(QPainter& p, const QRect& area)
                        Number(n, 6));
         }
     }
-    p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
-               Qt::AlignHCenter, QStringLiteral("n（サンプル）"));
+    DrawCaption(p, area, 4, paneRight, tr("n（サンプル）"));
 
     // Stems: one per tap while they fit, otherwise the extent of the taps in each
     // pixel column.
@@ -636,18 +662,19 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
     QString title;
     switch (m_frequencyView) {
     case FrequencyView::Magnitude:
-        title = HasSpectra() ? QStringLiteral("振幅特性 |H(f)| とファイルのスペクトル [dB]")
-                             : QStringLiteral("振幅特性 |H(f)| [dB]");
+        title = HasSpectra() ? tr("振幅特性 |H(f)| とファイルのスペクトル [dB]")
+                             : tr("振幅特性 |H(f)| [dB]");
         break;
     case FrequencyView::Phase:
-        title = QStringLiteral("位相特性 ∠H(f) [度]");
+        title = tr("位相特性 ∠H(f) [度]");
         break;
     case FrequencyView::GroupDelay:
-        title = QStringLiteral("群遅延 τ(f) [サンプル]");
+        title = tr("群遅延 τ(f) [サンプル]");
         break;
     }
+    const int paneLeft = width() * 7 / 20 + 4;
     p.setPen(text);
-    p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft, title);
+    DrawTitle(p, area, paneLeft, width() - 4, title);
 
     // Value grid: 10 dB, 45 degrees, or a round step at any zoom.
     const double span = range.hi - range.lo;
@@ -700,12 +727,12 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
         }
     }
     p.setPen(text);
-    p.drawText(QRect(area.left(), area.bottom() + 4 + fm.height(), area.width(), fm.height()),
-               Qt::AlignHCenter,
-               (m_sampleRate > 0
-                    ? QStringLiteral("周波数 [Hz]（%1 Hz でサンプリング）").arg(m_sampleRate)
-                    : QStringLiteral("周波数 [サイクル/サンプル]")) +
-                   (m_log ? QStringLiteral("　対数軸") : QString()));
+    DrawCaption(p, area, paneLeft, width() - 4,
+                m_sampleRate > 0 ? (m_log ? tr("周波数 [Hz]（%1 Hz でサンプリング）　対数軸")
+                                          : tr("周波数 [Hz]（%1 Hz でサンプリング）"))
+                                       .arg(m_sampleRate)
+                                 : (m_log ? tr("周波数 [サイクル/サンプル]　対数軸")
+                                          : tr("周波数 [サイクル/サンプル]")));
     p.drawRect(area.adjusted(0, 0, -1, -1));
 
     p.save();
@@ -721,8 +748,8 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
     if (m_frequencyView == FrequencyView::Magnitude && HasSpectra()) {
         // The legend, bottom left inside the plot, so that colour is not the only key.
         const std::array<std::pair<QString, QColor>, 3> keys{{
-            {QStringLiteral("入力"), InputColour(palette())},
-            {QStringLiteral("出力"), OutputColour(palette())},
+            {tr("入力"), InputColour(palette())},
+            {tr("出力"), OutputColour(palette())},
             {QStringLiteral("|H(f)|"), CurveColour(palette())},
         }};
         int x = area.left() + 8;
@@ -756,7 +783,7 @@ void FilterPlot::UpdateReadout(const QPoint& at)
         const auto k = std::size_t(std::lround(f / 0.5 * (points - 1)));
         const QString freq =
             m_sampleRate > 0 ? Number(resp.frequency[k] * m_sampleRate, 6) + QStringLiteral(" Hz")
-                             : Number(resp.frequency[k], 4) + QStringLiteral(" サイクル/サンプル");
+                             : tr("%1 サイクル/サンプル").arg(Number(resp.frequency[k], 4));
         const auto dB = [](double db) {
             // No "-0.00" for a level that rounds to zero.
             return db <= kFloorDb ? kMinusInfinity
@@ -770,18 +797,18 @@ void FilterPlot::UpdateReadout(const QPoint& at)
             break;
         case FrequencyView::Phase:
             value = std::isnan(m_phaseDegrees[k])
-                        ? QStringLiteral("位相なし（%1）").arg(kMinusInfinity)
+                        ? tr("位相なし（%1）").arg(kMinusInfinity)
                         : QString::number(m_phaseDegrees[k], 'f', 1) + QStringLiteral("°");
             break;
         case FrequencyView::GroupDelay: {
             const double tau = resp.groupDelay[k];
             if (std::isnan(tau)) {
-                value = QStringLiteral("群遅延なし（%1）").arg(kMinusInfinity);
+                value = tr("群遅延なし（%1）").arg(kMinusInfinity);
             } else {
-                value = QString::number(tau, 'f', 2) + QStringLiteral(" サンプル");
+                value = tr("%1 サンプル").arg(QString::number(tau, 'f', 2));
                 if (m_sampleRate > 0)
-                    value += QStringLiteral("（%1 ms）")
-                                 .arg(QString::number(tau * 1000.0 / m_sampleRate, 'f', 3));
+                    value +=
+                        tr("（%1 ms）").arg(QString::number(tau * 1000.0 / m_sampleRate, 'f', 3));
             }
             break;
         }
@@ -792,9 +819,9 @@ void FilterPlot::UpdateReadout(const QPoint& at)
                 return s[std::size_t(std::lround(f / 0.5 * double(s.size() - 1)))];
             };
             if (!m_inputDb.empty())
-                text += QStringLiteral("  入力 ") + dB(bin(m_inputDb));
+                text += tr("  入力 %1").arg(dB(bin(m_inputDb)));
             if (!m_outputDb.empty())
-                text += QStringLiteral("  出力 ") + dB(bin(m_outputDb));
+                text += tr("  出力 %1").arg(dB(bin(m_outputDb)));
         }
     } else if (imp.contains(at) && !m_taps.empty()) {
         const std::vector<double>& values = TimeValues();
@@ -811,20 +838,21 @@ void FilterPlot::UpdateReadout(const QPoint& at)
 QString FilterPlot::Summary()
 {
     if (m_taps.empty())
-        return QStringLiteral("フィルタが選ばれていません");
+        return tr("フィルタが選ばれていません");
     const FrequencyResponse& resp = Response();
     const double unit = m_sampleRate > 0 ? double(m_sampleRate) : 1.0;
-    const QString unitName =
-        m_sampleRate > 0 ? QStringLiteral(" Hz") : QStringLiteral(" サイクル/サンプル");
-    const auto freq = [&](double f) { return Number(f * unit, 5) + unitName; };
+    const auto freq = [&](double f) {
+        return m_sampleRate > 0 ? Number(f * unit, 5) + QStringLiteral(" Hz")
+                                : tr("%1 サイクル/サンプル").arg(Number(f, 5));
+    };
     const auto peakAt =
         std::size_t(std::max_element(resp.magnitudeDb.begin(), resp.magnitudeDb.end()) -
                     resp.magnitudeDb.begin());
     const double peak = resp.magnitudeDb[peakAt];
     QStringList parts;
-    parts << QStringLiteral("%1 タップ").arg(m_taps.size());
-    parts << QStringLiteral("最大 %1 dB（%2）")
-                 .arg(QString::number(peak, 'f', 2), freq(resp.frequency[peakAt]));
+    parts << tr("%1 タップ").arg(m_taps.size());
+    parts
+        << tr("最大 %1 dB（%2）").arg(QString::number(peak, 'f', 2), freq(resp.frequency[peakAt]));
     // The pass band from the peak to 3 dB down; the stop band from the first null
     // beyond it, when the filter has one.
     std::size_t hi = peakAt;
@@ -834,8 +862,8 @@ QString FilterPlot::Summary()
     while (lo > 0 && resp.magnitudeDb[lo - 1] >= peak - 3.0)
         --lo;
     if (hi + 1 < resp.magnitudeDb.size() || lo > 0) {
-        parts << QStringLiteral("通過域（−3 dB）%1〜%2")
-                     .arg(freq(resp.frequency[lo]), freq(resp.frequency[hi]));
+        parts
+            << tr("通過域（−3 dB）%1〜%2").arg(freq(resp.frequency[lo]), freq(resp.frequency[hi]));
         std::size_t null = hi + 1;
         while (null + 1 < resp.magnitudeDb.size() &&
                resp.magnitudeDb[null + 1] <= resp.magnitudeDb[null])
@@ -845,36 +873,34 @@ QString FilterPlot::Summary()
             for (std::size_t k = null; k < resp.magnitudeDb.size(); ++k)
                 stop = std::max(stop, resp.magnitudeDb[k]);
             if (stop < peak - 10.0)
-                parts << QStringLiteral("阻止域 %1 から最大 %2 dB")
+                parts << tr("阻止域 %1 から最大 %2 dB")
                              .arg(freq(resp.frequency[null]), QString::number(stop, 'f', 1));
         }
     }
     if (HasSpectra())
-        parts << QStringLiteral("入力と出力のスペクトルを表示");
+        parts << tr("入力と出力のスペクトルを表示");
     QString shown;
     switch (m_frequencyView) {
     case FrequencyView::Magnitude:
-        shown = QStringLiteral("振幅 %1〜%2 dB")
-                    .arg(Number(ValueRange().lo, 4), Number(ValueRange().hi, 4));
+        shown = tr("振幅 %1〜%2 dB").arg(Number(ValueRange().lo, 4), Number(ValueRange().hi, 4));
         break;
     case FrequencyView::Phase:
-        shown = QStringLiteral("位相");
+        shown = tr("位相");
         break;
     case FrequencyView::GroupDelay:
-        shown = QStringLiteral("群遅延");
+        shown = tr("群遅延");
         break;
     }
-    parts << QStringLiteral("表示: %1、%2〜%3%4")
+    parts << tr("表示: %1、%2〜%3%4")
                  .arg(shown, Number(m_f0 * unit, 5), freq(m_f1),
-                      m_log ? QStringLiteral("（対数軸）") : QString());
-    parts << QStringLiteral("%1 n = %2〜%3")
-                 .arg(m_timeView == TimeView::Step ? QStringLiteral("ステップ応答")
-                                                   : QStringLiteral("インパルス応答"))
+                      m_log ? tr("（対数軸）") : QString());
+    parts << tr("%1 n = %2〜%3")
+                 .arg(m_timeView == TimeView::Step ? tr("ステップ応答") : tr("インパルス応答"))
                  .arg(std::max(0.0, std::ceil(m_tap0)))
                  .arg(std::min(double(m_taps.size() - 1), std::floor(m_tap1)));
     if (!m_readout.isEmpty())
-        parts << QStringLiteral("カーソル: ") + m_readout;
-    return parts.join(QStringLiteral("。")) + QStringLiteral("。");
+        parts << tr("カーソル: %1").arg(m_readout);
+    return parts.join(tr("。", "between sentences")) + tr("。", "after the last sentence");
 }
 
 std::string FilterPlot::TimeCsv() const
@@ -1204,18 +1230,18 @@ void FilterPlot::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     std::vector<PlotData> exports{
-        {QStringLiteral("時間応答のデータを CSV で保存..."), QStringLiteral("impulse-response.csv"),
+        {tr("時間応答のデータを CSV で保存..."), QStringLiteral("impulse-response.csv"),
          [this] { return TimeCsv(); }},
-        {QStringLiteral("周波数特性のデータを CSV で保存..."),
-         QStringLiteral("frequency-response.csv"), [this] { return FrequencyCsv(); }},
+        {tr("周波数特性のデータを CSV で保存..."), QStringLiteral("frequency-response.csv"),
+         [this] { return FrequencyCsv(); }},
     };
     if (HasSpectra())
-        exports.push_back({QStringLiteral("スペクトルのデータを CSV で保存..."),
-                           QStringLiteral("spectra.csv"), [this] { return SpectraCsv(); }});
+        exports.push_back({tr("スペクトルのデータを CSV で保存..."), QStringLiteral("spectra.csv"),
+                           [this] { return SpectraCsv(); }});
     AddExportActions(&menu, this, QStringLiteral("filter-response"), exports);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("全体表示"), this, &FilterPlot::FitAll);
-    menu.addAction(QStringLiteral("通過域を拡大"), this, &FilterPlot::ZoomPassBand);
+    menu.addAction(tr("全体表示"), this, &FilterPlot::FitAll);
+    menu.addAction(tr("通過域を拡大"), this, &FilterPlot::ZoomPassBand);
     menu.exec(event->globalPos());
 }
 

@@ -3,6 +3,7 @@
 #include "files/AtomicFile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -35,11 +36,16 @@ QString AskPath(QWidget* parent, const QString& title, const QString& name,
     if (!ExportDirectory().isEmpty())
         dialog.setDirectory(ExportDirectory());
     dialog.selectFile(name);
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("ファイルの場所:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名(&N):"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存(&S)"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
+    dialog.setLabelText(QFileDialog::LookIn,
+                        QCoreApplication::translate("ravelin::PlotExport", "ファイルの場所:"));
+    dialog.setLabelText(QFileDialog::FileName,
+                        QCoreApplication::translate("ravelin::PlotExport", "ファイル名(&N):"));
+    dialog.setLabelText(QFileDialog::FileType,
+                        QCoreApplication::translate("ravelin::PlotExport", "ファイルの種類:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        QCoreApplication::translate("ravelin::PlotExport", "保存(&S)"));
+    dialog.setLabelText(QFileDialog::Reject,
+                        QCoreApplication::translate("ravelin::PlotExport", "キャンセル"));
     // The picture's type follows the filter chosen, unless the name says otherwise.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         dialog.setDefaultSuffix(f.contains(QStringLiteral("*.svg"))   ? QStringLiteral("svg")
@@ -54,8 +60,10 @@ QString AskPath(QWidget* parent, const QString& title, const QString& name,
 
 void Failed(QWidget* parent, const QString& path)
 {
-    QMessageBox::critical(parent, QStringLiteral("保存できません"),
-                          QStringLiteral("ファイル %1 に書き込めませんでした。").arg(path));
+    QMessageBox::critical(
+        parent, QCoreApplication::translate("ravelin::PlotExport", "保存できません"),
+        QCoreApplication::translate("ravelin::PlotExport", "ファイル %1 に書き込めませんでした。")
+            .arg(path));
 }
 
 } // namespace
@@ -105,11 +113,14 @@ bool SavePlotPicture(QWidget* plot, const QString& path)
 void AddExportActions(QMenu* menu, QWidget* plot, const QString& baseName,
                       const std::vector<PlotData>& data)
 {
-    QAction* picture = menu->addAction(QStringLiteral("画像として保存..."));
+    QAction* picture =
+        menu->addAction(QCoreApplication::translate("ravelin::PlotExport", "画像として保存..."));
     QObject::connect(picture, &QAction::triggered, plot, [plot, baseName] {
         const QString path =
-            AskPath(plot, QStringLiteral("画像として保存"), baseName + QStringLiteral(".png"),
-                    {QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("SVG 画像 (*.svg)")});
+            AskPath(plot, QCoreApplication::translate("ravelin::PlotExport", "画像として保存"),
+                    baseName + QStringLiteral(".png"),
+                    {QCoreApplication::translate("ravelin::PlotExport", "PNG 画像 (*.png)"),
+                     QCoreApplication::translate("ravelin::PlotExport", "SVG 画像 (*.svg)")});
         if (!path.isEmpty() && !SavePlotPicture(plot, path))
             Failed(plot, path);
     });
@@ -117,8 +128,10 @@ void AddExportActions(QMenu* menu, QWidget* plot, const QString& baseName,
         QAction* action = menu->addAction(d.label);
         QObject::connect(action, &QAction::triggered, plot, [plot, d] {
             const QString path = AskPath(
-                plot, QStringLiteral("データを CSV で保存"), d.fileName,
-                {QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("すべてのファイル (*)")});
+                plot, QCoreApplication::translate("ravelin::PlotExport", "データを CSV で保存"),
+                d.fileName,
+                {QCoreApplication::translate("ravelin::PlotExport", "CSV ファイル (*.csv)"),
+                 QCoreApplication::translate("ravelin::PlotExport", "すべてのファイル (*)")});
             if (path.isEmpty())
                 return;
             const std::string text = d.csv();

@@ -159,19 +159,19 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
     p.setFont(DiagramFont(previousFont));
 
     // 5. Fixed labels.
-    TextOut(p, 400, 300, QStringLiteral("FIRディジタルフィルタアニメーション"));
-    TextOut(p, 78, 35, QStringLiteral("シフトレジスタ→"));
-    TextOut(p, 78, 110, QStringLiteral("タップ係数"));
-    TextOut(p, 8, 80, QStringLiteral("入力信号"));
-    TextOut(p, 688, 150, QStringLiteral("出力信号"));
+    TextOut(p, 400, 300, tr("FIRディジタルフィルタアニメーション"));
+    TextOut(p, 78, 35, tr("シフトレジスタ→"));
+    TextOut(p, 78, 110, tr("タップ係数"));
+    TextOut(p, 8, 80, tr("入力信号"));
+    TextOut(p, 688, 150, tr("出力信号"));
     for (int j = 0; j < 9; ++j) {
         TextOut(p, 160 + 60 * j, 132, QStringLiteral("+"));
         TextOut(p, 158 + 60 * j, 118, QStringLiteral("+"));
     }
-    TextOut(p, 400, 245, QStringLiteral("入力信号"));
-    TextOut(p, 600, 245, QStringLiteral("出力信号"));
-    TextOut(p, 495, 212, QStringLiteral("FIR デジタル"));
-    TextOut(p, 502, 224, QStringLiteral("フィルタ"));
+    TextOut(p, 400, 245, tr("入力信号"));
+    TextOut(p, 600, 245, tr("出力信号"));
+    TextOut(p, 495, 212, tr("FIR デジタル"));
+    TextOut(p, 502, 224, tr("フィルタ"));
 
     // 6. Values, 10 right of and 5 below each box's corner. Indices are bounded
     // here so that a document outside its invariants cannot make the painter
@@ -191,11 +191,11 @@ void CRavelinView::DrawDiagram(QPainter& p, const CRavelinDoc& doc)
     if (step >= 1) {
         std::string time;
         AppendInt(time, step - 2, 2);
-        TextOut(p, 378, 153, QStringLiteral("時刻：") + QString::fromLatin1(time));
+        TextOut(p, 378, 153, tr("時刻：") + QString::fromLatin1(time));
     }
 
     // 8. The listing: one row per step done.
-    TextOut(p, 125, 170, QStringLiteral("時刻　入力信号　出力信号"));
+    TextOut(p, 125, 170, tr("時刻　入力信号　出力信号"));
     for (int i = 0; i <= step - 1 && i < kDemoSteps; ++i) {
         std::string row;
         AppendListingRow(row, i - 1, doc.m_in[i], doc.m_out[i]);
@@ -327,9 +327,9 @@ bool CRavelinView::PrintPages(QPrinter& printer)
         printer.setResolution(kPrintResolution);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        QString text = QStringLiteral("印刷を開始できませんでした。");
+        QString text = tr("印刷を開始できませんでした。");
         if (!printer.outputFileName().isEmpty())
-            text += QStringLiteral("\n%1 に書き込めません。").arg(printer.outputFileName());
+            text += tr("\n%1 に書き込めません。").arg(printer.outputFileName());
         QMessageBox::critical(window(), QString::fromUtf8(kAppTitle), text);
         return false;
     }
@@ -342,7 +342,7 @@ bool CRavelinView::PrintPages(QPrinter& printer)
     OnEndPrinting(printer);
     if (!written) {
         QMessageBox::critical(window(), QString::fromUtf8(kAppTitle),
-                              QStringLiteral("印刷を完了できませんでした。"));
+                              tr("印刷を完了できませんでした。"));
         return false;
     }
     return true;

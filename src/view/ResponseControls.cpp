@@ -27,20 +27,19 @@ ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
 
     m_time = new QComboBox(this);
     m_time->setObjectName(QStringLiteral("timeView"));
-    m_time->addItems({QStringLiteral("インパルス応答"), QStringLiteral("ステップ応答")});
-    m_time->setAccessibleName(QStringLiteral("時間応答の表示"));
-    auto* timeLabel = new QLabel(QStringLiteral("時間(&T):"), this);
+    m_time->addItems({tr("インパルス応答"), tr("ステップ応答")});
+    m_time->setAccessibleName(tr("時間応答の表示"));
+    auto* timeLabel = new QLabel(tr("時間(&T):"), this);
     timeLabel->setBuddy(m_time);
 
     m_frequency = new QComboBox(this);
     m_frequency->setObjectName(QStringLiteral("frequencyView"));
-    m_frequency->addItems(
-        {QStringLiteral("振幅特性"), QStringLiteral("位相特性"), QStringLiteral("群遅延")});
-    m_frequency->setAccessibleName(QStringLiteral("周波数特性の表示"));
-    auto* frequencyLabel = new QLabel(QStringLiteral("周波数(&Q):"), this);
+    m_frequency->addItems({tr("振幅特性"), tr("位相特性"), tr("群遅延")});
+    m_frequency->setAccessibleName(tr("周波数特性の表示"));
+    auto* frequencyLabel = new QLabel(tr("周波数(&Q):"), this);
     frequencyLabel->setBuddy(m_frequency);
 
-    m_log = new QCheckBox(QStringLiteral("対数周波数軸(&L)"), this);
+    m_log = new QCheckBox(tr("対数周波数軸(&L)"), this);
     m_log->setObjectName(QStringLiteral("logAxis"));
 
     m_range = new QDoubleSpinBox(this);
@@ -49,13 +48,13 @@ ResponseControls::ResponseControls(FilterPlot* plot, QWidget* parent)
     m_range->setDecimals(2);
     m_range->setSuffix(QStringLiteral(" dB"));
     m_range->setKeyboardTracking(false);
-    m_range->setAccessibleName(QStringLiteral("振幅の表示範囲"));
-    auto* rangeLabel = new QLabel(QStringLiteral("範囲(&R):"), this);
+    m_range->setAccessibleName(tr("振幅の表示範囲"));
+    auto* rangeLabel = new QLabel(tr("範囲(&R):"), this);
     rangeLabel->setBuddy(m_range);
 
-    auto* passBand = new QPushButton(QStringLiteral("通過域を拡大(&P)"), this);
+    auto* passBand = new QPushButton(tr("通過域を拡大(&P)"), this);
     passBand->setObjectName(QStringLiteral("zoomPassBand"));
-    auto* fit = new QPushButton(QStringLiteral("全体表示(&A)"), this);
+    auto* fit = new QPushButton(tr("全体表示(&A)"), this);
     fit->setObjectName(QStringLiteral("fitAll"));
 
     views->addWidget(timeLabel);

@@ -6,6 +6,7 @@
 #include "words/Words.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,13 +29,14 @@ constexpr std::size_t kReadBlock = std::size_t{1} << 16;
 QString Seconds(std::uint64_t samples, int rate)
 {
     if (rate <= 0)
-        return QStringLiteral("%1 サンプル").arg(samples);
-    return QStringLiteral("%1 秒").arg(QString::number(double(samples) / rate, 'f', 3));
+        return QCoreApplication::translate("ravelin::WavePanel", "%1 サンプル").arg(samples);
+    return QCoreApplication::translate("ravelin::WavePanel", "%1 秒")
+        .arg(QString::number(double(samples) / rate, 'f', 3));
 }
 
 QString Describe(const QString& role, const QString& path, const WavSampleReader& r)
 {
-    return QStringLiteral("%1: %2（%3 Hz、%4 ビット、%5）")
+    return QCoreApplication::translate("ravelin::WavePanel", "%1: %2（%3 Hz、%4 ビット、%5）")
         .arg(role, QFileInfo(path).fileName())
         .arg(r.SampleRate())
         .arg(r.Bits())
@@ -47,27 +49,28 @@ WavePanel::WavePanel(QWidget* parent) : QWidget(parent), m_output(MakeSystemAudi
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
-    m_note = new QLabel(QStringLiteral("ファイル実行のあと、入力と出力の波形をここに表示します。"),
-                        this);
+    m_note = new QLabel(tr("ファイル実行のあと、入力と出力の波形をここに表示します。"), this);
     m_note->setObjectName(QStringLiteral("waveNote"));
     grid->addWidget(m_note, 0, 0, 1, 3);
     const std::array<const char*, 2> names{"Input", "Output"};
-    const std::array<QString, 2> roles{QStringLiteral("入力"), QStringLiteral("出力")};
+    const std::array<QString, 2> plays{tr("入力を再生"), tr("出力を再生")};
+    const std::array<QString, 2> stops{tr("入力を停止"), tr("出力を停止")};
+    const std::array<QString, 2> waves{tr("入力の波形"), tr("出力の波形")};
     for (int i = 0; i < 2; ++i) {
         const auto which = Signal(i);
         m_labels[i] = new QLabel(this);
         m_labels[i]->setObjectName(QStringLiteral("waveLabel") + QLatin1String(names[i]));
-        m_playButtons[i] = new QPushButton(roles[i] + QStringLiteral("を再生"), this);
+        m_playButtons[i] = new QPushButton(plays[i], this);
         m_playButtons[i]->setObjectName(QStringLiteral("play") + QLatin1String(names[i]));
         m_playButtons[i]->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
         m_playButtons[i]->setAccessibleName(m_playButtons[i]->text());
-        m_stopButtons[i] = new QPushButton(roles[i] + QStringLiteral("を停止"), this);
+        m_stopButtons[i] = new QPushButton(stops[i], this);
         m_stopButtons[i]->setObjectName(QStringLiteral("stop") + QLatin1String(names[i]));
         m_stopButtons[i]->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
         m_stopButtons[i]->setAccessibleName(m_stopButtons[i]->text());
         m_views[i] = new WaveView(this);
         m_views[i]->setObjectName(QStringLiteral("wave") + QLatin1String(names[i]));
-        m_views[i]->setAccessibleName(roles[i] + QStringLiteral("の波形"));
+        m_views[i]->setAccessibleName(waves[i]);
         auto* buttons = new QVBoxLayout;
         buttons->addWidget(m_playButtons[i]);
         buttons->addWidget(m_stopButtons[i]);
@@ -86,7 +89,7 @@ WavePanel::WavePanel(QWidget* parent) : QWidget(parent), m_output(MakeSystemAudi
     }
     m_scroll = new QScrollBar(Qt::Horizontal, this);
     m_scroll->setObjectName(QStringLiteral("waveScroll"));
-    m_scroll->setAccessibleName(QStringLiteral("波形の表示位置"));
+    m_scroll->setAccessibleName(tr("波形の表示位置"));
     grid->addWidget(m_scroll, 5, 1, 1, 2);
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
         const WaveView* v = m_views[Input];
@@ -97,14 +100,14 @@ WavePanel::WavePanel(QWidget* parent) : QWidget(parent), m_output(MakeSystemAudi
     });
 
     auto* bottom = new QHBoxLayout;
-    m_fitButton = new QPushButton(QStringLiteral("全体を表示"), this);
+    m_fitButton = new QPushButton(tr("全体を表示"), this);
     m_fitButton->setObjectName(QStringLiteral("waveFit"));
     m_fitButton->setAccessibleName(m_fitButton->text());
     connect(m_fitButton, &QPushButton::clicked, this, &WavePanel::FitAll);
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("waveReadout"));
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_shiftBox = new QCheckBox(QStringLiteral("出力をフィルタの遅延だけ前に寄せる"), this);
+    m_shiftBox = new QCheckBox(tr("出力をフィルタの遅延だけ前に寄せる"), this);
     m_shiftBox->setObjectName(QStringLiteral("waveShift"));
     m_shiftBox->setAccessibleName(m_shiftBox->text());
     connect(m_shiftBox, &QCheckBox::toggled, this, [this](bool on) {
@@ -158,7 +161,7 @@ void WavePanel::ShowEmpty(const QString& note)
     m_selBegin = m_selEnd = 0;
     for (int i = 0; i < 2; ++i) {
         m_views[i]->SetSignal(nullptr, nullptr, 0, kSampleRange16.lo, kSampleRange16.hi, 0);
-        m_labels[i]->setText(i == Input ? QStringLiteral("入力") : QStringLiteral("出力"));
+        m_labels[i]->setText(i == Input ? tr("入力") : tr("出力"));
     }
     m_stream.reset();
     m_run.reset();
@@ -182,8 +185,8 @@ bool WavePanel::Open(const QString& inputPath, const QString& outputPath)
     const std::array<QString, 2> paths{inputPath, outputPath};
     for (int i = 0; i < 2; ++i) {
         if (!m_readers[i].Open(paths[i].toStdString())) {
-            ShowEmpty(QStringLiteral("%1 を読めないため波形を表示できません。")
-                          .arg(QFileInfo(paths[i]).fileName()));
+            ShowEmpty(
+                tr("%1 を読めないため波形を表示できません。").arg(QFileInfo(paths[i]).fileName()));
             return false;
         }
     }
@@ -232,11 +235,10 @@ void WavePanel::Present(const QString& inputPath, const QString& outputPath)
         m_views[i]->SetSignal(m_summaries[i], &r, span, range.lo, range.hi, r.SampleRate());
     }
     m_stream = std::make_unique<PlaybackStream>(m_readers[Input], m_readers[Output]);
-    m_labels[Input]->setText(Describe(QStringLiteral("入力"), inputPath, m_readers[Input]));
-    QString outText = Describe(QStringLiteral("出力"), outputPath, m_readers[Output]);
+    m_labels[Input]->setText(Describe(tr("入力"), inputPath, m_readers[Input]));
+    QString outText = Describe(tr("出力"), outputPath, m_readers[Output]);
     if (const std::uint64_t clipped = ClampedCount(); clipped > 0)
-        outText +=
-            QStringLiteral("　▼▲ %1: %2").arg(QString::fromUtf8(kClampedSamples)).arg(clipped);
+        outText += tr("　▼▲ %1: %2").arg(QString::fromUtf8(kClampedSamples.Text())).arg(clipped);
     m_labels[Output]->setText(outText);
     m_note->hide();
     m_loaded = true;
@@ -265,7 +267,7 @@ void WavePanel::SetRange(double begin, double end)
 void WavePanel::SetDelay(std::int64_t samples)
 {
     m_delay = std::max<std::int64_t>(0, samples);
-    m_shiftBox->setToolTip(m_delay > 0 ? QStringLiteral("%1 サンプル").arg(m_delay) : QString());
+    m_shiftBox->setToolTip(m_delay > 0 ? tr("%1 サンプル").arg(m_delay) : QString());
     m_views[Output]->SetShift(m_shiftBox->isChecked() ? double(m_delay) : 0.0);
     UpdateButtons();
 }
@@ -385,24 +387,24 @@ void WavePanel::ShowCursor(std::int64_t sample)
         return;
     }
     const int rate = m_readers[Input].SampleRate();
-    QString text = rate > 0 ? QStringLiteral("時刻 %1 秒（サンプル %2）")
+    QString text = rate > 0 ? tr("時刻 %1 秒（サンプル %2）")
                                   .arg(QString::number(double(sample) / rate, 'f', 4))
                                   .arg(sample)
-                            : QStringLiteral("サンプル %1").arg(sample);
-    const std::array<QString, 2> roles{QStringLiteral("入力"), QStringLiteral("出力")};
+                            : tr("サンプル %1").arg(sample);
+    const std::array<QString, 2> roles{tr("入力"), tr("出力")};
     // The output as drawn: moved back by the delay when asked.
     const auto shift = std::int64_t(m_views[Output]->Shift());
     for (int i = 0; i < 2; ++i) {
         std::int32_t value = 0;
         const std::int64_t at = sample + (i == Output ? shift : 0);
         if (at >= 0 && m_readers[i].Read(std::uint64_t(at), &value, 1) == 1)
-            text += QStringLiteral("　%1 %2").arg(roles[i]).arg(value);
+            text += tr("　%1 %2").arg(roles[i]).arg(value);
         if (i == Output && shift > 0)
-            text += QStringLiteral("（サンプル %1）").arg(at);
+            text += tr("（サンプル %1）").arg(at);
     }
     if (m_summaries[Output] && sample + shift >= 0 &&
         m_summaries[Output]->Marked(std::uint64_t(sample + shift)))
-        text += QStringLiteral("（クリップ）");
+        text += tr("（クリップ）");
     m_readout->setText(text);
 }
 
@@ -440,36 +442,36 @@ void WavePanel::UpdateButtons()
 
 void WavePanel::UpdateDescriptions()
 {
-    const std::array<QString, 2> roles{QStringLiteral("入力"), QStringLiteral("出力")};
+    const std::array<QString, 2> roles{tr("入力"), tr("出力")};
     for (int i = 0; i < 2; ++i) {
         if (!m_loaded || !m_summaries[i]) {
-            m_views[i]->setAccessibleDescription(QStringLiteral("波形はまだありません"));
+            m_views[i]->setAccessibleDescription(tr("波形はまだありません"));
             continue;
         }
         const WavSampleReader& r = m_readers[i];
         const WaveView* v = m_views[i];
         const WaveSummary::Range all = m_summaries[i]->Query(0, m_summaries[i]->Size());
         const int rate = r.SampleRate();
-        QString text = QStringLiteral("%1、長さ %2、最小 %3、最大 %4、表示 %5 から %6")
+        QString text = tr("%1、長さ %2、最小 %3、最大 %4、表示 %5 から %6")
                            .arg(roles[i], Seconds(r.Count(), rate))
                            .arg(all.lo)
                            .arg(all.hi)
                            .arg(Seconds(std::uint64_t(v->RangeBegin()), rate),
                                 Seconds(std::uint64_t(v->RangeEnd()), rate));
         if (m_selEnd > m_selBegin)
-            text += QStringLiteral("、選択 %1 から %2")
+            text += tr("、選択 %1 から %2")
                         .arg(Seconds(std::uint64_t(m_selBegin), rate),
                              Seconds(std::uint64_t(m_selEnd), rate));
         if (i == Output && v->Shift() > 0)
-            text += QStringLiteral("、フィルタの遅延 %1 サンプルだけ前に寄せて表示")
-                        .arg(std::int64_t(v->Shift()));
+            text +=
+                tr("、フィルタの遅延 %1 サンプルだけ前に寄せて表示").arg(std::int64_t(v->Shift()));
         if (i == Output) {
             const std::uint64_t clipped = ClampedCount();
             if (clipped == 0)
-                text += QStringLiteral("、クリップなし");
+                text += tr("、クリップなし");
             else
-                text += QStringLiteral("、%1 %2（最初は %3）")
-                            .arg(QString::fromUtf8(kClampedSamples))
+                text += tr("、%1 %2（最初は %3）")
+                            .arg(QString::fromUtf8(kClampedSamples.Text()))
                             .arg(clipped)
                             .arg(Seconds(m_summaries[i]->NextMarked(0), rate));
         }

@@ -46,7 +46,7 @@ WaveView::WaveView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     MarkAsChart(this);
-    m_animateHere = new QAction(QStringLiteral("この位置からアニメーション"), this);
+    m_animateHere = new QAction(tr("この位置からアニメーション"), this);
     m_animateHere->setObjectName(QStringLiteral("animateHere"));
     m_animateHere->setEnabled(false);
     connect(m_animateHere, &QAction::triggered, this, [this] { emit animateFrom(m_menuSample); });

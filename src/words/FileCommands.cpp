@@ -36,7 +36,7 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
         return RunResult::Refused;
     }
 
-    const auto chosen = prompts.AskOpenPath(filerun::kOpenTitle, filerun::kFilter);
+    const auto chosen = prompts.AskOpenPath(filerun::kOpenTitle.Text(), filerun::kFilter);
     if (!chosen || chosen->empty())
         return RunResult::Cancelled;
     told.inputPath = *chosen;
@@ -49,10 +49,10 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
     }
     // A designed or loaded filter is named under the file's fields.
     const std::string note = doc.HasCustomFilter() ? doc.CustomNote() + "\n" : "";
-    prompts.ShowMessage(InformationText(input.Path(), input.Header()) + note, filerun::kInfoCaption,
-                        MessageIcon::None);
+    prompts.ShowMessage(InformationText(input.Path(), input.Header()) + note,
+                        filerun::kInfoCaption.Text(), MessageIcon::None);
 
-    const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle, filerun::kFilter);
+    const auto saveAs = prompts.AskSavePath(filerun::kSaveTitle.Text(), filerun::kFilter);
     if (!saveAs || saveAs->empty())
         return RunResult::Cancelled;
     told.outputPath = *saveAs;
@@ -80,7 +80,7 @@ RunResult RunFileFilter(CRavelinDoc& doc, IUserPrompts& prompts, FileRunReport* 
 
 RunResult RunTextExport(const CRavelinDoc& doc, IUserPrompts& prompts)
 {
-    const auto path = prompts.AskSavePath(textexport::kSaveTitle, textexport::kFilter);
+    const auto path = prompts.AskSavePath(textexport::kSaveTitle.Text(), textexport::kFilter);
     if (!path || path->empty())
         return RunResult::Cancelled;
     const FileFault fault = WriteTextExport(doc, *path);

@@ -19,7 +19,7 @@ std::vector<std::string> Rows(const Table& table, const Captions& captions)
 {
     std::vector<std::string> rows;
     for (std::size_t i = 0; i < table.size(); ++i)
-        rows.push_back(std::string(table[i].name) + "|" + std::string(captions[i]) +
+        rows.push_back(std::string(table[i].name) + "|" + std::string(captions[i].Text()) +
                        (table[i].demo ? "|demo" : ""));
     return rows;
 }

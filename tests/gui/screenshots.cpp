@@ -1,10 +1,11 @@
 // Drives the desktop program through the four scenes the README shows and saves each
 // window as a PNG: the main window mid-animation, the settings dialog, the filter
-// dock for the 1/4 low-pass filter, and the waveforms after a file run.
+// dock for the 1/4 low-pass filter, the waveforms after a file run, and the designer.
 // Usage: ravelin_screenshots OUTPUT_FOLDER (run by scripts/screenshots under Xvfb).
 
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
+#include "app/DesignPanel.h"
 #include "app/FilterDock.h"
 #include "app/MainFrame.h"
 #include "app/RavelinApp.h"
@@ -163,5 +164,10 @@ int main(int argc, char* argv[])
                                      outView->PlotRect().center().y()));
     QTest::qWait(200);
     ok = Save(frame, out.filePath(QStringLiteral("waveforms-zoomed.png"))) && ok;
+
+    // 6. The designer with its first-start design.
+    frame->FilterPanel()->ShowPage(frame->FilterPanel()->Designer());
+    QTest::qWait(200);
+    ok = Save(frame, out.filePath(QStringLiteral("designer.png"))) && ok;
     return ok ? 0 : 1;
 }

@@ -233,7 +233,7 @@ class TestDesigner : public QObject {
         ConfirmSettings(doc, kFilterLpf8, kInputFile);
         QVERIFY(!doc.HasCustomFilter());
         QCOMPARE(frame->FilterPanel()->Caption()->text(),
-                 QString::fromUtf8(kFilterCaptions[kFilterLpf8].data()));
+                 QString::fromUtf8(kFilterCaptions[kFilterLpf8].Text()));
     }
 
     void savedLoadedAndRemembered()

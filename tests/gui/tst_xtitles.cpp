@@ -6,6 +6,7 @@
 #include "ModalDriver.h"
 #include "app/RavelinApp.h"
 #include "control/QtUserPrompts.h"
+#include "words/Words.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -54,13 +55,39 @@ class TestXTitles : public QObject {
         IsolateSettings();
     }
 
+    void titlesReachTheServerUnchanged_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("titles"); // main window, then the dialogs' in order
+        QTest::newRow("Japanese") << QStringList{QStringLiteral("ravelin")}
+                                  << QStringList{QStringLiteral("無題 - Ravelin"),
+                                                 QStringLiteral("動作の設定"),
+                                                 QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"),
+                                                 QStringLiteral("開く"),
+                                                 QStringLiteral("エラー"),
+                                                 QStringLiteral("入力ファイル情報"),
+                                                 QStringLiteral("/tmp/out.wav")};
+        QTest::newRow("English") << QStringList{QStringLiteral("ravelin"), QStringLiteral("--lang"),
+                                                QStringLiteral("en")}
+                                 << QStringList{QStringLiteral("Untitled - Ravelin"),
+                                                QStringLiteral("Filter and Input"),
+                                                QStringLiteral("About Ravelin"),
+                                                QStringLiteral("Open"),
+                                                QStringLiteral("Error"),
+                                                QStringLiteral("Input file information"),
+                                                QStringLiteral("/tmp/out.wav")};
+    }
+
     void titlesReachTheServerUnchanged()
     {
-        CRavelinApp app; // the program's own start-up, names and all
-        QVERIFY(app.InitInstance({QStringLiteral("ravelin")}));
+        QFETCH(const QStringList, arguments);
+        QFETCH(QStringList, titles);
+        CRavelinApp app; // the program's own start-up, names, language and all
+        QVERIFY(app.InitInstance(arguments));
         CMainFrame* frame = app.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QTRY_COMPARE_WITH_TIMEOUT(XName(frame), QStringLiteral("無題 - Ravelin"), 10000);
+        const QString mainTitle = titles.takeFirst();
+        QTRY_COMPARE_WITH_TIMEOUT(XName(frame), mainTitle, 10000);
 
         QStringList names;
         {
@@ -80,16 +107,14 @@ class TestXTitles : public QObject {
         }
         QtUserPrompts prompts(frame);
         for (const auto& [caption, icon] : {std::pair("", MessageIcon::Error),
-                                            {"入力ファイル情報", MessageIcon::None},
+                                            {filerun::kInfoCaption.Text(), MessageIcon::None},
                                             {"/tmp/out.wav", MessageIcon::None}}) {
             ModalDriver driver({RecordName(names)}, 30000);
             prompts.ShowMessage("text", caption, icon);
             QVERIFY(driver.done());
         }
-        QCOMPARE(names,
-                 QStringList({QStringLiteral("動作の設定"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Ravelin)"),
-                              QStringLiteral("開く"), QStringLiteral("エラー"),
-                              QStringLiteral("入力ファイル情報"), QStringLiteral("/tmp/out.wav")}));
+        QCOMPARE(names, titles);
+        SetLanguage(Language::Japanese);
     }
 };
 

@@ -1,0 +1,96 @@
+// ravelin-cli's language: Japanese words by default and under --lang ja, English ones
+// under --lang en (before or after the command) or RAVELIN_LANG=en; the saved text file
+// the same in both.
+#include "CliShell.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace ravelin {
+namespace {
+
+using namespace test;
+
+bool HasJapanese(const std::string& text)
+{
+    // Kana, kanji and the full-width forms all lie in the three-byte UTF-8 forms
+    // E3 80 80 .. E9 BF BF and EF BC 80 .. EF BF AF.
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const auto next = static_cast<unsigned char>(text[i + 1]);
+        if ((lead >= 0xE3 && lead <= 0xE9) || (lead == 0xEF && next >= 0xBC && next <= 0xBF))
+            return true;
+    }
+    return false;
+}
+
+class CliLanguage : public testing::Test {
+  protected:
+    CliLanguage()
+    {
+        WriteFile(dir / "in.wav", MakeWav({1, 1, 8000}, Samples16({30000, 30000, -100})));
+        WriteFile(dir / "stereo.wav", MakeWav({1, 2, 8000}, Samples16({1, 2})));
+    }
+    // Everything a command says, stdout then stderr, and its exit status.
+    std::string Run(const std::string& line)
+    {
+        const Outcome o = Shell(dir.Path(), "unset RAVELIN_LANG; " + line);
+        return std::to_string(o.status) + "\n" + o.out + "--\n" + o.err;
+    }
+    const TempDir dir;
+};
+
+// Commands that speak: listings, the header information and the completion with its
+// clipped samples, a refused file, a help naming a menu item, a coefficient file fault.
+const char* const kCommands[] = {
+    "presets",
+    "filter --preset user3 --taps 0,1,2 --coefs 1,1,1 in.wav out.wav",
+    "filter stereo.wav out.wav",
+    "demo --preset ma5 --input impulse2",
+    "demo --help",
+    "response --coef-file in.wav",
+};
+
+TEST_F(CliLanguage, JapaneseByDefaultEnglishOnRequest)
+{
+    for (const std::string command : kCommands) {
+        const std::string japanese = Run("$CLI " + command);
+        EXPECT_TRUE(HasJapanese(japanese) || command == "response --coef-file in.wav") << japanese;
+        EXPECT_EQ(Run("$CLI --lang ja " + command), japanese) << command;
+        EXPECT_EQ(Run("RAVELIN_LANG=ja $CLI " + command), japanese) << command;
+        EXPECT_EQ(Run("RAVELIN_LANG=en $CLI --lang=ja " + command), japanese) << command;
+        EXPECT_EQ(Run("LANG=en_US.UTF-8 LC_ALL=C.UTF-8 $CLI " + command), japanese) << command;
+
+        const std::string english = Run("$CLI --lang en " + command);
+        EXPECT_FALSE(HasJapanese(english)) << english;
+        EXPECT_EQ(Run("$CLI " + command + " --lang en"), english) << command;
+        EXPECT_EQ(Run("RAVELIN_LANG=en $CLI " + command), english) << command;
+    }
+    EXPECT_NE(Run("$CLI --lang en presets").find("   8  lpf4       Low-pass filter 1/4\n"),
+              std::string::npos);
+    EXPECT_NE(Run("$CLI --lang en filter --preset user3 --taps 0,1,2 --coefs 1,1,1 in.wav out.wav")
+                  .find("Samples: 3\nThe file has been saved.\nClipped samples: 2 (first at "
+                        "0.000 s)\n"),
+              std::string::npos);
+}
+
+TEST_F(CliLanguage, TheSavedTextIsTheSameInBothLanguages)
+{
+    Run("$CLI demo --preset echo5 -o ja.txt; $CLI --lang en demo --preset echo5 -o en.txt");
+    EXPECT_EQ(ReadBytes(dir / "en.txt"), ReadBytes(dir / "ja.txt"));
+    EXPECT_FALSE(ReadBytes(dir / "ja.txt").empty());
+}
+
+TEST_F(CliLanguage, AnUnknownLanguageIsAUsageError)
+{
+    for (const auto& [line, value] : {std::pair("$CLI --lang fr presets", "fr"),
+                                      {"$CLI presets --lang", ""},
+                                      {"$CLI --lang= presets", ""}})
+        EXPECT_EQ(Run(line), std::string("2\n--\nravelin-cli: --lang takes ja or en, not '") +
+                                 value + "' (see 'ravelin-cli --help')\n")
+            << line;
+}
+
+} // namespace
+} // namespace ravelin
