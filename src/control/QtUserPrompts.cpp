@@ -221,13 +221,16 @@ void QtUserPrompts::ShowMessage(const std::string& text, const std::string& capt
 void QtUserPrompts::RunWithProgress(const ProgressWork& work)
 {
     EndProgress();
-    auto* dialog = new QProgressDialog(m_progressLabel.isEmpty()
-                                           ? QCoreApplication::translate("QtUserPrompts", "ファイルをフィルタリングしています...")
-                                           : m_progressLabel,
-                                       QString(), 0, kProgressSteps, Parent());
-    auto* cancel = new QPushButton(QCoreApplication::translate("QtUserPrompts", "キャンセル"), dialog);
+    auto* dialog = new QProgressDialog(
+        m_progressLabel.isEmpty()
+            ? QCoreApplication::translate("QtUserPrompts", "ファイルをフィルタリングしています...")
+            : m_progressLabel,
+        QString(), 0, kProgressSteps, Parent());
+    auto* cancel =
+        new QPushButton(QCoreApplication::translate("QtUserPrompts", "キャンセル"), dialog);
     dialog->setCancelButton(cancel);
-    dialog->setWindowTitle(m_progressTitle.isEmpty() ? QCoreApplication::translate("QtUserPrompts", "ファイル-ファイル実行")
+    dialog->setWindowTitle(m_progressTitle.isEmpty() ? QCoreApplication::translate(
+                                                           "QtUserPrompts", "ファイル-ファイル実行")
                                                      : m_progressTitle);
     // While it shows, nothing but the dialog may be clicked.
     dialog->setWindowModality(Qt::ApplicationModal);

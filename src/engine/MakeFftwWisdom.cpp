@@ -24,7 +24,7 @@ void Plan(unsigned flags)
     for (int log2 = ravelin::kWisdomMinLog2; log2 <= ravelin::kWisdomMaxLog2; ++log2) {
         const int size = 1 << log2;
         double* real = fftw_alloc_real(static_cast<std::size_t>(size));
-        fftw_complex* spectrum = fftw_alloc_complex(static_cast<std::size_t>(size / 2 + 1));
+        fftw_complex* spectrum = fftw_alloc_complex(static_cast<std::size_t>(size) / 2 + 1);
         fftw_destroy_plan(fftw_plan_dft_r2c_1d(size, real, spectrum, flags));
         fftw_destroy_plan(fftw_plan_dft_c2r_1d(size, spectrum, real, flags));
         fftw_free(real);
