@@ -948,26 +948,6 @@ Double-click, 0: fit all    Right-click: save</translation>
 <context>
     <name>ravelin::PlotExport</name>
     <message>
-        <source>ファイルの場所:</source>
-        <translation>Look in:</translation>
-    </message>
-    <message>
-        <source>ファイル名(&amp;N):</source>
-        <translation>File &amp;name:</translation>
-    </message>
-    <message>
-        <source>ファイルの種類:</source>
-        <translation>Files of type:</translation>
-    </message>
-    <message>
-        <source>保存(&amp;S)</source>
-        <translation>&amp;Save</translation>
-    </message>
-    <message>
-        <source>キャンセル</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
         <source>保存できません</source>
         <translation>Cannot Save</translation>
     </message>

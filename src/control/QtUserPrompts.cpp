@@ -48,18 +48,7 @@ void PrepareFileDialog(QFileDialog& dialog, const std::string& filter, bool nati
     dialog.setOption(QFileDialog::DontUseNativeDialog, !native);
     if (!LastDirectory().isEmpty())
         dialog.setDirectory(LastDirectory());
-    // Qt's own dialog in the program's language, whatever translations are installed.
-    dialog.setLabelText(QFileDialog::LookIn,
-                        QCoreApplication::translate("QtUserPrompts", "ファイルの場所:"));
-    dialog.setLabelText(QFileDialog::FileName,
-                        QCoreApplication::translate("QtUserPrompts", "ファイル名(&N):"));
-    dialog.setLabelText(QFileDialog::FileType,
-                        QCoreApplication::translate("QtUserPrompts", "ファイルの種類:"));
-    dialog.setLabelText(QFileDialog::Accept,
-                        save ? QCoreApplication::translate("QtUserPrompts", "保存(&S)")
-                             : QCoreApplication::translate("QtUserPrompts", "開く(&O)"));
-    dialog.setLabelText(QFileDialog::Reject,
-                        QCoreApplication::translate("QtUserPrompts", "キャンセル"));
+    QtUserPrompts::WordFileDialog(dialog, save);
 }
 
 // The displayed text: line ends as the box wants them, no empty line at the end.
@@ -103,6 +92,22 @@ QtUserPrompts::~QtUserPrompts()
 QWidget* QtUserPrompts::Parent() const
 {
     return m_parent.data();
+}
+
+void QtUserPrompts::WordFileDialog(QFileDialog& dialog, bool save)
+{
+    // Qt's own dialog in the program's language, whatever translations are installed.
+    dialog.setLabelText(QFileDialog::LookIn,
+                        QCoreApplication::translate("QtUserPrompts", "ファイルの場所:"));
+    dialog.setLabelText(QFileDialog::FileName,
+                        QCoreApplication::translate("QtUserPrompts", "ファイル名(&N):"));
+    dialog.setLabelText(QFileDialog::FileType,
+                        QCoreApplication::translate("QtUserPrompts", "ファイルの種類:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        save ? QCoreApplication::translate("QtUserPrompts", "保存(&S)")
+                             : QCoreApplication::translate("QtUserPrompts", "開く(&O)"));
+    dialog.setLabelText(QFileDialog::Reject,
+                        QCoreApplication::translate("QtUserPrompts", "キャンセル"));
 }
 
 QStringList QtUserPrompts::NameFilters(const std::string& filter)

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+class QFileDialog;
 class QProgressDialog;
 class QWidget;
 
@@ -57,6 +58,9 @@ class QtUserPrompts : public IUserPrompts {
 
     // "Name(*.a;*.b)|*.a;*.b|All Files(*.*)|*.*||" as Qt name filters.
     static QStringList NameFilters(const std::string& filter);
+
+    // A file dialog's labels and buttons in the program's language.
+    static void WordFileDialog(QFileDialog& dialog, bool save);
 
     // The dialog of the work in progress, while there is one (for tests).
     QProgressDialog* ProgressDialog() const;

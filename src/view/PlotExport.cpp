@@ -1,5 +1,6 @@
 #include "view/PlotExport.h"
 
+#include "control/QtUserPrompts.h"
 #include "files/AtomicFile.h"
 
 #include <QBuffer>
@@ -36,16 +37,7 @@ QString AskPath(QWidget* parent, const QString& title, const QString& name,
     if (!ExportDirectory().isEmpty())
         dialog.setDirectory(ExportDirectory());
     dialog.selectFile(name);
-    dialog.setLabelText(QFileDialog::LookIn,
-                        QCoreApplication::translate("ravelin::PlotExport", "ファイルの場所:"));
-    dialog.setLabelText(QFileDialog::FileName,
-                        QCoreApplication::translate("ravelin::PlotExport", "ファイル名(&N):"));
-    dialog.setLabelText(QFileDialog::FileType,
-                        QCoreApplication::translate("ravelin::PlotExport", "ファイルの種類:"));
-    dialog.setLabelText(QFileDialog::Accept,
-                        QCoreApplication::translate("ravelin::PlotExport", "保存(&S)"));
-    dialog.setLabelText(QFileDialog::Reject,
-                        QCoreApplication::translate("ravelin::PlotExport", "キャンセル"));
+    QtUserPrompts::WordFileDialog(dialog, true);
     // The picture's type follows the filter chosen, unless the name says otherwise.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         dialog.setDefaultSuffix(f.contains(QStringLiteral("*.svg"))   ? QStringLiteral("svg")
