@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <fftw3.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
 #include <mutex>
@@ -582,6 +583,40 @@ TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
         t.join();
     for (std::size_t t = 0; t < std::size(presets); ++t)
         EXPECT_EQ(Diff(expected[t], got[t]), "") << "thread " << t;
+}
+
+// The threads of this process, as the system lists them.
+std::size_t ThreadsNow()
+{
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// A helper thread costs more to start and to hand work to than it saves on a short
+// file: ten seconds at 44.1 kHz, in the file run's blocks, go through the FFT on the
+// caller's thread alone; a longer stream takes helpers.
+TEST(SampleFilter, HelperThreadsOnlyOnceTheStreamRunsOn)
+{
+    if (!std::filesystem::is_directory("/proc/self/task"))
+        GTEST_SKIP() << "no /proc/self/task to count this process's threads in";
+    if (std::thread::hardware_concurrency() < 2)
+        GTEST_SKIP() << "a single processor: no helper thread is ever started";
+    std::mt19937_64 rng(7);
+    const Samples x = LoudNoise(k16, 65536, rng);
+    Samples y(x.size());
+    CRavelinDoc doc;
+    doc.m_nFilterPreset = kFilterLpf4;
+    ASSERT_TRUE(doc.LoadFilePreset());
+    const std::size_t before = ThreadsNow();
+    const auto blocks = [&](int count) {
+        for (int b = 0; b < count; ++b)
+            doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
+    };
+    blocks(7);
+    EXPECT_EQ(doc.m_filter.FftStats().samples, 7 * x.size()) << "every block by FFT";
+    EXPECT_EQ(ThreadsNow(), before) << "ten seconds on the caller's thread";
+    blocks(3);
+    EXPECT_GT(ThreadsNow(), before) << "helpers once the stream runs on";
 }
 
 } // namespace
