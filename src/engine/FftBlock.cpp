@@ -24,16 +24,20 @@ std::mutex& FftwPlannerMutex()
     return planner;
 }
 
-void ImportFftwWisdomOnce()
+void ImportFftwWisdomFor(std::size_t size)
 {
-    static bool tried = false;
-    if (tried)
+    static bool tried[kWisdomSizes] = {};
+    int i = 0;
+    while (i < kWisdomSizes && (std::size_t{1} << (kWisdomMinLog2 + i)) != size)
+        ++i;
+    if (i == kWisdomSizes || tried[i])
         return;
-    tried = true;
+    tried[i] = true;
     // Wisdom FFTW does not take (another version of it) is refused as a whole, and
     // planning goes on as without it.
-    if (kFftwWisdom[0] != '\0' && kFftwWisdomCpu == FftwCpuFeatures())
-        fftw_import_wisdom_from_string(kFftwWisdom);
+    const char* const wisdom = kFftwWisdom[i];
+    if (wisdom && wisdom[0] != '\0' && kFftwWisdomCpu == FftwCpuFeatures())
+        fftw_import_wisdom_from_string(wisdom);
 }
 
 // Why the FFT path gives Process's outputs
@@ -216,7 +220,7 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
         double* real = m_workers[0].real.Data();
         auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-        ImportFftwWisdomOnce();
+        ImportFftwWisdomFor(L);
         // Estimated plans, unless the build's wisdom holds measured ones: measuring here
         // would cost more than a whole minute of filtering.
         const int size = static_cast<int>(L);
