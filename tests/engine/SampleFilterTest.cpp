@@ -595,8 +595,8 @@ std::size_t ThreadsNow()
 }
 
 // A helper thread costs more to start and to hand work to than it saves on a short
-// file: ten seconds at 44.1 kHz, in the file run's blocks, go through the FFT on the
-// caller's thread alone; a longer stream takes helpers.
+// file: a minute and a half at 44.1 kHz, in the file run's blocks, goes through the FFT
+// on the caller's thread alone; a longer stream takes helpers.
 TEST(SampleFilter, HelperThreadsOnlyOnceTheStreamRunsOn)
 {
     if (!std::filesystem::is_directory("/proc/self/task"))
@@ -614,10 +614,10 @@ TEST(SampleFilter, HelperThreadsOnlyOnceTheStreamRunsOn)
         for (int b = 0; b < count; ++b)
             doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
     };
-    blocks(7);
-    EXPECT_EQ(doc.m_filter.FftStats().samples, 7 * x.size()) << "every block by FFT";
-    EXPECT_EQ(ThreadsNow(), before) << "ten seconds on the caller's thread";
-    blocks(3);
+    blocks(64);
+    EXPECT_EQ(doc.m_filter.FftStats().samples, 64 * x.size()) << "every block by FFT";
+    EXPECT_EQ(ThreadsNow(), before) << "95 seconds on the caller's thread";
+    blocks(2);
     EXPECT_GT(ThreadsNow(), before) << "helpers once the stream runs on";
 }
 
