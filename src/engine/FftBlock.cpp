@@ -24,16 +24,20 @@ std::mutex& FftwPlannerMutex()
     return planner;
 }
 
-void ImportFftwWisdomOnce()
+void ImportFftwWisdomFor(std::size_t size)
 {
-    static bool tried = false;
-    if (tried)
+    static bool tried[kWisdomSizes] = {};
+    int i = 0;
+    while (i < kWisdomSizes && (std::size_t{1} << (kWisdomMinLog2 + i)) != size)
+        ++i;
+    if (i == kWisdomSizes || tried[i])
         return;
-    tried = true;
+    tried[i] = true;
     // Wisdom FFTW does not take (another version of it) is refused as a whole, and
     // planning goes on as without it.
-    if (kFftwWisdom[0] != '\0' && kFftwWisdomCpu == FftwCpuFeatures())
-        fftw_import_wisdom_from_string(kFftwWisdom);
+    const char* const wisdom = kFftwWisdom[i];
+    if (wisdom && wisdom[0] != '\0' && kFftwWisdomCpu == FftwCpuFeatures())
+        fftw_import_wisdom_from_string(wisdom);
 }
 
 // Why the FFT path gives Process's outputs
@@ -76,8 +80,13 @@ constexpr std::size_t kMaxSize = std::size_t{1} << 24;
 // costs about kFftCost L log2(L); a recheck kRecheckCost per tap (one dependent chain).
 constexpr double kFftCost = 8.0;
 constexpr double kRecheckCost = 15.0;
-// Automatic threading: the block must have at least this many segments.
+// Automatic threading: the block must have at least this many segments, and the
+// stream must have gone on for this many samples (some 95 s at 44.1 kHz) before it.
+// Handing each block to a helper and waiting for it costs about as much as the helper
+// saves on a minute, more on a machine that is busy with other work; a long file's
+// filtering is then spread over the processors.
 constexpr std::size_t kMinThreadSegments = 4;
+constexpr std::uint64_t kThreadsAfter = std::uint64_t{1} << 22;
 
 // The FFT size for N taps; 0 for filters too long for this path (beyond any preset's).
 std::size_t SizeFor(std::size_t N)
@@ -202,7 +211,8 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
     if (!RoomForFftw(L, workers))
         return false;
     for (int w = 0; w < workers; ++w)
-        if (!m_workers[w].real.Reserve(L) || !m_workers[w].spectrum.Reserve(2 * bins) ||
+        if (!m_workers[w].window.Reserve(L) || !m_workers[w].real.Reserve(L) ||
+            !m_workers[w].spectrum.Reserve(2 * bins) ||
             !m_workers[w].flags.Reserve(L / kFlagSpan + 1))
             return false;
     if (L != m_size) {
@@ -213,7 +223,7 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
         double* real = m_workers[0].real.Data();
         auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-        ImportFftwWisdomOnce();
+        ImportFftwWisdomFor(L);
         // Estimated plans, unless the build's wisdom holds measured ones: measuring here
         // would cost more than a whole minute of filtering.
         const int size = static_cast<int>(L);
@@ -258,28 +268,40 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
         return false;
     const std::size_t step = L - N + 1; // new outputs per segment
     const std::size_t segments = (n + step - 1) / step;
-    const std::size_t threads =
-        WorkerPool::ThreadCount(threadsAsked, segments >= kMinThreadSegments, segments);
+    // A helper thread costs its start, its own working memory and a hand-off per block:
+    // more than it saves on a short stream, so it joins once the stream has run on.
+    const bool threadsPay = segments >= kMinThreadSegments && m_streamed >= kThreadsAfter;
+    const std::size_t threads = WorkerPool::ThreadCount(threadsAsked, threadsPay, segments);
     const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
-    if (!m_stream.Reserve(N + n) || !Prepare(s, workers))
+    if (!m_history.Reserve(N) || !m_edges.Reserve(segments * (N - 1) + N) || !Prepare(s, workers))
         return false;
 
-    // The stream the block sees, as doubles, checked against the bound the margin
-    // assumes; in place, the outputs overwrite the inputs, so this copy is what the
-    // segments and the rechecks read.
-    double* const stream = m_stream.Data();
-    ReadHistory(s, stream);
+    // The stream the block sees is the N values before it, then its inputs, checked
+    // against the bound the margin assumes. A segment reads the N - 1 values before its
+    // first new input and then its own inputs; in place, those before it are outputs by
+    // then, so they are copied first, as are the N values that end the block.
+    double* const history = m_history.Data();
+    ReadHistory(s, history);
     for (std::size_t i = 0; i < N; ++i)
-        if (!(std::fabs(stream[i]) <= X))
+        if (!(std::fabs(history[i]) <= X))
             return false;
     std::int32_t least = lo, most = hi; // without a branch, so that it runs in vector lanes
     for (std::size_t i = 0; i < n; ++i) {
         least = std::min(least, in[i]);
         most = std::max(most, in[i]);
-        stream[N + i] = in[i];
     }
     if (least < lo || most > hi)
         return false;
+    const auto streamAt = [&](std::size_t i) {
+        return i < N ? history[i] : static_cast<double>(in[i - N]);
+    };
+    double* const edges = m_edges.Data();
+    for (std::size_t seg = 0; seg < segments; ++seg)
+        for (std::size_t t = 0; t + 1 < N; ++t)
+            edges[seg * (N - 1) + t] = streamAt(seg * step + 1 + t);
+    double* const last = edges + segments * (N - 1);
+    for (std::size_t t = 0; t < N; ++t)
+        last[t] = streamAt(n + t);
 
     UpdateSums(s);
     const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
@@ -296,19 +318,23 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
 
     auto body = [&](int index) {
         Worker& w = m_workers[index];
+        double* const window = w.window.Data();
         double* const real = w.real.Data();
         double* const spectrum = w.spectrum.Data();
         for (;;) {
             const std::size_t seg = next.fetch_add(1, std::memory_order_relaxed);
             if (seg >= segments)
                 return;
-            // Outputs [a, a + m) see the stream values [a + 1, a + m + N).
+            // Outputs [a, a + m) see the stream values [a + 1, a + m + N): the segment's
+            // edge, then its inputs. The forward transform leaves the window as it was,
+            // for the rechecks.
             const std::size_t a = seg * step;
             const std::size_t m = std::min(step, n - a);
-            const std::size_t have = std::min(L, N + n - (a + 1));
-            std::memcpy(real, stream + a + 1, have * sizeof(double));
-            std::fill(real + have, real + L, 0.0);
-            fftw_execute_dft_r2c(m_forward, real, reinterpret_cast<fftw_complex*>(spectrum));
+            std::memcpy(window, edges + seg * (N - 1), (N - 1) * sizeof(double));
+            for (std::size_t i = 0; i < m; ++i)
+                window[N - 1 + i] = in[a + i];
+            std::fill(window + N - 1 + m, window + L, 0.0);
+            fftw_execute_dft_r2c(m_forward, window, reinterpret_cast<fftw_complex*>(spectrum));
             kernels.spectrumProduct(spectrum, taps, bins);
             fftw_execute_dft_c2r(m_backward, reinterpret_cast<fftw_complex*>(spectrum), real);
 
@@ -326,7 +352,7 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
                     bool wasClamped = IsClamped(y[j], low, high);
                     if (NearJump(y[j], margin, low, high)) {
                         // The sum Process makes: from 0.0, in increasing tap order.
-                        const double* newest = stream + a + j + N;
+                        const double* newest = window + (j + N - 1);
                         double sum = 0.0;
                         for (std::size_t k = 0; k < N; ++k)
                             sum += newest[-static_cast<std::ptrdiff_t>(k)] * s.coef[k];
@@ -356,7 +382,8 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
         *firstClamped = first;
     m_stats.samples += n;
     m_stats.margin = margin;
-    WriteHistory(s, stream + n, n);
+    m_streamed += n;
+    WriteHistory(s, last, n);
     return true;
 }
 

@@ -29,8 +29,13 @@ class FftBlock {
     FftBlock& operator=(const FftBlock&) = delete;
     ~FftBlock();
 
-    // The coefficients changed: their transform is redone before the next block.
-    void TapsChanged() { m_tapsChanged = m_sumsStale = true; }
+    // The coefficients changed: their transform is redone before the next block, and
+    // the stream counts as new.
+    void TapsChanged()
+    {
+        m_tapsChanged = m_sumsStale = true;
+        m_streamed = 0;
+    }
 
     // Whether this path beats the direct kernels on a block of n samples in [lo, hi] for
     // the taps of s, nonZeroTaps of which are not zero.
@@ -62,7 +67,8 @@ class FftBlock {
 
   private:
     struct Worker {
-        AlignedArray<double> real;     // L samples of a segment, then its convolution
+        AlignedArray<double> window;   // the L stream values a segment sees
+        AlignedArray<double> real;     // its convolution
         AlignedArray<double> spectrum; // L / 2 + 1 complex values, interleaved
         AlignedArray<bool> flags;      // per stretch of outputs: some need a second look
         std::size_t clamped = 0;
@@ -83,7 +89,11 @@ class FftBlock {
     double m_norm2 = 0.0;
     bool m_sumsStale = true;
     bool m_tapsChanged = true;
-    AlignedArray<double> m_stream; // the N values before the block, then its inputs
+    AlignedArray<double> m_history; // the N stream values before the block
+    // Per segment the N - 1 stream values before its first input, then the N that end
+    // the block.
+    AlignedArray<double> m_edges;
+    std::uint64_t m_streamed = 0; // samples filtered since the taps changed
     Worker m_workers[WorkerPool::kMaxWorkers];
     double m_marginScale = 1.0;
     FftStatistics m_stats;

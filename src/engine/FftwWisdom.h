@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace ravelin {
 
 // FFTW's planner, even estimating, takes milliseconds for each transform size, longer
@@ -25,13 +27,15 @@ inline unsigned FftwCpuFeatures()
 inline constexpr int kWisdomMinLog2 = 6;
 inline constexpr int kWisdomMaxLog2 = 16;
 
-// Made by the build (empty when it could not run the generator); kFftwWisdomCpu is
+// Made by the build, one wisdom per size, each holding only what that size's plans
+// need (null when the build could not run the generator); kFftwWisdomCpu is
 // FftwCpuFeatures() of the machine that made it.
-extern const char* const kFftwWisdom;
+inline constexpr int kWisdomSizes = kWisdomMaxLog2 - kWisdomMinLog2 + 1;
+extern const char* const kFftwWisdom[kWisdomSizes]; // 2^(kWisdomMinLog2 + i) at [i]
 extern const unsigned kFftwWisdomCpu;
 
-// Imports the wisdom once, where it was made on a processor like this one. The caller
-// holds FftwPlannerMutex().
-void ImportFftwWisdomOnce();
+// Imports the wisdom for transforms of the given size once, where it was made on a
+// processor like this one. The caller holds FftwPlannerMutex().
+void ImportFftwWisdomFor(std::size_t size);
 
 } // namespace ravelin

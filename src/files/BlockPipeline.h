@@ -269,8 +269,10 @@ class BlockPipeline {
     // Blocks per chunk of the threaded form: a megabyte of 16-bit samples at a time.
     static constexpr std::size_t kChunkBlocks = 8;
     // Written data is handed to the disk every this many bytes, so that the disk works
-    // while the run goes on and the sync at the end finds little left to do.
-    static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
+    // while the run goes on and the sync at the end finds little left to do. A quarter
+    // megabyte starts a ten-second file's writing while it is filtered; each hand-off
+    // costs a call, so once a block (128 KiB) made a minute slower.
+    static constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 18;
 
     // Set before the threads start, so that they read it unguarded.
     void Layout(std::size_t chunkBytes, std::size_t slots)

@@ -103,10 +103,15 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
         return fail(RunResult::Failed, FileFault::CantWrite, outputPath, errno ? errno : EIO);
 
     try {
+        // A pass-through (one tap of exactly 1) with nobody to see the samples writes the
+        // bytes as they were read: a decoded sample never lies outside its range, so none
+        // is clamped and each comes back as it was. Only the last sample goes through
+        // the filter, for the state it keeps, so no block of samples is needed.
+        const bool copies = !observer && filter.Length() == 1 && filter.Coef(0) == 1.0;
         const auto blockSamples =
             static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock));
         BlockWork work;
-        work.samples.resize(blockSamples);
+        work.samples.resize(copies ? 1 : blockSamples);
         if (observer) {
             work.inputs.resize(blockSamples);
             work.flags.resize(blockSamples);
@@ -115,11 +120,6 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
         }
         BlockPipeline pipeline(input.FileDescriptor(), input.DataStart(), bytes,
                                kFileRunBlock * static_cast<std::size_t>(width), output);
-        // A pass-through (one tap of exactly 1) with nobody to see the samples writes the
-        // bytes as they were read: a decoded sample never lies outside its range, so none
-        // is clamped and each comes back as it was. Only the last sample goes through
-        // the filter, for the state it keeps.
-        const bool copies = !observer && filter.Length() == 1 && filter.Coef(0) == 1.0;
         for (std::uint64_t done = 0; done < total;) {
             if (progress && !progress(done, total))
                 return fail(RunResult::Cancelled, FileFault::None, "");
