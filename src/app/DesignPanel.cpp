@@ -186,7 +186,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     auto* attenRow = new QHBoxLayout;
     attenRow->addWidget(m_fromAtten);
     attenRow->addWidget(m_atten, 1);
-    form->addRow(QString(), attenRow);
+    form->addRow(attenRow);
     m_fromWidth = new QCheckBox(tr("遷移幅からタップ数を決める"), this);
     m_fromWidth->setObjectName(QStringLiteral("designFromWidth"));
     m_width = NumberBox(this, "designWidth", 0, 500000, 3);
@@ -194,16 +194,17 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(m_fromWidth);
     widthRow->addWidget(m_width, 1);
-    form->addRow(QString(), widthRow);
+    form->addRow(widthRow);
     m_scale = new QCheckBox(tr("通過域の中央を 0 dB に正規化する"), this);
     m_scale->setObjectName(QStringLiteral("designScale"));
-    form->addRow(QString(), m_scale);
+    form->addRow(m_scale);
 
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("designProblem"));
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(QStringLiteral("color: #c00000"));
     form->addRow(m_problem);
+    m_form = form;
 
     auto* buttons = new QGridLayout;
     m_load = new QPushButton(tr("読み込み..."), this);
@@ -271,6 +272,20 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
 }
 
 DesignPanel::~DesignPanel() = default;
+
+int DesignPanel::heightForWidth(int width) const
+{
+    // The tab's scroll area asks this for the page's height: the least that shows every
+    // field and button, so that a short panel squeezes the plot before it scrolls.
+    return layout()->totalMinimumHeightForWidth(width);
+}
+
+void DesignPanel::ShowProblem(const QString& problem)
+{
+    m_problem->setText(problem);
+    // No empty row: the form's height is what a short panel has to spare.
+    m_form->setRowVisible(m_problem, !problem.isEmpty());
+}
 
 bool DesignPanel::WidthGiven() const
 {
@@ -380,7 +395,7 @@ void DesignPanel::Redesign()
             m_tapsBox->setValue(spec.taps);
         }
     }
-    m_problem->setText(problem);
+    ShowProblem(problem);
     m_source->setText(m_taps.empty() ? QString() : FilterName());
     m_plot->SetSampleRate(m_unit->currentIndex() == 0 ? m_rate->value() : 0);
     m_plot->SetTaps(m_taps);
@@ -446,7 +461,7 @@ bool DesignPanel::LoadFile(const QString& path)
     }
     m_taps = std::move(r.taps);
     m_loadedName = QFileInfo(path).fileName();
-    m_problem->clear();
+    ShowProblem(QString());
     m_source->setText(FilterName());
     m_plot->SetTaps(m_taps);
     // Only what the numbers themselves say: a file has no pass or stop band.

@@ -9,6 +9,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -61,6 +62,8 @@ class DesignPanel : public QWidget {
     QPushButton* SaveListenButton() const { return m_saveListen; }
     QLabel* MeasuresLabel() const { return m_measuresLabel; }
 
+    int heightForWidth(int width) const override;
+
   signals:
     // "use for the file run": these taps become the file run's filter.
     void useForFileRun(const std::vector<double>& taps, const QString& name);
@@ -71,6 +74,7 @@ class DesignPanel : public QWidget {
     void Redesign();
     void UpdateEnabled();
     void ShowMeasures();
+    void ShowProblem(const QString& problem);
     void SetUnitHz(bool hz);
     void LoadSettings();
     void SaveSettings() const;
@@ -96,6 +100,7 @@ class DesignPanel : public QWidget {
     QCheckBox* m_fromWidth = nullptr;
     QDoubleSpinBox* m_width = nullptr;
     QCheckBox* m_scale = nullptr;
+    QFormLayout* m_form = nullptr;
     QLabel* m_problem = nullptr;
     QLabel* m_source = nullptr;
     QLabel* m_measuresLabel = nullptr;
