@@ -220,11 +220,14 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_use->setToolTip(tr("このフィルタでファイル処理を行います（設定ダイアログで選び直すまで）"));
     m_listen->setToolTip(
         tr("最後にファイル処理した入力をこのフィルタで処理し、入力と聴き比べます"));
-    buttons->addWidget(m_load, 0, 0);
-    buttons->addWidget(m_save, 0, 1);
-    buttons->addWidget(m_use, 0, 2);
-    buttons->addWidget(m_listen, 1, 0);
-    buttons->addWidget(m_saveListen, 1, 1, 1, 2);
+    // The two longest texts share a row, half each.
+    buttons->addWidget(m_load, 0, 0, 1, 2);
+    buttons->addWidget(m_save, 0, 2, 1, 2);
+    buttons->addWidget(m_listen, 0, 4, 1, 2);
+    buttons->addWidget(m_use, 1, 0, 1, 3);
+    buttons->addWidget(m_saveListen, 1, 3, 1, 3);
+    for (int column = 0; column < 6; ++column)
+        buttons->setColumnStretch(column, 1);
 
     auto* left = new QVBoxLayout;
     left->addLayout(form);

@@ -320,6 +320,7 @@ void FilterPlot::SetActivePane(Pane pane)
 
 void FilterPlot::Changed()
 {
+    m_areas.reset(); // a caption may have changed
     if (m_pointer)
         UpdateReadout(*m_pointer);
     update();
@@ -413,28 +414,47 @@ int FilterPlot::BottomLines(Pane pane) const
 
 QRect FilterPlot::ImpulseRect() const
 {
-    const int fh = fontMetrics().height();
-    const QRect pane = TimePane();
-    const int lines = BottomLines(Pane::Time);
-    const int left = 8 + fontMetrics().horizontalAdvance(QStringLiteral("-0.000")) + 6;
-    return QRect(QPoint(left, pane.top() + 2 * fh + 6),
-                 QPoint(pane.right() - 15, pane.bottom() - lines * fh - 7));
+    return Areas().first;
 }
 
 QRect FilterPlot::MagnitudeRect() const
 {
+    return Areas().second;
+}
+
+// Every point drawn asks where its plot is: the areas are measured once per size and
+// captions.
+const std::pair<QRect, QRect>& FilterPlot::Areas() const
+{
+    if (m_areas)
+        return *m_areas;
     const int fh = fontMetrics().height();
-    const QRect pane = FrequencyPane();
-    const int lines = BottomLines(Pane::Frequency);
-    const int left =
-        pane.left() + 4 + fontMetrics().horizontalAdvance(QStringLiteral("-100.0")) + 6;
-    return QRect(QPoint(left, pane.top() + 2 * fh + 6),
-                 QPoint(width() - 16, pane.bottom() - lines * fh - 7));
+    const QRect time = TimePane();
+    const int timeLines = BottomLines(Pane::Time);
+    const int timeLeft = 8 + fontMetrics().horizontalAdvance(QStringLiteral("-0.000")) + 6;
+    const QRect frequency = FrequencyPane();
+    const int frequencyLines = BottomLines(Pane::Frequency);
+    const int frequencyLeft =
+        frequency.left() + 4 + fontMetrics().horizontalAdvance(QStringLiteral("-100.0")) + 6;
+    m_areas.emplace(QRect(QPoint(timeLeft, time.top() + 2 * fh + 6),
+                          QPoint(time.right() - 15, time.bottom() - timeLines * fh - 7)),
+                    QRect(QPoint(frequencyLeft, frequency.top() + 2 * fh + 6),
+                          QPoint(width() - 16, frequency.bottom() - frequencyLines * fh - 7)));
+    return *m_areas;
+}
+
+void FilterPlot::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::LanguageChange)
+        m_areas.reset();
 }
 
 void FilterPlot::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    m_areas.reset();
     // Tall and narrow (a panel floated or docked at the side): one plot above the other,
     // each with the whole width, once there is height for two.
     const bool stacked = height() >= 2 * kStackedPaneHeight && width() < height() * 4 / 3;

@@ -101,6 +101,7 @@ class FilterPlot : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -126,6 +127,7 @@ class FilterPlot : public QWidget {
     QString FrequencyCaption() const;
     int CaptionLines(const QRect& pane, const QString& caption) const;
     int BottomLines(Pane pane) const;
+    const std::pair<QRect, QRect>& Areas() const;
     void PaintTime(QPainter& p, const QRect& area);
     void PaintFrequency(QPainter& p, const QRect& area);
     void PaintCurve(QPainter& p, const QRect& area, const std::vector<double>& values, double wrap,
@@ -171,6 +173,7 @@ class FilterPlot : public QWidget {
     Pane m_active = Pane::Frequency;
     bool m_log = false;
     bool m_stacked = false;
+    mutable std::optional<std::pair<QRect, QRect>> m_areas; // the time and frequency plots
     double m_tap0 = -0.5;
     double m_tap1 = 0.5;
     bool m_tapAuto = true;
