@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QResizeEvent>
 #include <QWheelEvent>
 #include <algorithm>
 #include <charconv>
@@ -375,14 +374,14 @@ const std::vector<double>& FilterPlot::TimeValues() const
 
 QRect FilterPlot::TimePane() const
 {
-    if (m_stacked)
+    if (Stacked())
         return QRect(0, 0, width(), height() / 2);
     return QRect(0, 0, width() * 7 / 20 + 4, height());
 }
 
 QRect FilterPlot::FrequencyPane() const
 {
-    if (m_stacked)
+    if (Stacked())
         return QRect(0, height() / 2, width(), height() - height() / 2);
     const int split = width() * 7 / 20 + 4;
     return QRect(split, 0, width() - split, height());
@@ -407,7 +406,7 @@ int FilterPlot::BottomLines(Pane pane) const
 {
     const int time = CaptionLines(TimePane(), TimeCaption());
     const int frequency = CaptionLines(FrequencyPane(), FrequencyCaption());
-    if (m_stacked)
+    if (Stacked())
         return 1 + (pane == Pane::Time ? time : frequency);
     return 1 + std::max(time, frequency);
 }
@@ -426,8 +425,9 @@ QRect FilterPlot::MagnitudeRect() const
 // captions.
 const std::pair<QRect, QRect>& FilterPlot::Areas() const
 {
-    if (m_areas)
+    if (m_areas && m_areasSize == size())
         return *m_areas;
+    m_areasSize = size();
     const int fh = fontMetrics().height();
     const QRect time = TimePane();
     const int timeLines = BottomLines(Pane::Time);
@@ -451,18 +451,11 @@ void FilterPlot::changeEvent(QEvent* event)
         m_areas.reset();
 }
 
-void FilterPlot::resizeEvent(QResizeEvent* event)
+bool FilterPlot::Stacked() const
 {
-    QWidget::resizeEvent(event);
-    m_areas.reset();
     // Tall and narrow (a panel floated or docked at the side): one plot above the other,
     // each with the whole width, once there is height for two.
-    const bool stacked = height() >= 2 * kStackedPaneHeight && width() < height() * 4 / 3;
-    if (stacked == m_stacked)
-        return;
-    m_stacked = stacked;
-    m_pointer.reset();
-    m_readout.clear();
+    return height() >= 2 * kStackedPaneHeight && width() < height() * 4 / 3;
 }
 
 std::pair<double, double> FilterPlot::TapRange() const

@@ -64,8 +64,8 @@ class FilterPlot : public QWidget {
     int Computations() const { return m_computations; }
 
     // The time plot over the frequency plot instead of beside it, where the widget is
-    // tall and narrow (set by its size).
-    bool Stacked() const { return m_stacked; }
+    // tall and narrow.
+    bool Stacked() const;
 
     // Geometry of the two plot areas at the widget's current size, and where a
     // value lands in them.
@@ -100,7 +100,6 @@ class FilterPlot : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -172,8 +171,9 @@ class FilterPlot : public QWidget {
     FrequencyView m_frequencyView = FrequencyView::Magnitude;
     Pane m_active = Pane::Frequency;
     bool m_log = false;
-    bool m_stacked = false;
-    mutable std::optional<std::pair<QRect, QRect>> m_areas; // the time and frequency plots
+    // The time and frequency plots at the size they were measured for.
+    mutable std::optional<std::pair<QRect, QRect>> m_areas;
+    mutable QSize m_areasSize;
     double m_tap0 = -0.5;
     double m_tap1 = 0.5;
     bool m_tapAuto = true;

@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
 #include "RecordingOutput.h"
+#include "app/DesignPanel.h"
 #include "app/FilterDock.h"
 #include "engine/Commands.h"
 #include "engine/FilterResponse.h"
@@ -145,6 +146,29 @@ class TestFilterPanel : public QObject {
             const QRect at(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
             QVERIFY2(page.contains(at), qPrintable(w->objectName() + w->accessibleName()));
         }
+    }
+
+    // At the width the window takes at first start on a real screen, the designer shows
+    // every field, both rows of buttons and its plots' words whole: nothing cut, nothing
+    // to scroll sideways to, and no scrolling down while the panel holds what it needs.
+    void designerReadsWholeAtTheFirstStartWidth()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->resize(FirstStartWidth(*frame), frame->height());
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        FilterDock* dock = frame->FilterPanel();
+        DesignPanel* designer = dock->Designer();
+        dock->ShowPage(designer);
+        QTRY_VERIFY(designer->Plot()->isVisible());
+        const auto problems = [designer] {
+            QStringList found = ScrollingProblems(designer, false);
+            found << TextProblems(designer, {}, Wording::Any);
+            found << DrawnProblems(designer->Plot(), nullptr, Wording::Any);
+            return found;
+        };
+        QStringList found;
+        QTRY_VERIFY2((found = problems()).isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 
     // In a window too low for both, the dock gives way and the diagram keeps its room;
