@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -247,10 +248,13 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     right->addWidget(m_plot, 1);
     right->addWidget(m_measuresLabel);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    m_problem->installEventFilter(this);
+    m_measuresLabel->installEventFilter(this);
+    m_layout = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    m_layout->setContentsMargins(4, 4, 4, 4);
+    m_layout->addLayout(left);
+    m_layout->addLayout(right, 1);
+    m_left = left;
 
     LoadSettings();
 
@@ -276,6 +280,57 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
 
 DesignPanel::~DesignPanel() = default;
 
+// A wrapped text's lines at its width are its least height, so that a short panel
+// squeezes the plot rather than the words.
+void DesignPanel::KeepLinesWhole(QLabel* label)
+{
+    label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(label->width()));
+}
+
+bool DesignPanel::event(QEvent* event)
+{
+    // The width that counts is the one the panel offers: the tab's scroll area's view,
+    // which the page's own width stops following once it is at its least.
+    if (event->type() == QEvent::ParentChange && parentWidget())
+        parentWidget()->installEventFilter(this);
+    return QWidget::event(event);
+}
+
+bool DesignPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == parentWidget())
+            FollowWidth(parentWidget()->width());
+        for (QLabel* label : {m_problem, m_measuresLabel})
+            if (watched == label)
+                KeepLinesWhole(label);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DesignPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!parentWidget())
+        FollowWidth(width());
+}
+
+// The form beside the plots where both fit across, otherwise above them.
+void DesignPanel::FollowWidth(int width)
+{
+    const QMargins margins = m_layout->contentsMargins();
+    const int across = m_left->minimumSize().width() + m_layout->spacing() +
+                       m_plot->minimumSizeHint().width() + margins.left() + margins.right();
+    const auto direction = width >= across ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (direction != m_layout->direction())
+        m_layout->setDirection(direction);
+}
+
+bool DesignPanel::FormAbove() const
+{
+    return m_layout->direction() == QBoxLayout::TopToBottom;
+}
+
 int DesignPanel::heightForWidth(int width) const
 {
     // The tab's scroll area asks this for the page's height: the least that shows every
@@ -286,6 +341,7 @@ int DesignPanel::heightForWidth(int width) const
 void DesignPanel::ShowProblem(const QString& problem)
 {
     m_problem->setText(problem);
+    KeepLinesWhole(m_problem);
     // No empty row: the form's height is what a short panel has to spare.
     m_form->setRowVisible(m_problem, !problem.isEmpty());
 }
@@ -414,6 +470,7 @@ void DesignPanel::ShowMeasures()
 {
     if (m_taps.empty()) {
         m_measuresLabel->clear();
+        KeepLinesWhole(m_measuresLabel);
         return;
     }
     const DesignMeasures& m = m_measures;
@@ -436,6 +493,7 @@ void DesignPanel::ShowMeasures()
                          tr("最大 %1 dB クリップするおそれがあります").arg(Fixed(m.clipDb, 1)) +
                          QStringLiteral("</span>"));
     m_measuresLabel->setText(text);
+    KeepLinesWhole(m_measuresLabel);
 }
 
 std::vector<std::string> DesignPanel::Header() const

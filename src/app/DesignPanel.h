@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
@@ -63,6 +64,13 @@ class DesignPanel : public QWidget {
     QLabel* MeasuresLabel() const { return m_measuresLabel; }
 
     int heightForWidth(int width) const override;
+    // The form beside the plots, or above them where the panel is too narrow for both.
+    bool FormAbove() const;
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   signals:
     // "use for the file run": these taps become the file run's filter.
@@ -75,6 +83,8 @@ class DesignPanel : public QWidget {
     void UpdateEnabled();
     void ShowMeasures();
     void ShowProblem(const QString& problem);
+    void FollowWidth(int width);
+    static void KeepLinesWhole(QLabel* label);
     void SetUnitHz(bool hz);
     void LoadSettings();
     void SaveSettings() const;
@@ -100,6 +110,8 @@ class DesignPanel : public QWidget {
     QCheckBox* m_fromWidth = nullptr;
     QDoubleSpinBox* m_width = nullptr;
     QCheckBox* m_scale = nullptr;
+    QBoxLayout* m_layout = nullptr;
+    QLayout* m_left = nullptr; // the form and the buttons
     QFormLayout* m_form = nullptr;
     QLabel* m_problem = nullptr;
     QLabel* m_source = nullptr;

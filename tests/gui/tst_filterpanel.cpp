@@ -171,6 +171,31 @@ class TestFilterPanel : public QObject {
         QTRY_VERIFY2((found = problems()).isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 
+    // Floated narrow, the designer puts its form above its plots rather than scrolling
+    // sideways; made wide again, the form goes back beside them.
+    void aNarrowPanelPutsTheDesignersFormAboveItsPlots()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        FilterDock* dock = frame->FilterPanel();
+        DesignPanel* designer = dock->Designer();
+        dock->ShowPage(designer);
+        dock->setFloating(true);
+        dock->resize(440, 560);
+        QTRY_VERIFY(designer->FormAbove());
+        FilterPlot* plot = designer->Plot();
+        QVERIFY(plot->mapTo(designer, QPoint(0, 0)).y() >
+                designer->UseButton()->mapTo(designer, QPoint(0, 0)).y());
+        QStringList found;
+        QTRY_VERIFY2((found = ScrollingProblems(designer, false)).isEmpty(),
+                     qPrintable(found.join(QLatin1Char('\n'))));
+        dock->resize(1000, 500);
+        QTRY_VERIFY(!designer->FormAbove());
+        QVERIFY(plot->mapTo(designer, QPoint(0, 0)).x() >
+                designer->UseButton()->mapTo(designer, QPoint(0, 0)).x());
+    }
+
     // In a window too low for both, the dock gives way and the diagram keeps its room;
     // the dock takes its height back as the window grows again.
     void aLowWindowKeepsTheDiagramsRoom()
