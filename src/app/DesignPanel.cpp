@@ -249,7 +249,6 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     right->addWidget(m_measuresLabel);
 
     m_problem->installEventFilter(this);
-    m_measuresLabel->installEventFilter(this);
     m_layout = new QBoxLayout(QBoxLayout::LeftToRight, this);
     m_layout->setContentsMargins(4, 4, 4, 4);
     m_layout->addLayout(left);
@@ -301,9 +300,8 @@ bool DesignPanel::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Resize) {
         if (watched == parentWidget())
             FollowWidth(parentWidget()->width());
-        for (QLabel* label : {m_problem, m_measuresLabel})
-            if (watched == label)
-                KeepLinesWhole(label);
+        if (watched == m_problem)
+            KeepLinesWhole(m_problem);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -470,7 +468,6 @@ void DesignPanel::ShowMeasures()
 {
     if (m_taps.empty()) {
         m_measuresLabel->clear();
-        KeepLinesWhole(m_measuresLabel);
         return;
     }
     const DesignMeasures& m = m_measures;
@@ -493,7 +490,6 @@ void DesignPanel::ShowMeasures()
                          tr("最大 %1 dB クリップするおそれがあります").arg(Fixed(m.clipDb, 1)) +
                          QStringLiteral("</span>"));
     m_measuresLabel->setText(text);
-    KeepLinesWhole(m_measuresLabel);
 }
 
 std::vector<std::string> DesignPanel::Header() const
