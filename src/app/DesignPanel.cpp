@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -186,7 +187,7 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     auto* attenRow = new QHBoxLayout;
     attenRow->addWidget(m_fromAtten);
     attenRow->addWidget(m_atten, 1);
-    form->addRow(QString(), attenRow);
+    form->addRow(attenRow);
     m_fromWidth = new QCheckBox(tr("遷移幅からタップ数を決める"), this);
     m_fromWidth->setObjectName(QStringLiteral("designFromWidth"));
     m_width = NumberBox(this, "designWidth", 0, 500000, 3);
@@ -194,16 +195,17 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(m_fromWidth);
     widthRow->addWidget(m_width, 1);
-    form->addRow(QString(), widthRow);
+    form->addRow(widthRow);
     m_scale = new QCheckBox(tr("通過域の中央を 0 dB に正規化する"), this);
     m_scale->setObjectName(QStringLiteral("designScale"));
-    form->addRow(QString(), m_scale);
+    form->addRow(m_scale);
 
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("designProblem"));
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(QStringLiteral("color: #c00000"));
     form->addRow(m_problem);
+    m_form = form;
 
     auto* buttons = new QGridLayout;
     m_load = new QPushButton(tr("読み込み..."), this);
@@ -219,11 +221,14 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     m_use->setToolTip(tr("このフィルタでファイル処理を行います（設定ダイアログで選び直すまで）"));
     m_listen->setToolTip(
         tr("最後にファイル処理した入力をこのフィルタで処理し、入力と聴き比べます"));
-    buttons->addWidget(m_load, 0, 0);
-    buttons->addWidget(m_save, 0, 1);
-    buttons->addWidget(m_use, 0, 2);
-    buttons->addWidget(m_listen, 1, 0);
-    buttons->addWidget(m_saveListen, 1, 1, 1, 2);
+    // The two longest texts share a row, half each.
+    buttons->addWidget(m_load, 0, 0, 1, 2);
+    buttons->addWidget(m_save, 0, 2, 1, 2);
+    buttons->addWidget(m_listen, 0, 4, 1, 2);
+    buttons->addWidget(m_use, 1, 0, 1, 3);
+    buttons->addWidget(m_saveListen, 1, 3, 1, 3);
+    for (int column = 0; column < 6; ++column)
+        buttons->setColumnStretch(column, 1);
 
     auto* left = new QVBoxLayout;
     left->addLayout(form);
@@ -243,10 +248,12 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
     right->addWidget(m_plot, 1);
     right->addWidget(m_measuresLabel);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    m_problem->installEventFilter(this);
+    m_layout = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    m_layout->setContentsMargins(4, 4, 4, 4);
+    m_layout->addLayout(left);
+    m_layout->addLayout(right, 1);
+    m_left = left;
 
     LoadSettings();
 
@@ -271,6 +278,71 @@ DesignPanel::DesignPanel(QWidget* parent) : QWidget(parent)
 }
 
 DesignPanel::~DesignPanel() = default;
+
+// A wrapped text's lines at its width are its least height, so that a short panel
+// squeezes the plot rather than the words.
+void DesignPanel::KeepLinesWhole(QLabel* label)
+{
+    label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(label->width()));
+}
+
+bool DesignPanel::event(QEvent* event)
+{
+    // The width that counts is the one the panel offers: the tab's scroll area's view,
+    // which the page's own width stops following once it is at its least.
+    if (event->type() == QEvent::ParentChange && parentWidget())
+        parentWidget()->installEventFilter(this);
+    return QWidget::event(event);
+}
+
+bool DesignPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == parentWidget())
+            FollowWidth(parentWidget()->width());
+        if (watched == m_problem)
+            KeepLinesWhole(m_problem);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DesignPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!parentWidget())
+        FollowWidth(width());
+}
+
+// The form beside the plots where both fit across, otherwise above them.
+void DesignPanel::FollowWidth(int width)
+{
+    const QMargins margins = m_layout->contentsMargins();
+    const int across = m_left->minimumSize().width() + m_layout->spacing() +
+                       m_plot->minimumSizeHint().width() + margins.left() + margins.right();
+    const auto direction = width >= across ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (direction != m_layout->direction())
+        m_layout->setDirection(direction);
+}
+
+bool DesignPanel::FormAbove() const
+{
+    return m_layout->direction() == QBoxLayout::TopToBottom;
+}
+
+int DesignPanel::heightForWidth(int width) const
+{
+    // The tab's scroll area asks this for the page's height: the least that shows every
+    // field and button, so that a short panel squeezes the plot before it scrolls.
+    return layout()->totalMinimumHeightForWidth(width);
+}
+
+void DesignPanel::ShowProblem(const QString& problem)
+{
+    m_problem->setText(problem);
+    KeepLinesWhole(m_problem);
+    // No empty row: the form's height is what a short panel has to spare.
+    m_form->setRowVisible(m_problem, !problem.isEmpty());
+}
 
 bool DesignPanel::WidthGiven() const
 {
@@ -380,7 +452,7 @@ void DesignPanel::Redesign()
             m_tapsBox->setValue(spec.taps);
         }
     }
-    m_problem->setText(problem);
+    ShowProblem(problem);
     m_source->setText(m_taps.empty() ? QString() : FilterName());
     m_plot->SetSampleRate(m_unit->currentIndex() == 0 ? m_rate->value() : 0);
     m_plot->SetTaps(m_taps);
@@ -446,7 +518,7 @@ bool DesignPanel::LoadFile(const QString& path)
     }
     m_taps = std::move(r.taps);
     m_loadedName = QFileInfo(path).fileName();
-    m_problem->clear();
+    ShowProblem(QString());
     m_source->setText(FilterName());
     m_plot->SetTaps(m_taps);
     // Only what the numbers themselves say: a file has no pass or stop band.

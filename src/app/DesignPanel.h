@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -61,6 +63,15 @@ class DesignPanel : public QWidget {
     QPushButton* SaveListenButton() const { return m_saveListen; }
     QLabel* MeasuresLabel() const { return m_measuresLabel; }
 
+    int heightForWidth(int width) const override;
+    // The form beside the plots, or above them where the panel is too narrow for both.
+    bool FormAbove() const;
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
   signals:
     // "use for the file run": these taps become the file run's filter.
     void useForFileRun(const std::vector<double>& taps, const QString& name);
@@ -71,6 +82,9 @@ class DesignPanel : public QWidget {
     void Redesign();
     void UpdateEnabled();
     void ShowMeasures();
+    void ShowProblem(const QString& problem);
+    void FollowWidth(int width);
+    static void KeepLinesWhole(QLabel* label);
     void SetUnitHz(bool hz);
     void LoadSettings();
     void SaveSettings() const;
@@ -96,6 +110,9 @@ class DesignPanel : public QWidget {
     QCheckBox* m_fromWidth = nullptr;
     QDoubleSpinBox* m_width = nullptr;
     QCheckBox* m_scale = nullptr;
+    QBoxLayout* m_layout = nullptr;
+    QLayout* m_left = nullptr; // the form and the buttons
+    QFormLayout* m_form = nullptr;
     QLabel* m_problem = nullptr;
     QLabel* m_source = nullptr;
     QLabel* m_measuresLabel = nullptr;

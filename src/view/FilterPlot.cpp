@@ -85,33 +85,69 @@ std::string CsvNumber(double v)
 
 // A plot's title over it, in its width when it fits; otherwise across its whole pane,
 // on the two lines above the plot if need be, rather than cut off.
-void DrawTitle(QPainter& p, const QRect& area, int paneLeft, int paneRight, const QString& title)
+void DrawTitle(QPainter& p, const QRect& area, const QRect& pane, const QString& title)
 {
     const QFontMetrics fm = p.fontMetrics();
     if (fm.horizontalAdvance(title) <= area.width())
-        p.drawText(QRect(area.left(), 4, area.width(), fm.height()), Qt::AlignLeft, title);
+        p.drawText(QRect(area.left(), pane.top() + 4, area.width(), fm.height()), Qt::AlignLeft,
+                   title);
     else
-        p.drawText(QRect(paneLeft, 4, paneRight - paneLeft, area.top() - 6),
+        p.drawText(QRect(pane.left(), pane.top() + 4, pane.width(), area.top() - pane.top() - 6),
                    Qt::AlignLeft | Qt::TextWordWrap, title);
 }
 
-// An axis caption centred under the plot, or under its whole pane when wider than the plot.
-void DrawCaption(QPainter& p, const QRect& area, int paneLeft, int paneRight,
-                 const QString& caption)
+// A caption too wide for its room, in lines: broken before a full-width opening bracket or
+// after a full-width space where it can be, otherwise between words; a piece still too wide is
+// left for the painter's own word wrap.
+QStringList WrapCaption(const QFontMetrics& fm, const QString& caption, int room)
+{
+    QStringList lines;
+    QString rest = caption;
+    while (fm.horizontalAdvance(rest) > room) {
+        qsizetype cut = -1;
+        for (const bool words : {false, true}) {
+            for (qsizetype i = rest.size() - 1; i > 0 && cut < 0; --i) {
+                const QChar c = rest[i];
+                const bool there = words ? rest[i - 1] == QLatin1Char(' ')
+                                         : c == QChar(0xFF08) || rest[i - 1] == QChar(0x3000);
+                if (there && fm.horizontalAdvance(rest.left(i).trimmed()) <= room)
+                    cut = i;
+            }
+            if (cut > 0)
+                break;
+        }
+        if (cut <= 0)
+            break;
+        lines << rest.left(cut).trimmed();
+        rest = rest.mid(cut).trimmed();
+        if (rest.startsWith(QChar(0x3000)))
+            rest.remove(0, 1);
+    }
+    lines << rest;
+    return lines;
+}
+
+// An axis caption centred under the plot, or under its whole pane when wider than the
+// plot, on the lines the pane keeps below the plot when wider than the pane.
+void DrawCaption(QPainter& p, const QRect& area, const QRect& pane, const QString& caption)
 {
     const QFontMetrics fm = p.fontMetrics();
     const int top = area.bottom() + 4 + fm.height();
     if (fm.horizontalAdvance(caption) <= area.width())
         p.drawText(QRect(area.left(), top, area.width(), fm.height()), Qt::AlignHCenter, caption);
     else
-        p.drawText(QRect(paneLeft, top, paneRight - paneLeft, fm.height()), Qt::AlignHCenter,
-                   caption);
+        p.drawText(QRect(pane.left(), top, pane.width(), pane.bottom() - top),
+                   Qt::AlignHCenter | Qt::TextWordWrap,
+                   WrapCaption(fm, caption, pane.width()).join(QLatin1Char('\n')));
 }
 
 bool Exporting(const QWidget* w)
 {
     return w->property(kExportingProperty).toBool();
 }
+
+// The least height of a plot with its title and captions, one above the other.
+constexpr int kStackedPaneHeight = 170;
 
 } // namespace
 
@@ -283,6 +319,7 @@ void FilterPlot::SetActivePane(Pane pane)
 
 void FilterPlot::Changed()
 {
+    m_areas.reset(); // a caption may have changed
     if (m_pointer)
         UpdateReadout(*m_pointer);
     update();
@@ -335,20 +372,90 @@ const std::vector<double>& FilterPlot::TimeValues() const
     return m_timeView == TimeView::Step ? m_step : m_taps;
 }
 
+QRect FilterPlot::TimePane() const
+{
+    if (Stacked())
+        return QRect(0, 0, width(), height() / 2);
+    return QRect(0, 0, width() * 7 / 20 + 4, height());
+}
+
+QRect FilterPlot::FrequencyPane() const
+{
+    if (Stacked())
+        return QRect(0, height() / 2, width(), height() - height() / 2);
+    const int split = width() * 7 / 20 + 4;
+    return QRect(split, 0, width() - split, height());
+}
+
+// The lines a caption takes under its plot: one, or as many as it wraps to in its pane.
+int FilterPlot::CaptionLines(const QRect& pane, const QString& caption) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int room = pane.width() - 8;
+    if (fm.horizontalAdvance(caption) <= room)
+        return 1;
+    const QString lines = WrapCaption(fm, caption, room).join(QLatin1Char('\n'));
+    const QRect wrapped =
+        fm.boundingRect(QRect(0, 0, room, 10000), Qt::AlignHCenter | Qt::TextWordWrap, lines);
+    return std::max(1, (wrapped.height() + fm.height() - 1) / fm.height());
+}
+
+// The lines under a plot: its numbers and its caption. Side by side, both plots end at
+// the same height so that their captions line up.
+int FilterPlot::BottomLines(Pane pane) const
+{
+    const int time = CaptionLines(TimePane(), TimeCaption());
+    const int frequency = CaptionLines(FrequencyPane(), FrequencyCaption());
+    if (Stacked())
+        return 1 + (pane == Pane::Time ? time : frequency);
+    return 1 + std::max(time, frequency);
+}
+
 QRect FilterPlot::ImpulseRect() const
 {
-    const int fh = fontMetrics().height();
-    const int split = width() * 7 / 20;
-    const int left = 8 + fontMetrics().horizontalAdvance(QStringLiteral("-0.000")) + 6;
-    return QRect(QPoint(left, 2 * fh + 6), QPoint(split - 12, height() - 2 * fh - 8));
+    return Areas().first;
 }
 
 QRect FilterPlot::MagnitudeRect() const
 {
+    return Areas().second;
+}
+
+// Every point drawn asks where its plot is: the areas are measured once per size and
+// captions.
+const std::pair<QRect, QRect>& FilterPlot::Areas() const
+{
+    if (m_areas && m_areasSize == size())
+        return *m_areas;
+    m_areasSize = size();
     const int fh = fontMetrics().height();
-    const int split = width() * 7 / 20;
-    const int left = split + 8 + fontMetrics().horizontalAdvance(QStringLiteral("-100.0")) + 6;
-    return QRect(QPoint(left, 2 * fh + 6), QPoint(width() - 16, height() - 2 * fh - 8));
+    const QRect time = TimePane();
+    const int timeLines = BottomLines(Pane::Time);
+    const int timeLeft = 8 + fontMetrics().horizontalAdvance(QStringLiteral("-0.000")) + 6;
+    const QRect frequency = FrequencyPane();
+    const int frequencyLines = BottomLines(Pane::Frequency);
+    const int frequencyLeft =
+        frequency.left() + 4 + fontMetrics().horizontalAdvance(QStringLiteral("-100.0")) + 6;
+    m_areas.emplace(QRect(QPoint(timeLeft, time.top() + 2 * fh + 6),
+                          QPoint(time.right() - 15, time.bottom() - timeLines * fh - 7)),
+                    QRect(QPoint(frequencyLeft, frequency.top() + 2 * fh + 6),
+                          QPoint(width() - 16, frequency.bottom() - frequencyLines * fh - 7)));
+    return *m_areas;
+}
+
+void FilterPlot::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::LanguageChange)
+        m_areas.reset();
+}
+
+bool FilterPlot::Stacked() const
+{
+    // Tall and narrow (a panel floated or docked at the side): one plot above the other,
+    // each with the whole width, once there is height for two.
+    return height() >= 2 * kStackedPaneHeight && width() < height() * 4 / 3;
 }
 
 std::pair<double, double> FilterPlot::TapRange() const
@@ -502,16 +609,29 @@ void FilterPlot::PaintFocus(QPainter& p)
     p.drawRect(area.adjusted(-3, -3, 2, 2));
 }
 
+QString FilterPlot::TimeCaption() const
+{
+    return tr("n（サンプル）");
+}
+
+QString FilterPlot::FrequencyCaption() const
+{
+    return m_sampleRate > 0 ? (m_log ? tr("周波数 [Hz]（%1 Hz でサンプリング）　対数軸")
+                                     : tr("周波数 [Hz]（%1 Hz でサンプリング）"))
+                                  .arg(m_sampleRate)
+                            : (m_log ? tr("周波数 [サイクル/サンプル]　対数軸")
+                                     : tr("周波数 [サイクル/サンプル]"));
+}
+
 void FilterPlot::PaintTime(QPainter& p, const QRect& area)
 {
     const QFontMetrics fm = p.fontMetrics();
     const QColor text = palette().text().color();
     const QColor grid = GridColour(palette());
     const QColor curve = CurveColour(palette());
-    // The pane: from the left edge to the middle of the gap between the plots.
-    const int paneRight = area.right() + 8;
+    const QRect pane = TimePane().adjusted(4, 0, -4, 0);
     p.setPen(text);
-    DrawTitle(p, area, 4, paneRight,
+    DrawTitle(p, area, pane,
               m_timeView == TimeView::Step
                   ? tr("ステップ応答 s[n]（%1 タップ）").arg(m_taps.size())
                   : tr("インパルス応答 h[n]（%1 タップ）").arg(m_taps.size()));
@@ -546,7 +666,7 @@ void FilterPlot::PaintTime(QPainter& p, const QRect& area)
                        Number(n, 6));
         }
     }
-    DrawCaption(p, area, 4, paneRight, tr("n（サンプル）"));
+    DrawCaption(p, area, pane, TimeCaption());
 
     // Stems: one per tap while they fit, otherwise the extent of the taps in each
     // pixel column.
@@ -672,9 +792,9 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
         title = tr("群遅延 τ(f) [サンプル]");
         break;
     }
-    const int paneLeft = width() * 7 / 20 + 4;
+    const QRect pane = FrequencyPane().adjusted(4, 0, -4, 0);
     p.setPen(text);
-    DrawTitle(p, area, paneLeft, width() - 4, title);
+    DrawTitle(p, area, pane, title);
 
     // Value grid: 10 dB, 45 degrees, or a round step at any zoom.
     const double span = range.hi - range.lo;
@@ -727,12 +847,7 @@ void FilterPlot::PaintFrequency(QPainter& p, const QRect& area)
         }
     }
     p.setPen(text);
-    DrawCaption(p, area, paneLeft, width() - 4,
-                m_sampleRate > 0 ? (m_log ? tr("周波数 [Hz]（%1 Hz でサンプリング）　対数軸")
-                                          : tr("周波数 [Hz]（%1 Hz でサンプリング）"))
-                                       .arg(m_sampleRate)
-                                 : (m_log ? tr("周波数 [サイクル/サンプル]　対数軸")
-                                          : tr("周波数 [サイクル/サンプル]")));
+    DrawCaption(p, area, pane, FrequencyCaption());
     p.drawRect(area.adjusted(0, 0, -1, -1));
 
     p.save();

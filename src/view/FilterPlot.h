@@ -63,6 +63,10 @@ class FilterPlot : public QWidget {
     // How many times the response has been computed (for tests of the cache).
     int Computations() const { return m_computations; }
 
+    // The time plot over the frequency plot instead of beside it, where the widget is
+    // tall and narrow.
+    bool Stacked() const;
+
     // Geometry of the two plot areas at the widget's current size, and where a
     // value lands in them.
     QRect ImpulseRect() const;
@@ -96,6 +100,7 @@ class FilterPlot : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -114,6 +119,14 @@ class FilterPlot : public QWidget {
         bool automatic = true;
     };
 
+    // Each plot's share of the widget, with its title and captions.
+    QRect TimePane() const;
+    QRect FrequencyPane() const;
+    QString TimeCaption() const;
+    QString FrequencyCaption() const;
+    int CaptionLines(const QRect& pane, const QString& caption) const;
+    int BottomLines(Pane pane) const;
+    const std::pair<QRect, QRect>& Areas() const;
     void PaintTime(QPainter& p, const QRect& area);
     void PaintFrequency(QPainter& p, const QRect& area);
     void PaintCurve(QPainter& p, const QRect& area, const std::vector<double>& values, double wrap,
@@ -158,6 +171,9 @@ class FilterPlot : public QWidget {
     FrequencyView m_frequencyView = FrequencyView::Magnitude;
     Pane m_active = Pane::Frequency;
     bool m_log = false;
+    // The time and frequency plots at the size they were measured for.
+    mutable std::optional<std::pair<QRect, QRect>> m_areas;
+    mutable QSize m_areasSize;
     double m_tap0 = -0.5;
     double m_tap1 = 0.5;
     bool m_tapAuto = true;

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class ModalDriver : public QObject {
@@ -118,14 +119,15 @@ class ModalDriver : public QObject {
 };
 
 // Chooses the first enabled item of the next popup menu whose text starts with `text`,
-// as a user would with the keyboard. A menu without one is closed, and so is any menu
-// still open after ten seconds, so that a failed check cannot hang.
-inline void ChooseFromNextMenu(const QString& text)
+// as a user would with the keyboard; with `seen`, the texts and tips of its items are
+// noted there first. A menu without one (or with `text` empty) is closed, and so is any
+// menu still open after ten seconds, so that a failed check cannot hang.
+inline void ChooseFromNextMenu(const QString& text, std::shared_ptr<QStringList> seen = {})
 {
     auto* timer = new QTimer;
     auto* clock = new QElapsedTimer;
     clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, text] {
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, text, seen] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (clock->elapsed() > 10000) {
             if (menu)
@@ -133,12 +135,17 @@ inline void ChooseFromNextMenu(const QString& text)
         } else if (!menu) {
             return;
         } else {
-            for (QAction* a : menu->actions())
-                if (a->text().startsWith(text) && a->isEnabled()) {
-                    menu->setActiveAction(a);
-                    QTest::keyClick(menu, Qt::Key_Return);
-                    break;
-                }
+            QAction* chosen = nullptr;
+            for (QAction* a : menu->actions()) {
+                if (seen && !a->isSeparator())
+                    *seen << a->text() << a->toolTip();
+                if (!chosen && !text.isEmpty() && a->text().startsWith(text) && a->isEnabled())
+                    chosen = a;
+            }
+            if (chosen) {
+                menu->setActiveAction(chosen);
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
             if (menu->isVisible())
                 menu->close();
         }

@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 using namespace ravelin;
@@ -96,6 +97,61 @@ class TestDesigner : public QObject {
     {
         QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         QVERIFY(m_dir.isValid());
+    }
+
+    // A caption wider than its pane breaks before its bracket onto a line of its own, and
+    // a tall, narrow plot puts the frequency response under the time response.
+    void narrowPlotsWrapTheirCaptionAndStack()
+    {
+        FilterPlot plot;
+        plot.setObjectName(QStringLiteral("plot"));
+        plot.SetTaps(std::vector<double>(255, 1.0 / 255));
+        plot.SetSampleRate(44100);
+        const QString caption = QStringLiteral("周波数 [Hz]（44100 Hz でサンプリング）");
+        const QString second = QStringLiteral("（44100 Hz でサンプリング）");
+        const int width = plot.fontMetrics().horizontalAdvance(caption);
+        // The frequency pane leaves the caption 90% of its width.
+        plot.resize((width * 9 / 10 + 12) * 20 / 13, 300);
+        QVERIFY(!plot.Stacked());
+        // The painter draws a line in runs of one script each, in fonts of their own:
+        // runs that follow on at about the same height make a line.
+        auto drawn = DrawnTexts(&plot);
+        std::sort(drawn.begin(), drawn.end(),
+                  [](const auto& x, const auto& y) { return x.box.left() < y.box.left(); });
+        QStringList texts;
+        std::vector<QRectF> ends;
+        for (const auto& run : drawn) {
+            std::size_t line = 0;
+            while (line < ends.size() && !(std::abs(run.box.left() - ends[line].right()) < 3 &&
+                                           std::abs(run.box.top() - ends[line].top()) < 5))
+                ++line;
+            if (line == ends.size()) {
+                texts << QString();
+                ends.push_back(run.box);
+            }
+            texts[qsizetype(line)] += run.text;
+            ends[line] = run.box;
+        }
+        QVERIFY2(texts.contains(QStringLiteral("周波数 [Hz]")) && texts.contains(second),
+                 qPrintable(texts.join(QLatin1Char('|'))));
+        QVERIFY2(DrawnProblems(&plot, nullptr, Wording::Any).isEmpty(),
+                 qPrintable(DrawnProblems(&plot, nullptr, Wording::Any).join(QLatin1Char('\n'))));
+        QVERIFY(plot.MagnitudeRect().left() > plot.ImpulseRect().right());
+
+        plot.resize(420, 640);
+        QVERIFY(plot.Stacked());
+        QVERIFY(plot.MagnitudeRect().top() > plot.ImpulseRect().bottom());
+        QVERIFY(plot.ImpulseRect().width() > 300 && plot.MagnitudeRect().width() > 300);
+        QVERIFY(plot.ImpulseRect().height() > 60 && plot.MagnitudeRect().height() > 60);
+        QVERIFY2(DrawnProblems(&plot, nullptr, Wording::Any).isEmpty(),
+                 qPrintable(DrawnProblems(&plot, nullptr, Wording::Any).join(QLatin1Char('\n'))));
+        // The read-out follows the pointer into the lower plot.
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+        QTest::mouseMove(&plot, plot.MagnitudeRect().center());
+        QTRY_VERIFY(plot.Readout().contains(QStringLiteral(" Hz")));
+        plot.resize(900, 300);
+        QVERIFY(!plot.Stacked());
     }
 
     void parametersDriveThePlotAndTheMeasures()

@@ -26,108 +26,6 @@
 
 using namespace ravelin;
 
-namespace {
-
-bool HasJapanese(const QString& text)
-{
-    for (const char32_t c : text.toUcs4())
-        if ((c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF) ||
-            (c >= 0xFF00 && c <= 0xFFEF))
-            return true;
-    return false;
-}
-
-QString Shown(QString text)
-{
-    return text.remove(QLatin1Char('&'));
-}
-
-// The widest line of text in the widget's font.
-int TextWidth(const QWidget* w, const QString& text)
-{
-    int widest = 0;
-    for (const QString& line : Shown(text).split(QLatin1Char('\n')))
-        widest = std::max(widest, w->fontMetrics().horizontalAdvance(line));
-    return widest;
-}
-
-// The width a button leaves its text: a push button's margins, a radio button's or
-// check box's indicator and the gap after it.
-int TextRoom(const QAbstractButton* b)
-{
-    const QStyle* s = b->style();
-    if (qobject_cast<const QRadioButton*>(b))
-        return b->width() - s->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, b) -
-               s->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, b);
-    if (qobject_cast<const QCheckBox*>(b))
-        return b->width() - s->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) -
-               s->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b);
-    const int icon = b->icon().isNull() ? 0 : b->iconSize().width() + 4;
-    return b->width() - 2 * s->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) - icon;
-}
-
-// Every text of the visible widgets under root (root included) and of the actions
-// given: Japanese left, or cut off by its box.
-QStringList Problems(QWidget* root, const QList<QAction*>& actions = {})
-{
-    QStringList problems;
-    const auto check = [&problems](const QString& where, const QString& text) {
-        if (HasJapanese(text))
-            problems << where + QStringLiteral(": Japanese: ") + text;
-    };
-    const auto fit = [&problems](const QString& where, int width, int room) {
-        if (width > room)
-            problems
-                << QStringLiteral("%1: %2 px of text in %3 px").arg(where).arg(width).arg(room);
-    };
-    QList<QWidget*> widgets = root->findChildren<QWidget*>();
-    widgets.prepend(root);
-    for (QWidget* w : widgets) {
-        if (!w->isVisible())
-            continue;
-        const QString name =
-            QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName();
-        check(name + QStringLiteral(" title"), w->windowTitle());
-        check(name + QStringLiteral(" tip"), w->toolTip());
-        check(name + QStringLiteral(" status tip"), w->statusTip());
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            check(name, label->text());
-            if (label->wordWrap())
-                fit(name + QStringLiteral(" height"), label->heightForWidth(label->width()),
-                    label->height());
-            else if (label->textFormat() != Qt::RichText)
-                fit(name, TextWidth(label, label->text()), label->contentsRect().width());
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            check(name, button->text());
-            auto* tool = qobject_cast<QToolButton*>(button);
-            if (!tool || tool->toolButtonStyle() != Qt::ToolButtonIconOnly)
-                fit(name, TextWidth(button, button->text()), TextRoom(button));
-        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
-            check(name, box->title());
-            QStyleOptionGroupBox option;
-            option.initFrom(box);
-            option.text = box->title();
-            option.subControls = QStyle::SC_GroupBoxLabel;
-            const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                             QStyle::SC_GroupBoxLabel, box);
-            fit(name, title.left() + TextWidth(box, box->title()), box->width());
-        } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
-            check(name, edit->toPlainText());
-        }
-    }
-    for (QAction* a : actions) {
-        const QString name = QStringLiteral("action ") + a->objectName();
-        check(name, a->text());
-        check(name + QStringLiteral(" tip"), a->toolTip());
-        check(name + QStringLiteral(" status tip"), a->statusTip());
-        if (QMenu* menu = a->menu())
-            problems << Problems(menu, menu->actions());
-    }
-    return problems;
-}
-
-} // namespace
-
 class TestEnglish : public QObject {
     Q_OBJECT
 
@@ -158,7 +56,7 @@ class TestEnglish : public QObject {
         actions += m_frame->findChild<QToolBar*>(QStringLiteral("toolBar"))->actions();
         for (QAction* a : m_frame->actions())
             actions << a;
-        const QStringList problems = Problems(m_frame, actions);
+        const QStringList problems = TextProblems(m_frame, actions);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
         // The menu bar's titles stay on one row.
         const QList<QAction*> menus = m_frame->menuBar()->actions();
@@ -183,7 +81,7 @@ class TestEnglish : public QObject {
         ModalDriver driver([&problems](QWidget* modal) {
             if (!modal->isVisible())
                 return false;
-            problems = Problems(modal);
+            problems = TextProblems(modal);
             return ModalDriver::Close(modal);
         });
         Action(m_frame, action.toLatin1().constData())->trigger();
@@ -218,7 +116,7 @@ class TestEnglish : public QObject {
             if (!box || !box->isVisible())
                 return false;
             told = box->text();
-            problems = Problems(box);
+            problems = TextProblems(box);
             return ModalDriver::Close(modal);
         });
         Action(m_frame, "actionLanguageJapanese")->trigger();

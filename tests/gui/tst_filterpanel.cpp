@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
 #include "RecordingOutput.h"
+#include "app/DesignPanel.h"
 #include "app/FilterDock.h"
 #include "engine/Commands.h"
 #include "engine/FilterResponse.h"
@@ -145,6 +146,54 @@ class TestFilterPanel : public QObject {
             const QRect at(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
             QVERIFY2(page.contains(at), qPrintable(w->objectName() + w->accessibleName()));
         }
+    }
+
+    // At the width the window takes at first start on a real screen, the designer shows
+    // every field, both rows of buttons and its plots' words whole: nothing cut, nothing
+    // to scroll sideways to, and no scrolling down while the panel holds what it needs.
+    void designerReadsWholeAtTheFirstStartWidth()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->resize(FirstStartWidth(*frame), frame->height());
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        FilterDock* dock = frame->FilterPanel();
+        DesignPanel* designer = dock->Designer();
+        dock->ShowPage(designer);
+        QTRY_VERIFY(designer->Plot()->isVisible());
+        const auto problems = [designer] {
+            QStringList found = ScrollingProblems(designer, false);
+            found << TextProblems(designer, {}, Wording::Any);
+            found << DrawnProblems(designer->Plot(), nullptr, Wording::Any);
+            return found;
+        };
+        QStringList found;
+        QTRY_VERIFY2((found = problems()).isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+    }
+
+    // Floated narrow, the designer puts its form above its plots rather than scrolling
+    // sideways; made wide again, the form goes back beside them.
+    void aNarrowPanelPutsTheDesignersFormAboveItsPlots()
+    {
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        FilterDock* dock = frame->FilterPanel();
+        DesignPanel* designer = dock->Designer();
+        dock->ShowPage(designer);
+        dock->setFloating(true);
+        dock->resize(440, 560);
+        QTRY_VERIFY(designer->FormAbove());
+        FilterPlot* plot = designer->Plot();
+        QVERIFY(plot->mapTo(designer, QPoint(0, 0)).y() >
+                designer->UseButton()->mapTo(designer, QPoint(0, 0)).y());
+        QStringList found;
+        QTRY_VERIFY2((found = ScrollingProblems(designer, false)).isEmpty(),
+                     qPrintable(found.join(QLatin1Char('\n'))));
+        dock->resize(1000, 500);
+        QTRY_VERIFY(!designer->FormAbove());
+        QVERIFY(plot->mapTo(designer, QPoint(0, 0)).x() >
+                designer->UseButton()->mapTo(designer, QPoint(0, 0)).x());
     }
 
     // In a window too low for both, the dock gives way and the diagram keeps its room;
