@@ -38,14 +38,14 @@ QByteArray ReadFile(const QString& path)
 }
 
 // What a message box showed.
-struct Shown {
+struct ShownBox {
     QString text, title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     Qt::TextFormat format = Qt::AutoText;
 };
 
 // A step that records the message box and presses its OK.
-ModalDriver::Step Record(Shown& into)
+ModalDriver::Step Record(ShownBox& into)
 {
     return ModalDriver::On<QMessageBox>([&into](QMessageBox* box) {
         into = {box->text(), box->windowTitle(), box->icon(), box->textFormat()};
@@ -127,7 +127,7 @@ class TestFileCommands : public QObject {
         CRavelinDoc doc;
         ConfirmSettings(doc, kFilterDelay5, kInputTest);
         Prompts prompts;
-        Shown info, done;
+        ShownBox info, done;
         ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
                            ModalDriver::TypeFileName(out), Record(done)};
         QCOMPARE(RunFileFilter(doc, prompts), RunResult::Done);
@@ -168,7 +168,7 @@ class TestFileCommands : public QObject {
         QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
         QSignalSpy finished(frame.get(), &CMainFrame::fileRunFinished);
         std::pair<bool, bool> during{false, true};
-        Shown info, done;
+        ShownBox info, done;
         ModalDriver driver{ModalDriver::On<QFileDialog>([&](QFileDialog* dialog) {
                                during = {runFile->isChecked(), step->isChecked()};
                                QCOMPARE(started.count(), 1);
@@ -204,7 +204,7 @@ class TestFileCommands : public QObject {
         const QStringList before = Listing();
         CRavelinDoc doc;
         Prompts prompts;
-        Shown error;
+        ShownBox error;
         ModalDriver driver{ModalDriver::TypeFileName(in), Record(error)};
         QCOMPARE(RunFileFilter(doc, prompts), RunResult::Refused);
         QVERIFY(driver.done());
@@ -259,7 +259,7 @@ class TestFileCommands : public QObject {
         ConfirmSettings(doc, kFilterLpf4, kInputTest);
         Prompts prompts(true);
         HeldRun held;
-        Shown info;
+        ShownBox info;
         QString progressTitle, progressLabel, cancelText;
         ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
                            ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Yes),
