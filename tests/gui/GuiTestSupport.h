@@ -4,6 +4,7 @@
 
 #include "app/MainFrame.h"
 #include "app/SettingsLocation.h"
+#include "engine/Presets.h"
 #include "support/WavFiles.h"
 
 #include <QAbstractButton>
@@ -91,6 +92,18 @@ inline void ConfirmSettings(ravelin::CRavelinDoc& doc, int filter, int input)
     ravelin::SettingsValues values = doc.Settings();
     values.filter = filter;
     values.input = input;
+    doc.ApplySettings(values);
+}
+
+// The user's three-tap filter set to double each sample, on the file input: a loud file
+// then clips where a quiet one does not.
+inline void UseDoublingFilterOnAFile(ravelin::CRavelinDoc& doc)
+{
+    ravelin::SettingsValues values = doc.Settings();
+    values.filter = ravelin::kFilterUser3;
+    values.tap = {0, 1, 2};
+    values.coef = {2.0, 0.0, 0.0};
+    values.input = ravelin::kInputFile;
     doc.ApplySettings(values);
 }
 

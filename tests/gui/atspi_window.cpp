@@ -42,12 +42,7 @@ int main(int argc, char* argv[])
     }
 
     auto frame = ShowMainFrame();
-    SettingsValues s = frame->Document().Settings();
-    s.filter = kFilterUser3;
-    s.tap = {0, 1, 2};
-    s.coef = {2.0, 0.0, 0.0};
-    s.input = kInputFile;
-    frame->Document().ApplySettings(s);
+    UseDoublingFilterOnAFile(frame->Document());
 
     ModalDriver driver{ModalDriver::TypeFileName(in), ModalDriver::Press(QMessageBox::Ok),
                        ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Ok)};

@@ -78,6 +78,24 @@ class TestFilterPanel : public QObject {
         return f.fileName();
     }
 
+    // A main window with room for the diagram and the whole dock, the dock shown; null
+    // (the test failed) if it would not settle.
+    static std::unique_ptr<CMainFrame> ShowDockWithRoom()
+    {
+        auto frame = ShowMainFrame();
+        [&frame] {
+            QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+            Action(frame.get(), "actionViewFilterPanel")->trigger();
+            QTRY_VERIFY(frame->FilterPanel()->isVisible());
+            frame->resize(788, 1000);
+            QTRY_COMPARE(frame->height(), 1000);
+            QTRY_COMPARE(frame->FilterPanel()->height(), frame->FilterPanel()->sizeHint().height());
+        }();
+        if (QTest::currentTestFailed())
+            frame.reset();
+        return frame;
+    }
+
   private slots:
     void initTestCase()
     {
@@ -200,15 +218,11 @@ class TestFilterPanel : public QObject {
     // the dock takes its height back as the window grows again.
     void aLowWindowKeepsTheDiagramsRoom()
     {
-        auto frame = ShowMainFrame();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        auto frame = ShowDockWithRoom();
+        if (!frame)
+            return;
         FilterDock* dock = frame->FilterPanel();
         auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
-        Action(frame.get(), "actionViewFilterPanel")->trigger();
-        QTRY_VERIFY(dock->isVisible());
-        frame->resize(788, 1000); // room for the diagram and the whole dock
-        QTRY_COMPARE(frame->height(), 1000);
-        QTRY_COMPARE(dock->height(), dock->sizeHint().height());
         const int roomy = dock->height();
         QVERIFY(view->height() >= view->sizeHint().height());
 
@@ -253,14 +267,11 @@ class TestFilterPanel : public QObject {
     // again for another reason.
     void aDockDraggedTallerStaysWhenTheToolBarGoes()
     {
-        auto frame = ShowMainFrame();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        auto frame = ShowDockWithRoom();
+        if (!frame)
+            return;
         FilterDock* dock = frame->FilterPanel();
         auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
-        Action(frame.get(), "actionViewFilterPanel")->trigger();
-        QTRY_VERIFY(dock->isVisible());
-        frame->resize(788, 1000);
-        QTRY_COMPARE(dock->height(), dock->sizeHint().height());
 
         const QPoint separator(frame->width() / 2, dock->y() - 2);
         const int up = view->height() - view->sizeHint().height() + 100;
@@ -280,13 +291,10 @@ class TestFilterPanel : public QObject {
     // one it had before, once a low window grows again.
     void theSeparatorsHeightOutlastsALowWindow()
     {
-        auto frame = ShowMainFrame();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        auto frame = ShowDockWithRoom();
+        if (!frame)
+            return;
         FilterDock* dock = frame->FilterPanel();
-        Action(frame.get(), "actionViewFilterPanel")->trigger();
-        QTRY_VERIFY(dock->isVisible());
-        frame->resize(788, 1000);
-        QTRY_COMPARE(dock->height(), dock->sizeHint().height());
 
         const QPoint separator(frame->width() / 2, dock->y() - 2);
         const int taller = dock->height() + 60;
@@ -445,12 +453,7 @@ class TestFilterPanel : public QObject {
             in[i] = i < 2000 ? int(i % 20) * 50 - 500 : (i % 2 ? 20000 : -20000);
         const QString inPath = Write(QStringLiteral("in.wav"), MakeWav(in));
         const QString outPath = m_dir.filePath(QStringLiteral("out.wav"));
-        SettingsValues s = frame->Document().Settings();
-        s.filter = kFilterUser3;
-        s.tap = {0, 1, 2};
-        s.coef = {2.0, 0.0, 0.0};
-        s.input = kInputFile;
-        frame->Document().ApplySettings(s);
+        UseDoublingFilterOnAFile(frame->Document());
 
         QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
         QSignalSpy finished(frame.get(), &CMainFrame::fileRunFinished);
