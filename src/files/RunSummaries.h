@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Spectrum.h"
+#include "engine/WelchAverage.h"
 #include "engine/WaveSummary.h"
 #include "files/FileRun.h"
 

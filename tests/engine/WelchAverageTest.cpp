@@ -1,6 +1,6 @@
 // The averaged spectrum of a signal fed block by block.
 
-#include "engine/Spectrum.h"
+#include "engine/WelchAverage.h"
 
 #include "engine/FilterResponse.h"
 

@@ -1,4 +1,4 @@
-#include "engine/Spectrum.h"
+#include "engine/WelchAverage.h"
 
 #include "engine/FftBlock.h"
 #include "engine/FilterResponse.h"
