@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/WelchAverage.h"
 #include "engine/WaveSummary.h"
+#include "engine/WelchAverage.h"
 #include "files/FileRun.h"
 
 #include <cstdint>
