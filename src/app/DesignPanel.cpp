@@ -598,6 +598,10 @@ void DesignPanel::OnListen()
         return;
     }
     m_listenPath = output;
+    if (!m_listenRemoved) {
+        m_listenRemoved = std::make_unique<RemovedOnSignal>(outputPath);
+        m_listenDirRemoved = std::make_unique<RemovedOnSignal>(m_listenDir->path().toStdString());
+    }
     UpdateEnabled();
     emit listenReady(m_lastRunInput, m_listenPath);
 }

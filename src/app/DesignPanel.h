@@ -19,6 +19,7 @@ class QTemporaryDir;
 namespace ravelin {
 
 class FilterPlot;
+class RemovedOnSignal;
 
 // The "設計" tab: a filter designed by the window method (or loaded from a coefficient
 // file), its impulse and magnitude responses and measured properties following every
@@ -130,6 +131,8 @@ class DesignPanel : public QWidget {
     QString m_lastRunInput;
     std::unique_ptr<QTemporaryDir> m_listenDir;
     QString m_listenPath;
+    // An hour's result is hundreds of megabytes: a killed program removes it too.
+    std::unique_ptr<RemovedOnSignal> m_listenRemoved, m_listenDirRemoved;
     bool m_restoring = false; // settings being put into the fields
 };
 

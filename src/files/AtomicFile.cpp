@@ -45,6 +45,10 @@ extern "C" void RemoveTemporariesAndDie(int sig)
     for (auto& slot : g_cleanup)
         if (slot.state.load() == 2)
             ::unlink(slot.path);
+    // Then the folders, now that the files in them are gone.
+    for (auto& slot : g_cleanup)
+        if (slot.state.load() == 2)
+            ::rmdir(slot.path);
     // The action is the default again (SA_RESETHAND): the signal ends the process as
     // it would have without this handler, with the same status.
     ::raise(sig);
@@ -365,6 +369,17 @@ void AtomicFile::Discard()
         m_temp.clear();
     }
     DisarmCleanup(m_cleanupSlot);
+}
+
+RemovedOnSignal::RemovedOnSignal(const std::string& path)
+{
+    const HoldSignals hold;
+    m_slot = ArmCleanup(path);
+}
+
+RemovedOnSignal::~RemovedOnSignal()
+{
+    DisarmCleanup(m_slot);
 }
 
 } // namespace ravelin

@@ -67,4 +67,20 @@ class AtomicFile {
     bool m_sealed = false; // synced with its final owner and mode, nothing written since
 };
 
+// A finished file of the program's own, such as a result kept for the session, or the
+// temporary folder that holds it: SIGINT, SIGTERM, SIGHUP or an abort remove it as they
+// end the process, as they do an unfinished output (a folder once the files in it are
+// gone), so that a killed program leaves no large scratch file behind. Removing it
+// otherwise stays its owner's job.
+class RemovedOnSignal {
+  public:
+    explicit RemovedOnSignal(const std::string& path);
+    ~RemovedOnSignal();
+    RemovedOnSignal(const RemovedOnSignal&) = delete;
+    RemovedOnSignal& operator=(const RemovedOnSignal&) = delete;
+
+  private:
+    int m_slot = -1; // -1 when every slot was taken: then nothing removes it
+};
+
 } // namespace ravelin

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -340,6 +341,41 @@ INSTANTIATE_TEST_SUITE_P(, KilledSave, testing::ValuesIn(Kills()),
                                     (k.moment == Moment::MidWrite ? "MidWrite" : "BeforeRename") +
                                     (k.unnamed ? "Unnamed" : "Named");
                          });
+
+// A finished scratch file and its folder are removed by the signals that remove an
+// unfinished output, and only while they are registered.
+TEST(RemovedOnSignal, GoesWithTheProcessOnlyWhileRegistered)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        for (const bool registered : {true, false}) {
+            SCOPED_TRACE(std::string(sigabbrev_np(signal)) + (registered ? "" : " after release"));
+            const TempDir dir;
+            const std::string folder = dir / "scratch";
+            ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+            const std::string scratch = folder + "/listen.wav";
+            WriteFile(scratch, {'d', 'a', 't', 'a'});
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                // The folder first, so that its removal cannot rely on the order.
+                auto folderRemoved = std::make_unique<RemovedOnSignal>(folder);
+                auto removed = std::make_unique<RemovedOnSignal>(scratch);
+                if (!registered) {
+                    removed.reset();
+                    folderRemoved.reset();
+                }
+                ::raise(signal);
+                ::_exit(3);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+            EXPECT_EQ(WTERMSIG(status), signal);
+            EXPECT_EQ(dir.List(), registered ? std::vector<std::string>{}
+                                             : std::vector<std::string>{"scratch"});
+            EXPECT_EQ(::access(scratch.c_str(), F_OK) == 0, !registered);
+        }
+}
 
 // The kernel's protected-symlinks rule, which the program applies itself since it
 // resolves the target's link: in a sticky, world-writable folder a link is followed
