@@ -2,6 +2,7 @@
 
 // Common set-up of the desktop program's tests.
 
+#include "ModalDriver.h"
 #include "app/MainFrame.h"
 #include "app/SettingsLocation.h"
 #include "engine/Presets.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -44,7 +46,6 @@
 #include <string>
 #include <vector>
 
-// Settings go to a test folder, never the user's, and start empty.
 // What the widget paints, at its size.
 inline QImage Paint(QWidget* widget)
 {
@@ -60,6 +61,7 @@ inline void RightClick(QWidget* w, QPoint at)
     QApplication::sendEvent(w, &event);
 }
 
+// Settings go to a test folder, never the user's, and start empty.
 inline void IsolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -137,6 +139,22 @@ class CommaLocale {
     std::string m_previous;
     bool m_active = false;
 };
+
+// Writes a file whole, or ends the test program; gives its path back.
+inline QString WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// A file's bytes, none if it cannot be read.
+inline QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // Bytes built by the shared WAV builders, as Qt holds them.
 inline QByteArray ToQByteArray(const ravelin::test::Bytes& bytes)
@@ -322,6 +340,7 @@ class TextEngine : public QPaintEngine {
         QString text;
         QRectF box;
         bool cut = false;
+        QPointF at; // the baseline's start
     };
     std::vector<Drawn> drawn;
 
@@ -349,7 +368,7 @@ class TextEngine : public QPaintEngine {
         // A pixel of rounding either way.
         const bool cut =
             m_clipOn && m_clip && !QRectF(*m_clip).adjusted(-1, -1, 1, 1).contains(box);
-        drawn.push_back({item.text(), box, cut});
+        drawn.push_back({item.text(), box, cut, m_transform.map(at)});
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
@@ -386,6 +405,7 @@ class TextDevice : public QPaintDevice {
         : m_size(widget->size()), m_dpiX(widget->logicalDpiX()), m_dpiY(widget->logicalDpiY())
     {
     }
+    TextDevice(QSize size, int dpi) : m_size(size), m_dpiX(dpi), m_dpiY(dpi) {}
     QPaintEngine* paintEngine() const override { return &m_engine; }
     const std::vector<TextEngine::Drawn>& Drawn() const { return m_engine.drawn; }
 

@@ -5,19 +5,13 @@
 // Usage: ravelin_atspi_window (tests/gui/atspi-check runs it).
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/FilterDock.h"
-#include "app/MainFrame.h"
-#include "engine/Presets.h"
 
-#include <QApplication>
 #include <QSocketNotifier>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <unistd.h>
-#include <vector>
 
 using namespace ravelin;
 

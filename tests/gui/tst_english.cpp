@@ -2,26 +2,17 @@
 // every text English, none cut off by its box, and the choice of language kept.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/LanguageChoice.h"
 #include "app/RavelinApp.h"
 #include "control/SettingsDlg.h"
 #include "view/RavelinView.h"
 #include "words/Words.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStatusBar>
-#include <QStyle>
 #include <QStyleOption>
 #include <QToolBar>
-#include <QToolButton>
 #include <QtTest>
 
 using namespace ravelin;

@@ -2,23 +2,19 @@
 // user would answer them.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "control/QtUserPrompts.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
 #include "files/TextExport.h"
 #include "words/FileCommands.h"
 
-#include <QDir>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
 #include <thread>
-#include <vector>
 
 using namespace ravelin;
 
@@ -29,12 +25,6 @@ QByteArray MakeWav(int channels, const std::vector<qint16>& samples)
 {
     return ToQByteArray(test::MakeWav(
         {.channels = channels}, test::Samples16(std::vector<int>(samples.begin(), samples.end()))));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // What a message box showed.
@@ -105,10 +95,7 @@ class TestFileCommands : public QObject {
 
     QString Write(const char* name, const QByteArray& bytes)
     {
-        QFile f(m_dir.filePath(QString::fromLatin1(name)));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", name);
-        return f.fileName();
+        return WriteFile(m_dir.filePath(QString::fromLatin1(name)), bytes);
     }
     QStringList Listing() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 

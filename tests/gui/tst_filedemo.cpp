@@ -2,21 +2,14 @@
 // diagram's table, checked against ravelin-cli demo with the same 20 values.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/FilterDock.h"
-#include "app/MainFrame.h"
 #include "files/TextExport.h"
-#include "support/WavFiles.h"
 #include "view/WavePanel.h"
 #include "view/WaveView.h"
 
-#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <charconv>
 #include <cmath>

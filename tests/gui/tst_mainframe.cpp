@@ -2,15 +2,12 @@
 // toggles, the keys, the recent-file list and a start-up that cannot open its file.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/RavelinApp.h"
 #include "engine/Commands.h"
 
-#include <QLabel>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 

@@ -3,7 +3,6 @@
 // first start and at a wide one.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/DesignPanel.h"
 #include "app/FilterDock.h"
 #include "app/LanguageChoice.h"
@@ -13,31 +12,10 @@
 #include "view/WaveView.h"
 #include "words/Language.h"
 
-#include <QAbstractButton>
-#include <QAbstractSpinBox>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLayout>
-#include <QMenu>
-#include <QPaintEngine>
-#include <QPainterPath>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSpinBox>
-#include <QStyleOptionComboBox>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTextDocument>
-#include <QTimer>
-#include <QTranslator>
 #include <QtTest>
-#include <limits>
-#include <optional>
 
 using namespace ravelin;
 

@@ -5,15 +5,10 @@
 // covers the panel's side on such machines.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "view/WavePanel.h"
 
 #include <QAudioDevice>
-#include <QFile>
 #include <QMediaDevices>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace ravelin;
@@ -57,11 +52,8 @@ class TestPlayback : public QObject {
 
     QString Write(const QString& name, const std::vector<int>& samples)
     {
-        QFile f(m_dir.filePath(name));
-        const QByteArray bytes = ToQByteArray(ravelin::test::MonoWav(samples, 16, kRate));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return f.fileName();
+        return WriteFile(m_dir.filePath(name),
+                         ToQByteArray(ravelin::test::MonoWav(samples, 16, kRate)));
     }
 
     // A PulseAudio of our own with one null sink at the files' rate; empty when it
