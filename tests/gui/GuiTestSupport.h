@@ -81,13 +81,6 @@ inline std::unique_ptr<ravelin::CMainFrame> ShowMainFrame()
     return frame;
 }
 
-// The main window's width at first start on a screen that holds it (the offscreen
-// platform's screen is smaller).
-inline int FirstStartWidth(const QWidget& frame)
-{
-    return frame.sizeHint().width();
-}
-
 // Confirms the settings as the settings dialog does.
 inline void ConfirmSettings(ravelin::CRavelinDoc& doc, int filter, int input)
 {
@@ -173,15 +166,6 @@ inline bool HasJapanese(const QString& text)
             (c >= 0xFF00 && c <= 0xFFEF))
             return true;
     return false;
-}
-
-inline QStringList JapaneseAmong(const QStringList& texts)
-{
-    QStringList found;
-    for (const QString& t : texts)
-        if (HasJapanese(t))
-            found << t;
-    return found;
 }
 
 // The text a label, button or tab shows: its mnemonic's '&' gone, rich text as plain.

@@ -69,15 +69,11 @@ class TestPlayback : public QObject {
         m_serverPath = runtime + QStringLiteral("/native");
         m_server.setProgram(pulseaudio);
         m_server.setArguments(
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disable-shm=yes"),
-             QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=error"),
-             QStringLiteral("-L"),
+            {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
+             "--log-target=stderr", "--log-level=error", "-L",
              QStringLiteral("module-null-sink sink_name=rec rate=%1 channels=1 format=s16le")
                  .arg(kRate),
-             QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
-                 m_serverPath});
+             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + m_serverPath});
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("HOME"), runtime);
@@ -99,10 +95,9 @@ class TestPlayback : public QObject {
     bool StartRecording(const QString& path)
     {
         m_recorder.setProgram(QStandardPaths::findExecutable(QStringLiteral("parec")));
-        m_recorder.setArguments(
-            {QStringLiteral("-d"), QStringLiteral("rec.monitor"), QStringLiteral("--format=s16le"),
-             QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
-             QStringLiteral("--raw"), QStringLiteral("--latency-msec=5"), path});
+        m_recorder.setArguments({"-d", "rec.monitor", "--format=s16le",
+                                 QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw",
+                                 "--latency-msec=5", path});
         m_recorder.start();
         QTest::qWait(300); // connected and recording before anything plays
         return m_recorder.waitForStarted(5000) && m_recorder.state() == QProcess::Running;
