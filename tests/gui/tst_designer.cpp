@@ -97,7 +97,7 @@ class TestDesigner : public QObject {
         auto drawn = DrawnTexts(&plot);
         std::sort(drawn.begin(), drawn.end(),
                   [](const auto& x, const auto& y) { return x.box.left() < y.box.left(); });
-        QStringList texts;
+        QStringList texts, problems;
         std::vector<QRectF> ends;
         for (const auto& run : drawn) {
             std::size_t line = 0;
@@ -113,8 +113,8 @@ class TestDesigner : public QObject {
         }
         QVERIFY2(texts.contains(QStringLiteral("周波数 [Hz]")) && texts.contains(second),
                  qPrintable(texts.join(QLatin1Char('|'))));
-        QVERIFY2(DrawnProblems(&plot, nullptr, Wording::Any).isEmpty(),
-                 qPrintable(DrawnProblems(&plot, nullptr, Wording::Any).join(QLatin1Char('\n'))));
+        QVERIFY2((problems = DrawnProblems(&plot, nullptr, Wording::Any)).isEmpty(),
+                 qPrintable(problems.join(QLatin1Char('\n'))));
         QVERIFY(plot.MagnitudeRect().left() > plot.ImpulseRect().right());
 
         plot.resize(420, 640);
@@ -122,8 +122,8 @@ class TestDesigner : public QObject {
         QVERIFY(plot.MagnitudeRect().top() > plot.ImpulseRect().bottom());
         QVERIFY(plot.ImpulseRect().width() > 300 && plot.MagnitudeRect().width() > 300);
         QVERIFY(plot.ImpulseRect().height() > 60 && plot.MagnitudeRect().height() > 60);
-        QVERIFY2(DrawnProblems(&plot, nullptr, Wording::Any).isEmpty(),
-                 qPrintable(DrawnProblems(&plot, nullptr, Wording::Any).join(QLatin1Char('\n'))));
+        QVERIFY2((problems = DrawnProblems(&plot, nullptr, Wording::Any)).isEmpty(),
+                 qPrintable(problems.join(QLatin1Char('\n'))));
         // The read-out follows the pointer into the lower plot.
         plot.show();
         QVERIFY(QTest::qWaitForWindowExposed(&plot));

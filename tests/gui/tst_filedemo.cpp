@@ -50,12 +50,9 @@ class TestFileDemo : public QObject {
         std::vector<int> samples(4000);
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = int(std::lround(20000 * std::sin(0.05 * double(i)) + double(i % 7) * 31));
-        QFile input(dir.filePath(QStringLiteral("in.wav")));
-        QVERIFY(input.open(QIODevice::WriteOnly));
-        input.write(ToQByteArray(test::MonoWav(samples, 16, 8000)));
-        input.close();
-        ModalDriver run{ModalDriver::TypeFileName(input.fileName()),
-                        ModalDriver::Press(QMessageBox::Ok),
+        const QString in = WriteFile(dir.filePath(QStringLiteral("in.wav")),
+                                     ToQByteArray(test::MonoWav(samples, 16, 8000)));
+        ModalDriver run{ModalDriver::TypeFileName(in), ModalDriver::Press(QMessageBox::Ok),
                         ModalDriver::TypeFileName(dir.filePath(QStringLiteral("out.wav"))),
                         ModalDriver::Press(QMessageBox::Ok)};
         Action(frame.get(), "actionRunFile")->trigger();

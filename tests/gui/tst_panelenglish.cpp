@@ -202,15 +202,10 @@ class TestPanelEnglish : public QObject {
         std::vector<int> samples(8000);
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = i % 40 < 20 ? 30000 : -30000;
-        const QString in = m_dir.filePath(QStringLiteral("in.wav"));
+        const QString in = WriteFile(m_dir.filePath(QStringLiteral("in.wav")),
+                                     ToQByteArray(test::MonoWav(samples, 16)));
         const QString out = m_dir.filePath(QStringLiteral("out%1.wav").arg(++m_runs));
-        QFile file(in);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ToQByteArray(test::MonoWav(samples, 16)));
-        file.close();
-        SettingsValues s = frame.Document().Settings();
-        s.input = kInputFile;
-        frame.Document().ApplySettings(s);
+        ConfirmSettings(frame.Document(), frame.Document().Settings().filter, kInputFile);
         ModalDriver driver{ModalDriver::TypeFileName(in), ModalDriver::Press(QMessageBox::Ok),
                            ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Ok)};
         Action(&frame, "actionRunFile")->trigger();

@@ -118,11 +118,8 @@ class TestPlayback : public QObject {
         qputenv("PULSE_SERVER", QStringLiteral("unix:%1")
                                     .arg(m_dir.filePath(QStringLiteral("runtime/native")))
                                     .toLocal8Bit());
-        const QString config = m_dir.filePath(QStringLiteral("client.conf"));
-        QFile c(config);
-        QVERIFY(c.open(QIODevice::WriteOnly));
-        c.write("autospawn = no\n");
-        c.close();
+        const QString config =
+            WriteFile(m_dir.filePath(QStringLiteral("client.conf")), "autospawn = no\n");
         qputenv("PULSE_CLIENTCONFIG", config.toLocal8Bit());
         qputenv("PULSE_SINK", "rec");
     }
