@@ -382,7 +382,8 @@ class TextEngine : public QPaintEngine {
     bool m_clipOn = false;
 };
 
-// The widget's own size and resolution, so that its fonts measure as on screen.
+// The widget's own size and resolution, so that its fonts measure as on screen; or a
+// page's, for what a view paints when it prints.
 class TextDevice : public QPaintDevice {
   public:
     explicit TextDevice(const QWidget* widget)
