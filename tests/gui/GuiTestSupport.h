@@ -2,6 +2,7 @@
 
 // Common set-up of the desktop program's tests.
 
+#include "ModalDriver.h"
 #include "app/MainFrame.h"
 #include "app/SettingsLocation.h"
 #include "engine/Presets.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -44,7 +46,6 @@
 #include <string>
 #include <vector>
 
-// Settings go to a test folder, never the user's, and start empty.
 // What the widget paints, at its size.
 inline QImage Paint(QWidget* widget)
 {
@@ -60,6 +61,7 @@ inline void RightClick(QWidget* w, QPoint at)
     QApplication::sendEvent(w, &event);
 }
 
+// Settings go to a test folder, never the user's, and start empty.
 inline void IsolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -77,13 +79,6 @@ inline std::unique_ptr<ravelin::CMainFrame> ShowMainFrame()
     frame->show();
     frame->activateWindow();
     return frame;
-}
-
-// The main window's width at first start on a screen that holds it (the offscreen
-// platform's screen is smaller).
-inline int FirstStartWidth(const QWidget& frame)
-{
-    return frame.sizeHint().width();
 }
 
 // Confirms the settings as the settings dialog does.
@@ -138,6 +133,22 @@ class CommaLocale {
     bool m_active = false;
 };
 
+// Writes a file whole, or ends the test program; gives its path back.
+inline QString WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// A file's bytes, none if it cannot be read.
+inline QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // Bytes built by the shared WAV builders, as Qt holds them.
 inline QByteArray ToQByteArray(const ravelin::test::Bytes& bytes)
 {
@@ -155,15 +166,6 @@ inline bool HasJapanese(const QString& text)
             (c >= 0xFF00 && c <= 0xFFEF))
             return true;
     return false;
-}
-
-inline QStringList JapaneseAmong(const QStringList& texts)
-{
-    QStringList found;
-    for (const QString& t : texts)
-        if (HasJapanese(t))
-            found << t;
-    return found;
 }
 
 // The text a label, button or tab shows: its mnemonic's '&' gone, rich text as plain.
@@ -322,6 +324,7 @@ class TextEngine : public QPaintEngine {
         QString text;
         QRectF box;
         bool cut = false;
+        QPointF at; // the baseline's start
     };
     std::vector<Drawn> drawn;
 
@@ -349,7 +352,7 @@ class TextEngine : public QPaintEngine {
         // A pixel of rounding either way.
         const bool cut =
             m_clipOn && m_clip && !QRectF(*m_clip).adjusted(-1, -1, 1, 1).contains(box);
-        drawn.push_back({item.text(), box, cut});
+        drawn.push_back({item.text(), box, cut, m_transform.map(at)});
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
@@ -379,13 +382,15 @@ class TextEngine : public QPaintEngine {
     bool m_clipOn = false;
 };
 
-// The widget's own size and resolution, so that its fonts measure as on screen.
+// The widget's own size and resolution, so that its fonts measure as on screen; or a
+// page's, for what a view paints when it prints.
 class TextDevice : public QPaintDevice {
   public:
     explicit TextDevice(const QWidget* widget)
         : m_size(widget->size()), m_dpiX(widget->logicalDpiX()), m_dpiY(widget->logicalDpiY())
     {
     }
+    TextDevice(QSize size, int dpi) : m_size(size), m_dpiX(dpi), m_dpiY(dpi) {}
     QPaintEngine* paintEngine() const override { return &m_engine; }
     const std::vector<TextEngine::Drawn>& Drawn() const { return m_engine.drawn; }
 

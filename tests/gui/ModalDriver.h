@@ -76,6 +76,14 @@ class ModalDriver : public QObject {
                 QTest::mouseClick(b, Qt::LeftButton);
         });
     }
+    // A message box: its text noted in `text`, then OK.
+    static Step Note(QString& text)
+    {
+        return On<QMessageBox>([&text](QMessageBox* box) {
+            text = box->text();
+            Press(QMessageBox::Ok)(box);
+        });
+    }
 
   private:
     void Poll()

@@ -5,19 +5,13 @@
 // Usage: ravelin_atspi_window (tests/gui/atspi-check runs it).
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/FilterDock.h"
-#include "app/MainFrame.h"
-#include "engine/Presets.h"
 
-#include <QApplication>
 #include <QSocketNotifier>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <unistd.h>
-#include <vector>
 
 using namespace ravelin;
 
@@ -32,14 +26,9 @@ int main(int argc, char* argv[])
     std::vector<int> samples(4000, 0);
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = i < 2000 ? int(i % 20) * 50 - 500 : (i % 2 ? 20000 : -20000);
-    const QString in = dir.filePath(QStringLiteral("in.wav"));
+    const QString in = WriteFile(dir.filePath(QStringLiteral("in.wav")),
+                                 ToQByteArray(test::MakeWav({}, test::Samples16(samples))));
     const QString out = dir.filePath(QStringLiteral("out.wav"));
-    {
-        QFile file(in);
-        const QByteArray bytes = ToQByteArray(test::MakeWav({}, test::Samples16(samples)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return 2;
-    }
 
     auto frame = ShowMainFrame();
     UseDoublingFilterOnAFile(frame->Document());

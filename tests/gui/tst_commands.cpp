@@ -2,7 +2,6 @@
 // after the settings, and the animation clock of the view.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "engine/Commands.h"
 #include "view/RavelinView.h"
 

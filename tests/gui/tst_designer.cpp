@@ -3,7 +3,6 @@
 // input through a recording audio output, saved, loaded and remembered.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "RecordingOutput.h"
 #include "app/DesignPanel.h"
 #include "app/FilterDock.h"
@@ -14,17 +13,11 @@
 #include "view/WavePanel.h"
 #include "words/Words.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <algorithm>
 #include <cmath>
 
 using namespace ravelin;
@@ -40,15 +33,6 @@ void Type(QAbstractSpinBox* box, const QString& text)
     box->selectAll();
     QTest::keyClicks(box, text);
     QTest::keyClick(box, Qt::Key_Return);
-}
-
-// A step that records a message box's text and presses OK.
-ModalDriver::Step Record(QString& into)
-{
-    return ModalDriver::On<QMessageBox>([&into](QMessageBox* box) {
-        into = box->text();
-        ModalDriver::Press(QMessageBox::Ok)(box);
-    });
 }
 
 // The plain loop over 16-bit samples: sums in tap order, truncated and clamped.
@@ -73,11 +57,6 @@ class TestDesigner : public QObject {
     QTemporaryDir m_dir;
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    static QByteArray Read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
     // The dock shown on its designer tab, with cycles per sample and a rectangular window.
     static DesignPanel* OpenDesigner(CMainFrame* frame)
@@ -118,7 +97,7 @@ class TestDesigner : public QObject {
         auto drawn = DrawnTexts(&plot);
         std::sort(drawn.begin(), drawn.end(),
                   [](const auto& x, const auto& y) { return x.box.left() < y.box.left(); });
-        QStringList texts;
+        QStringList texts, problems;
         std::vector<QRectF> ends;
         for (const auto& run : drawn) {
             std::size_t line = 0;
@@ -134,8 +113,8 @@ class TestDesigner : public QObject {
         }
         QVERIFY2(texts.contains(QStringLiteral("周波数 [Hz]")) && texts.contains(second),
                  qPrintable(texts.join(QLatin1Char('|'))));
-        QVERIFY2(DrawnProblems(&plot, nullptr, Wording::Any).isEmpty(),
-                 qPrintable(DrawnProblems(&plot, nullptr, Wording::Any).join(QLatin1Char('\n'))));
+        QVERIFY2((problems = DrawnProblems(&plot, nullptr, Wording::Any)).isEmpty(),
+                 qPrintable(problems.join(QLatin1Char('\n'))));
         QVERIFY(plot.MagnitudeRect().left() > plot.ImpulseRect().right());
 
         plot.resize(420, 640);
@@ -143,8 +122,8 @@ class TestDesigner : public QObject {
         QVERIFY(plot.MagnitudeRect().top() > plot.ImpulseRect().bottom());
         QVERIFY(plot.ImpulseRect().width() > 300 && plot.MagnitudeRect().width() > 300);
         QVERIFY(plot.ImpulseRect().height() > 60 && plot.MagnitudeRect().height() > 60);
-        QVERIFY2(DrawnProblems(&plot, nullptr, Wording::Any).isEmpty(),
-                 qPrintable(DrawnProblems(&plot, nullptr, Wording::Any).join(QLatin1Char('\n'))));
+        QVERIFY2((problems = DrawnProblems(&plot, nullptr, Wording::Any)).isEmpty(),
+                 qPrintable(problems.join(QLatin1Char('\n'))));
         // The read-out follows the pointer into the lower plot.
         plot.show();
         QVERIFY(QTest::qWaitForWindowExposed(&plot));
@@ -235,24 +214,18 @@ class TestDesigner : public QObject {
         std::vector<int> x;
         for (int i = 0; i < 4000; ++i)
             x.push_back(i % 40 < 20 ? 20000 : -20000);
-        const QString in = Path("square.wav");
-        QFile(in).remove();
-        {
-            QFile f(in);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(ToQByteArray(test::MonoWav(x)));
-        }
+        const QString in = WriteFile(Path("square.wav"), ToQByteArray(test::MonoWav(x)));
         const QString out = Path("square-run.wav");
         QString info, done;
-        ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
-                           ModalDriver::TypeFileName(out), Record(done)};
+        ModalDriver driver{ModalDriver::TypeFileName(in), ModalDriver::Note(info),
+                           ModalDriver::TypeFileName(out), ModalDriver::Note(done)};
         Action(frame.get(), "actionRunFile")->trigger();
         QTRY_VERIFY(driver.done());
         QVERIFY2(info.contains(QStringLiteral("フィルタ: ") + panel->FilterName()),
                  qPrintable(info));
         QVERIFY(info.contains(QStringLiteral("クリップするおそれがあります")));
         const std::vector<int> expected = Filtered(taps, x);
-        QCOMPARE(Read(out), ToQByteArray(test::MonoWav(expected)));
+        QCOMPARE(ReadFile(out), ToQByteArray(test::MonoWav(expected)));
 
         // "listen": a new design on the same input, without a question, played A/B.
         QVERIFY(panel->ListenButton()->isEnabled());
@@ -263,7 +236,7 @@ class TestDesigner : public QObject {
         QCOMPARE(frame->FilterPanel()->CurrentPage(), waves);
         QVERIFY(!panel->ListenOutput().isEmpty());
         const std::vector<int> heard = Filtered(second, x);
-        QCOMPARE(Read(panel->ListenOutput()), ToQByteArray(test::MonoWav(heard)));
+        QCOMPARE(ReadFile(panel->ListenOutput()), ToQByteArray(test::MonoWav(heard)));
         auto log = std::make_shared<AudioLog>();
         waves->SetAudioOutput(std::make_unique<RecordingOutput>(log));
         QTest::mouseClick(waves->PlayButton(WavePanel::Input), Qt::LeftButton);
@@ -283,7 +256,7 @@ class TestDesigner : public QObject {
         ModalDriver saving{ModalDriver::TypeFileName(kept)};
         QTest::mouseClick(panel->SaveListenButton(), Qt::LeftButton);
         QTRY_VERIFY(saving.done());
-        QCOMPARE(Read(kept), Read(panel->ListenOutput()));
+        QCOMPARE(ReadFile(kept), ReadFile(panel->ListenOutput()));
 
         // Choosing a preset again in the settings dialog ends the design's turn.
         ConfirmSettings(doc, kFilterLpf8, kInputFile);
@@ -312,18 +285,15 @@ class TestDesigner : public QObject {
             QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("designSave")),
                               Qt::LeftButton);
             QTRY_VERIFY(saving.done());
-            const QByteArray text = Read(saved);
+            const QByteArray text = ReadFile(saved);
             QVERIFY(text.startsWith("# ravelin-cli design --type bandpass --cutoff 0.05,0.2 "
                                     "--taps 64 --window rectangular\n"));
             QCOMPARE(ParseCoefficients(text.toStdString()).taps, taps);
 
             // A malformed file: one message naming its line; the design stays.
-            QFile bad(Path("bad.txt"));
-            QVERIFY(bad.open(QIODevice::WriteOnly));
-            bad.write("# taps\n0.5\n0.25 0.x\n");
-            bad.close();
-            ModalDriver refusing{Record(refusal)};
-            QVERIFY(!panel->LoadFile(bad.fileName()));
+            const QString bad = WriteFile(Path("bad.txt"), "# taps\n0.5\n0.25 0.x\n");
+            ModalDriver refusing{ModalDriver::Note(refusal)};
+            QVERIFY(!panel->LoadFile(bad));
             QVERIFY(refusing.done());
             QVERIFY2(refusal.contains(QStringLiteral("3 行目")) &&
                          refusal.contains(QStringLiteral("0.x")),
@@ -331,11 +301,8 @@ class TestDesigner : public QObject {
             QCOMPARE(panel->Taps(), taps);
 
             // A good one: shown and named, until a parameter changes.
-            QFile echo(Path("echo.txt"));
-            QVERIFY(echo.open(QIODevice::WriteOnly));
-            echo.write("0.5, 0, 0, 0.25\n");
-            echo.close();
-            ModalDriver loading{ModalDriver::TypeFileName(echo.fileName())};
+            ModalDriver loading{
+                ModalDriver::TypeFileName(WriteFile(Path("echo.txt"), "0.5, 0, 0, 0.25\n"))};
             QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("designLoad")),
                               Qt::LeftButton);
             QTRY_VERIFY(loading.done());

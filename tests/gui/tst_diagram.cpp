@@ -2,17 +2,11 @@
 // with its place at known steps, on screen and on a PDF page at five times scale.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "engine/Commands.h"
 #include "view/RavelinView.h"
 
-#include <QPaintEngine>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 #include <set>
 
@@ -60,82 +54,6 @@ void CheckDiagram(const QImage& img, int scale)
     }
 }
 
-// A paint device that keeps every string drawn on it with the device point of its
-// baseline's start; everything else is dropped.
-class TextRecorder : public QPaintDevice {
-  public:
-    explicit TextRecorder(int dpi) : m_dpi(dpi) {}
-    QPaintEngine* paintEngine() const override { return &m_engine; }
-
-    struct Text {
-        QPointF at;
-        QString text;
-    };
-    const std::vector<Text>& Texts() const { return m_engine.texts; }
-
-  protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth:
-            return 5 * 800;
-        case PdmHeight:
-            return 5 * 480;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return m_dpi;
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return static_cast<int>(devicePixelRatioFScale());
-        default:
-            return QPaintDevice::metric(m);
-        }
-    }
-
-  private:
-    struct Engine : QPaintEngine {
-        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-        bool begin(QPaintDevice*) override { return true; }
-        bool end() override { return true; }
-        void updateState(const QPaintEngineState& changed) override
-        {
-            if (changed.state() & DirtyTransform)
-                transform = changed.transform();
-        }
-        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        void drawImage(const QRectF&, const QImage&, const QRectF&,
-                       Qt::ImageConversionFlags) override
-        {
-        }
-        void drawPath(const QPainterPath&) override {}
-        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        // Qt splits a string into runs by script; a run that starts where the last
-        // ended on its baseline belongs to the same string.
-        void drawTextItem(const QPointF& p, const QTextItem& item) override
-        {
-            const QPointF at = transform.map(p);
-            if (!texts.empty() && std::abs(texts.back().at.y() - at.y()) < 0.01 &&
-                std::abs(runEnd - at.x()) < 0.01)
-                texts.back().text += item.text();
-            else
-                texts.push_back({at, item.text()});
-            runEnd = transform.map(p + QPointF(item.width(), 0)).x();
-        }
-        Type type() const override { return User; }
-
-        QTransform transform;
-        std::vector<Text> texts;
-        double runEnd = 0;
-    };
-    mutable Engine m_engine;
-    int m_dpi;
-};
-
 QString Fixed(double v)
 {
     return QString::asprintf("%6.3f", v);
@@ -180,23 +98,35 @@ std::multiset<QString> ExpectedTexts(const CRavelinDoc& doc)
     return texts;
 }
 
-// The strings painted, in the same form. Each baseline must sit the same distance below
-// its cell's top, which the fixed label "入力信号" at (8, 80) gives.
-std::multiset<QString> PaintedTexts(const TextRecorder& recorder, double scale)
+// The strings painted, in the same form. Qt paints a string in runs of one script each;
+// a run that starts where the last ended on its baseline belongs to the same string. Each
+// baseline must sit the same distance below its cell's top, which the fixed label
+// "入力信号" at (8, 80) gives.
+std::multiset<QString> PaintedTexts(const std::vector<TextEngine::Drawn>& runs, double scale)
 {
+    std::vector<std::pair<QPointF, QString>> strings;
+    double runEnd = 0;
+    for (const auto& run : runs) {
+        if (!strings.empty() && std::abs(strings.back().first.y() - run.at.y()) < 0.01 &&
+            std::abs(runEnd - run.at.x()) < 0.01)
+            strings.back().second += run.text;
+        else
+            strings.emplace_back(run.at, run.text);
+        runEnd = run.box.right();
+    }
     double baseline = -1;
-    for (const auto& t : recorder.Texts())
-        if (t.text == QStringLiteral("入力信号") && qRound(t.at.x() / scale) == 8)
-            baseline = t.at.y() / scale - 80;
+    for (const auto& [at, text] : strings)
+        if (text == QStringLiteral("入力信号") && qRound(at.x() / scale) == 8)
+            baseline = at.y() / scale - 80;
     std::multiset<QString> texts;
-    for (const auto& t : recorder.Texts()) {
-        const double x = t.at.x() / scale, top = t.at.y() / scale - baseline;
+    for (const auto& [at, text] : strings) {
+        const double x = at.x() / scale, top = at.y() / scale - baseline;
         // Off the unit grid means drawn somewhere the cells are not.
         const bool onGrid = std::abs(x - qRound(x)) < 0.01 && std::abs(top - qRound(top)) < 0.01;
         texts.insert(QStringLiteral("%1,%2 %3")
                          .arg(onGrid ? QString::number(qRound(x)) : QString::number(x))
                          .arg(onGrid ? QString::number(qRound(top)) : QString::number(top))
-                         .arg(t.text));
+                         .arg(text));
     }
     if (baseline < 0 || baseline > 12)
         texts.insert(QStringLiteral("baseline outside the cell: %1").arg(baseline));
@@ -268,12 +198,14 @@ class TestDiagram : public QObject {
             QVERIFY(expected.count(QStringLiteral("378,153 時刻： 0")) == 1);
         }
         for (const bool printing : {false, true}) {
-            TextRecorder recorder(printing ? CRavelinView::kPrintResolution : 96);
+            TextDevice device(QSize(5 * 800, 5 * 480),
+                              printing ? CRavelinView::kPrintResolution : 96);
             {
-                QPainter painter(&recorder);
+                QPainter painter(&device);
                 view.OnDraw(painter, printing);
             }
-            const auto painted = PaintedTexts(recorder, printing ? CRavelinView::kPrintScale : 1);
+            const auto painted =
+                PaintedTexts(device.Drawn(), printing ? CRavelinView::kPrintScale : 1);
             QVERIFY2(
                 painted == expected,
                 qPrintable(
@@ -284,13 +216,13 @@ class TestDiagram : public QObject {
 
     void printsOneLandscapePageAtFiveTimesScale()
     {
-        const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        // poppler-utils is a requirement of the test build.
-        QVERIFY(!pdfinfo.isEmpty());
-        QVERIFY(!pdftoppm.isEmpty());
-        QVERIFY(!pdftotext.isEmpty());
+        // poppler-utils is a requirement of the test build; what a tool wrote, or nothing.
+        const auto poppler = [](const char* tool, const QStringList& arguments) {
+            QProcess p;
+            p.start(QStandardPaths::findExecutable(QString::fromLatin1(tool)), arguments);
+            const bool ran = p.waitForFinished(60000) && p.exitCode() == 0;
+            return ran ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+        };
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const std::unique_ptr<CMainFrame> frame = ShowMainFrame();
@@ -306,10 +238,7 @@ class TestDiagram : public QObject {
         Action(frame.get(), "actionFilePrint")->trigger();
         QVERIFY(driver.done());
 
-        QProcess info;
-        info.start(pdfinfo, {pdf});
-        QVERIFY(info.waitForFinished(20000));
-        const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+        const QString text = poppler("pdfinfo", {pdf});
         QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))),
                  qPrintable(text));
         const QRegularExpressionMatch size =
@@ -321,11 +250,9 @@ class TestDiagram : public QObject {
         // Read back one device unit a pixel from the corner of the printable area.
         const QPoint o = printer.pageLayout().paintRectPixels(printer.resolution()).topLeft();
         const QString base = dir.filePath(QStringLiteral("page"));
-        QProcess render;
-        render.start(pdftoppm, {"-r", QString::number(printer.resolution()), "-x",
-                                QString::number(o.x()), "-y", QString::number(o.y()), "-W", "4000",
-                                "-H", "2200", "-png", "-singlefile", pdf, base});
-        QVERIFY(render.waitForFinished(60000));
+        poppler("pdftoppm", {"-r", QString::number(printer.resolution()), "-x",
+                             QString::number(o.x()), "-y", QString::number(o.y()), "-W", "4000",
+                             "-H", "2200", "-png", "-singlefile", pdf, base});
         const QImage page = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
         QVERIFY(!page.isNull());
         const int s = CRavelinView::kPrintScale;
@@ -336,15 +263,12 @@ class TestDiagram : public QObject {
 
         // The page's words as a PDF reader finds them: each number of the listing and
         // of the register at its place, to a unit across and a quarter cell down.
-        QProcess words;
-        words.start(pdftotext, {"-bbox", pdf, "-"});
-        QVERIFY(words.waitForFinished(20000));
         const double unitsPerPoint = printer.resolution() / 72.0 / s;
         std::vector<std::tuple<double, double, QString>> found; // x, top, word in units
         const QRegularExpression word(
             QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" "
                            "yMax=\"[\\d.]+\">([^<]*)</word>"));
-        for (const auto& m : word.globalMatch(QString::fromUtf8(words.readAllStandardOutput())))
+        for (const auto& m : word.globalMatch(poppler("pdftotext", {"-bbox", pdf, "-"})))
             found.emplace_back(m.captured(1).toDouble() * unitsPerPoint - double(o.x()) / s,
                                m.captured(2).toDouble() * unitsPerPoint - double(o.y()) / s,
                                m.captured(3));

@@ -2,23 +2,19 @@
 // user would answer them.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "control/QtUserPrompts.h"
 #include "engine/Commands.h"
 #include "engine/RunCommands.h"
 #include "files/TextExport.h"
 #include "words/FileCommands.h"
 
-#include <QDir>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
 #include <thread>
-#include <vector>
 
 using namespace ravelin;
 
@@ -29,12 +25,6 @@ QByteArray MakeWav(int channels, const std::vector<qint16>& samples)
 {
     return ToQByteArray(test::MakeWav(
         {.channels = channels}, test::Samples16(std::vector<int>(samples.begin(), samples.end()))));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // What a message box showed.
@@ -105,10 +95,7 @@ class TestFileCommands : public QObject {
 
     QString Write(const char* name, const QByteArray& bytes)
     {
-        QFile f(m_dir.filePath(QString::fromLatin1(name)));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", name);
-        return f.fileName();
+        return WriteFile(m_dir.filePath(QString::fromLatin1(name)), bytes);
     }
     QStringList Listing() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
@@ -117,32 +104,6 @@ class TestFileCommands : public QObject {
     {
         IsolateSettings(); // the file dialogs keep their history in the settings
         QVERIFY(m_dir.isValid());
-    }
-
-    void fileRunThroughItsDialogs()
-    {
-        const QString in =
-            Write("voice.wav", MakeWav(1, {1000, -1000, 32767, -32768, 5, -5, 7, 0, 0, 0, 0, 0}));
-        const QString out = m_dir.filePath(QStringLiteral("voice-delayed.wav"));
-        CRavelinDoc doc;
-        ConfirmSettings(doc, kFilterDelay5, kInputTest);
-        Prompts prompts;
-        ShownBox info, done;
-        ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
-                           ModalDriver::TypeFileName(out), Record(done)};
-        QCOMPARE(RunFileFilter(doc, prompts), RunResult::Done);
-        QVERIFY(driver.done());
-
-        QCOMPARE(info.title, QStringLiteral("入力ファイル情報"));
-        QCOMPARE(info.text, QStringLiteral("ファイル名: %1\nフォーマットID: 1\nリニアPCM形式\n"
-                                           "チャネル数: 1\nサンプリング周波数: 8000\n"
-                                           "量子化ビット数: 16\nサンプル数: 12")
-                                .arg(in));
-        QCOMPARE(done.title, out);
-        QCOMPARE(done.text, QStringLiteral("ファイル保存が終了しました"));
-        // Five samples late, the extremes unchanged.
-        QCOMPARE(ReadFile(out), MakeWav(1, {0, 0, 0, 0, 0, 1000, -1000, 32767, -32768, 5, -5, 7}));
-        QCOMPARE(doc.m_nRunMode, kRunIdle);
     }
 
     // Through the main window: the run mode shows from the first dialog on (file run
@@ -216,14 +177,15 @@ class TestFileCommands : public QObject {
         QCOMPARE(Listing(), before);
     }
 
-    // The samples are filtered away from the window's thread, whose timers go on firing
-    // in the middle of the run.
-    void runFiltersOnAThreadOfItsOwn()
+    // Through Qt's dialogs, their words exact; the samples are filtered away from the
+    // window's thread, whose timers go on firing in the middle of the run.
+    void fileRunThroughItsDialogsOnAThreadOfItsOwn()
     {
-        const QString in = Write("short.wav", MakeWav(1, std::vector<qint16>(3000, 100)));
-        const QString out = m_dir.filePath(QStringLiteral("short-out.wav"));
+        const QString in =
+            Write("voice.wav", MakeWav(1, {1000, -1000, 32767, -32768, 5, -5, 7, 0, 0, 0, 0, 0}));
+        const QString out = m_dir.filePath(QStringLiteral("voice-delayed.wav"));
         CRavelinDoc doc;
-        ConfirmSettings(doc, kFilterLpf4, kInputTest);
+        ConfirmSettings(doc, kFilterDelay5, kInputTest);
         Prompts prompts;
         HeldRun held;
         // Only a timer of this thread's event loop releases the run, once it is held.
@@ -233,16 +195,27 @@ class TestFileCommands : public QObject {
                 held.released = true;
         });
         release.start(20);
-        ModalDriver driver{ModalDriver::TypeFileName(in), ModalDriver::Press(QMessageBox::Ok),
-                           ModalDriver::TypeFileName(out), ModalDriver::Press(QMessageBox::Ok)};
+        ShownBox info, done;
+        ModalDriver driver{ModalDriver::TypeFileName(in), Record(info),
+                           ModalDriver::TypeFileName(out), Record(done)};
         QCOMPARE(RunFileFilter(doc, prompts, nullptr, &held), RunResult::Done);
         QVERIFY(driver.done());
         QVERIFY(held.heldUntilReleased);
         QVERIFY(held.thread != std::thread::id());
         QVERIFY(held.thread != std::this_thread::get_id());
-        QCOMPARE(held.seen, std::uint64_t(3000));
-        QCOMPARE(ReadFile(out).size(), 44 + 2 * 3000);
+        QCOMPARE(held.seen, std::uint64_t(12));
         QVERIFY(!prompts.ProgressDialog()); // gone with the run
+
+        QCOMPARE(info.title, QStringLiteral("入力ファイル情報"));
+        QCOMPARE(info.text, QStringLiteral("ファイル名: %1\nフォーマットID: 1\nリニアPCM形式\n"
+                                           "チャネル数: 1\nサンプリング周波数: 8000\n"
+                                           "量子化ビット数: 16\nサンプル数: 12")
+                                .arg(in));
+        QCOMPARE(done.title, out);
+        QCOMPARE(done.text, QStringLiteral("ファイル保存が終了しました"));
+        // Five samples late, the extremes unchanged.
+        QCOMPARE(ReadFile(out), MakeWav(1, {0, 0, 0, 0, 0, 1000, -1000, 32767, -32768, 5, -5, 7}));
+        QCOMPARE(doc.m_nRunMode, kRunIdle);
     }
 
     void cancelledProgressWritesNothing()

@@ -3,7 +3,6 @@
 // recording audio output (no sound card needed).
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "RecordingOutput.h"
 #include "app/DesignPanel.h"
 #include "app/FilterDock.h"
@@ -15,18 +14,11 @@
 #include "view/WaveView.h"
 
 #include <QAudioDevice>
-#include <QCheckBox>
-#include <QImage>
-#include <QLabel>
 #include <QMediaDevices>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -72,10 +64,7 @@ class TestFilterPanel : public QObject {
 
     QString Write(const QString& name, const QByteArray& bytes)
     {
-        QFile f(m_dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return f.fileName();
+        return WriteFile(m_dir.filePath(name), bytes);
     }
 
     // A main window with room for the diagram and the whole dock, the dock shown; null
@@ -130,10 +119,24 @@ class TestFilterPanel : public QObject {
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
         QVERIFY(frame->FilterPanel()->isVisible());
-        QVERIFY(Action(frame.get(), "actionViewFilterPanel")->isChecked());
+        item = Action(frame.get(), "actionViewFilterPanel");
+        QVERIFY(item->isChecked());
+        // Started with the dock shown, the window gives back the dock's room when it goes
+        // and takes the same again when it comes: the same two sizes at every toggle.
+        const QSize shown = frame->size();
+        item->trigger();
+        QTRY_VERIFY(frame->height() < shown.height());
+        const QSize hidden = frame->size();
+        for (int i = 0; i < 3; ++i) {
+            item->trigger();
+            QTRY_COMPARE(frame->size(), shown);
+            item->trigger();
+            QTRY_COMPARE(frame->size(), hidden);
+        }
+        item->trigger();
         // Its close button hides it just as the menu does, and that is remembered too.
         frame->FilterPanel()->close();
-        QVERIFY(!Action(frame.get(), "actionViewFilterPanel")->isChecked());
+        QVERIFY(!item->isChecked());
         frame.reset();
         CMainFrame again;
         again.show();
@@ -173,7 +176,7 @@ class TestFilterPanel : public QObject {
     {
         auto frame = ShowMainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        frame->resize(FirstStartWidth(*frame), frame->height());
+        frame->resize(frame->sizeHint().width(), frame->height()); // as on a roomy screen
         Action(frame.get(), "actionViewFilterPanel")->trigger();
         FilterDock* dock = frame->FilterPanel();
         DesignPanel* designer = dock->Designer();
@@ -214,8 +217,9 @@ class TestFilterPanel : public QObject {
                 designer->UseButton()->mapTo(designer, QPoint(0, 0)).x());
     }
 
-    // In a window too low for both, the dock gives way and the diagram keeps its room;
-    // the dock takes its height back as the window grows again.
+    // In a window too low for both, the dock gives way and the diagram keeps its room; the
+    // dock takes back the height the user gave it by its separator (not the one it had
+    // before) as the window grows again.
     void aLowWindowKeepsTheDiagramsRoom()
     {
         auto frame = ShowDockWithRoom();
@@ -223,7 +227,13 @@ class TestFilterPanel : public QObject {
             return;
         FilterDock* dock = frame->FilterPanel();
         auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
-        const int roomy = dock->height();
+        const QPoint separator(frame->width() / 2, dock->y() - 2);
+        const int taller = dock->height() + 60;
+        QTest::mousePress(frame.get(), Qt::LeftButton, {}, separator);
+        QTest::mouseMove(frame.get(), separator - QPoint(0, 30));
+        QTest::mouseMove(frame.get(), separator - QPoint(0, 60));
+        QTRY_COMPARE(dock->height(), taller); // the window follows a drag on its next turn
+        QTest::mouseRelease(frame.get(), Qt::LeftButton, {}, separator - QPoint(0, 60));
         QVERIFY(view->height() >= view->sizeHint().height());
 
         frame->resize(480, 420);
@@ -236,30 +246,8 @@ class TestFilterPanel : public QObject {
                 QStringLiteral("diagram %1, dock %2").arg(view->height()).arg(dock->height())));
 
         frame->resize(788, 1000);
-        QTRY_COMPARE(dock->height(), roomy);
+        QTRY_COMPARE(dock->height(), taller);
         QVERIFY(view->height() >= view->sizeHint().height());
-    }
-
-    // A window as high as the screen cannot grow for the dock: the dock gives way at once,
-    // as far as the diagram needs.
-    void aWindowThatCannotGrowKeepsTheDiagramsRoom()
-    {
-        auto frame = ShowMainFrame();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        FilterDock* dock = frame->FilterPanel();
-        auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
-        const int screenHigh = frame->screen()->availableGeometry().height() -
-                               (frame->frameGeometry().height() - frame->height());
-        frame->resize(480, screenHigh);
-        QTRY_COMPARE(frame->height(), screenHigh);
-        QVERIFY(view->height() < view->sizeHint().height() + dock->sizeHint().height());
-
-        Action(frame.get(), "actionViewFilterPanel")->trigger();
-        QTRY_VERIFY(dock->isVisible());
-        QCOMPARE(frame->height(), screenHigh);
-        QTRY_VERIFY(view->height() >= view->sizeHint().height());
-        QVERIFY(frame->rect().contains(view->geometry()));
-        QVERIFY(dock->height() < dock->sizeHint().height());
     }
 
     // Only a lower window (or the dock's showing) makes the dock give way: a height the user
@@ -287,54 +275,26 @@ class TestFilterPanel : public QObject {
         QCOMPARE(dock->height(), dragged);
     }
 
-    // A dock the user made taller by its separator comes back to that height, not to the
-    // one it had before, once a low window grows again.
-    void theSeparatorsHeightOutlastsALowWindow()
+    // A window as high as the screen cannot grow for the dock: the dock gives way at once,
+    // as far as the diagram needs.
+    void aWindowThatCannotGrowKeepsTheDiagramsRoom()
     {
-        auto frame = ShowDockWithRoom();
-        if (!frame)
-            return;
+        auto frame = ShowMainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
         FilterDock* dock = frame->FilterPanel();
+        auto* view = frame->findChild<QWidget*>(QStringLiteral("view"));
+        const int screenHigh = frame->screen()->availableGeometry().height() -
+                               (frame->frameGeometry().height() - frame->height());
+        frame->resize(480, screenHigh);
+        QTRY_COMPARE(frame->height(), screenHigh);
+        QVERIFY(view->height() < view->sizeHint().height() + dock->sizeHint().height());
 
-        const QPoint separator(frame->width() / 2, dock->y() - 2);
-        const int taller = dock->height() + 60;
-        QTest::mousePress(frame.get(), Qt::LeftButton, {}, separator);
-        QTest::mouseMove(frame.get(), separator - QPoint(0, 30));
-        QTest::mouseMove(frame.get(), separator - QPoint(0, 60));
-        QTRY_COMPARE(dock->height(), taller); // the window follows a drag on its next turn
-        QTest::mouseRelease(frame.get(), Qt::LeftButton, {}, separator - QPoint(0, 60));
-
-        frame->resize(480, 420);
-        QTRY_COMPARE(dock->height(), dock->minimumSizeHint().height());
-        frame->resize(788, 1000);
-        QTRY_COMPARE(dock->height(), taller);
-    }
-
-    // Started with the dock shown, the window gives back the dock's room when it goes and
-    // takes the same again when it comes: the same two sizes at every toggle.
-    void hidingAndShowingAfterARestartKeepsTheSize()
-    {
-        {
-            auto first = ShowMainFrame();
-            QVERIFY(QTest::qWaitForWindowExposed(first.get()));
-            Action(first.get(), "actionViewFilterPanel")->trigger();
-            first->close();
-        }
-        CMainFrame frame;
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        QVERIFY(frame.FilterPanel()->isVisible());
-        QAction* item = Action(&frame, "actionViewFilterPanel");
-        const QSize shown = frame.size();
-        item->trigger();
-        QTRY_VERIFY(frame.height() < shown.height());
-        const QSize hidden = frame.size();
-        for (int i = 0; i < 3; ++i) {
-            item->trigger();
-            QTRY_COMPARE(frame.size(), shown);
-            item->trigger();
-            QTRY_COMPARE(frame.size(), hidden);
-        }
+        Action(frame.get(), "actionViewFilterPanel")->trigger();
+        QTRY_VERIFY(dock->isVisible());
+        QCOMPARE(frame->height(), screenHigh);
+        QTRY_VERIFY(view->height() >= view->sizeHint().height());
+        QVERIFY(frame->rect().contains(view->geometry()));
+        QVERIFY(dock->height() < dock->sizeHint().height());
     }
 
     void followsTheSettingsDialog()
@@ -416,11 +376,6 @@ class TestFilterPanel : public QObject {
         QTRY_VERIFY(plot.Readout().contains(QStringLiteral(" Hz ")));
         QVERIFY(plot.Readout().startsWith(QStringLiteral("20")));
         QVERIFY(plot.Readout().endsWith(QStringLiteral("0.00 dB")));
-        // At a null of the response (a difference filter at 0 Hz) the gain has no finite
-        // figure.
-        plot.SetTaps({1.0, -1.0});
-        QTest::mouseMove(&plot, QPoint(mag.left(), mag.center().y()));
-        QTRY_VERIFY(plot.Readout().endsWith(QStringLiteral("∞ dB")));
     }
 
     void longUserFilterIsComputedOnce()
@@ -455,16 +410,12 @@ class TestFilterPanel : public QObject {
         const QString outPath = m_dir.filePath(QStringLiteral("out.wav"));
         UseDoublingFilterOnAFile(frame->Document());
 
-        QSignalSpy started(frame.get(), &CMainFrame::fileRunStarted);
         QSignalSpy finished(frame.get(), &CMainFrame::fileRunFinished);
         ModalDriver driver{ModalDriver::TypeFileName(inPath), ModalDriver::Press(QMessageBox::Ok),
                            ModalDriver::TypeFileName(outPath), ModalDriver::Press(QMessageBox::Ok)};
         Action(frame.get(), "actionRunFile")->trigger();
         QVERIFY2(driver.done(), qPrintable(driver.seenClass() + driver.seenText()));
-        QCOMPARE(started.count(), 1);
         QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.at(0).at(0).toString(), inPath);
-        QCOMPARE(finished.at(0).at(1).toString(), outPath);
         // The run's spectra, made while it streamed, lie under |H(f)|.
         QVERIFY(frame->FilterPanel()->Plot()->HasSpectra());
 
@@ -551,8 +502,7 @@ class TestFilterPanel : public QObject {
         }
         QVERIFY(!log->playing);
         QCOMPARE(panel->Playing(), -1);
-        QCOMPARE(finished.count(), 1); // cancelled: no new waveforms
-        QCOMPARE(started.count(), 2);
+        QCOMPARE(finished.count(), 1);              // cancelled: no new waveforms
         QCOMPARE(dock->Plot()->SampleRate(), 8000); // no file opened: the last one's rate
 
         // Once a file is opened, the frequency axis takes its rate whether the run is then

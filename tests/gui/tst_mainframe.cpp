@@ -2,15 +2,12 @@
 // toggles, the keys, the recent-file list and a start-up that cannot open its file.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/RavelinApp.h"
 #include "engine/Commands.h"
 
-#include <QLabel>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 
@@ -25,13 +22,7 @@ class TestMainFrame : public QObject {
 
     QAction* Act(const char* name) const { return Action(m_frame.get(), name); }
 
-    QString MakeFile(const QString& name)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(file.fileName()));
-        return QFileInfo(file).absoluteFilePath();
-    }
+    QString MakeFile(const QString& name) { return WriteFile(m_dir.filePath(name), {}); }
 
   private slots:
     void init()

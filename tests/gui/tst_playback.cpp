@@ -5,15 +5,10 @@
 // covers the panel's side on such machines.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "view/WavePanel.h"
 
 #include <QAudioDevice>
-#include <QFile>
 #include <QMediaDevices>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace ravelin;
@@ -57,11 +52,8 @@ class TestPlayback : public QObject {
 
     QString Write(const QString& name, const std::vector<int>& samples)
     {
-        QFile f(m_dir.filePath(name));
-        const QByteArray bytes = ToQByteArray(ravelin::test::MonoWav(samples, 16, kRate));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return f.fileName();
+        return WriteFile(m_dir.filePath(name),
+                         ToQByteArray(ravelin::test::MonoWav(samples, 16, kRate)));
     }
 
     // A PulseAudio of our own with one null sink at the files' rate; empty when it
@@ -77,15 +69,11 @@ class TestPlayback : public QObject {
         m_serverPath = runtime + QStringLiteral("/native");
         m_server.setProgram(pulseaudio);
         m_server.setArguments(
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disable-shm=yes"),
-             QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=error"),
-             QStringLiteral("-L"),
+            {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
+             "--log-target=stderr", "--log-level=error", "-L",
              QStringLiteral("module-null-sink sink_name=rec rate=%1 channels=1 format=s16le")
                  .arg(kRate),
-             QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
-                 m_serverPath});
+             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + m_serverPath});
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         env.insert(QStringLiteral("HOME"), runtime);
@@ -107,10 +95,9 @@ class TestPlayback : public QObject {
     bool StartRecording(const QString& path)
     {
         m_recorder.setProgram(QStandardPaths::findExecutable(QStringLiteral("parec")));
-        m_recorder.setArguments(
-            {QStringLiteral("-d"), QStringLiteral("rec.monitor"), QStringLiteral("--format=s16le"),
-             QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
-             QStringLiteral("--raw"), QStringLiteral("--latency-msec=5"), path});
+        m_recorder.setArguments({"-d", "rec.monitor", "--format=s16le",
+                                 QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw",
+                                 "--latency-msec=5", path});
         m_recorder.start();
         QTest::qWait(300); // connected and recording before anything plays
         return m_recorder.waitForStarted(5000) && m_recorder.state() == QProcess::Running;
@@ -131,11 +118,8 @@ class TestPlayback : public QObject {
         qputenv("PULSE_SERVER", QStringLiteral("unix:%1")
                                     .arg(m_dir.filePath(QStringLiteral("runtime/native")))
                                     .toLocal8Bit());
-        const QString config = m_dir.filePath(QStringLiteral("client.conf"));
-        QFile c(config);
-        QVERIFY(c.open(QIODevice::WriteOnly));
-        c.write("autospawn = no\n");
-        c.close();
+        const QString config =
+            WriteFile(m_dir.filePath(QStringLiteral("client.conf")), "autospawn = no\n");
         qputenv("PULSE_CLIENTCONFIG", config.toLocal8Bit());
         qputenv("PULSE_SINK", "rec");
     }

@@ -3,21 +3,14 @@
 // and the export of pictures and data.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/FilterDock.h"
 #include "engine/FilterResponse.h"
 #include "view/FilterPlot.h"
 #include "view/PlotExport.h"
 #include "view/ResponseControls.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFile>
-#include <QImage>
-#include <QMenu>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
@@ -288,17 +281,13 @@ class TestResponsePlots : public QObject {
         QVERIFY(QColor(saved.pixel(at.x(), at.y() + 30)) != highlight);
         // SVG by its name.
         const QString svg = save(QStringLiteral("画像として保存"), QStringLiteral("plot.svg"));
-        QFile svgFile(svg);
-        QVERIFY(svgFile.open(QIODevice::ReadOnly));
-        const QByteArray svgText = svgFile.readAll();
+        const QByteArray svgText = ReadFile(svg);
         QVERIFY(svgText.contains("<svg"));
         QVERIFY(svgText.contains("<title>フィルタの応答</title>"));
         // CSV of the frequency response: a header, one row per point, no level at nulls.
         const QString csv =
             save(QStringLiteral("周波数特性のデータ"), QStringLiteral("response.csv"));
-        QFile csvFile(csv);
-        QVERIFY(csvFile.open(QIODevice::ReadOnly | QIODevice::Text));
-        const QList<QByteArray> lines = csvFile.readAll().split('\n');
+        const QList<QByteArray> lines = ReadFile(csv).split('\n');
         QCOMPARE(lines.front(), QByteArray("frequency_cycles_per_sample,magnitude_db,phase_deg,"
                                            "group_delay_samples"));
         const std::size_t points = plot.Response().frequency.size();
@@ -307,9 +296,7 @@ class TestResponsePlots : public QObject {
         QVERIFY(lines[1 + 800].startsWith("0.2,,,")); // the null at a fifth of the rate
         // The taps, and the step response beside them.
         const QString taps = save(QStringLiteral("時間応答のデータ"), QStringLiteral("taps.csv"));
-        QFile tapsFile(taps);
-        QVERIFY(tapsFile.open(QIODevice::ReadOnly | QIODevice::Text));
-        QCOMPARE(tapsFile.readAll(),
+        QCOMPARE(ReadFile(taps),
                  QByteArray("n,h,step\n0,0.2,0.2\n1,0.2,0.4\n2,0.2,0.6000000000000001\n"
                             "3,0.2,0.8\n4,0.2,1\n"));
     }

@@ -3,12 +3,10 @@
 // with xdotool from a real (virtual) X server must be the program's texts exactly.
 
 #include "GuiTestSupport.h"
-#include "ModalDriver.h"
 #include "app/RavelinApp.h"
 #include "control/QtUserPrompts.h"
 #include "words/Words.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using namespace ravelin;
@@ -90,19 +88,9 @@ class TestXTitles : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(XName(frame), mainTitle, 10000);
 
         QStringList names;
-        {
+        for (const char* action : {"actionSettings", "actionAppAbout", "actionFileOpen"}) {
             ModalDriver driver({RecordName(names)}, 30000);
-            Action(frame, "actionSettings")->trigger();
-            QVERIFY(driver.done());
-        }
-        {
-            ModalDriver driver({RecordName(names)}, 30000);
-            Action(frame, "actionAppAbout")->trigger();
-            QVERIFY(driver.done());
-        }
-        {
-            ModalDriver driver({RecordName(names)}, 30000);
-            Action(frame, "actionFileOpen")->trigger();
+            Action(frame, action)->trigger();
             QVERIFY(driver.done());
         }
         QtUserPrompts prompts(frame);
