@@ -38,8 +38,9 @@ class Cli : public testing::Test {
 
 TEST_F(Cli, HelpVersionAndPresets)
 {
-    for (const char* args : {"--help", "filter --help", "demo --help", "presets --help"})
-        EXPECT_TRUE(Tool(args).out.starts_with("Usage: ravelin-cli")) << args;
+    for (const std::string command : {"", " filter", " demo", " presets", " response"})
+        EXPECT_TRUE(Tool(command + " --help").out.starts_with("Usage: ravelin-cli" + command))
+            << command;
     // The whole version, the one the package and the About box's application carry.
     EXPECT_EQ(Tool("--version").out, "ravelin-cli " + std::string(kVersion) + "\n");
     EXPECT_EQ(std::count(kVersion, kVersion + std::strlen(kVersion), '.'), 3) << kVersion;
@@ -54,6 +55,7 @@ TEST_F(Cli, HelpVersionAndPresets)
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
+    const char* const kResponseHelp = "(see 'ravelin-cli response --help')\n";
     for (const auto& [args, word] : {std::pair("", "missing command"),
                                      {"bogus", "'bogus'"},
                                      {"filter -b in.wav o", "'-b'"},
@@ -69,7 +71,15 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
                                      {"demo --values 1,,2", "'1,,2'"},
                                      {"demo --values 1,inf", "'1,inf'"},
                                      {"demo --values 1 --input test", "both"},
-                                     {"presets extra", "'extra'"}}) {
+                                     {"presets extra", "'extra'"},
+                                     // A usage error sends the user to the command's help.
+                                     {"response --points 1", kResponseHelp},
+                                     {"response --rate 0", kResponseHelp},
+                                     {"response --rate x", kResponseHelp},
+                                     {"response extra", kResponseHelp},
+                                     {"response --preset 12", kResponseHelp},
+                                     {"response --taps 1,2", kResponseHelp},
+                                     {"response --coefs 0,0,3", kResponseHelp}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ")) << args << ": " << o.err;
@@ -89,13 +99,9 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 // The response as CSV: the rows of the engine's figures, numbers the same in any locale.
 TEST_F(Cli, ResponseCsv)
 {
-    EXPECT_TRUE(Tool("response --help").out.starts_with("Usage: ravelin-cli response"));
     EXPECT_NE(Tool("--help").out.find("  response  "), std::string::npos);
     const Outcome ma = Tool("response --preset ma5 --rate=8000 --points 11");
     EXPECT_EQ(ma.status, 0);
-    const Outcome german =
-        Shell(dir.Path(), "LC_ALL=de_DE.UTF-8 $CLI response --preset ma5 --rate 8000 --points 11");
-    EXPECT_EQ(german.out, ma.out);
     std::istringstream lines(ma.out);
     std::string line;
     std::getline(lines, line);
@@ -114,16 +120,6 @@ TEST_F(Cli, ResponseCsv)
         << user.out.substr(0, 80);
     EXPECT_EQ(std::count(user.out.begin(), user.out.end(), '\n'), 514);
     EXPECT_EQ(user.out, Tool("response --preset echo5").out);
-
-    // A usage error sends the user to the help of the command in use.
-    for (const char* args :
-         {"response --points 1", "response --rate 0", "response --rate x", "response extra",
-          "response --preset 12", "response --taps 1,2", "response --coefs 0,0,3"}) {
-        const Outcome bad = Tool(args);
-        EXPECT_EQ(bad.status, 2) << args;
-        EXPECT_TRUE(bad.out.empty()) << args;
-        EXPECT_TRUE(bad.err.ends_with("(see 'ravelin-cli response --help')\n")) << bad.err;
-    }
 }
 
 TEST_F(Cli, FilterAndDemo)
@@ -241,6 +237,7 @@ TEST_F(Cli, OutputIgnoresTheLocale)
     WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
     for (const std::string args :
          {"demo --preset echo5", "demo --preset 2 -o r.txt && cat r.txt", "presets",
+          "response --preset ma5 --rate 8000 --points 11",
           "filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav && cat u.wav"}) {
         const Outcome c = Shell(dir.Path(), "export LC_ALL=C; $CLI " + args);
         const Outcome de = Shell(dir.Path(), "export LC_ALL=de_DE.UTF-8; $CLI " + args);

@@ -256,14 +256,6 @@ TEST_F(AtomicOutput, RefusedModesAndOwnersDoNotFailTheSave)
     EXPECT_EQ(dir.List(), std::vector<std::string>{"out.txt"});
 }
 
-} // namespace
-} // namespace ravelin
-
-namespace ravelin {
-namespace {
-
-using namespace test;
-
 // Where a process is killed while it saves "new" over "old".
 enum class Moment { MidWrite, BeforeRename };
 struct Kill {
