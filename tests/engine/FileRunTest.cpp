@@ -213,14 +213,16 @@ TEST(FileRun, CancelsWriteNothing)
 }
 
 // A filter whose memory reaches across block boundaries and whose sums leave the
-// sample range, so that both the state and the clamping are seen at every seam.
-void LoadSeamFilter(CRavelinDoc& doc)
+// sample range, so that both the state and the clamping are seen at every seam; with a
+// short reach for data long enough that the long one's plain loop would take too long.
+template <int kReach = 700> void LoadSeamFilter(CRavelinDoc& doc)
 {
     doc.m_nFilterPreset = kFilterUser3;
-    doc.m_nUserTap = {0, 3, 700};
+    doc.m_nUserTap = {0, 3, kReach};
     doc.m_dUserCoef = {1.25, -0.75, 0.5};
     ASSERT_TRUE(doc.LoadFilePreset());
 }
+constexpr auto LoadShortSeamFilter = LoadSeamFilter<5>;
 
 // Samples of the given width that swing to full scale now and then: a noise-like
 // sequence, the same for every call.
@@ -243,7 +245,7 @@ Bytes Swinging(std::size_t samples, int width, unsigned seed = 1)
 // clamped count and the first clamped index beside it, and where each clamped.
 Bytes PlainLoop(const Bytes& data, int width, ClipFigures& clip,
                 std::vector<std::uint64_t>* clampedAt = nullptr,
-                void (*load)(CRavelinDoc&) = LoadSeamFilter)
+                void (*load)(CRavelinDoc&) = LoadSeamFilter<>)
 {
     CRavelinDoc doc;
     load(doc);
@@ -303,7 +305,7 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
                 const Bytes expected = PlainLoop(data, width, clip, &clampedAt);
                 for (const bool observed : {false, true}) {
                     CRavelinDoc doc;
-                    LoadSeamFilter(doc);
+                    LoadSeamFilter<>(doc);
                     doc.m_filter.SetThreads(2);
                     RunSummaries seen;
                     const FileRunOutcome o =
@@ -341,7 +343,7 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
     const Bytes expected = MakeWav({}, PlainLoop(data, 2, clip));
     CRavelinDoc doc;
     doc.m_nInputPreset = kInputFile;
-    LoadSeamFilter(doc);
+    LoadSeamFilter<>(doc);
     ScriptedPrompts p;
     p.openPath = p.savePath = in;
     ASSERT_EQ(RunFileFilter(doc, p), RunResult::Done);
@@ -421,16 +423,6 @@ TEST(FileRunStream, ClipReportInTheCompletionText)
     ASSERT_EQ(RunFileFilter(doc, p, &report), RunResult::Done);
     EXPECT_EQ(std::tuple(report.inputPath, report.outputPath, report.clip.count),
               std::tuple(in, in, 0u));
-}
-
-// A short seam filter, for data long enough that the seam filter's plain loop would
-// take too long.
-void LoadShortSeamFilter(CRavelinDoc& doc)
-{
-    doc.m_nFilterPreset = kFilterUser3;
-    doc.m_nUserTap = {0, 3, 5};
-    doc.m_dUserCoef = {1.25, -0.75, 0.5};
-    ASSERT_TRUE(doc.LoadFilePreset());
 }
 
 // A pass-through with nobody watching writes its input's bytes unread, over several
