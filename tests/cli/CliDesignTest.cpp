@@ -60,7 +60,6 @@ TEST_F(CliDesign, UsageErrorsExitTwo)
           "design --type lowpass --cutoff 0.1", "design --type lowpass --cutoff 0.5 --taps 5",
           "design --type lowpass --cutoff 1000 --rate 1500 --taps 5",
           "design --type highpass --cutoff 0.1 --taps 64",
-          "design --type bandstop --cutoff 0.1,0.2 --taps 64",
           "design --type bandpass --cutoff 0.1 --taps 65",
           "design --type bandpass --cutoff 0.3,0.2 --taps 65",
           "design --type lowpass --cutoff 0.1 --taps 65536",

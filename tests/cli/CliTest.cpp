@@ -124,12 +124,9 @@ TEST_F(Cli, ResponseCsv)
 
 TEST_F(Cli, FilterAndDemo)
 {
-    const Bytes wav = MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0}));
-    WriteFile(dir / "in.wav", wav);
-    const Outcome o = Tool("filter in.wav same.wav");
-    EXPECT_EQ(std::pair(o.status, o.err), std::pair(0, std::string()));
-    EXPECT_NE(o.out.find("サンプリング周波数: 22050\n"), std::string::npos) << o.out;
-    EXPECT_EQ(ReadBytes(dir / "same.wav"), wav);
+    // The default pass-through and the header's words on stdout: CliFault's
+    // HugeDeclaredSize and CliLanguageTest.
+    WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
     // y[n] = x[n] - 2 x[n-1]: the later entry for tap 1 wins.
     EXPECT_EQ(Tool("filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav").status, 0);
     EXPECT_EQ(ReadBytes(dir / "u.wav"), MakeWav({1, 1, 22050}, Samples16({100, -400, 700, -600})));
