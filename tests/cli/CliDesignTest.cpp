@@ -53,33 +53,6 @@ TEST_F(CliDesign, PrintsTheEngineDesignWithHowItWasMade)
     EXPECT_EQ(ReadCoefficientFile(dir / "h.txt").taps.size(), 39u); // 38, made odd
 }
 
-TEST_F(CliDesign, UsageErrorsExitTwo)
-{
-    for (const char* args :
-         {"design", "design --type lowpass", "design --type comb --cutoff 0.1 --taps 5",
-          "design --type lowpass --cutoff 0.1", "design --type lowpass --cutoff 0.5 --taps 5",
-          "design --type lowpass --cutoff 1000 --rate 1500 --taps 5",
-          "design --type highpass --cutoff 0.1 --taps 64",
-          "design --type bandpass --cutoff 0.1 --taps 65",
-          "design --type bandpass --cutoff 0.3,0.2 --taps 65",
-          "design --type lowpass --cutoff 0.1 --taps 65536",
-          "design --type lowpass --cutoff 0.1 --taps 0",
-          "design --type lowpass --cutoff 0.1 --taps 11 --window hann --atten 60",
-          "design --type lowpass --cutoff 0.1 --taps 11 --window kaiser --atten 60 --beta 3",
-          "design --type lowpass --cutoff 0.1 --window kaiser --atten 300 --transition 1e-6",
-          "design --type lowpass --cutoff 0.1 --taps 11 --window triangle",
-          "filter --coef-file h.txt --preset lpf4 in.wav out.wav", "response --coef-file"}) {
-        const Outcome o = Tool(args);
-        EXPECT_EQ(o.status, 2) << args;
-        EXPECT_TRUE(o.out.empty()) << args;
-        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << args << ": " << o.err;
-    }
-    EXPECT_NE(Tool("design --type highpass --cutoff 0.1 --taps 64").err.find("odd length"),
-              std::string::npos);
-    EXPECT_TRUE(Tool("design --help").out.starts_with("Usage: ravelin-cli design"));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{});
-}
-
 TEST_F(CliDesign, FilterAndResponseTakeACoefficientFile)
 {
     const std::vector<int> x{100, -200, 300, 0, 32000, 32000};

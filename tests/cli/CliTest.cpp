@@ -38,7 +38,7 @@ class Cli : public testing::Test {
 
 TEST_F(Cli, HelpVersionAndPresets)
 {
-    for (const std::string command : {"", " filter", " demo", " presets", " response"})
+    for (const std::string command : {"", " filter", " demo", " presets", " response", " design"})
         EXPECT_TRUE(Tool(command + " --help").out.starts_with("Usage: ravelin-cli" + command))
             << command;
     // The whole version, the one the package and the About box's application carry.
@@ -56,30 +56,52 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
     const char* const kResponseHelp = "(see 'ravelin-cli response --help')\n";
-    for (const auto& [args, word] : {std::pair("", "missing command"),
-                                     {"bogus", "'bogus'"},
-                                     {"filter -b in.wav o", "'-b'"},
-                                     {"filter --preset 12 in.wav o", "'12'"},
-                                     {"filter --taps 0,1 in.wav o", "'0,1'"},
-                                     {"filter --taps 0,1,8193 in.wav o", "'8193'"},
-                                     {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
-                                     {"filter --coefs nan,0,0 in.wav o", "'nan'"},
-                                     {"filter in.wav o --preset", "'--preset'"},
-                                     {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
-                                     {"filter in.wav ''", "empty file name"},
-                                     {"demo --input 7", "'7'"},
-                                     {"demo --values 1,,2", "'1,,2'"},
-                                     {"demo --values 1,inf", "'1,inf'"},
-                                     {"demo --values 1 --input test", "both"},
-                                     {"presets extra", "'extra'"},
-                                     // A usage error sends the user to the command's help.
-                                     {"response --points 1", kResponseHelp},
-                                     {"response --rate 0", kResponseHelp},
-                                     {"response --rate x", kResponseHelp},
-                                     {"response extra", kResponseHelp},
-                                     {"response --preset 12", kResponseHelp},
-                                     {"response --taps 1,2", kResponseHelp},
-                                     {"response --coefs 0,0,3", kResponseHelp}}) {
+    const char* const kDesignHelp = "(see 'ravelin-cli design --help')\n";
+    for (const auto& [args, word] :
+         {std::pair("", "missing command"),
+          {"bogus", "'bogus'"},
+          {"filter -b in.wav o", "'-b'"},
+          {"filter --preset 12 in.wav o", "'12'"},
+          {"filter --taps 0,1 in.wav o", "'0,1'"},
+          {"filter --taps 0,1,8193 in.wav o", "'8193'"},
+          {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
+          {"filter --coefs nan,0,0 in.wav o", "'nan'"},
+          {"filter in.wav o --preset", "'--preset'"},
+          {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
+          {"filter in.wav ''", "empty file name"},
+          {"demo --input 7", "'7'"},
+          {"demo --values 1,,2", "'1,,2'"},
+          {"demo --values 1,inf", "'1,inf'"},
+          {"demo --values 1 --input test", "both"},
+          {"presets extra", "'extra'"},
+          // A usage error sends the user to the command's help.
+          {"response --points 1", kResponseHelp},
+          {"response --rate 0", kResponseHelp},
+          {"response --rate x", kResponseHelp},
+          {"response extra", kResponseHelp},
+          {"response --preset 12", kResponseHelp},
+          {"response --taps 1,2", kResponseHelp},
+          {"response --coefs 0,0,3", kResponseHelp},
+          {"response --coef-file", "'--coef-file' needs a value"},
+          {"filter --coef-file h.txt --preset lpf4 in.wav out.wav", "give one or the other"},
+          // The designer's own, and the design's refusals.
+          {"design", kDesignHelp},
+          {"design --type lowpass", kDesignHelp},
+          {"design --type comb --cutoff 0.1 --taps 5", "'comb'"},
+          {"design --type lowpass --cutoff 0.1", kDesignHelp},
+          {"design --type lowpass --cutoff 0.5 --taps 5", kDesignHelp},
+          {"design --type lowpass --cutoff 1000 --rate 1500 --taps 5", kDesignHelp},
+          {"design --type highpass --cutoff 0.1 --taps 64", "odd length"},
+          {"design --type bandpass --cutoff 0.1 --taps 65", kDesignHelp},
+          {"design --type bandpass --cutoff 0.3,0.2 --taps 65", kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 65536", "65535"},
+          {"design --type lowpass --cutoff 0.1 --taps 0", kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 11 --window hann --atten 60", kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 11 --window kaiser --atten 60 --beta 3",
+           kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --window kaiser --atten 300 --transition 1e-6",
+           kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 11 --window triangle", "'triangle'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ")) << args << ": " << o.err;
