@@ -1,6 +1,6 @@
 // ravelin-cli's language: Japanese words by default and under --lang ja, English ones
 // under --lang en (before or after the command) or RAVELIN_LANG=en; the saved text file
-// the same in both.
+// the same in both. How the environment and the locale weigh is WordsTest's Language test.
 #include "CliShell.h"
 #include "support/Japanese.h"
 #include "support/TestSupport.h"
@@ -46,9 +46,7 @@ TEST_F(CliLanguage, JapaneseByDefaultEnglishOnRequest)
         const std::string japanese = Run("$CLI " + command);
         EXPECT_TRUE(HasJapanese(japanese) || command == "response --coef-file in.wav") << japanese;
         EXPECT_EQ(Run("$CLI --lang ja " + command), japanese) << command;
-        EXPECT_EQ(Run("RAVELIN_LANG=ja $CLI " + command), japanese) << command;
         EXPECT_EQ(Run("RAVELIN_LANG=en $CLI --lang=ja " + command), japanese) << command;
-        EXPECT_EQ(Run("LANG=en_US.UTF-8 LC_ALL=C.UTF-8 $CLI " + command), japanese) << command;
 
         const std::string english = Run("$CLI --lang en " + command);
         EXPECT_FALSE(HasJapanese(english)) << english;

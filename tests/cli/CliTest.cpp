@@ -312,8 +312,6 @@ std::vector<Fault> Faults()
         {"UnreadableInput", "chmod 200 in.wav", "nobody $CLI filter in.wav out.wav",
          Err(kOpen, "in.wav", kDenied), Need::OtherUser},
         {"EmptyInput", ": >e.wav", "$CLI filter e.wav out.wav", Err(kWrong, "e.wav")},
-        {"RifxInput", "printf X | dd of=in.wav bs=1 seek=3 conv=notrunc",
-         "$CLI filter in.wav out.wav", Err(kWrong, "in.wav")},
         {"BlockAlignZero", "", "$CLI filter align0.wav out.wav", Err(kWrong, "align0.wav")},
         {"BlockAlignFour", "", "$CLI filter align4.wav out.wav", Err(kWrong, "align4.wav")},
         {"StereoInput", "", "$CLI filter stereo.wav out.wav",
