@@ -51,40 +51,6 @@ TEST_F(CliDesign, PrintsTheEngineDesignWithHowItWasMade)
     EXPECT_EQ(high.status, 0) << high.err;
     EXPECT_TRUE(high.out.empty());
     EXPECT_EQ(ReadCoefficientFile(dir / "h.txt").taps.size(), 39u); // 38, made odd
-    // 511 rectangular taps at 0.125 are the lpf4 preset's response.
-    EXPECT_EQ(Tool("design --type lowpass --cutoff 0.125 --taps 511 -o lp.txt").status, 0);
-    const Outcome a = Tool("response --coef-file lp.txt --points 9");
-    const Outcome b = Tool("response --preset lpf4 --points 9");
-    EXPECT_EQ(a.status, 0);
-    EXPECT_EQ(a.out.substr(0, 60), b.out.substr(0, 60));
-}
-
-TEST_F(CliDesign, UsageErrorsExitTwo)
-{
-    for (const char* args :
-         {"design", "design --type lowpass", "design --type comb --cutoff 0.1 --taps 5",
-          "design --type lowpass --cutoff 0.1", "design --type lowpass --cutoff 0.5 --taps 5",
-          "design --type lowpass --cutoff 1000 --rate 1500 --taps 5",
-          "design --type highpass --cutoff 0.1 --taps 64",
-          "design --type bandstop --cutoff 0.1,0.2 --taps 64",
-          "design --type bandpass --cutoff 0.1 --taps 65",
-          "design --type bandpass --cutoff 0.3,0.2 --taps 65",
-          "design --type lowpass --cutoff 0.1 --taps 65536",
-          "design --type lowpass --cutoff 0.1 --taps 0",
-          "design --type lowpass --cutoff 0.1 --taps 11 --window hann --atten 60",
-          "design --type lowpass --cutoff 0.1 --taps 11 --window kaiser --atten 60 --beta 3",
-          "design --type lowpass --cutoff 0.1 --window kaiser --atten 300 --transition 1e-6",
-          "design --type lowpass --cutoff 0.1 --taps 11 --window triangle",
-          "filter --coef-file h.txt --preset lpf4 in.wav out.wav", "response --coef-file"}) {
-        const Outcome o = Tool(args);
-        EXPECT_EQ(o.status, 2) << args;
-        EXPECT_TRUE(o.out.empty()) << args;
-        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << args << ": " << o.err;
-    }
-    EXPECT_NE(Tool("design --type highpass --cutoff 0.1 --taps 64").err.find("odd length"),
-              std::string::npos);
-    EXPECT_TRUE(Tool("design --help").out.starts_with("Usage: ravelin-cli design"));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{});
 }
 
 TEST_F(CliDesign, FilterAndResponseTakeACoefficientFile)

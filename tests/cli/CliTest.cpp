@@ -38,8 +38,9 @@ class Cli : public testing::Test {
 
 TEST_F(Cli, HelpVersionAndPresets)
 {
-    for (const char* args : {"--help", "filter --help", "demo --help", "presets --help"})
-        EXPECT_TRUE(Tool(args).out.starts_with("Usage: ravelin-cli")) << args;
+    for (const std::string command : {"", " filter", " demo", " presets", " response", " design"})
+        EXPECT_TRUE(Tool(command + " --help").out.starts_with("Usage: ravelin-cli" + command))
+            << command;
     // The whole version, the one the package and the About box's application carry.
     EXPECT_EQ(Tool("--version").out, "ravelin-cli " + std::string(kVersion) + "\n");
     EXPECT_EQ(std::count(kVersion, kVersion + std::strlen(kVersion), '.'), 3) << kVersion;
@@ -54,22 +55,53 @@ TEST_F(Cli, HelpVersionAndPresets)
 TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 {
     WriteFile(dir / "in.wav", MakeWav({}, Samples16({1, 2})));
-    for (const auto& [args, word] : {std::pair("", "missing command"),
-                                     {"bogus", "'bogus'"},
-                                     {"filter -b in.wav o", "'-b'"},
-                                     {"filter --preset 12 in.wav o", "'12'"},
-                                     {"filter --taps 0,1 in.wav o", "'0,1'"},
-                                     {"filter --taps 0,1,8193 in.wav o", "'8193'"},
-                                     {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
-                                     {"filter --coefs nan,0,0 in.wav o", "'nan'"},
-                                     {"filter in.wav o --preset", "'--preset'"},
-                                     {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
-                                     {"filter in.wav ''", "empty file name"},
-                                     {"demo --input 7", "'7'"},
-                                     {"demo --values 1,,2", "'1,,2'"},
-                                     {"demo --values 1,inf", "'1,inf'"},
-                                     {"demo --values 1 --input test", "both"},
-                                     {"presets extra", "'extra'"}}) {
+    const char* const kResponseHelp = "(see 'ravelin-cli response --help')\n";
+    const char* const kDesignHelp = "(see 'ravelin-cli design --help')\n";
+    for (const auto& [args, word] :
+         {std::pair("", "missing command"),
+          {"bogus", "'bogus'"},
+          {"filter -b in.wav o", "'-b'"},
+          {"filter --preset 12 in.wav o", "'12'"},
+          {"filter --taps 0,1 in.wav o", "'0,1'"},
+          {"filter --taps 0,1,8193 in.wav o", "'8193'"},
+          {"filter --coefs 0,0,2.001 in.wav o", "'2.001'"},
+          {"filter --coefs nan,0,0 in.wav o", "'nan'"},
+          {"filter in.wav o --preset", "'--preset'"},
+          {"filter in.wav", "INPUT.wav and OUTPUT.wav"},
+          {"filter in.wav ''", "empty file name"},
+          {"demo --input 7", "'7'"},
+          {"demo --values 1,,2", "'1,,2'"},
+          {"demo --values 1,inf", "'1,inf'"},
+          {"demo --values 1 --input test", "both"},
+          {"presets extra", "'extra'"},
+          // A usage error sends the user to the command's help.
+          {"response --points 1", kResponseHelp},
+          {"response --rate 0", kResponseHelp},
+          {"response --rate x", kResponseHelp},
+          {"response extra", kResponseHelp},
+          {"response --preset 12", kResponseHelp},
+          {"response --taps 1,2", kResponseHelp},
+          {"response --coefs 0,0,3", kResponseHelp},
+          {"response --coef-file", "'--coef-file' needs a value"},
+          {"filter --coef-file h.txt --preset lpf4 in.wav out.wav", "give one or the other"},
+          // The designer's own, and the design's refusals.
+          {"design", kDesignHelp},
+          {"design --type lowpass", kDesignHelp},
+          {"design --type comb --cutoff 0.1 --taps 5", "'comb'"},
+          {"design --type lowpass --cutoff 0.1", kDesignHelp},
+          {"design --type lowpass --cutoff 0.5 --taps 5", kDesignHelp},
+          {"design --type lowpass --cutoff 1000 --rate 1500 --taps 5", kDesignHelp},
+          {"design --type highpass --cutoff 0.1 --taps 64", "odd length"},
+          {"design --type bandpass --cutoff 0.1 --taps 65", kDesignHelp},
+          {"design --type bandpass --cutoff 0.3,0.2 --taps 65", kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 65536", "65535"},
+          {"design --type lowpass --cutoff 0.1 --taps 0", kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 11 --window hann --atten 60", kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 11 --window kaiser --atten 60 --beta 3",
+           kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --window kaiser --atten 300 --transition 1e-6",
+           kDesignHelp},
+          {"design --type lowpass --cutoff 0.1 --taps 11 --window triangle", "'triangle'"}}) {
         const Outcome o = Tool(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_TRUE(o.err.starts_with("ravelin-cli: ")) << args << ": " << o.err;
@@ -89,13 +121,9 @@ TEST_F(Cli, UsageErrorsExitTwoWithOneLine)
 // The response as CSV: the rows of the engine's figures, numbers the same in any locale.
 TEST_F(Cli, ResponseCsv)
 {
-    EXPECT_TRUE(Tool("response --help").out.starts_with("Usage: ravelin-cli response"));
     EXPECT_NE(Tool("--help").out.find("  response  "), std::string::npos);
     const Outcome ma = Tool("response --preset ma5 --rate=8000 --points 11");
     EXPECT_EQ(ma.status, 0);
-    const Outcome german =
-        Shell(dir.Path(), "LC_ALL=de_DE.UTF-8 $CLI response --preset ma5 --rate 8000 --points 11");
-    EXPECT_EQ(german.out, ma.out);
     std::istringstream lines(ma.out);
     std::string line;
     std::getline(lines, line);
@@ -114,26 +142,13 @@ TEST_F(Cli, ResponseCsv)
         << user.out.substr(0, 80);
     EXPECT_EQ(std::count(user.out.begin(), user.out.end(), '\n'), 514);
     EXPECT_EQ(user.out, Tool("response --preset echo5").out);
-
-    // A usage error sends the user to the help of the command in use.
-    for (const char* args :
-         {"response --points 1", "response --rate 0", "response --rate x", "response extra",
-          "response --preset 12", "response --taps 1,2", "response --coefs 0,0,3"}) {
-        const Outcome bad = Tool(args);
-        EXPECT_EQ(bad.status, 2) << args;
-        EXPECT_TRUE(bad.out.empty()) << args;
-        EXPECT_TRUE(bad.err.ends_with("(see 'ravelin-cli response --help')\n")) << bad.err;
-    }
 }
 
 TEST_F(Cli, FilterAndDemo)
 {
-    const Bytes wav = MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0}));
-    WriteFile(dir / "in.wav", wav);
-    const Outcome o = Tool("filter in.wav same.wav");
-    EXPECT_EQ(std::pair(o.status, o.err), std::pair(0, std::string()));
-    EXPECT_NE(o.out.find("サンプリング周波数: 22050\n"), std::string::npos) << o.out;
-    EXPECT_EQ(ReadBytes(dir / "same.wav"), wav);
+    // The default pass-through and the header's words on stdout: CliFault's
+    // HugeDeclaredSize and CliLanguageTest.
+    WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
     // y[n] = x[n] - 2 x[n-1]: the later entry for tap 1 wins.
     EXPECT_EQ(Tool("filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav").status, 0);
     EXPECT_EQ(ReadBytes(dir / "u.wav"), MakeWav({1, 1, 22050}, Samples16({100, -400, 700, -600})));
@@ -241,6 +256,7 @@ TEST_F(Cli, OutputIgnoresTheLocale)
     WriteFile(dir / "in.wav", MakeWav({1, 1, 22050}, Samples16({100, -200, 300, 0})));
     for (const std::string args :
          {"demo --preset echo5", "demo --preset 2 -o r.txt && cat r.txt", "presets",
+          "response --preset ma5 --rate 8000 --points 11",
           "filter --preset user3 --taps 0,1,1 --coefs=1,0.5,-2 in.wav u.wav && cat u.wav"}) {
         const Outcome c = Shell(dir.Path(), "export LC_ALL=C; $CLI " + args);
         const Outcome de = Shell(dir.Path(), "export LC_ALL=de_DE.UTF-8; $CLI " + args);
@@ -296,8 +312,6 @@ std::vector<Fault> Faults()
         {"UnreadableInput", "chmod 200 in.wav", "nobody $CLI filter in.wav out.wav",
          Err(kOpen, "in.wav", kDenied), Need::OtherUser},
         {"EmptyInput", ": >e.wav", "$CLI filter e.wav out.wav", Err(kWrong, "e.wav")},
-        {"RifxInput", "printf X | dd of=in.wav bs=1 seek=3 conv=notrunc",
-         "$CLI filter in.wav out.wav", Err(kWrong, "in.wav")},
         {"BlockAlignZero", "", "$CLI filter align0.wav out.wav", Err(kWrong, "align0.wav")},
         {"BlockAlignFour", "", "$CLI filter align4.wav out.wav", Err(kWrong, "align4.wav")},
         {"StereoInput", "", "$CLI filter stereo.wav out.wav",

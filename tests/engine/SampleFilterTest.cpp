@@ -126,6 +126,20 @@ Result InBlocks(CStreamFilter& f, const Samples& x, Range r, std::mt19937_64& rn
     return out;
 }
 
+// x through ProcessSamples in one block, with the clamp flags.
+Result Whole(CStreamFilter& f, const Samples& x, Range r)
+{
+    Result out;
+    out.y.resize(x.size());
+    std::vector<std::uint8_t> flags(x.size(), 2);
+    out.clamped =
+        f.ProcessSamples(x.data(), out.y.data(), x.size(), r.lo, r.hi, &out.first, flags.data());
+    for (std::size_t i = 0; i < flags.size(); ++i)
+        if (flags[i] != 0)
+            out.at.push_back(flags[i] == 1 ? i : SIZE_MAX); // 2: left unset
+    return out;
+}
+
 void Append(Samples& x, std::size_t n, auto value)
 {
     for (std::size_t i = 0; i < n; ++i)
@@ -353,10 +367,7 @@ TEST(SampleFilter, HugeNonFiniteAndOddRangesMatchProcess)
         CStreamFilter g;
         Load(g, alternating);
         g.ChooseSamplePath(path);
-        Result& r = byPath[path == Path::Fft];
-        r.y.resize(positive.size());
-        r.clamped =
-            g.ProcessSamples(positive.data(), r.y.data(), positive.size(), 1, 100, &r.first);
+        byPath[path == Path::Fft] = Whole(g, positive, {1, 100});
     }
     EXPECT_EQ(Diff(byPath[0], byPath[1]), "");
 }
@@ -378,15 +389,7 @@ TEST(SampleFilter, FirstClampedIsCountedFromTheBlockStart)
             Load(f, h);
             f.ChooseSamplePath(path);
             f.SetThreads(threads);
-            Result got;
-            got.y.resize(x.size());
-            std::vector<std::uint8_t> flags(x.size(), 2);
-            got.clamped = f.ProcessSamples(x.data(), got.y.data(), x.size(), k16.lo, k16.hi,
-                                           &got.first, flags.data());
-            for (std::size_t i = 0; i < flags.size(); ++i)
-                if (flags[i] != 0)
-                    got.at.push_back(flags[i] == 1 ? i : SIZE_MAX);
-            EXPECT_EQ(Diff(expected, got), "")
+            EXPECT_EQ(Diff(expected, Whole(f, x, k16)), "")
                 << "FFT " << (path == Path::Fft) << ", threads " << threads;
         }
 }
@@ -537,16 +540,11 @@ TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
                 EXPECT_EQ(expected.Process(1e6), f.Process(1e6));
             }
             ASSERT_EQ(std::fesetround(mode), 0);
-            Result want, got;
-            for (std::int32_t v : in) {
-                const double t = std::trunc(expected.Process(v));
-                want.y.push_back(static_cast<std::int32_t>(std::clamp(t, -32768.0, 32767.0)));
-                if ((t < -32768 || t > 32767) && want.clamped++ == 0)
-                    want.first = want.y.size() - 1;
-            }
-            got.y.resize(in.size());
-            got.clamped =
-                f.ProcessSamples(in.data(), got.y.data(), in.size(), k16.lo, k16.hi, &got.first);
+            Result want;
+            want.y.resize(in.size());
+            for (std::size_t i = 0; i < in.size(); ++i)
+                Convert(expected.Process(in[i]), k16, i, want);
+            const Result got = Whole(f, in, k16);
             std::fesetround(FE_TONEAREST);
             EXPECT_EQ(Diff(want, got), "") << "case " << c << ", rounding mode " << mode;
             EXPECT_EQ(f.FftStats().samples, mode == FE_TONEAREST && c == 0 ? in.size() : 0u)
@@ -573,13 +571,7 @@ TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
             doc.m_nFilterPreset = presets[t];
             doc.LoadFilePreset();
             doc.m_filter.ChooseSamplePath(Path::Fft);
-            got[t].y.resize(x.size());
-            std::vector<std::uint8_t> flags(x.size());
-            got[t].clamped = doc.m_filter.ProcessSamples(
-                x.data(), got[t].y.data(), x.size(), k16.lo, k16.hi, &got[t].first, flags.data());
-            for (std::size_t i = 0; i < flags.size(); ++i)
-                if (flags[i])
-                    got[t].at.push_back(i);
+            got[t] = Whole(doc.m_filter, x, k16);
         });
     for (std::thread& t : threads)
         t.join();

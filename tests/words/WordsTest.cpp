@@ -1,6 +1,7 @@
 // The words in both languages: every Japanese text of the words library and the
 // command-line tool stands in the catalogue with its English, and the language is
 // chosen as the programs promise.
+#include "support/Japanese.h"
 #include "words/Language.h"
 
 #include <cstdlib>
@@ -14,24 +15,7 @@
 namespace ravelin {
 namespace {
 
-// Whether text (UTF-8) holds kana, kanji, Japanese punctuation or full/half-width forms.
-bool HasJapanese(const std::string& text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        char32_t cp = c;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        if (extra)
-            cp = c & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < text.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += 1 + extra;
-        if ((cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0x3400 && cp <= 0x9FFF) ||
-            (cp >= 0xFF00 && cp <= 0xFFEF))
-            return true;
-    }
-    return false;
-}
+using test::HasJapanese;
 
 // A C++ source as string literals (adjacent ones joined) and the punctuation between
 // them; comments and character literals left out.
