@@ -80,13 +80,11 @@ constexpr std::size_t kMaxSize = std::size_t{1} << 24;
 // costs about kFftCost L log2(L); a recheck kRecheckCost per tap (one dependent chain).
 constexpr double kFftCost = 8.0;
 constexpr double kRecheckCost = 15.0;
-// Automatic threading: the block must have at least this many segments, and the
-// stream must have gone on for this many samples (some 95 s at 44.1 kHz) before it.
-// Handing each block to a helper and waiting for it costs about as much as the helper
-// saves on a minute, more on a machine that is busy with other work; a long file's
-// filtering is then spread over the processors.
+// Automatic threading: a block of at least this many segments is shared with helpers.
+// Their start and the hand-off of each block cost less than a segment each, as the
+// pool keeps its helpers off the caller's processor and has them watch for the next
+// block instead of sleeping.
 constexpr std::size_t kMinThreadSegments = 4;
-constexpr std::uint64_t kThreadsAfter = std::uint64_t{1} << 22;
 
 // The FFT size for N taps; 0 for filters too long for this path (beyond any preset's).
 std::size_t SizeFor(std::size_t N)
@@ -268,11 +266,10 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
         return false;
     const std::size_t step = L - N + 1; // new outputs per segment
     const std::size_t segments = (n + step - 1) / step;
-    // A helper thread costs its start, its own working memory and a hand-off per block:
-    // more than it saves on a short stream, so it joins once the stream has run on.
-    const bool threadsPay = segments >= kMinThreadSegments && m_streamed >= kThreadsAfter;
+    const bool threadsPay = segments >= kMinThreadSegments;
     const std::size_t threads = WorkerPool::ThreadCount(threadsAsked, threadsPay, segments);
     const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
+    pool.Start(workers); // while the plans are made
     if (!m_history.Reserve(N) || !m_edges.Reserve(segments * (N - 1) + N) || !Prepare(s, workers))
         return false;
 
@@ -285,23 +282,24 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
     for (std::size_t i = 0; i < N; ++i)
         if (!(std::fabs(history[i]) <= X))
             return false;
-    std::int32_t least = lo, most = hi; // without a branch, so that it runs in vector lanes
-    for (std::size_t i = 0; i < n; ++i) {
-        least = std::min(least, in[i]);
-        most = std::max(most, in[i]);
-    }
+    std::int32_t least = lo, most = hi;
+    kernels.range(in, n, &least, &most);
     if (least < lo || most > hi)
         return false;
-    const auto streamAt = [&](std::size_t i) {
-        return i < N ? history[i] : static_cast<double>(in[i - N]);
+    // Stream values [from, from + count) to to.
+    const auto copyStream = [&](std::size_t from, std::size_t count, double* to) {
+        if (from < N) {
+            const std::size_t part = std::min(count, N - from);
+            std::memcpy(to, history + from, part * sizeof(double));
+            from += part, to += part, count -= part;
+        }
+        kernels.toDouble(in + (from - N), to, count);
     };
     double* const edges = m_edges.Data();
     for (std::size_t seg = 0; seg < segments; ++seg)
-        for (std::size_t t = 0; t + 1 < N; ++t)
-            edges[seg * (N - 1) + t] = streamAt(seg * step + 1 + t);
+        copyStream(seg * step + 1, N - 1, edges + seg * (N - 1));
     double* const last = edges + segments * (N - 1);
-    for (std::size_t t = 0; t < N; ++t)
-        last[t] = streamAt(n + t);
+    copyStream(n, N, last);
 
     UpdateSums(s);
     const double margin = m_marginScale * Margin(L, N, m_sumAbs, m_norm2, X);
@@ -331,8 +329,7 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
             const std::size_t a = seg * step;
             const std::size_t m = std::min(step, n - a);
             std::memcpy(window, edges + seg * (N - 1), (N - 1) * sizeof(double));
-            for (std::size_t i = 0; i < m; ++i)
-                window[N - 1 + i] = in[a + i];
+            kernels.toDouble(in + a, window + N - 1, m);
             std::fill(window + N - 1 + m, window + L, 0.0);
             fftw_execute_dft_r2c(m_forward, window, reinterpret_cast<fftw_complex*>(spectrum));
             kernels.spectrumProduct(spectrum, taps, bins);
@@ -382,7 +379,6 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
         *firstClamped = first;
     m_stats.samples += n;
     m_stats.margin = margin;
-    m_streamed += n;
     WriteHistory(s, last, n);
     return true;
 }

@@ -29,13 +29,8 @@ class FftBlock {
     FftBlock& operator=(const FftBlock&) = delete;
     ~FftBlock();
 
-    // The coefficients changed: their transform is redone before the next block, and
-    // the stream counts as new.
-    void TapsChanged()
-    {
-        m_tapsChanged = m_sumsStale = true;
-        m_streamed = 0;
-    }
+    // The coefficients changed: their transform is redone before the next block.
+    void TapsChanged() { m_tapsChanged = m_sumsStale = true; }
 
     // Whether this path beats the direct kernels on a block of n samples in [lo, hi] for
     // the taps of s, nonZeroTaps of which are not zero.
@@ -93,7 +88,6 @@ class FftBlock {
     // Per segment the N - 1 stream values before its first input, then the N that end
     // the block.
     AlignedArray<double> m_edges;
-    std::uint64_t m_streamed = 0; // samples filtered since the taps changed
     Worker m_workers[WorkerPool::kMaxWorkers];
     double m_marginScale = 1.0;
     FftStatistics m_stats;

@@ -59,6 +59,12 @@ struct KernelSet {
     // span is a multiple of 8.
     void (*fftConvert)(const double* y, std::int32_t* out, bool* flags, std::size_t m,
                        double margin, std::int32_t lo, std::int32_t hi, std::size_t span);
+
+    // out[i] = in[i] for i in [0, n) (exact).
+    void (*toDouble)(const std::int32_t* in, double* out, std::size_t n);
+
+    // *least = min(*least, in[0, n)) and *most = max(*most, in[0, n)).
+    void (*range)(const std::int32_t* in, std::size_t n, std::int32_t* least, std::int32_t* most);
 };
 
 extern const KernelSet kBaselineKernels;

@@ -1,8 +1,35 @@
 #include "engine/WorkerPool.h"
 
 #include <algorithm>
+#include <chrono>
+#include <pthread.h>
+#include <sched.h>
 
 namespace ravelin {
+
+namespace {
+
+// How long a thread watches for the other before it sleeps.
+constexpr auto kWatch = std::chrono::microseconds(300);
+
+// Whether ready() became true within kWatch, asked in a tight loop.
+template <typename Ready> bool Watch(Ready ready)
+{
+    const auto until = std::chrono::steady_clock::now() + kWatch;
+    for (;;) {
+        for (int i = 0; i < 64; ++i) {
+            if (ready())
+                return true;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+        if (std::chrono::steady_clock::now() >= until)
+            return ready();
+    }
+}
+
+} // namespace
 
 unsigned WorkerPool::Processors()
 {
@@ -24,7 +51,7 @@ WorkerPool::~WorkerPool()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
+        m_stopping.store(true);
     }
     m_wake.notify_all();
     for (int i = 0; i < m_helperCount; ++i)
@@ -34,6 +61,7 @@ WorkerPool::~WorkerPool()
 void WorkerPool::EnsureHelpers(int count)
 {
     for (; m_helperCount < count; ++m_helperCount) {
+        m_pinnedAway = -1; // the new helper may run anywhere
         try {
             m_helpers[m_helperCount] = std::thread(&WorkerPool::HelperLoop, this, m_helperCount);
         } catch (...) {
@@ -47,6 +75,11 @@ void WorkerPool::HelperLoop(int index)
     unsigned long seen = 0;
     for (;;) {
         Job* job = nullptr;
+        const auto posted = [&] {
+            return m_stopping.load(std::memory_order_acquire) ||
+                   m_generation.load(std::memory_order_acquire) != seen;
+        };
+        Watch(posted);
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait(lock, [&] { return m_stopping || (m_job && m_generation != seen); });
@@ -71,6 +104,31 @@ void WorkerPool::HelperLoop(int index)
     }
 }
 
+void WorkerPool::Start(int workers)
+{
+    EnsureHelpers(std::min(workers, kMaxWorkers) - 1);
+}
+
+// A helper that the scheduler puts on the caller's processor takes turns with it instead
+// of working beside it (seen on a 2-processor virtual machine, where a woken helper
+// often stayed there while the other processor idled): the helpers may run anywhere the
+// caller may, except where the caller is now. Redone only when the caller has moved.
+void WorkerPool::KeepHelpersOffThisProcessor()
+{
+    const int here = sched_getcpu();
+    if (here < 0 || here == m_pinnedAway)
+        return;
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) != 0)
+        return;
+    CPU_CLR(here, &set);
+    if (CPU_COUNT(&set) == 0)
+        return;
+    for (int i = 0; i < m_helperCount; ++i)
+        pthread_setaffinity_np(m_helpers[i].native_handle(), sizeof set, &set);
+    m_pinnedAway = here;
+}
+
 void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
 {
     Job job;
@@ -80,6 +138,8 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
     if (job.workers > 1)
         EnsureHelpers(job.workers - 1);
     const bool shared = job.workers > 1 && m_helperCount > 0;
+    if (shared)
+        KeepHelpersOffThisProcessor();
     if (shared) {
         std::fegetenv(&job.fenv);
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -91,9 +151,16 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
     call(body, 0);
     if (shared) {
         // From here on no helper joins; wait for those that did.
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_job = nullptr;
-        m_idle.wait(lock, [&] { return job.active == 0; });
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_job = nullptr;
+        }
+        // A helper's last act on the job is the decrement: the job may go once it is 0.
+        const auto done = [&] { return job.active.load(std::memory_order_acquire) == 0; };
+        if (!Watch(done)) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_idle.wait(lock, done);
+        }
     }
 }
 

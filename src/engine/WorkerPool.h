@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cfenv>
 #include <condition_variable>
 #include <cstddef>
@@ -12,6 +13,9 @@ namespace ravelin {
 // work. A job is shared out by the job itself: each participant takes the next unit of
 // a shared counter until none is left, so a thread that gets little processor time
 // holds up at most the unit it has taken, and a helper that never joins costs nothing.
+// Between jobs a helper, and the caller at a job's end, first watch for the other for a
+// fraction of a millisecond before they sleep: a file run posts a job every block, and
+// waking a sleeping thread costs about as much as a block's share of the work.
 class WorkerPool {
   public:
     static constexpr int kMaxWorkers = 8;
@@ -34,6 +38,10 @@ class WorkerPool {
         RunErased(workers, &Invoke<Body>, &body);
     }
 
+    // Starts the helpers a job of `workers` will take, if they are not running yet, so that
+    // their start overlaps the caller's preparations for it.
+    void Start(int workers);
+
     // The processors of the machine, at least 1; asked of the system once, as each
     // asking reads a file, and the block operations ask for every block.
     static unsigned Processors();
@@ -44,7 +52,8 @@ class WorkerPool {
         void* body = nullptr;
         int workers = 1;
         std::fenv_t fenv{};
-        int active = 0; // helpers working on it; guarded by the mutex
+        // Helpers working on it; changed under the mutex, read by the caller without it.
+        std::atomic<int> active{0};
     };
 
     template <typename Body> static void Invoke(void* body, int worker)
@@ -54,15 +63,19 @@ class WorkerPool {
     void RunErased(int workers, void (*call)(void*, int), void* body);
     void EnsureHelpers(int count);
     void HelperLoop(int index);
+    void KeepHelpersOffThisProcessor();
 
     std::mutex m_mutex;
     std::condition_variable m_wake; // a job was posted, or the helpers must stop
     std::condition_variable m_idle; // a helper finished its part of a job
-    Job* m_job = nullptr;
-    unsigned long m_generation = 0;
-    bool m_stopping = false;
+    Job* m_job = nullptr;           // guarded by the mutex
+    // Changed under the mutex; a helper that has just finished a job watches them
+    // without it for a while before it sleeps.
+    std::atomic<unsigned long> m_generation{0};
+    std::atomic<bool> m_stopping{false};
     std::thread m_helpers[kMaxWorkers - 1];
     int m_helperCount = 0;
+    int m_pinnedAway = -1; // the processor the helpers were last kept off, or -1
 };
 
 } // namespace ravelin
