@@ -143,11 +143,75 @@ double XOf(std::int32_t lo, std::int32_t hi)
     return std::max(std::fabs(static_cast<double>(lo)), std::fabs(static_cast<double>(hi)));
 }
 
+// Makes the plans of size L, on arrays of its alignment; false when FFTW cannot.
+bool MakePlans(std::size_t L, double* real, double* spectrum, fftw_plan& forward,
+               fftw_plan& backward)
+{
+    auto* complex = reinterpret_cast<fftw_complex*>(spectrum);
+    std::lock_guard<std::mutex> lock(FftwPlannerMutex());
+    ImportFftwWisdomFor(L);
+    // Estimated plans, unless the build's wisdom holds measured ones: measuring here
+    // would cost more than a whole minute of filtering.
+    const int size = static_cast<int>(L);
+    forward = fftw_plan_dft_r2c_1d(size, real, complex, FFTW_ESTIMATE);
+    backward = fftw_plan_dft_c2r_1d(size, complex, real, FFTW_ESTIMATE);
+    if (forward && backward)
+        return true;
+    if (forward)
+        fftw_destroy_plan(forward);
+    if (backward)
+        fftw_destroy_plan(backward);
+    forward = backward = nullptr;
+    return false;
+}
+
 } // namespace
 
 FftBlock::~FftBlock()
 {
+    if (m_planner.joinable())
+        AdoptPlans();
     DestroyPlans();
+}
+
+bool FftBlock::PlansReady(const FilterState& s)
+{
+    if (m_planner.joinable()) {
+        if (!m_planned.load(std::memory_order_acquire))
+            return false;
+        AdoptPlans();
+    }
+    const std::size_t L = SizeFor(s.length);
+    if (L == 0 || L == m_size)
+        return true;
+    // Without room or a thread, Filter plans (or stands aside) as it would anyway.
+    if (!RoomForFftw(L, 1) || !m_planReal.Reserve(L) || !m_planSpectrum.Reserve(L + 2))
+        return true;
+    m_planned.store(false, std::memory_order_relaxed);
+    m_plannedSize = L;
+    try {
+        m_planner = std::thread([this, L] {
+            MakePlans(L, m_planReal.Data(), m_planSpectrum.Data(), m_pending.forward,
+                      m_pending.backward);
+            m_planned.store(true, std::memory_order_release);
+        });
+    } catch (...) {
+        return true;
+    }
+    return false;
+}
+
+void FftBlock::AdoptPlans()
+{
+    m_planner.join();
+    if (m_pending.forward) {
+        DestroyPlans();
+        m_forward = m_pending.forward;
+        m_backward = m_pending.backward;
+        m_size = m_plannedSize;
+        m_tapsChanged = true;
+    }
+    m_pending = Plans{};
 }
 
 void FftBlock::DestroyPlans()
@@ -213,28 +277,16 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
             !m_workers[w].spectrum.Reserve(2 * bins) ||
             !m_workers[w].flags.Reserve(L / kFlagSpan + 1))
             return false;
+    if (m_planner.joinable())
+        AdoptPlans();
+    if (!m_taps.Reserve(2 * bins))
+        return false;
     if (L != m_size) {
         DestroyPlans();
         m_tapsChanged = true;
-        if (!m_taps.Reserve(2 * bins))
+        if (!MakePlans(L, m_workers[0].real.Data(), m_workers[0].spectrum.Data(), m_forward,
+                       m_backward))
             return false;
-        double* real = m_workers[0].real.Data();
-        auto* spectrum = reinterpret_cast<fftw_complex*>(m_workers[0].spectrum.Data());
-        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-        ImportFftwWisdomFor(L);
-        // Estimated plans, unless the build's wisdom holds measured ones: measuring here
-        // would cost more than a whole minute of filtering.
-        const int size = static_cast<int>(L);
-        m_forward = fftw_plan_dft_r2c_1d(size, real, spectrum, FFTW_ESTIMATE);
-        m_backward = fftw_plan_dft_c2r_1d(size, spectrum, real, FFTW_ESTIMATE);
-        if (!m_forward || !m_backward) {
-            if (m_forward)
-                fftw_destroy_plan(m_forward);
-            if (m_backward)
-                fftw_destroy_plan(m_backward);
-            m_forward = m_backward = nullptr;
-            return false;
-        }
         m_size = L;
     }
     if (m_tapsChanged || m_length != N) {

@@ -6,9 +6,11 @@
 #include "engine/StreamFilter.h"
 #include "engine/WorkerPool.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 struct fftw_plan_s; // fftw3.h's plan, kept out of this header
 
@@ -36,6 +38,17 @@ class FftBlock {
     // the taps of s, nonZeroTaps of which are not zero.
     bool Worthwhile(const FilterState& s, int nonZeroTaps, std::size_t n, std::int32_t lo,
                     std::int32_t hi);
+
+    // Whether the plans for the taps of s are made. When they are neither made nor being
+    // made, starts making them on a thread of their own (FFTW takes about a millisecond
+    // for them, in which the caller can filter by other means) and returns false; when
+    // no thread can be had, returns true and Filter makes them.
+    bool PlansReady(const FilterState& s);
+    // Whether a thread is making plans now.
+    bool Planning() const
+    {
+        return m_planner.joinable() && !m_planned.load(std::memory_order_acquire);
+    }
 
     // ProcessSamples's work (see CStreamFilter), on the state s. Returns false, having
     // changed nothing, when it cannot vouch for the result or lacks resources: the
@@ -71,14 +84,28 @@ class FftBlock {
         std::uint64_t rechecked = 0;
     };
 
+    struct Plans {
+        fftw_plan_s* forward = nullptr;
+        fftw_plan_s* backward = nullptr;
+    };
+
     bool Prepare(const FilterState& s, int workers);
     void UpdateSums(const FilterState& s);
     void DestroyPlans();
+    // Waits for the planning thread and takes its plans in place of the current ones.
+    void AdoptPlans();
 
     std::size_t m_size = 0;   // L, a power of two; 0 before the first plan
     std::size_t m_length = 0; // N, for which the taps' transform is made
     fftw_plan_s* m_forward = nullptr;
     fftw_plan_s* m_backward = nullptr;
+    // The planning thread: plans of size m_plannedSize, made with arrays of its own.
+    std::thread m_planner;
+    std::atomic<bool> m_planned{false}; // it has finished
+    std::size_t m_plannedSize = 0;
+    Plans m_pending;
+    AlignedArray<double> m_planReal;
+    AlignedArray<double> m_planSpectrum;
     AlignedArray<double> m_taps; // the taps' transform divided by L, interleaved complex
     double m_sumAbs = 0.0;       // of the taps, for the margin
     double m_norm2 = 0.0;

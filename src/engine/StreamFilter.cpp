@@ -24,6 +24,12 @@ namespace ravelin {
 
 static_assert(CStreamFilter::kMaxThreads == WorkerPool::kMaxWorkers);
 
+namespace {
+// Samples filtered directly between two looks at whether the FFT's plans are ready:
+// some 40 microseconds of a long low-pass filter's work.
+constexpr std::size_t kPieceWhilePlanning = 4096;
+} // namespace
+
 CStreamFilter::CStreamFilter() = default;
 CStreamFilter::~CStreamFilter() = default;
 
@@ -95,6 +101,11 @@ FftStatistics CStreamFilter::FftStats() const
     return m_fft ? m_fft->Statistics() : FftStatistics{};
 }
 
+bool CStreamFilter::FftPlanning() const
+{
+    return m_fft && m_fft->Planning();
+}
+
 void CStreamFilter::ScaleFftMargin(double factor)
 {
     m_marginScale = factor;
@@ -160,18 +171,53 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
             out[i] = std::clamp(in[i], lo, hi);
         return clamped;
     }
+    std::size_t done = 0, clamped = 0;
+    // Adds what filtering [done, done + count) gave, and moves on past it.
+    const auto tally = [&](std::size_t count, std::size_t pieceClamped, std::size_t pieceFirst) {
+        if (pieceClamped > 0 && clamped == 0 && firstClamped)
+            *firstClamped = done + pieceFirst;
+        clamped += pieceClamped;
+        done += count;
+    };
     if (n > 0 && m_length > 1 && m_samplePath != SamplePath::Direct && EnsureWork()) {
         const FilterState s = State();
-        const bool fft =
-            m_samplePath == SamplePath::Fft ||
-            (m_block->CountTaps(s) && m_fft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi));
-        std::size_t clamped = 0;
         m_fft->ScaleMargin(m_marginScale);
-        if (fft && m_fft->Filter(s, KernelsFor(ActiveSimd()), in, out, n, lo, hi, &clamped,
-                                 firstClamped, clampedFlags, m_threads, *m_pool))
-            return clamped;
+        while (done < n) {
+            const std::size_t rest = n - done;
+            const bool fft = m_samplePath == SamplePath::Fft ||
+                             (m_block->CountTaps(s) &&
+                              m_fft->Worthwhile(s, m_block->NonZeroTaps(), rest, lo, hi));
+            if (!fft)
+                break;
+            std::size_t pieceClamped = 0, pieceFirst = 0;
+            std::uint8_t* const flags = clampedFlags ? clampedFlags + done : nullptr;
+            // While another thread makes the FFT's plans, this one filters directly, a
+            // short piece at a time, instead of waiting for them.
+            if (m_samplePath == SamplePath::Automatic && !m_fft->PlansReady(s)) {
+                const std::size_t piece = std::min(rest, kPieceWhilePlanning);
+                const int threads = m_threads;
+                m_threads = 1; // the other processor is planning
+                pieceClamped =
+                    ProcessSamplesDirect(in + done, out + done, piece, lo, hi, &pieceFirst, flags);
+                m_threads = threads;
+                tally(piece, pieceClamped, pieceFirst);
+                continue;
+            }
+            if (m_fft->Filter(s, KernelsFor(ActiveSimd()), in + done, out + done, rest, lo, hi,
+                              &pieceClamped, &pieceFirst, flags, m_threads, *m_pool))
+                tally(rest, pieceClamped, pieceFirst);
+            break;
+        }
     }
-    return ProcessSamplesDirect(in, out, n, lo, hi, firstClamped, clampedFlags);
+    if (done < n) {
+        std::size_t pieceFirst = 0;
+        const std::size_t rest = n - done;
+        const std::size_t pieceClamped =
+            ProcessSamplesDirect(in + done, out + done, rest, lo, hi, &pieceFirst,
+                                 clampedFlags ? clampedFlags + done : nullptr);
+        tally(rest, pieceClamped, pieceFirst);
+    }
+    return clamped;
 }
 
 namespace {

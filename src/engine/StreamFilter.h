@@ -74,6 +74,9 @@ class CStreamFilter {
     void ChooseSamplePath(SamplePath path) { m_samplePath = path; }
     // What the FFT path did since SetLength.
     FftStatistics FftStats() const;
+    // Whether the FFT path's plans are being made on another thread, while the automatic
+    // path filters directly (the first millisecond or so of a dense filter's first run).
+    bool FftPlanning() const;
     // For tests only: multiplies the FFT path's margin (1 by default; 0 rechecks nothing,
     // which makes the results wrong near the jumps).
     void ScaleFftMargin(double factor);

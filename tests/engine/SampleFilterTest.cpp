@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <fftw3.h>
@@ -138,6 +139,13 @@ Result Whole(CStreamFilter& f, const Samples& x, Range r)
         if (flags[i] != 0)
             out.at.push_back(flags[i] == 1 ? i : SIZE_MAX); // 2: left unset
     return out;
+}
+
+// Until the plans a dense filter's first block asked for are made.
+void WaitForPlans(const CStreamFilter& f)
+{
+    while (f.FftPlanning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void Append(Samples& x, std::size_t n, auto value)
@@ -424,10 +432,14 @@ TEST(SampleFilter, DenseFiltersTakeTheFftPath)
     std::mt19937_64 rng(2);
     const Samples x = LoudNoise(k16, 65536, rng);
     Samples y(x.size());
+    // A second block, once the plans the first one asked for are made.
     const auto viaFft = [&](CRavelinDoc& doc) {
         EXPECT_TRUE(doc.LoadFilePreset());
         doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
-        return doc.m_filter.FftStats().samples == x.size();
+        WaitForPlans(doc.m_filter);
+        const std::uint64_t before = doc.m_filter.FftStats().samples;
+        doc.m_filter.ProcessSamples(x.data(), y.data(), x.size(), k16.lo, k16.hi);
+        return doc.m_filter.FftStats().samples - before == x.size();
     };
     for (int preset = kFilterPass; preset <= kFilterUser3; ++preset) {
         CRavelinDoc doc;
@@ -553,6 +565,35 @@ TEST(SampleFilter, FallsBackWhereTheMarginDoesNotHold)
     }
 }
 
+// A dense filter's first block goes directly, a piece at a time, while another thread
+// makes the FFT's plans, and through the FFT from where they are ready: outputs, clamp
+// flags and the first clamp as Process's across the change; the next block all by FFT.
+TEST(SampleFilter, FiltersDirectlyWhileThePlansAreMade)
+{
+    std::mt19937_64 rng(10);
+    const Taps h = FilterTaps(kFilterLpf4);
+    const Samples x = LoudNoise(k16, 400000, rng); // milliseconds of direct work
+    Samples first(x.begin(), x.begin() + 300000), second(x.begin() + 300000, x.end());
+    const Result expected = Reference(h, x, k16);
+    ASSERT_GT(expected.clamped, 0u);
+    CStreamFilter f;
+    Load(f, h);
+    Result got = Whole(f, first, k16);
+    const std::uint64_t firstViaFft = f.FftStats().samples;
+    EXPECT_LT(firstViaFft, first.size()) << "the first piece went directly";
+    EXPECT_GT(firstViaFft, 0u) << "the plans came in before the block's end";
+    WaitForPlans(f);
+    const Result rest = Whole(f, second, k16);
+    EXPECT_EQ(f.FftStats().samples - firstViaFft, second.size());
+    got.y.insert(got.y.end(), rest.y.begin(), rest.y.end());
+    for (std::size_t i : rest.at)
+        got.at.push_back(i == SIZE_MAX ? i : i + first.size());
+    if (got.first == SIZE_MAX && rest.first != SIZE_MAX)
+        got.first = rest.first + first.size();
+    got.clamped += rest.clamped;
+    EXPECT_EQ(Diff(expected, got), "");
+}
+
 // Filters on several threads at once each make their plans (FFTW's planner is not
 // thread-safe) and filter alike.
 TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
@@ -586,9 +627,8 @@ std::size_t ThreadsNow()
     return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
 }
 
-// A helper thread costs more to start and to hand work to than it saves on a short
-// file: a minute and a half at 44.1 kHz, in the file run's blocks, goes through the FFT
-// on the caller's thread alone; a longer stream takes helpers.
+// A helper thread costs more to hand work to than it saves on a block of a few FFT
+// segments, which the caller's thread filters alone; a file run's block takes helpers.
 TEST(SampleFilter, HelperThreadsOnlyForBlocksWorthSharing)
 {
     if (!std::filesystem::is_directory("/proc/self/task"))
@@ -601,6 +641,7 @@ TEST(SampleFilter, HelperThreadsOnlyForBlocksWorthSharing)
     CRavelinDoc doc;
     doc.m_nFilterPreset = kFilterLpf4;
     ASSERT_TRUE(doc.LoadFilePreset());
+    doc.m_filter.ChooseSamplePath(CStreamFilter::SamplePath::Fft); // no planning thread
     const std::size_t before = ThreadsNow();
     // Three segments of the low-pass filter's FFT: not worth a helper's hand-off.
     for (int b = 0; b < 8; ++b)
