@@ -198,6 +198,7 @@ bool FftBlock::PlansReady(const FilterState& s)
     } catch (...) {
         return true;
     }
+    KeepOffThisProcessor(m_planner);
     return false;
 }
 

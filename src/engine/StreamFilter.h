@@ -66,6 +66,12 @@ class CStreamFilter {
                                std::size_t* firstClamped = nullptr,
                                std::uint8_t* clampedFlags = nullptr);
 
+    // Tells the filter that ProcessSamples will follow, in blocks of about n samples in
+    // [lo, hi], so that what the automatic path needs for them (the FFT's plans, about a
+    // millisecond of work) is made on another thread meanwhile. Optional: the first block
+    // asks for it anyway, later.
+    void Anticipate(std::size_t n, std::int32_t lo, std::int32_t hi);
+
     // How ProcessSamples filters: by the taps and the block length (the default), or
     // always one way, for comparisons, tests and benchmarks; the results are the same.
     // Fft still stands aside for Direct where its margin would not hold, and for a

@@ -107,25 +107,29 @@ void WorkerPool::HelperLoop(int index)
 void WorkerPool::Start(int workers)
 {
     EnsureHelpers(std::min(workers, kMaxWorkers) - 1);
+    KeepHelpersOffThisProcessor();
 }
 
-// A helper that the scheduler puts on the caller's processor takes turns with it instead
-// of working beside it (seen on a 2-processor virtual machine, where a woken helper
-// often stayed there while the other processor idled): the helpers may run anywhere the
-// caller may, except where the caller is now. Redone only when the caller has moved.
+void KeepOffThisProcessor(std::thread& t)
+{
+    const int here = sched_getcpu();
+    cpu_set_t set;
+    if (here < 0 || sched_getaffinity(0, sizeof set, &set) != 0)
+        return;
+    CPU_CLR(here, &set);
+    if (CPU_COUNT(&set) > 0)
+        pthread_setaffinity_np(t.native_handle(), sizeof set, &set);
+}
+
+// The helpers work beside the caller, not by turns with it (see KeepOffThisProcessor);
+// done again only when the caller has moved.
 void WorkerPool::KeepHelpersOffThisProcessor()
 {
     const int here = sched_getcpu();
     if (here < 0 || here == m_pinnedAway)
         return;
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) != 0)
-        return;
-    CPU_CLR(here, &set);
-    if (CPU_COUNT(&set) == 0)
-        return;
     for (int i = 0; i < m_helperCount; ++i)
-        pthread_setaffinity_np(m_helpers[i].native_handle(), sizeof set, &set);
+        KeepOffThisProcessor(m_helpers[i]);
     m_pinnedAway = here;
 }
 

@@ -9,6 +9,12 @@
 
 namespace ravelin {
 
+// Lets t run wherever the calling thread may, except on the processor it runs on now.
+// A thread started beside a busy caller was seen to start or wake on the caller's
+// processor, a millisecond or more later, while the other processor of a 2-processor
+// virtual machine idled; one that may not run there starts at once elsewhere.
+void KeepOffThisProcessor(std::thread& t);
+
 // Helper threads of the block operations, started on first use and kept, waiting for
 // work. A job is shared out by the job itself: each participant takes the next unit of
 // a shared counter until none is left, so a thread that gets little processor time

@@ -87,6 +87,10 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
     const std::uint64_t bytes = input.DataBytes();
     const std::uint64_t total = bytes / static_cast<std::uint64_t>(width);
 
+    // The filter readies itself while the output is opened and the first block read.
+    const SampleRange range = SampleRangeOf(width);
+    filter.Anticipate(static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)),
+                      range.lo, range.hi);
     AtomicFile output;
     if (!output.Open(outputPath))
         return fail(RunResult::Failed, FileFault::CantOpen, outputPath, output.Error());

@@ -261,6 +261,8 @@ TEST(SampleFilter, LowPassPresetsMatchProcessOnTheEdges)
             }
             CStreamFilter f;
             Load(f, h);
+            f.Anticipate(70000, r.lo, r.hi);
+            WaitForPlans(f);
             EXPECT_EQ(Diff(expected, InBlocks(f, x, r, rng, 70000, false)), "");
             EXPECT_GT(f.FftStats().samples, 0u) << "dense: the FFT path by itself";
         }
@@ -576,22 +578,36 @@ TEST(SampleFilter, FiltersDirectlyWhileThePlansAreMade)
     Samples first(x.begin(), x.begin() + 300000), second(x.begin() + 300000, x.end());
     const Result expected = Reference(h, x, k16);
     ASSERT_GT(expected.clamped, 0u);
-    CStreamFilter f;
-    Load(f, h);
-    Result got = Whole(f, first, k16);
-    const std::uint64_t firstViaFft = f.FftStats().samples;
-    EXPECT_LT(firstViaFft, first.size()) << "the first piece went directly";
-    EXPECT_GT(firstViaFft, 0u) << "the plans came in before the block's end";
-    WaitForPlans(f);
-    const Result rest = Whole(f, second, k16);
-    EXPECT_EQ(f.FftStats().samples - firstViaFft, second.size());
-    got.y.insert(got.y.end(), rest.y.begin(), rest.y.end());
-    for (std::size_t i : rest.at)
-        got.at.push_back(i == SIZE_MAX ? i : i + first.size());
-    if (got.first == SIZE_MAX && rest.first != SIZE_MAX)
-        got.first = rest.first + first.size();
-    got.clamped += rest.clamped;
-    EXPECT_EQ(Diff(expected, got), "");
+    // The plans come in before the first block's end, unless the machine is so busy that
+    // their thread gets no time for milliseconds: then a new filter tries again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        CStreamFilter f;
+        Load(f, h);
+        Result got = Whole(f, first, k16);
+        const std::uint64_t firstViaFft = f.FftStats().samples;
+        EXPECT_LT(firstViaFft, first.size()) << "the first piece went directly";
+        WaitForPlans(f);
+        const Result rest = Whole(f, second, k16);
+        EXPECT_EQ(f.FftStats().samples - firstViaFft, second.size());
+        got.y.insert(got.y.end(), rest.y.begin(), rest.y.end());
+        for (std::size_t i : rest.at)
+            got.at.push_back(i == SIZE_MAX ? i : i + first.size());
+        if (got.first == SIZE_MAX && rest.first != SIZE_MAX)
+            got.first = rest.first + first.size();
+        got.clamped += rest.clamped;
+        EXPECT_EQ(Diff(expected, got), "");
+        if (firstViaFft > 0)
+            break;
+        EXPECT_LT(attempt, 4) << "the plans never came in before the block's end";
+    }
+
+    // Told of the blocks to come, a filter has its plans made before the first of them.
+    CStreamFilter told;
+    Load(told, h);
+    told.Anticipate(second.size(), k16.lo, k16.hi);
+    WaitForPlans(told);
+    EXPECT_EQ(Diff(Reference(h, second, k16), Whole(told, second, k16)), "");
+    EXPECT_EQ(told.FftStats().samples, second.size());
 }
 
 // Filters on several threads at once each make their plans (FFTW's planner is not
