@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 namespace ravelin {
 
@@ -37,6 +38,11 @@ template <typename T> class AlignedArray {
         return true;
     }
     T* Data() const { return m_data; }
+    void Swap(AlignedArray& other)
+    {
+        std::swap(m_data, other.m_data);
+        std::swap(m_capacity, other.m_capacity);
+    }
 
   private:
     T* m_data = nullptr;

@@ -165,6 +165,17 @@ bool MakePlans(std::size_t L, double* real, double* spectrum, fftw_plan& forward
     return false;
 }
 
+// taps = the transform of the L values of real (the taps padded with zeros), divided by
+// L, as L / 2 + 1 interleaved complex values.
+void TransformTaps(fftw_plan forward, double* real, double* taps, std::size_t L)
+{
+    fftw_execute_dft_r2c(forward, real, reinterpret_cast<fftw_complex*>(taps));
+    // 1 / L is a power of two: the scaling is exact.
+    const double scale = 1.0 / static_cast<double>(L);
+    for (std::size_t i = 0; i < 2 * (L / 2 + 1); ++i)
+        taps[i] *= scale;
+}
+
 } // namespace
 
 FftBlock::~FftBlock()
@@ -185,14 +196,24 @@ bool FftBlock::PlansReady(const FilterState& s)
     if (L == 0 || L == m_size)
         return true;
     // Without room or a thread, Filter plans (or stands aside) as it would anyway.
-    if (!RoomForFftw(L, 1) || !m_planReal.Reserve(L) || !m_planSpectrum.Reserve(L + 2))
+    const std::size_t bins = L / 2 + 1;
+    if (!RoomForFftw(L, 1) || !m_planReal.Reserve(L) || !m_planSpectrum.Reserve(2 * bins) ||
+        !m_plannedTaps.Reserve(2 * bins))
         return true;
     m_planned.store(false, std::memory_order_relaxed);
     m_plannedSize = L;
+    m_plannedLength = s.length;
+    m_plannedVersion = m_tapsVersion;
+    // The taps are copied here, as the caller may change them while the thread runs.
+    double* const real = m_planReal.Data();
+    std::copy(s.coef, s.coef + s.length, real);
+    std::fill(real + s.length, real + L, 0.0);
     try {
-        m_planner = std::thread([this, L] {
-            MakePlans(L, m_planReal.Data(), m_planSpectrum.Data(), m_pending.forward,
-                      m_pending.backward);
+        m_planner = std::thread([this, L, bins] {
+            double* const taps = m_plannedTaps.Data();
+            if (MakePlans(L, m_planReal.Data(), m_planSpectrum.Data(), m_pending.forward,
+                          m_pending.backward))
+                TransformTaps(m_pending.forward, m_planReal.Data(), taps, L);
             m_planned.store(true, std::memory_order_release);
         });
     } catch (...) {
@@ -210,7 +231,12 @@ void FftBlock::AdoptPlans()
         m_forward = m_pending.forward;
         m_backward = m_pending.backward;
         m_size = m_plannedSize;
-        m_tapsChanged = true;
+        // The taps' transform made with them holds unless the taps changed since.
+        m_tapsChanged = m_plannedVersion != m_tapsVersion;
+        if (!m_tapsChanged) {
+            m_taps.Swap(m_plannedTaps);
+            m_length = m_plannedLength;
+        }
     }
     m_pending = Plans{};
 }
@@ -294,11 +320,7 @@ bool FftBlock::Prepare(const FilterState& s, int workers)
         double* real = m_workers[0].real.Data();
         std::fill(real, real + L, 0.0);
         std::copy(s.coef, s.coef + N, real);
-        fftw_execute_dft_r2c(m_forward, real, reinterpret_cast<fftw_complex*>(m_taps.Data()));
-        // 1 / L is a power of two: the scaling is exact.
-        const double scale = 1.0 / static_cast<double>(L);
-        for (std::size_t i = 0; i < 2 * bins; ++i)
-            m_taps.Data()[i] *= scale;
+        TransformTaps(m_forward, real, m_taps.Data(), L);
         m_length = N;
         m_tapsChanged = false;
     }

@@ -32,7 +32,11 @@ class FftBlock {
     ~FftBlock();
 
     // The coefficients changed: their transform is redone before the next block.
-    void TapsChanged() { m_tapsChanged = m_sumsStale = true; }
+    void TapsChanged()
+    {
+        m_tapsChanged = m_sumsStale = true;
+        ++m_tapsVersion;
+    }
 
     // Whether this path beats the direct kernels on a block of n samples in [lo, hi] for
     // the taps of s, nonZeroTaps of which are not zero.
@@ -99,15 +103,20 @@ class FftBlock {
     std::size_t m_length = 0; // N, for which the taps' transform is made
     fftw_plan_s* m_forward = nullptr;
     fftw_plan_s* m_backward = nullptr;
-    // The planning thread: plans of size m_plannedSize, made with arrays of its own.
+    // The planning thread: plans of size m_plannedSize, made with arrays of its own, and
+    // with them the transform of the m_plannedLength taps of version m_plannedVersion.
     std::thread m_planner;
     std::atomic<bool> m_planned{false}; // it has finished
     std::size_t m_plannedSize = 0;
+    std::size_t m_plannedLength = 0;
+    unsigned long m_plannedVersion = 0;
     Plans m_pending;
-    AlignedArray<double> m_planReal;
+    AlignedArray<double> m_planReal; // the taps, padded with zeros
     AlignedArray<double> m_planSpectrum;
-    AlignedArray<double> m_taps; // the taps' transform divided by L, interleaved complex
-    double m_sumAbs = 0.0;       // of the taps, for the margin
+    AlignedArray<double> m_plannedTaps;
+    unsigned long m_tapsVersion = 0; // counts TapsChanged
+    AlignedArray<double> m_taps;     // the taps' transform divided by L, interleaved complex
+    double m_sumAbs = 0.0;           // of the taps, for the margin
     double m_norm2 = 0.0;
     bool m_sumsStale = true;
     bool m_tapsChanged = true;

@@ -601,13 +601,22 @@ TEST(SampleFilter, FiltersDirectlyWhileThePlansAreMade)
         EXPECT_LT(attempt, 4) << "the plans never came in before the block's end";
     }
 
-    // Told of the blocks to come, a filter has its plans made before the first of them.
-    CStreamFilter told;
-    Load(told, h);
-    told.Anticipate(second.size(), k16.lo, k16.hi);
-    WaitForPlans(told);
-    EXPECT_EQ(Diff(Reference(h, second, k16), Whole(told, second, k16)), "");
-    EXPECT_EQ(told.FftStats().samples, second.size());
+    // Told of the blocks to come, a filter has its plans made before the first of them,
+    // and the taps' transform with them, unless a tap changed meanwhile.
+    for (bool change : {false, true}) {
+        CStreamFilter told;
+        Load(told, h);
+        told.Anticipate(second.size(), k16.lo, k16.hi);
+        Taps now = h;
+        if (change) {
+            now[3] = 0.25;
+            told.SetCoef(3, now[3]);
+        }
+        WaitForPlans(told);
+        EXPECT_EQ(Diff(Reference(now, second, k16), Whole(told, second, k16)), "")
+            << "a tap changed while planning: " << change;
+        EXPECT_EQ(told.FftStats().samples, second.size());
+    }
 }
 
 // Filters on several threads at once each make their plans (FFTW's planner is not
