@@ -201,6 +201,7 @@ bool FftBlock::PlansReady(const FilterState& s)
         !m_plannedTaps.Reserve(2 * bins))
         return true;
     m_planned.store(false, std::memory_order_relaxed);
+    m_ready = false;
     m_plannedSize = L;
     m_plannedLength = s.length;
     m_plannedVersion = m_tapsVersion;
@@ -292,18 +293,54 @@ double FftBlock::Margin(std::size_t L, std::size_t N, double sumAbs, double norm
     return kSafety * (fft + gammaN * X * sumAbs);
 }
 
-bool FftBlock::Prepare(const FilterState& s, int workers)
+int FftBlock::Workers(std::size_t L, std::size_t N, std::size_t n, int threads,
+                      std::size_t* segments)
 {
-    const std::size_t N = s.length;
-    const std::size_t L = SizeFor(N);
+    const std::size_t step = L - N + 1; // new outputs per segment
+    *segments = (n + step - 1) / step;
+    const bool threadsPay = *segments >= kMinThreadSegments;
+    return static_cast<int>(
+        std::max<std::size_t>(WorkerPool::ThreadCount(threads, threadsPay, *segments), 1));
+}
+
+bool FftBlock::ReserveWorkers(std::size_t L, int workers)
+{
     const std::size_t bins = L / 2 + 1;
-    if (!RoomForFftw(L, workers))
-        return false;
     for (int w = 0; w < workers; ++w)
         if (!m_workers[w].window.Reserve(L) || !m_workers[w].real.Reserve(L) ||
             !m_workers[w].spectrum.Reserve(2 * bins) ||
             !m_workers[w].flags.Reserve(L / kFlagSpan + 1))
             return false;
+    return true;
+}
+
+void FftBlock::GetReady(const FilterState& s, std::size_t n, int threads, WorkerPool& pool)
+{
+    const std::size_t N = s.length, L = SizeFor(N);
+    if (m_ready || L == 0)
+        return;
+    m_ready = true;
+    std::size_t segments = 0;
+    const int workers = Workers(L, N, n, threads, &segments);
+    pool.Start(workers);
+    // Fresh memory is slow to touch on some virtual machines: the caller's part of it is
+    // touched now rather than once the plans are there (the helpers touch their own).
+    if (!ReserveWorkers(L, workers) || !m_history.Reserve(N) ||
+        !m_edges.Reserve(segments * (N - 1) + N))
+        return;
+    Worker& w = m_workers[0];
+    for (double* p : {w.window.Data(), w.real.Data(), w.spectrum.Data()})
+        std::fill(p, p + L, 0.0);
+    std::fill(m_edges.Data(), m_edges.Data() + segments * (N - 1) + N, 0.0);
+}
+
+bool FftBlock::Prepare(const FilterState& s, int workers)
+{
+    const std::size_t N = s.length;
+    const std::size_t L = SizeFor(N);
+    const std::size_t bins = L / 2 + 1;
+    if (!RoomForFftw(L, workers) || !ReserveWorkers(L, workers))
+        return false;
     if (m_planner.joinable())
         AdoptPlans();
     if (!m_taps.Reserve(2 * bins))
@@ -340,10 +377,8 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
     if (L == 0)
         return false;
     const std::size_t step = L - N + 1; // new outputs per segment
-    const std::size_t segments = (n + step - 1) / step;
-    const bool threadsPay = segments >= kMinThreadSegments;
-    const std::size_t threads = WorkerPool::ThreadCount(threadsAsked, threadsPay, segments);
-    const int workers = static_cast<int>(std::max<std::size_t>(threads, 1));
+    std::size_t segments = 0;
+    const int workers = Workers(L, N, n, threadsAsked, &segments);
     pool.Start(workers); // while the plans are made
     if (!m_history.Reserve(N) || !m_edges.Reserve(segments * (N - 1) + N) || !Prepare(s, workers))
         return false;

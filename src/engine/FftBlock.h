@@ -48,6 +48,10 @@ class FftBlock {
     // for them, in which the caller can filter by other means) and returns false; when
     // no thread can be had, returns true and Filter makes them.
     bool PlansReady(const FilterState& s);
+    // While the plans are made: readies the rest of what a first block of n samples
+    // will take (working memory touched, the pool's helpers started), once per planning.
+    void GetReady(const FilterState& s, std::size_t n, int threads, WorkerPool& pool);
+
     // Whether a thread is making plans now.
     bool Planning() const
     {
@@ -94,6 +98,10 @@ class FftBlock {
     };
 
     bool Prepare(const FilterState& s, int workers);
+    // The workers a block of n samples takes; its segments in *segments.
+    static int Workers(std::size_t L, std::size_t N, std::size_t n, int threads,
+                       std::size_t* segments);
+    bool ReserveWorkers(std::size_t L, int workers);
     void UpdateSums(const FilterState& s);
     void DestroyPlans();
     // Waits for the planning thread and takes its plans in place of the current ones.
@@ -115,6 +123,7 @@ class FftBlock {
     AlignedArray<double> m_planSpectrum;
     AlignedArray<double> m_plannedTaps;
     unsigned long m_tapsVersion = 0; // counts TapsChanged
+    bool m_ready = false;            // GetReady ran since the planning started
     AlignedArray<double> m_taps;     // the taps' transform divided by L, interleaved complex
     double m_sumAbs = 0.0;           // of the taps, for the margin
     double m_norm2 = 0.0;

@@ -203,6 +203,7 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
             // While another thread makes the FFT's plans, this one filters directly, a
             // short piece at a time, instead of waiting for them.
             if (m_samplePath == SamplePath::Automatic && !m_fft->PlansReady(s)) {
+                m_fft->GetReady(s, rest, m_threads, *m_pool);
                 const std::size_t piece = std::min(rest, kPieceWhilePlanning);
                 const int threads = m_threads;
                 m_threads = 1; // the other processor is planning

@@ -79,7 +79,10 @@ void WorkerPool::HelperLoop(int index)
             return m_stopping.load(std::memory_order_acquire) ||
                    m_generation.load(std::memory_order_acquire) != seen;
         };
-        Watch(posted);
+        // A new helper sleeps until its first job: it may have been started early, beside
+        // other work on the processor it was given.
+        if (seen != 0)
+            Watch(posted);
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait(lock, [&] { return m_stopping || (m_job && m_generation != seen); });
