@@ -25,9 +25,9 @@ namespace ravelin {
 static_assert(CStreamFilter::kMaxThreads == WorkerPool::kMaxWorkers);
 
 namespace {
-// Samples filtered directly between two looks at whether the FFT's plans are ready:
-// some 40 microseconds of a long low-pass filter's work.
-constexpr std::size_t kPieceWhilePlanning = 4096;
+// Multiply-adds filtered directly between two looks at whether the FFT's plans are
+// ready: some 50 microseconds of work, so that the FFT takes over soon after them.
+constexpr std::size_t kPieceWhilePlanning = std::size_t{1} << 21;
 } // namespace
 
 CStreamFilter::CStreamFilter() = default;
@@ -204,7 +204,9 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
             // short piece at a time, instead of waiting for them.
             if (m_samplePath == SamplePath::Automatic && !m_fft->PlansReady(s)) {
                 m_fft->GetReady(s, rest, m_threads, *m_pool);
-                const std::size_t piece = std::min(rest, kPieceWhilePlanning);
+                const auto taps = static_cast<std::size_t>(std::max(m_block->NonZeroTaps(), 1));
+                const std::size_t piece =
+                    std::min(rest, std::max<std::size_t>(kPieceWhilePlanning / taps, 256));
                 const int threads = m_threads;
                 m_threads = 1; // the other processor is planning
                 pieceClamped =
