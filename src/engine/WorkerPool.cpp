@@ -60,6 +60,8 @@ WorkerPool::~WorkerPool()
 
 void WorkerPool::EnsureHelpers(int count)
 {
+    if (m_helperCount == 0 && count > 0 && sched_getaffinity(0, sizeof m_allowed, &m_allowed) != 0)
+        CPU_ZERO(&m_allowed);
     for (; m_helperCount < count; ++m_helperCount) {
         m_pinnedAway = -1; // the new helper may run anywhere
         try {
@@ -113,26 +115,39 @@ void WorkerPool::Start(int workers)
     KeepHelpersOffThisProcessor();
 }
 
-void KeepOffThisProcessor(std::thread& t)
+namespace {
+
+// Lets t run on the processors of allowed but the one the caller is on now, if that
+// leaves any.
+void KeepOff(std::thread& t, cpu_set_t allowed)
 {
     const int here = sched_getcpu();
-    cpu_set_t set;
-    if (here < 0 || sched_getaffinity(0, sizeof set, &set) != 0)
+    if (here < 0 || here >= CPU_SETSIZE)
         return;
-    CPU_CLR(here, &set);
-    if (CPU_COUNT(&set) > 0)
-        pthread_setaffinity_np(t.native_handle(), sizeof set, &set);
+    CPU_CLR(here, &allowed);
+    if (CPU_COUNT(&allowed) > 0)
+        pthread_setaffinity_np(t.native_handle(), sizeof allowed, &allowed);
 }
 
-// The helpers work beside the caller, not by turns with it (see KeepOffThisProcessor);
-// done again only when the caller has moved.
+} // namespace
+
+void KeepOffThisProcessor(std::thread& t)
+{
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        KeepOff(t, allowed);
+}
+
+// The helpers work beside the caller, not by turns with it (see KeepOffThisProcessor),
+// on the processors the first of them was started with; done again only when the
+// caller has moved.
 void WorkerPool::KeepHelpersOffThisProcessor()
 {
     const int here = sched_getcpu();
-    if (here < 0 || here == m_pinnedAway)
+    if (here < 0 || here == m_pinnedAway || m_helperCount == 0)
         return;
     for (int i = 0; i < m_helperCount; ++i)
-        KeepOffThisProcessor(m_helpers[i]);
+        KeepOff(m_helpers[i], m_allowed);
     m_pinnedAway = here;
 }
 

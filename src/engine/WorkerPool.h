@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <sched.h>
 #include <thread>
 
 namespace ravelin {
@@ -82,6 +83,7 @@ class WorkerPool {
     std::thread m_helpers[kMaxWorkers - 1];
     int m_helperCount = 0;
     int m_pinnedAway = -1; // the processor the helpers were last kept off, or -1
+    cpu_set_t m_allowed{}; // where the helpers may run: the caller's processors at their start
 };
 
 } // namespace ravelin

@@ -7,8 +7,10 @@
 #include "engine/FilterDesign.h"
 #include "engine/RavelinDoc.h"
 #include "engine/StreamFilter.h"
+#include "engine/WorkerPool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cfenv>
 #include <chrono>
 #include <cmath>
@@ -19,6 +21,7 @@
 #include <limits>
 #include <mutex>
 #include <random>
+#include <sched.h>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -650,6 +653,44 @@ std::size_t ThreadsNow()
 {
     const std::filesystem::directory_iterator tasks("/proc/self/task");
     return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// The pool's helpers work beside their caller, never on its processor, wherever the
+// caller runs: a caller held to one processor, then to another, after their start.
+TEST(SampleFilter, HelpersWorkBesideTheCaller)
+{
+    cpu_set_t all;
+    ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+    if (CPU_COUNT(&all) < 2)
+        GTEST_SKIP() << "a single processor to run on: nowhere beside the caller";
+    std::vector<int> processors;
+    for (int c = 0; c < CPU_SETSIZE && processors.size() < 2; ++c)
+        if (CPU_ISSET(c, &all))
+            processors.push_back(c);
+    WorkerPool pool;
+    pool.Start(2); // the helper may run wherever the caller may now
+    for (int here : processors) {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(here, &one);
+        ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+        // Each participant notes its processor, then waits (a second at most) for the
+        // other, so that both take part.
+        std::atomic<int> arrived{0};
+        int where[2] = {-1, -1};
+        auto body = [&](int worker) {
+            where[worker] = sched_getcpu();
+            arrived.fetch_add(1);
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            while (arrived.load() < 2 && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+        };
+        pool.Run(2, body);
+        EXPECT_EQ(where[0], here);
+        EXPECT_NE(where[1], -1) << "the helper took part";
+        EXPECT_NE(where[1], here) << "on another processor than the caller's " << here;
+    }
+    sched_setaffinity(0, sizeof all, &all);
 }
 
 // A helper thread costs more to hand work to than it saves on a block of a few FFT
