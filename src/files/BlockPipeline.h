@@ -181,8 +181,7 @@ class BlockPipeline {
                   AtomicFile& output)
         : m_fd(fd), m_offset(offset), m_bytes(bytes), m_blockBytes(blockBytes),
           m_outputFd(::fileno(output.Stream())),
-          m_samples(m_outputFd,
-                    bytes >= kFileRunThreadedBytes ? kChunkBlocks * blockBytes : blockBytes,
+          m_samples(m_outputFd, bytes >= kFileRunThreadedBytes ? ChunkOf(blockBytes) : blockBytes,
                     bytes >= kFileRunThreadedBytes)
     {
 #ifdef POSIX_FADV_SEQUENTIAL
@@ -190,7 +189,7 @@ class BlockPipeline {
                         POSIX_FADV_SEQUENTIAL);
 #endif
         if (bytes >= kFileRunThreadedBytes) {
-            Layout(kChunkBlocks * blockBytes, kSlots);
+            Layout(ChunkOf(blockBytes), kSlots);
             m_slots.resize(kSlots * m_chunkBytes);
             try {
                 m_reader = std::thread(&BlockPipeline::ReadLoop, this);
@@ -266,8 +265,12 @@ class BlockPipeline {
 
   private:
     static constexpr std::size_t kSlots = 4;
-    // Blocks per chunk of the threaded form: a megabyte of 16-bit samples at a time.
-    static constexpr std::size_t kChunkBlocks = 8;
+    // The threaded form's chunks: whole blocks, a megabyte or more at a time.
+    static constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+    static std::size_t ChunkOf(std::size_t blockBytes)
+    {
+        return std::max<std::size_t>(1, kChunkBytes / blockBytes) * blockBytes;
+    }
     // Written data is handed to the disk every this many bytes, so that the disk works
     // while the run goes on and the sync at the end finds little left to do. A quarter
     // megabyte starts a ten-second file's writing while it is filtered; each hand-off

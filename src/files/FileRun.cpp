@@ -87,10 +87,11 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
     const std::uint64_t bytes = input.DataBytes();
     const std::uint64_t total = bytes / static_cast<std::uint64_t>(width);
 
+    const std::size_t runBlock = bytes >= kFileRunThreadedBytes ? kFileRunLongBlock : kFileRunBlock;
+    const auto blockSamples = static_cast<std::size_t>(std::min<std::uint64_t>(total, runBlock));
     // The filter readies itself while the output is opened and the first block read.
     const SampleRange range = SampleRangeOf(width);
-    filter.Anticipate(static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock)),
-                      range.lo, range.hi);
+    filter.Anticipate(blockSamples, range.lo, range.hi);
     AtomicFile output;
     if (!output.Open(outputPath))
         return fail(RunResult::Failed, FileFault::CantOpen, outputPath, output.Error());
@@ -112,8 +113,6 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
         // is clamped and each comes back as it was. Only the last sample goes through
         // the filter, for the state it keeps, so no block of samples is needed.
         const bool copies = !observer && filter.Length() == 1 && filter.Coef(0) == 1.0;
-        const auto blockSamples =
-            static_cast<std::size_t>(std::min<std::uint64_t>(total, kFileRunBlock));
         BlockWork work;
         work.samples.resize(copies ? 1 : blockSamples);
         if (observer) {
@@ -123,7 +122,7 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
             observer->OnRunStart(input.Header(), total);
         }
         BlockPipeline pipeline(input.FileDescriptor(), input.DataStart(), bytes,
-                               kFileRunBlock * static_cast<std::size_t>(width), output);
+                               runBlock * static_cast<std::size_t>(width), output);
         for (std::uint64_t done = 0; done < total;) {
             if (progress && !progress(done, total))
                 return fail(RunResult::Cancelled, FileFault::None, "");

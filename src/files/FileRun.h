@@ -29,6 +29,9 @@ inline constexpr int kFileShrank = -2;
 // Samples per block of the streaming run: what it filters at a time, and how often it
 // tells its progress; it reads and writes a block or a chunk of blocks at a time.
 inline constexpr std::size_t kFileRunBlock = std::size_t{1} << 16;
+// Samples per block of a run of kFileRunThreadedBytes or more: the filter shares each
+// block with its helper threads, and longer blocks are fewer hand-offs to them.
+inline constexpr std::size_t kFileRunLongBlock = std::size_t{1} << 19;
 // Sample data of at least this many bytes is read ahead and written behind by threads
 // of their own, a chunk of several blocks at a time; shorter data is read, filtered and
 // written by the caller's thread alone, through one block's buffer.

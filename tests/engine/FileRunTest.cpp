@@ -458,14 +458,15 @@ TEST(FileRunStream, PassThroughCopiesOnlyAnExactOneTap)
     }
 }
 
-// Data long enough to be read ahead and written behind by threads, in chunks of several
-// blocks, ending in part of a chunk and part of a block: the plain loop's bytes, the
-// progress told once a block; and an input cut short while the reader runs ahead.
+// Data long enough to be read ahead and written behind by threads, in a long run's
+// blocks (chunks of one 16-bit block, of two 8-bit ones), ending in part of a chunk and
+// part of a block: the plain loop's bytes, the progress told once a block; and an input
+// cut short while the reader runs ahead.
 TEST(FileRunStream, LongDataThroughTheThreads)
 {
     const TempDir dir;
     const std::string in = dir / "in.wav", out = dir / "out.wav";
-    constexpr std::size_t B = kFileRunBlock;
+    constexpr std::size_t B = kFileRunLongBlock; // a long run's blocks
     const std::size_t n = kFileRunThreadedBytes / 2 + 3 * B + 5;
     const Bytes data = Swinging(n, 2, 7);
     WriteFile(in, MakeWav({}, data));
@@ -489,7 +490,7 @@ TEST(FileRunStream, LongDataThroughTheThreads)
 
     WriteFile(out, {'k', 'e', 'e', 'p'});
     const auto cut = [&](std::uint64_t done, std::uint64_t) {
-        if (done == 128 * B)
+        if (done == 16 * B)
             fs::resize_file(in, 3 * B);
         return true;
     };
