@@ -303,6 +303,17 @@ int FftBlock::Workers(std::size_t L, std::size_t N, std::size_t n, int threads,
         std::max<std::size_t>(WorkerPool::ThreadCount(threads, threadsPay, *segments), 1));
 }
 
+std::size_t FftBlock::BlockFor(const FilterState& s, std::size_t n, int threads) const
+{
+    const std::size_t N = s.length, L = SizeFor(N);
+    if (L == 0)
+        return n;
+    std::size_t segments = 0;
+    const auto unit = (L - N + 1) * static_cast<std::size_t>(Workers(L, N, n, threads, &segments));
+    const std::size_t whole = n / unit * unit;
+    return whole >= n / 2 && whole > 0 ? whole : n;
+}
+
 bool FftBlock::ReserveWorkers(std::size_t L, int workers)
 {
     const std::size_t bins = L / 2 + 1;

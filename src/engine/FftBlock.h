@@ -52,6 +52,10 @@ class FftBlock {
     // will take (working memory touched, the pool's helpers started), once per planning.
     void GetReady(const FilterState& s, std::size_t n, int threads, WorkerPool& pool);
 
+    // The longest block of at most n samples that is whole segments for the taps of s,
+    // as many for each of the threads it takes; n where that is under half of n.
+    std::size_t BlockFor(const FilterState& s, std::size_t n, int threads) const;
+
     // Whether a thread is making plans now.
     bool Planning() const
     {

@@ -150,13 +150,15 @@ void CStreamFilter::ProcessBlock(const double* in, double* out, std::size_t n)
     }
 }
 
-void CStreamFilter::Anticipate(std::size_t n, std::int32_t lo, std::int32_t hi)
+std::size_t CStreamFilter::Anticipate(std::size_t n, std::int32_t lo, std::int32_t hi)
 {
     if (n == 0 || m_length < 2 || m_samplePath != SamplePath::Automatic || !EnsureWork())
-        return;
+        return n;
     const FilterState s = State();
-    if (m_block->CountTaps(s) && m_fft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi))
-        m_fft->PlansReady(s);
+    if (!m_block->CountTaps(s) || !m_fft->Worthwhile(s, m_block->NonZeroTaps(), n, lo, hi))
+        return n;
+    m_fft->PlansReady(s);
+    return m_fft->BlockFor(s, n, m_threads);
 }
 
 std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* out, std::size_t n,

@@ -66,11 +66,13 @@ class CStreamFilter {
                                std::size_t* firstClamped = nullptr,
                                std::uint8_t* clampedFlags = nullptr);
 
-    // Tells the filter that ProcessSamples will follow, in blocks of about n samples in
+    // Tells the filter that ProcessSamples will follow, in blocks of at most n samples in
     // [lo, hi], so that what the automatic path needs for them (the FFT's plans, about a
     // millisecond of work) is made on another thread meanwhile. Optional: the first block
-    // asks for it anyway, later.
-    void Anticipate(std::size_t n, std::int32_t lo, std::int32_t hi);
+    // asks for it anyway, later. Returns the block length that suits the filter best, at
+    // most n: on the FFT path whole segments, as many for each thread, so that no
+    // transform is spent on a part of one; n itself where that would be far shorter.
+    std::size_t Anticipate(std::size_t n, std::int32_t lo, std::int32_t hi);
 
     // How ProcessSamples filters: by the taps and the block length (the default), or
     // always one way, for comparisons, tests and benchmarks; the results are the same.

@@ -87,11 +87,15 @@ FileRunOutcome FilterWavFile(CStreamFilter& filter, WavInput& input, const std::
     const std::uint64_t bytes = input.DataBytes();
     const std::uint64_t total = bytes / static_cast<std::uint64_t>(width);
 
-    const std::size_t runBlock = bytes >= kFileRunThreadedBytes ? kFileRunLongBlock : kFileRunBlock;
-    const auto blockSamples = static_cast<std::size_t>(std::min<std::uint64_t>(total, runBlock));
-    // The filter readies itself while the output is opened and the first block read.
+    std::size_t runBlock = bytes >= kFileRunThreadedBytes ? kFileRunLongBlock : kFileRunBlock;
+    // The filter readies itself while the output is opened and the first block read, and
+    // says which blocks suit it where the data takes more than one.
     const SampleRange range = SampleRangeOf(width);
-    filter.Anticipate(blockSamples, range.lo, range.hi);
+    const std::size_t suits = filter.Anticipate(
+        static_cast<std::size_t>(std::min<std::uint64_t>(total, runBlock)), range.lo, range.hi);
+    if (total > runBlock)
+        runBlock = suits;
+    const auto blockSamples = static_cast<std::size_t>(std::min<std::uint64_t>(total, runBlock));
     AtomicFile output;
     if (!output.Open(outputPath))
         return fail(RunResult::Failed, FileFault::CantOpen, outputPath, output.Error());

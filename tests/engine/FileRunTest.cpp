@@ -346,6 +346,42 @@ TEST(FileRunStream, SameBytesAsThePlainLoopAtEveryBlockBoundary)
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }
 
+void LoadLowPass(CRavelinDoc& doc)
+{
+    doc.m_nFilterPreset = kFilterLpf4;
+    ASSERT_TRUE(doc.LoadFilePreset());
+}
+
+// A dense filter takes the FFT path, in blocks of whole FFT segments rather than of
+// kFileRunBlock samples: the plain loop's bytes and clamps all the same, and the
+// summaries of every sample.
+TEST(FileRunStream, SameBytesInTheFftPathsOwnBlocks)
+{
+    const TempDir dir;
+    const std::string in = dir / "in.wav", out = dir / "out.wav";
+    const std::size_t n = 3 * kFileRunBlock + 5;
+    const Bytes data = Swinging(n, 2, 11);
+    WriteFile(in, MakeWav({}, data));
+    ClipFigures clip;
+    const Bytes expected = MakeWav({}, PlainLoop(data, 2, clip, nullptr, LoadLowPass));
+    ASSERT_GT(clip.count, 0u);
+    for (const bool observed : {false, true}) {
+        CRavelinDoc doc;
+        LoadLowPass(doc);
+        EXPECT_LT(doc.m_filter.Anticipate(kFileRunBlock, -32768, 32767), kFileRunBlock);
+        RunSummaries seen;
+        const FileRunOutcome o =
+            FilterWavFile(doc.m_filter, in, out, {}, observed ? &seen : nullptr);
+        ASSERT_EQ(o.result, RunResult::Done) << FaultText(o.fault, o.faultPath);
+        EXPECT_TRUE(ReadBytes(out) == expected) << "observed " << observed;
+        EXPECT_EQ(std::pair(o.clip.count, o.clip.first), std::pair(clip.count, clip.first));
+        if (observed) {
+            EXPECT_EQ(std::pair(seen.Total(), std::uint64_t{seen.Clipped()}),
+                      std::pair(std::uint64_t{n}, std::uint64_t{clip.count}));
+        }
+    }
+}
+
 // The spectra made while the run streams: a short run taken whole equals the accumulator
 // fed the whole file; a long one, sampled block by block, still reads the same levels.
 TEST(FileRunStream, SpectraMadeWhileTheRunStreams)
