@@ -33,7 +33,13 @@ template <typename Ready> bool Watch(Ready ready)
 
 unsigned WorkerPool::Processors()
 {
-    static const unsigned count = std::max(std::thread::hardware_concurrency(), 1u);
+    // Those the process may run on (taskset, a container's share), not the machine's.
+    static const unsigned count = [] {
+        cpu_set_t set;
+        if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+            return static_cast<unsigned>(CPU_COUNT(&set));
+        return std::max(std::thread::hardware_concurrency(), 1u);
+    }();
     return count;
 }
 
@@ -83,7 +89,7 @@ void WorkerPool::HelperLoop(int index)
         };
         // A new helper sleeps until its first job: it may have been started early, beside
         // other work on the processor it was given.
-        if (seen != 0)
+        if (seen != 0 && m_beside.load(std::memory_order_relaxed))
             Watch(posted);
         {
             std::unique_lock<std::mutex> lock(m_mutex);
@@ -118,15 +124,15 @@ void WorkerPool::Start(int workers)
 namespace {
 
 // Lets t run on the processors of allowed but the one the caller is on now, if that
-// leaves any.
-void KeepOff(std::thread& t, cpu_set_t allowed)
+// leaves any; returns whether it did.
+bool KeepOff(std::thread& t, cpu_set_t allowed)
 {
     const int here = sched_getcpu();
     if (here < 0 || here >= CPU_SETSIZE)
-        return;
+        return false;
     CPU_CLR(here, &allowed);
-    if (CPU_COUNT(&allowed) > 0)
-        pthread_setaffinity_np(t.native_handle(), sizeof allowed, &allowed);
+    return CPU_COUNT(&allowed) > 0 &&
+           pthread_setaffinity_np(t.native_handle(), sizeof allowed, &allowed) == 0;
 }
 
 } // namespace
@@ -146,8 +152,10 @@ void WorkerPool::KeepHelpersOffThisProcessor()
     const int here = sched_getcpu();
     if (here < 0 || here == m_pinnedAway || m_helperCount == 0)
         return;
+    bool beside = true;
     for (int i = 0; i < m_helperCount; ++i)
-        KeepOff(m_helpers[i], m_allowed);
+        beside = KeepOff(m_helpers[i], m_allowed) && beside;
+    m_beside.store(beside, std::memory_order_relaxed);
     m_pinnedAway = here;
 }
 
@@ -179,7 +187,7 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
         }
         // A helper's last act on the job is the decrement: the job may go once it is 0.
         const auto done = [&] { return job.active.load(std::memory_order_acquire) == 0; };
-        if (!Watch(done)) {
+        if (!(m_beside.load(std::memory_order_relaxed) && Watch(done))) {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_idle.wait(lock, done);
         }

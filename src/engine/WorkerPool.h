@@ -21,8 +21,9 @@ void KeepOffThisProcessor(std::thread& t);
 // a shared counter until none is left, so a thread that gets little processor time
 // holds up at most the unit it has taken, and a helper that never joins costs nothing.
 // Between jobs a helper, and the caller at a job's end, first watch for the other for a
-// fraction of a millisecond before they sleep: a file run posts a job every block, and
-// waking a sleeping thread costs about as much as a block's share of the work.
+// fraction of a millisecond before they sleep, where the helpers run on other processors
+// than the caller: a file run posts a job every block, and waking a sleeping thread
+// costs about as much as a block's share of the work.
 class WorkerPool {
   public:
     static constexpr int kMaxWorkers = 8;
@@ -83,6 +84,9 @@ class WorkerPool {
     std::thread m_helpers[kMaxWorkers - 1];
     int m_helperCount = 0;
     int m_pinnedAway = -1; // the processor the helpers were last kept off, or -1
+    // The helpers run elsewhere than the caller: only then do they and the caller watch
+    // for each other rather than sleep, as watching would take a shared processor's time.
+    std::atomic<bool> m_beside{false};
     cpu_set_t m_allowed{}; // where the helpers may run: the caller's processors at their start
 };
 
