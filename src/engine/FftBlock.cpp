@@ -80,6 +80,10 @@ constexpr std::size_t kMaxSize = std::size_t{1} << 24;
 // costs about kFftCost L log2(L); a recheck kRecheckCost per tap (one dependent chain).
 constexpr double kFftCost = 8.0;
 constexpr double kRecheckCost = 15.0;
+// Work the caller may do by other means while the plans are made before it waits for
+// them: some 1.7 ms of the direct kernels, beyond the millisecond or so the planning
+// takes on a free processor.
+constexpr std::size_t kWorkWhilePlanning = std::size_t{1} << 26;
 // Automatic threading: a block of at least this many segments is shared with helpers.
 // Their start and the hand-off of each block cost less than a segment each, as the
 // pool keeps its helpers off the caller's processor and has them watch for the next
@@ -188,8 +192,13 @@ FftBlock::~FftBlock()
 bool FftBlock::PlansReady(const FilterState& s)
 {
     if (m_planner.joinable()) {
-        if (!m_planned.load(std::memory_order_acquire))
-            return false;
+        if (!m_planned.load(std::memory_order_acquire)) {
+            if (m_workedWhilePlanning < kWorkWhilePlanning)
+                return false;
+            // Still running, as it has not said it is done; at worst it ends meanwhile and
+            // the caller is given the processors it has anyway.
+            LetRunAnywhere(m_planner);
+        }
         AdoptPlans();
     }
     const std::size_t L = SizeFor(s.length);
@@ -202,6 +211,7 @@ bool FftBlock::PlansReady(const FilterState& s)
         return true;
     m_planned.store(false, std::memory_order_relaxed);
     m_ready = false;
+    m_workedWhilePlanning = 0;
     m_plannedSize = L;
     m_plannedLength = s.length;
     m_plannedVersion = m_tapsVersion;
@@ -210,17 +220,23 @@ bool FftBlock::PlansReady(const FilterState& s)
     std::copy(s.coef, s.coef + s.length, real);
     std::fill(real + s.length, real + L, 0.0);
     try {
+        m_plannerPlaced.store(false, std::memory_order_relaxed);
         m_planner = std::thread([this, L, bins] {
             double* const taps = m_plannedTaps.Data();
             if (MakePlans(L, m_planReal.Data(), m_planSpectrum.Data(), m_pending.forward,
                           m_pending.backward))
                 TransformTaps(m_pending.forward, m_planReal.Data(), taps, L);
+            // The thread lives on until the caller has placed it: a thread that has ended
+            // has no id left, and placing it would place the caller instead.
+            while (!m_plannerPlaced.load(std::memory_order_acquire))
+                std::this_thread::yield();
             m_planned.store(true, std::memory_order_release);
         });
     } catch (...) {
         return true;
     }
     KeepOffThisProcessor(m_planner);
+    m_plannerPlaced.store(true, std::memory_order_release);
     return false;
 }
 

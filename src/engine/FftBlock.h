@@ -56,6 +56,12 @@ class FftBlock {
     // as many for each of the threads it takes; n where that is under half of n.
     std::size_t BlockFor(const FilterState& s, std::size_t n, int threads) const;
 
+    // Counts work the caller did by other means (multiply-adds) while the plans were
+    // being made: past about what making them takes on a free processor, PlansReady waits
+    // for them, letting their thread move to the caller's processor, as the one it was
+    // given is evidently busy with other work.
+    void WorkedWhilePlanning(std::size_t multiplyAdds) { m_workedWhilePlanning += multiplyAdds; }
+
     // Whether a thread is making plans now.
     bool Planning() const
     {
@@ -118,7 +124,8 @@ class FftBlock {
     // The planning thread: plans of size m_plannedSize, made with arrays of its own, and
     // with them the transform of the m_plannedLength taps of version m_plannedVersion.
     std::thread m_planner;
-    std::atomic<bool> m_planned{false}; // it has finished
+    std::atomic<bool> m_planned{false};       // it has finished
+    std::atomic<bool> m_plannerPlaced{false}; // its processors are set
     std::size_t m_plannedSize = 0;
     std::size_t m_plannedLength = 0;
     unsigned long m_plannedVersion = 0;
@@ -128,8 +135,9 @@ class FftBlock {
     AlignedArray<double> m_plannedTaps;
     unsigned long m_tapsVersion = 0; // counts TapsChanged
     bool m_ready = false;            // GetReady ran since the planning started
-    AlignedArray<double> m_taps;     // the taps' transform divided by L, interleaved complex
-    double m_sumAbs = 0.0;           // of the taps, for the margin
+    std::size_t m_workedWhilePlanning = 0;
+    AlignedArray<double> m_taps; // the taps' transform divided by L, interleaved complex
+    double m_sumAbs = 0.0;       // of the taps, for the margin
     double m_norm2 = 0.0;
     bool m_sumsStale = true;
     bool m_tapsChanged = true;

@@ -214,6 +214,7 @@ std::size_t CStreamFilter::ProcessSamples(const std::int32_t* in, std::int32_t* 
                 pieceClamped =
                     ProcessSamplesDirect(in + done, out + done, piece, lo, hi, &pieceFirst, flags);
                 m_threads = threads;
+                m_fft->WorkedWhilePlanning(piece * taps);
                 tally(piece, pieceClamped, pieceFirst);
                 continue;
             }

@@ -11,11 +11,14 @@ namespace {
 
 // How long a thread watches for the other before it sleeps.
 constexpr auto kWatch = std::chrono::microseconds(300);
+// Helpers that end a job this much later than the caller are held up by other work on
+// their processors (a segment takes some 10 to 40 µs on a free one).
+constexpr auto kLate = std::chrono::microseconds(100);
 
-// Whether ready() became true within kWatch, asked in a tight loop.
-template <typename Ready> bool Watch(Ready ready)
+// Whether ready() became true within the time given, asked in a tight loop.
+template <typename Ready> bool Watch(Ready ready, std::chrono::microseconds time = kWatch)
 {
-    const auto until = std::chrono::steady_clock::now() + kWatch;
+    const auto until = std::chrono::steady_clock::now() + time;
     for (;;) {
         for (int i = 0; i < 64; ++i) {
             if (ready())
@@ -144,6 +147,13 @@ void KeepOffThisProcessor(std::thread& t)
         KeepOff(t, allowed);
 }
 
+void LetRunAnywhere(std::thread& t)
+{
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        pthread_setaffinity_np(t.native_handle(), sizeof allowed, &allowed);
+}
+
 // The helpers work beside the caller, not by turns with it (see KeepOffThisProcessor),
 // on the processors the first of them was started with; done again only when the
 // caller has moved.
@@ -165,6 +175,12 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
     job.call = call;
     job.body = body;
     job.workers = workers < 1 ? 1 : workers > kMaxWorkers ? kMaxWorkers : workers;
+    // After helpers came late to the end of two jobs running, their processors are busy
+    // with other work: the caller goes on alone for a while, then tries them again.
+    if (m_aloneJobs > 0) {
+        --m_aloneJobs;
+        job.workers = 1;
+    }
     if (job.workers > 1)
         EnsureHelpers(job.workers - 1);
     const bool shared = job.workers > 1 && m_helperCount > 0;
@@ -187,7 +203,24 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
         }
         // A helper's last act on the job is the decrement: the job may go once it is 0.
         const auto done = [&] { return job.active.load(std::memory_order_acquire) == 0; };
-        if (!(m_beside.load(std::memory_order_relaxed) && Watch(done))) {
+        const bool beside = m_beside.load(std::memory_order_relaxed);
+        const bool onTime = beside && Watch(done, kLate);
+        if (beside)
+            m_lateJobs = onTime ? 0 : m_lateJobs + 1;
+        if (m_lateJobs >= 2) {
+            m_lateJobs = 0;
+            m_aloneJobs = kAloneJobs;
+        }
+        if (!onTime && !(beside && Watch(done, kWatch - kLate))) {
+            // A helper still works, held up on a processor that other work takes too:
+            // it may move to this one, which now waits, and is kept off it again next job.
+            if (beside) {
+                for (int i = 0; i < m_helperCount; ++i)
+                    pthread_setaffinity_np(m_helpers[i].native_handle(), sizeof m_allowed,
+                                           &m_allowed);
+                m_beside.store(false, std::memory_order_relaxed);
+                m_pinnedAway = -1;
+            }
             std::unique_lock<std::mutex> lock(m_mutex);
             m_idle.wait(lock, done);
         }

@@ -11,10 +11,13 @@
 namespace ravelin {
 
 // Lets t run wherever the calling thread may, except on the processor it runs on now.
+// t must not have ended (its id would then stand for the caller's).
 // A thread started beside a busy caller was seen to start or wake on the caller's
 // processor, a millisecond or more later, while the other processor of a 2-processor
 // virtual machine idled; one that may not run there starts at once elsewhere.
 void KeepOffThisProcessor(std::thread& t);
+// Lets t run wherever the calling thread may again.
+void LetRunAnywhere(std::thread& t);
 
 // Helper threads of the block operations, started on first use and kept, waiting for
 // work. A job is shared out by the job itself: each participant takes the next unit of
@@ -87,6 +90,11 @@ class WorkerPool {
     // The helpers run elsewhere than the caller: only then do they and the caller watch
     // for each other rather than sleep, as watching would take a shared processor's time.
     std::atomic<bool> m_beside{false};
+    // Jobs in a row whose helpers ended late (see kLate), and the jobs the caller then
+    // takes alone, after two.
+    static constexpr int kAloneJobs = 64;
+    int m_lateJobs = 0;
+    int m_aloneJobs = 0;
     cpu_set_t m_allowed{}; // where the helpers may run: the caller's processors at their start
 };
 

@@ -622,6 +622,25 @@ TEST(SampleFilter, FiltersDirectlyWhileThePlansAreMade)
     }
 }
 
+// Starting the planning thread leaves the caller's own processors as they were, also
+// where the thread is done before the caller has placed it (likely once FFTW's planner
+// has started, as planning again is then quick).
+TEST(SampleFilter, ThePlanningThreadLeavesTheCallersProcessors)
+{
+    cpu_set_t before;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+    const Taps h = FilterTaps(kFilterLpf4);
+    for (int i = 0; i < 50; ++i) {
+        CStreamFilter f;
+        Load(f, h);
+        f.Anticipate(65536, k16.lo, k16.hi);
+        WaitForPlans(f);
+        cpu_set_t after;
+        ASSERT_EQ(sched_getaffinity(0, sizeof after, &after), 0);
+        ASSERT_TRUE(CPU_EQUAL(&before, &after)) << "round " << i;
+    }
+}
+
 // Filters on several threads at once each make their plans (FFTW's planner is not
 // thread-safe) and filter alike.
 TEST(SampleFilter, FiltersOnSeveralThreadsAtOnce)
@@ -691,6 +710,40 @@ TEST(SampleFilter, HelpersWorkBesideTheCaller)
         EXPECT_NE(where[1], here) << "on another processor than the caller's " << here;
     }
     sched_setaffinity(0, sizeof all, &all);
+}
+
+// Helpers that end two jobs in a row well after the caller (their processors busy with
+// other work) are left out of the next jobs: the caller goes on alone for a while.
+TEST(SampleFilter, LateHelpersAreLeftOutForAWhile)
+{
+    cpu_set_t all;
+    ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+    if (CPU_COUNT(&all) < 2)
+        GTEST_SKIP() << "a single processor to run on: no helper works beside the caller";
+    WorkerPool pool;
+    pool.Start(2);
+    // Each job: the caller waits (up to wait) for the helper to take part, which then
+    // keeps its part for hold; whether it took part.
+    const auto job = [&](std::chrono::milliseconds hold, std::chrono::milliseconds wait) {
+        std::atomic<bool> helped{false};
+        auto body = [&](int worker) {
+            if (worker == 1) {
+                helped = true;
+                std::this_thread::sleep_for(hold);
+                return;
+            }
+            const auto until = std::chrono::steady_clock::now() + wait;
+            while (!helped && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+        };
+        pool.Run(2, body);
+        return helped.load();
+    };
+    EXPECT_TRUE(job(std::chrono::milliseconds(0), std::chrono::seconds(1)));
+    EXPECT_TRUE(job(std::chrono::milliseconds(3), std::chrono::seconds(1)));
+    EXPECT_TRUE(job(std::chrono::milliseconds(3), std::chrono::seconds(1)));
+    EXPECT_FALSE(job(std::chrono::milliseconds(0), std::chrono::milliseconds(50)))
+        << "left out after two late ends";
 }
 
 // A helper thread costs more to hand work to than it saves on a block of a few FFT
