@@ -147,6 +147,13 @@ double XOf(std::int32_t lo, std::int32_t hi)
     return std::max(std::fabs(static_cast<double>(lo)), std::fabs(static_cast<double>(hi)));
 }
 
+// The values m_edges holds for a block of this many segments of N taps: the N - 1 before
+// each segment, then the N that end the block.
+std::size_t EdgeValues(std::size_t segments, std::size_t N)
+{
+    return segments * (N - 1) + N;
+}
+
 // Makes the plans of size L, on arrays of its alignment; false when FFTW cannot.
 bool MakePlans(std::size_t L, double* real, double* spectrum, fftw_plan& forward,
                fftw_plan& backward)
@@ -352,13 +359,13 @@ void FftBlock::GetReady(const FilterState& s, std::size_t n, int threads, Worker
     pool.Start(workers);
     // Fresh memory is slow to touch on some virtual machines: the caller's part of it is
     // touched now rather than once the plans are there (the helpers touch their own).
-    if (!ReserveWorkers(L, workers) || !m_history.Reserve(N) ||
-        !m_edges.Reserve(segments * (N - 1) + N))
+    const std::size_t edges = EdgeValues(segments, N);
+    if (!ReserveWorkers(L, workers) || !m_history.Reserve(N) || !m_edges.Reserve(edges))
         return;
     Worker& w = m_workers[0];
     for (double* p : {w.window.Data(), w.real.Data(), w.spectrum.Data()})
         std::fill(p, p + L, 0.0);
-    std::fill(m_edges.Data(), m_edges.Data() + segments * (N - 1) + N, 0.0);
+    std::fill(m_edges.Data(), m_edges.Data() + edges, 0.0);
 }
 
 bool FftBlock::Prepare(const FilterState& s, int workers)
@@ -407,7 +414,7 @@ bool FftBlock::Filter(const FilterState& s, const fir::KernelSet& kernels, const
     std::size_t segments = 0;
     const int workers = Workers(L, N, n, threadsAsked, &segments);
     pool.Start(workers); // while the plans are made
-    if (!m_history.Reserve(N) || !m_edges.Reserve(segments * (N - 1) + N) || !Prepare(s, workers))
+    if (!m_history.Reserve(N) || !m_edges.Reserve(EdgeValues(segments, N)) || !Prepare(s, workers))
         return false;
 
     // The stream the block sees is the N values before it, then its inputs, checked

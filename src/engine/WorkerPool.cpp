@@ -126,6 +126,11 @@ void WorkerPool::Start(int workers)
 
 namespace {
 
+bool RunOn(std::thread& t, const cpu_set_t& processors)
+{
+    return pthread_setaffinity_np(t.native_handle(), sizeof processors, &processors) == 0;
+}
+
 // Lets t run on the processors of allowed but the one the caller is on now, if that
 // leaves any; returns whether it did.
 bool KeepOff(std::thread& t, cpu_set_t allowed)
@@ -134,8 +139,7 @@ bool KeepOff(std::thread& t, cpu_set_t allowed)
     if (here < 0 || here >= CPU_SETSIZE)
         return false;
     CPU_CLR(here, &allowed);
-    return CPU_COUNT(&allowed) > 0 &&
-           pthread_setaffinity_np(t.native_handle(), sizeof allowed, &allowed) == 0;
+    return CPU_COUNT(&allowed) > 0 && RunOn(t, allowed);
 }
 
 } // namespace
@@ -151,7 +155,7 @@ void LetRunAnywhere(std::thread& t)
 {
     cpu_set_t allowed;
     if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
-        pthread_setaffinity_np(t.native_handle(), sizeof allowed, &allowed);
+        RunOn(t, allowed);
 }
 
 // The helpers work beside the caller, not by turns with it (see KeepOffThisProcessor),
@@ -184,9 +188,8 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
     if (job.workers > 1)
         EnsureHelpers(job.workers - 1);
     const bool shared = job.workers > 1 && m_helperCount > 0;
-    if (shared)
-        KeepHelpersOffThisProcessor();
     if (shared) {
+        KeepHelpersOffThisProcessor();
         std::fegetenv(&job.fenv);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_job = &job;
@@ -216,8 +219,7 @@ void WorkerPool::RunErased(int workers, void (*call)(void*, int), void* body)
             // it may move to this one, which now waits, and is kept off it again next job.
             if (beside) {
                 for (int i = 0; i < m_helperCount; ++i)
-                    pthread_setaffinity_np(m_helpers[i].native_handle(), sizeof m_allowed,
-                                           &m_allowed);
+                    RunOn(m_helpers[i], m_allowed);
                 m_beside.store(false, std::memory_order_relaxed);
                 m_pinnedAway = -1;
             }
